@@ -1,0 +1,78 @@
+// Brevane - services the windows provide to the code below them.
+//
+// Logic code never opens a window itself: it asks these services, which the
+// shell implements with real widgets and tests replace with scripted fakes
+// (see platform/testing/ScriptedServices.h).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Message box styles, as the sum of a button set and an icon.
+namespace MsgStyle {
+constexpr int OkOnly = 0;
+constexpr int OkCancel = 1;
+constexpr int YesNoCancel = 3;
+constexpr int YesNo = 4;
+constexpr int Critical = 16;  // stop sign
+constexpr int Question = 32;
+constexpr int Exclamation = 48;
+constexpr int Information = 64;
+constexpr int ButtonMask = 0x0F;
+constexpr int IconMask = 0x70;
+}  // namespace MsgStyle
+
+// Message box answers. The values are pinned: callers compare with them.
+enum class MsgAnswer : int { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+// Questions and notices for the user. Texts are byte strings (one character per byte, Latin-1).
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    // Shows a modal message box; style is a MsgStyle sum (0, 16, 35, 48, 49, 51, ...).
+    [[nodiscard]] virtual MsgAnswer messageBox(const std::string& text, int style,
+                                               const std::string& title) = 0;
+    // Asks for one line of text; nullopt when the user cancels.
+    [[nodiscard]] virtual std::optional<std::string> inputBox(const std::string& prompt,
+                                                              const std::string& title,
+                                                              const std::string& defaultText) = 0;
+};
+
+// The main window's running commentary and busy cursor.
+class StatusService {
+public:
+    virtual ~StatusService() = default;
+    virtual void setBusyCursor(bool busy) = 0;
+    // Writes text into a status-bar panel (1-based); an empty text clears it.
+    virtual void setStatusText(int panel, const std::string& text) = 0;
+    // Repaints the main window at once.
+    virtual void refreshMainWindow() = 0;
+};
+
+// A monotonic millisecond clock and the event loop, so waits keep the windows alive
+// and tests can run a 15-second wait in no time.
+class EventLoop {
+public:
+    virtual ~EventLoop() = default;
+    // Milliseconds on a monotonic clock.
+    [[nodiscard]] virtual std::int64_t nowMs() = 0;
+    // Handles pending events, blocking at most maxWaitMs for one to arrive.
+    virtual void processEvents(int maxWaitMs) = 0;
+};
+
+// The installed services. Until something is installed, a quiet headless set is used:
+// message boxes answer with their first button, input boxes cancel, the status goes nowhere,
+// and the clock is the system's steady clock.
+MessageService& messages();
+StatusService& status();
+EventLoop& eventLoop();
+
+// Installs services (nullptr restores the headless default). The caller keeps ownership.
+void installMessageService(MessageService* service);
+void installStatusService(StatusService* service);
+void installEventLoop(EventLoop* loop);
+
+}  // namespace platform

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Brevane set-up on Debian 12, run as root.
+#   ./setup.sh run    install what is missing, build, start the program
+#   ./setup.sh test   install what is missing, build and run every test (plain and sanitized)
+set -euo pipefail
+cd "$(dirname "$(readlink -f "$0")")"
+
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev librtmidi-dev libasound2-dev
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+[ "${1:-}" = test ] && packages+=(jackd1)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get install -y --no-install-recommends "${missing[@]}" ||
+        { apt-get update && apt-get install -y --no-install-recommends "${missing[@]}"; }
+}
+
+jobs=$(nproc)
+configure_and_build() {   # <build dir> <cmake options...>
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja "$@"
+    cmake --build "$dir" -j "$jobs"
+}
+
+case "${1:-}" in
+run)
+    install_missing
+    configure_and_build build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DBREVANE_BENCH=OFF
+    shift
+    exec build/release/bin/brevane "$@"
+    ;;
+test)
+    install_missing
+    export QT_QPA_PLATFORM=offscreen
+    configure_and_build build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DBREVANE_BENCH=ON
+    (cd build/test && ctest --no-tests=error --output-on-failure -j "$jobs")
+    configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DBREVANE_BENCH=OFF \
+        -DBREVANE_SANITIZE=ON
+    (cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --no-tests=error --output-on-failure -j "$jobs")
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
