@@ -65,6 +65,9 @@ constexpr int kPosBOF = -2;
 constexpr int kPosEOF = -3;
 
 class Recordset;
+namespace detail {
+struct RecordTable;
+}
 
 // Read access to one row, handed to filter and find predicates.
 class RowRef {
@@ -77,8 +80,8 @@ public:
 
 private:
     friend class Recordset;
-    RowRef(const void* table, std::uint32_t slot) : m_table(table), m_slot(slot) {}
-    const void* m_table;
+    RowRef(const detail::RecordTable* table, std::uint32_t slot) : m_table(table), m_slot(slot) {}
+    const detail::RecordTable* m_table;
     std::uint32_t m_slot;
 };
 
@@ -160,8 +163,8 @@ public:
     // Deletes the current record; the cursor moves to the record that followed it.
     void deleteCurrent();
     // Deletes every listed record in one pass; unknown bookmarks are ignored.
-    // Returns the number deleted. The cursor goes to the record that follows the first
-    // deleted record still visible, or stays where it was.
+    // Returns the number deleted. A cursor on a deleted record moves to the next
+    // surviving record (or EOF); otherwise it stays on its record.
     int deleteRecords(std::span<const Bookmark> bookmarks);
     // Removes every record.
     void clear();
@@ -214,9 +217,8 @@ public:
     static int compareValues(const Value& a, const Value& b, TextCompare compare);
 
 private:
-    struct Table;
     struct View;
-    std::shared_ptr<Table> m_table;
+    std::shared_ptr<detail::RecordTable> m_table;
     std::unique_ptr<View> m_view;
 
     void sync() const;

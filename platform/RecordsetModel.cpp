@@ -1,0 +1,116 @@
+// Brevane - a table model over a recordset, for grids.
+#include "platform/RecordsetModel.h"
+
+namespace platform {
+
+RecordsetModel::RecordsetModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void RecordsetModel::setRecordset(const Recordset& rs, std::vector<Column> columns)
+{
+    beginResetModel();
+    m_rs = rs.clone();
+    if (columns.empty())
+        for (int f = 0; f < m_rs.fieldCount(); ++f)
+            columns.push_back({f, QString::fromLatin1(m_rs.field(f).name), false});
+    m_columns = std::move(columns);
+    m_rows = m_rs.bookmarks();
+    endResetModel();
+}
+
+void RecordsetModel::refresh()
+{
+    beginResetModel();
+    m_rows = m_rs.bookmarks();
+    endResetModel();
+}
+
+Bookmark RecordsetModel::bookmarkAt(int row) const
+{
+    return row >= 0 && row < static_cast<int>(m_rows.size()) ? m_rows[static_cast<std::size_t>(row)]
+                                                             : kNoBookmark;
+}
+
+int RecordsetModel::rowOf(Bookmark bookmark) const { return m_rs.positionOf(bookmark) - 1; }
+
+int RecordsetModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int RecordsetModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant RecordsetModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    const Bookmark b = bookmarkAt(index.row());
+    if (b == kNoBookmark || index.column() >= static_cast<int>(m_columns.size()))
+        return {};
+    const Value& v = m_rs.valueAt(b, m_columns[static_cast<std::size_t>(index.column())].field);
+    struct Visitor {
+        QVariant operator()(std::monostate) const { return {}; }
+        QVariant operator()(bool x) const { return x; }
+        QVariant operator()(std::int64_t x) const { return static_cast<qlonglong>(x); }
+        QVariant operator()(double x) const { return x; }
+        QVariant operator()(const std::string& s) const
+        {
+            return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+        }
+    };
+    return std::visit(Visitor{}, v);
+}
+
+bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const Bookmark b = bookmarkAt(index.row());
+    if (b == kNoBookmark)
+        return false;
+    const int f = m_columns[static_cast<std::size_t>(index.column())].field;
+    Value v;
+    switch (m_rs.field(f).type) {
+    case FieldType::Boolean:
+        v = value.toBool();
+        break;
+    case FieldType::Integer:
+        v = static_cast<std::int64_t>(value.toLongLong());
+        break;
+    case FieldType::Double:
+        v = value.toDouble();
+        break;
+    default:
+        v = value.toString().toLatin1().toStdString();
+        break;
+    }
+    m_rs.setValueAt(b, f, std::move(v));
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return section >= 0 && section < static_cast<int>(m_columns.size())
+                   ? QVariant(m_columns[static_cast<std::size_t>(section)].title)
+                   : QVariant();
+    return section + 1;
+}
+
+Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() < static_cast<int>(m_columns.size()) &&
+        m_columns[static_cast<std::size_t>(index.column())].editable)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+}  // namespace platform

@@ -1,0 +1,50 @@
+// Brevane - a table model over a recordset, for grids.
+#pragma once
+
+#include "platform/Recordset.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <vector>
+
+namespace platform {
+
+// Shows the visible records of a recordset (through a clone, so the grid's cursor
+// never moves the owner's) as rows and chosen fields as columns. Text is shown as
+// Latin-1, one character per byte. Call refresh() after changing the recordset's
+// rows, order or filter from outside the model.
+class RecordsetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Column {
+        int field = 0;
+        QString title;
+        bool editable = false;
+    };
+
+    explicit RecordsetModel(QObject* parent = nullptr);
+
+    // Shows rs (a clone of it is taken) with the given columns; an empty list shows every field.
+    void setRecordset(const Recordset& rs, std::vector<Column> columns = {});
+    // The model's own clone: filter or sort it to change what the grid shows, then refresh().
+    Recordset& recordset() { return m_rs; }
+    void refresh();
+
+    Bookmark bookmarkAt(int row) const;
+    int rowOf(Bookmark bookmark) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    Recordset m_rs;
+    std::vector<Column> m_columns;
+    std::vector<Bookmark> m_rows;
+};
+
+}  // namespace platform
