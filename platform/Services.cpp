@@ -52,19 +52,31 @@ public:
     }
 };
 
+class HeadlessDialogs final : public FileDialogService, public HelpService {
+public:
+    FileDialogResult openFile(const FileDialogRequest&) override { return {}; }
+    FileDialogResult saveFile(const FileDialogRequest&) override { return {}; }
+    void showHelp(const std::string&) override {}
+};
+
 HeadlessMessages g_headlessMessages;
+HeadlessDialogs g_headlessDialogs;
 HeadlessStatus g_headlessStatus;
 SteadyLoop g_steadyLoop;
 
 MessageService* g_messages = &g_headlessMessages;
 StatusService* g_status = &g_headlessStatus;
 EventLoop* g_loop = &g_steadyLoop;
+FileDialogService* g_dialogs = &g_headlessDialogs;
+HelpService* g_help = &g_headlessDialogs;
 
 }  // namespace
 
 MessageService& messages() { return *g_messages; }
 StatusService& status() { return *g_status; }
 EventLoop& eventLoop() { return *g_loop; }
+FileDialogService& fileDialogs() { return *g_dialogs; }
+HelpService& help() { return *g_help; }
 
 void installMessageService(MessageService* service)
 {
@@ -75,5 +87,10 @@ void installStatusService(StatusService* service)
     g_status = service ? service : &g_headlessStatus;
 }
 void installEventLoop(EventLoop* loop) { g_loop = loop ? loop : &g_steadyLoop; }
+void installFileDialogService(FileDialogService* service)
+{
+    g_dialogs = service ? service : &g_headlessDialogs;
+}
+void installHelpService(HelpService* service) { g_help = service ? service : &g_headlessDialogs; }
 
 }  // namespace platform

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -63,16 +65,55 @@ public:
     virtual void processEvents(int maxWaitMs) = 0;
 };
 
+// What a file dialog is asked to show.
+struct FileDialogRequest {
+    std::string title;
+    std::string initialFolder;  // empty: the dialog's own choice
+    std::string fileName;       // proposed name (save) or initial selection (open)
+    // Filter pairs: description ("DX voice (*.dat,*.syx)") and patterns ("*.dat;*.syx").
+    std::vector<std::pair<std::string, std::string>> filters;
+    int filterIndex = 1;  // 1-based
+    bool multiSelect = false;
+    bool promptOverwrite = true;  // save dialogs: ask before replacing a file
+    std::string defaultExtension;  // without the dot
+    std::string helpTopic;         // e.g. "MDIMain.htm#FileOpen"; empty: no Help button
+};
+
+struct FileDialogResult {
+    bool accepted = false;
+    std::vector<std::string> files;  // full paths
+    int filterIndex = 1;
+};
+
+// Open and save dialogs.
+class FileDialogService {
+public:
+    virtual ~FileDialogService() = default;
+    [[nodiscard]] virtual FileDialogResult openFile(const FileDialogRequest& request) = 0;
+    [[nodiscard]] virtual FileDialogResult saveFile(const FileDialogRequest& request) = 0;
+};
+
+// Help topics ("MDIMain.htm#FileOpen"); an empty topic shows the contents.
+class HelpService {
+public:
+    virtual ~HelpService() = default;
+    virtual void showHelp(const std::string& topic) = 0;
+};
+
 // The installed services. Until something is installed, a quiet headless set is used:
-// message boxes answer with their first button, input boxes cancel, the status goes nowhere,
-// and the clock is the system's steady clock.
+// message boxes answer with their first button, input boxes and file dialogs cancel, the
+// status and help go nowhere, and the clock is the system's steady clock.
 MessageService& messages();
 StatusService& status();
 EventLoop& eventLoop();
+FileDialogService& fileDialogs();
+HelpService& help();
 
 // Installs services (nullptr restores the headless default). The caller keeps ownership.
 void installMessageService(MessageService* service);
 void installStatusService(StatusService* service);
 void installEventLoop(EventLoop* loop);
+void installFileDialogService(FileDialogService* service);
+void installHelpService(HelpService* service);
 
 }  // namespace platform

@@ -10,6 +10,8 @@ ScriptedServices::ScriptedServices()
     installMessageService(this);
     installStatusService(this);
     installEventLoop(this);
+    installFileDialogService(this);
+    installHelpService(this);
 }
 
 ScriptedServices::~ScriptedServices()
@@ -17,6 +19,8 @@ ScriptedServices::~ScriptedServices()
     installMessageService(nullptr);
     installStatusService(nullptr);
     installEventLoop(nullptr);
+    installFileDialogService(nullptr);
+    installHelpService(nullptr);
 }
 
 std::string ScriptedServices::statusText(int panel) const
@@ -34,6 +38,8 @@ void ScriptedServices::clear()
     m_unexpected = 0;
     m_busyChanges = 0;
     m_refreshes = 0;
+    m_fileRequests.clear();
+    m_helpTopics.clear();
 }
 
 MsgAnswer ScriptedServices::messageBox(const std::string& text, int style, const std::string& title)
@@ -79,6 +85,20 @@ void ScriptedServices::setStatusText(int panel, const std::string& text)
         m_panels[static_cast<std::size_t>(panel)] = text;
     m_statuses.push_back({panel, text, m_nowMs});
 }
+
+FileDialogResult ScriptedServices::openFile(const FileDialogRequest& request)
+{
+    m_fileRequests.push_back(request);
+    if (m_fileAnswers.empty()) {
+        ++m_unexpected;
+        return {};
+    }
+    auto r = m_fileAnswers.front();
+    m_fileAnswers.pop_front();
+    return r;
+}
+
+FileDialogResult ScriptedServices::saveFile(const FileDialogRequest& request) { return openFile(request); }
 
 void ScriptedServices::processEvents(int maxWaitMs)
 {

@@ -27,7 +27,11 @@ struct RecordedStatus {
     std::int64_t atMs = 0;
 };
 
-class ScriptedServices final : public MessageService, public StatusService, public EventLoop {
+class ScriptedServices final : public MessageService,
+                               public StatusService,
+                               public EventLoop,
+                               public FileDialogService,
+                               public HelpService {
 public:
     // Installs itself on construction and restores the headless defaults on destruction.
     ScriptedServices();
@@ -41,6 +45,11 @@ public:
     // Answers for the next input boxes; nullopt cancels.
     void answerInput(std::optional<std::string> text) { m_inputs.push_back(std::move(text)); }
 
+    // Answers for the next file dialogs (open or save), in order; when the script runs
+    // out, the dialog is cancelled and unexpectedMessages() counts it.
+    void answerFileDialog(FileDialogResult result) { m_fileAnswers.push_back(std::move(result)); }
+    void answerFile(const std::string& path) { answerFileDialog({true, {path}, 1}); }
+
     // Called on every pump of the event loop with the virtual time, so a test can inject
     // events (a MIDI reply, a click) while code waits.
     void onProcessEvents(std::function<void(std::int64_t nowMs)> hook) { m_hook = std::move(hook); }
@@ -50,6 +59,8 @@ public:
 
     const std::vector<RecordedMessage>& messagesShown() const { return m_shown; }
     const std::vector<std::string>& inputPrompts() const { return m_prompts; }
+    const std::vector<FileDialogRequest>& fileDialogsShown() const { return m_fileRequests; }
+    const std::vector<std::string>& helpTopicsShown() const { return m_helpTopics; }
     const std::vector<RecordedStatus>& statusHistory() const { return m_statuses; }
     std::string statusText(int panel = 1) const;
     bool busy() const { return m_busyDepth > 0; }
@@ -69,10 +80,18 @@ public:
     // EventLoop
     std::int64_t nowMs() override { return m_nowMs; }
     void processEvents(int maxWaitMs) override;
+    // FileDialogService
+    FileDialogResult openFile(const FileDialogRequest& request) override;
+    FileDialogResult saveFile(const FileDialogRequest& request) override;
+    // HelpService
+    void showHelp(const std::string& topic) override { m_helpTopics.push_back(topic); }
 
 private:
     std::deque<MsgAnswer> m_answers;
     std::deque<std::optional<std::string>> m_inputs;
+    std::deque<FileDialogResult> m_fileAnswers;
+    std::vector<FileDialogRequest> m_fileRequests;
+    std::vector<std::string> m_helpTopics;
     std::vector<RecordedMessage> m_shown;
     std::vector<std::string> m_prompts;
     std::vector<RecordedStatus> m_statuses;
