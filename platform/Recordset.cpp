@@ -5,6 +5,7 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 #include <unordered_map>
 
@@ -56,18 +57,37 @@ std::string normaliseText(std::string_view s, TextCompare compare)
     return out;
 }
 
-// The key under which an equality index files a value.
-std::string indexKey(const Value& v, TextCompare compare)
+// Hash of a value as an equality index files it; equal values (under the comparison)
+// hash alike. Collisions are harmless: every candidate is compared in full afterwards.
+std::uint64_t hashValue(const Value& v, TextCompare compare)
 {
-    struct Visitor {
-        TextCompare compare;
-        std::string operator()(std::monostate) const { return "N"; }
-        std::string operator()(bool b) const { return b ? "b1" : "b0"; }
-        std::string operator()(std::int64_t i) const { return "n" + std::to_string(static_cast<double>(i)); }
-        std::string operator()(double d) const { return "n" + std::to_string(d); }
-        std::string operator()(const std::string& s) const { return "t" + normaliseText(s, compare); }
-    };
-    return std::visit(Visitor{compare}, v);
+    constexpr std::uint64_t kPrime = 1099511628211ULL;
+    std::uint64_t h = 14695981039346656037ULL;
+    auto mix = [&](unsigned char c) { h = (h ^ c) * kPrime; };
+    if (const auto* s = std::get_if<std::string>(&v)) {
+        mix('t');
+        std::string_view t = *s;
+        if (compare == TextCompare::NoCase)
+            t = trimRight(t);
+        for (char c : t)
+            mix(static_cast<unsigned char>(compare == TextCompare::NoCase ? upperAscii(c) : c));
+        return h;
+    }
+    if (std::holds_alternative<std::monostate>(v))
+        return h ^ 0x4E;
+    if (const auto* b = std::get_if<bool>(&v))
+        return h ^ (*b ? 0xB1 : 0xB0);
+    double d = std::holds_alternative<double>(v) ? std::get<double>(v)
+                                                 : static_cast<double>(std::get<std::int64_t>(v));
+    if (d == 0)
+        d = 0;  // -0 and +0 alike
+    std::uint64_t bits;
+    static_assert(sizeof bits == sizeof d);
+    std::memcpy(&bits, &d, sizeof bits);
+    mix('n');
+    for (int i = 0; i < 8; ++i)
+        mix(static_cast<unsigned char>(bits >> (8 * i)));
+    return h;
 }
 
 double asDouble(const Value& v)
@@ -184,17 +204,22 @@ struct RecordTable {
         Bookmark bookmark = kNoBookmark;
         bool live = true;
     };
+    // An equality index: (hash, slot) pairs, built sorted on first use. Later additions
+    // and edits go to a small unsorted tail that is merged when it grows; entries for
+    // deleted or changed rows are weeded out when a lookup meets them.
     struct Index {
         int field = 0;
         TextCompare compare = TextCompare::NoCase;
-        std::unordered_map<std::string, std::vector<std::uint32_t>> buckets;
+        bool built = false;
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> sorted;
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> tail;
+        std::size_t stale = 0;
     };
 
     std::vector<FieldDef> fields;
     std::vector<Row> rows;  // by slot; deleted rows stay as empty tombstones
     std::unordered_map<Bookmark, std::uint32_t> slotOf;
     std::vector<Index> indexes;
-    std::size_t staleIndexEntries = 0;
     std::size_t liveCount = 0;
     std::uint64_t structureVersion = 0;  // rows added or deleted
     std::uint64_t changes = 0;           // anything at all
@@ -216,54 +241,65 @@ struct RecordTable {
         return nullptr;
     }
 
-    void fileInIndexes(std::uint32_t slot)
+    std::uint64_t hashOf(const Index& ix, std::uint32_t slot) const
+    {
+        return hashValue(rows[slot].values[static_cast<std::size_t>(ix.field)], ix.compare);
+    }
+
+    void build(Index& ix)
+    {
+        ix.sorted.clear();
+        ix.tail.clear();
+        ix.sorted.reserve(liveCount);
+        for (std::uint32_t s = 0; s < rows.size(); ++s)
+            if (rows[s].live)
+                ix.sorted.emplace_back(hashOf(ix, s), s);
+        std::sort(ix.sorted.begin(), ix.sorted.end());
+        ix.stale = 0;
+        ix.built = true;
+    }
+
+    // A row was added or its indexed value changed.
+    void note(Index& ix, std::uint32_t slot, bool changed)
+    {
+        if (!ix.built)
+            return;
+        ix.tail.emplace_back(hashOf(ix, slot), slot);
+        if (changed)
+            ++ix.stale;
+    }
+
+    void noteDeleted()
     {
         for (auto& ix : indexes)
-            ix.buckets[indexKey(rows[slot].values[static_cast<std::size_t>(ix.field)], ix.compare)]
-                .push_back(slot);
+            if (ix.built)
+                ++ix.stale;
     }
 
-    void rebuildIndexes()
+    // Live slots whose value hashes like the probe, in slot order.
+    std::vector<std::uint32_t> lookup(Index& ix, const Value& probe)
     {
-        for (auto& ix : indexes) {
-            ix.buckets.clear();
-            for (std::uint32_t s = 0; s < rows.size(); ++s)
-                if (rows[s].live)
-                    ix.buckets[indexKey(rows[s].values[static_cast<std::size_t>(ix.field)], ix.compare)]
-                        .push_back(s);
+        if (!ix.built || ix.stale > liveCount / 2 + 1024)
+            build(ix);
+        if (ix.tail.size() > 4096 + ix.sorted.size() / 8) {
+            ix.sorted.insert(ix.sorted.end(), ix.tail.begin(), ix.tail.end());
+            ix.tail.clear();
+            std::sort(ix.sorted.begin(), ix.sorted.end());
+            ix.sorted.erase(std::unique(ix.sorted.begin(), ix.sorted.end()), ix.sorted.end());
         }
-        staleIndexEntries = 0;
-    }
-
-    void noteStale(std::size_t n)
-    {
-        if (indexes.empty())
-            return;
-        staleIndexEntries += n;
-        if (staleIndexEntries > liveCount + 4096)
-            rebuildIndexes();
-    }
-
-    // Live slots whose value still files under key, in slot order; prunes stale entries.
-    std::vector<std::uint32_t> lookup(Index& ix, const std::string& key)
-    {
-        auto it = ix.buckets.find(key);
-        if (it == ix.buckets.end())
-            return {};
-        auto& bucket = it->second;
-        const std::size_t before = bucket.size();
-        std::erase_if(bucket, [&](std::uint32_t s) {
-            return !isLive(s) ||
-                   indexKey(rows[s].values[static_cast<std::size_t>(ix.field)], ix.compare) != key;
-        });
-        if (!std::is_sorted(bucket.begin(), bucket.end()))
-            std::sort(bucket.begin(), bucket.end());
-        bucket.erase(std::unique(bucket.begin(), bucket.end()), bucket.end());
-        const std::size_t pruned = before - bucket.size();
-        staleIndexEntries -= std::min(staleIndexEntries, pruned);
-        std::vector<std::uint32_t> out = bucket;
-        if (bucket.empty())
-            ix.buckets.erase(it);
+        const std::uint64_t h = hashValue(probe, ix.compare);
+        std::vector<std::uint32_t> out;
+        auto range = std::equal_range(ix.sorted.begin(), ix.sorted.end(), std::pair{h, 0U},
+                                      [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto it = range.first; it != range.second; ++it)
+            out.push_back(it->second);
+        for (const auto& e : ix.tail)
+            if (e.first == h)
+                out.push_back(e.second);
+        // Drop deleted rows and rows whose value has changed since they were filed.
+        std::erase_if(out, [&](std::uint32_t s) { return !rows[s].live || hashOf(ix, s) != h; });
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
         return out;
     }
 
@@ -280,7 +316,8 @@ struct RecordTable {
         slotOf.emplace(row.bookmark, slot);
         rows.push_back(std::move(row));
         ++liveCount;
-        fileInIndexes(slot);
+        for (auto& ix : indexes)
+            note(ix, slot, false);
         ++structureVersion;
         ++changes;
         return slot;
@@ -297,7 +334,7 @@ struct RecordTable {
         --liveCount;
         ++structureVersion;
         ++changes;
-        noteStale(1);
+        noteDeleted();
     }
 
     void set(std::uint32_t slot, int field, Value v)
@@ -307,10 +344,8 @@ struct RecordTable {
         Value& target = rows[slot].values[static_cast<std::size_t>(field)];
         target = coerce(fields[static_cast<std::size_t>(field)], std::move(v));
         for (auto& ix : indexes)
-            if (ix.field == field) {
-                ix.buckets[indexKey(target, ix.compare)].push_back(slot);
-                noteStale(1);
-            }
+            if (ix.field == field)
+                note(ix, slot, true);
         ++changes;
     }
 
@@ -439,8 +474,10 @@ void Recordset::createIndex(int field, TextCompare compare)
 {
     if (field < 0 || field >= fieldCount() || m_table->indexFor(field, compare))
         return;
-    m_table->indexes.push_back({field, compare, {}});
-    m_table->rebuildIndexes();
+    RecordTable::Index ix;
+    ix.field = field;
+    ix.compare = compare;
+    m_table->indexes.push_back(std::move(ix));
 }
 
 // ---------------------------------------------------------------- synchronisation
@@ -846,7 +883,7 @@ std::vector<std::uint32_t> Recordset::candidateSlots(const std::vector<Equals>& 
             continue;
         Value probe = coerce(field(term.field), term.value);
         exact = true;
-        return m_table->lookup(*ix, indexKey(probe, term.compare));
+        return m_table->lookup(*ix, probe);
     }
     return m_view->order;
 }
@@ -1039,8 +1076,12 @@ Recordset Recordset::copy() const
     sync();
     Recordset r;
     r.m_table->fields = m_table->fields;
-    for (const auto& ix : m_table->indexes)
-        r.m_table->indexes.push_back({ix.field, ix.compare, {}});
+    for (const auto& ix : m_table->indexes) {
+        RecordTable::Index copyIx;
+        copyIx.field = ix.field;
+        copyIx.compare = ix.compare;
+        r.m_table->indexes.push_back(std::move(copyIx));
+    }
     const auto& act = m_view->active();
     r.m_table->rows.reserve(act.size());
     r.m_view->order.reserve(act.size());
@@ -1052,7 +1093,6 @@ Recordset Recordset::copy() const
         r.m_view->order.push_back(slot);
     }
     r.m_table->liveCount = act.size();
-    r.m_table->rebuildIndexes();
     r.m_table->structureVersion = 1;
     r.m_view->seenVersion = 1;
     r.m_view->seenRows = r.m_table->rows.size();

@@ -215,6 +215,17 @@ TEST(Recordset, IndexFollowsEditsDeletesAndSortOrder)
     t.rs.deleteRecords(std::vector<Bookmark>{c});
     EXPECT_EQ(t.rs.matching({{t.names, std::string("Same")}}), (std::vector<Bookmark>{b}));
     EXPECT_EQ(t.rs.matching({{t.names, std::string("Gone")}}), (std::vector<Bookmark>{a}));
+
+    // Edits and additions after the index was first used.
+    t.rs.moveToBookmark(b);
+    t.rs.setValue(t.names, std::string("gone"));
+    const Bookmark d = t.add("SAME");
+    EXPECT_EQ(t.rs.matching({{t.names, std::string("Same")}}), (std::vector<Bookmark>{d}));
+    EXPECT_EQ(t.rs.matching({{t.names, std::string("Gone")}}).size(), 2U);
+    for (int i = 0; i < 6000; ++i)  // enough to fold the additions into the sorted part
+        t.add("Bulk" + std::to_string(i % 3));
+    EXPECT_EQ(t.rs.matching({{t.names, std::string("bulk1")}}).size(), 2000U);
+    EXPECT_EQ(t.rs.matching({{t.names, std::string("Same")}}), (std::vector<Bookmark>{d}));
 }
 
 TEST(Recordset, FindForwardBackwardWithSkip)
