@@ -1,0 +1,22 @@
+// Brevane - byte strings to and from Qt text.
+//
+// Texts below the windows (voice names, file names, messages) are byte strings with one
+// character per byte. The windows show them as Latin-1, so every byte 0x00-0xFF stands
+// for the character of the same code and a byte string survives the way there and back.
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Each byte becomes the character of the same code (0x80-0xFF included).
+[[nodiscard]] QString fromBytes(std::string_view bytes);
+[[nodiscard]] QString fromBytes(const std::string& bytes);
+[[nodiscard]] QString fromBytes(const char* bytes);  // up to the first byte 0
+// Each character of code 0-255 becomes that byte; a character beyond Latin-1 becomes '?'.
+[[nodiscard]] std::string toBytes(const QString& text);
+
+}  // namespace platform
