@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
+#include <random>
 #include <string>
 
 using namespace platform;
@@ -341,6 +344,39 @@ TEST(Text, SpaceAndString)
     EXPECT_EQ(Space(-4), "");
     EXPECT_EQ(String(3, '*'), "***");
     EXPECT_EQ(String(-1, '*'), "");
+}
+
+TEST(Robustness, ArbitraryPatternsAndTextsAreHandled)
+{
+    // Patterns and texts of picture characters, digits and odd bytes in any order; the
+    // point is that nothing reads out of bounds or misbehaves (the sanitizer build checks).
+    std::mt19937 rng(12345);
+    const std::string alphabet = "0#.,%\\\"@ eE+-&HhOoDd19\t\n\xff";
+    auto randomText = [&](std::size_t maxLen) {
+        std::string t(rng() % (maxLen + 1), ' ');
+        for (char& c : t)
+            c = alphabet[rng() % alphabet.size()];
+        return t;
+    };
+    const double values[] = {0.0, -0.0, 0.5, -1.5, 1234567.891, 1e-300, -1e300, 9.999999e15,
+                             std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN()};
+    for (int i = 0; i < 20000; ++i) {
+        const std::string pattern = randomText(12);
+        const std::string text = randomText(20);
+        const double v = values[static_cast<std::size_t>(i) % std::size(values)];
+        const std::string laidOut = Format(v, pattern);
+        EXPECT_LE(laidOut.size(), pattern.size() + 500) << pattern;  // 301 digits and separators
+        (void)Format(static_cast<std::int64_t>(rng()) - (1LL << 31), pattern);
+        (void)FormatText(text, pattern);
+        const double read = Val(text);
+        EXPECT_FALSE(std::isnan(read)) << text;
+        std::string target = text;
+        auto smallNumber = [&] { return static_cast<std::int64_t>(rng() % 30) - 5; };
+        SetMid(target, smallNumber(), smallNumber(), pattern);
+        EXPECT_EQ(target.size(), text.size());
+        (void)Mid(text, smallNumber(), smallNumber());
+    }
 }
 
 TEST(Latin1, EveryByteSurvivesTheWayThroughQString)
