@@ -1,9 +1,9 @@
 // Brevane - number and text conventions of the program's texts.
 //
-// Captions, status texts, file names and list keys are built the way the original
-// runtime built them: numbers turned into text carry a blank in place of a plus sign,
-// numbers are read back from the front of a text, and a few picture patterns
-// ("0000", "###,###,##0", "#### from ") lay numbers out. All functions work on byte
+// Captions, status texts, file names and list keys follow fixed conventions that the
+// program's files and texts rely on: numbers turned into text carry a blank in place of
+// a plus sign, numbers are read back from the front of a text, and a few picture
+// patterns ("0000", "###,###,##0", "#### from ") lay numbers out. All functions work on byte
 // strings (one character per byte), never consult the C locale and never throw for
 // bad arguments: out-of-range counts and positions are clamped.
 #pragma once
@@ -40,8 +40,8 @@ template <std::integral T>
 // stand ("1 2 3" -> 123); then an optional sign, digits, at most one decimal point and an
 // exponent introduced by E or D ("1.5E3", "2d-1"); reading stops at the first character
 // that cannot continue the number, and a text with no number gives 0.
-// "&H1F" (hexadecimal) and "&O17" or "&17" (octal) are read as integers with the
-// runtime's widths: up to FFFF (177777 octal) as a signed 16-bit value, up to FFFFFFFF
+// "&H1F" (hexadecimal) and "&O17" or "&17" (octal) are read as integers of the width
+// their value needs: up to FFFF (177777 octal) as a signed 16-bit value, up to FFFFFFFF
 // as a signed 32-bit value, so "&HFFFF" is -1 and "&H10000" is 65536; larger values are
 // returned unsigned. A decimal value beyond the range of a double gives the largest
 // finite double of its sign; one too small to represent gives 0.

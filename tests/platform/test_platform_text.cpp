@@ -119,7 +119,7 @@ TEST(Val, ReadsTheNumberATextStartsWith)
         EXPECT_EQ(Val(c.text), c.expected) << '"' << c.text << '"';
 }
 
-TEST(Val, ReadsHexadecimalAndOctalWithTheRuntimeWidths)
+TEST(Val, ReadsHexadecimalAndOctalAsSixteenOrThirtyTwoBitValues)
 {
     const ValCase cases[] = {
         {"&H1F", 31},       {"&h1f", 31},         {"&HFFFF", -1},     {"&H8000", -32768},
