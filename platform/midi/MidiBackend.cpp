@@ -1,0 +1,150 @@
+// Brevane - the MIDI device layer: message checks shared by every backend.
+#include "platform/midi/MidiBackend.h"
+
+#include <algorithm>
+
+namespace platform {
+namespace {
+
+constexpr std::uint8_t kSysexStart = 0xF0;
+constexpr std::uint8_t kSysexEnd = 0xF7;
+constexpr std::uint8_t kDataMask = 0x7F;
+constexpr std::uint8_t kControlChange = 0xB0;
+constexpr std::uint8_t kAllNotesOff = 123;
+constexpr int kChannels = 16;
+
+bool dataBytesAre7Bit(std::span<const std::uint8_t> bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b <= kDataMask; });
+}
+
+std::uint32_t packShort(std::span<const std::uint8_t> bytes)
+{
+    std::uint32_t packed = 0;
+    for (std::size_t i = 0; i < bytes.size() && i < 3; ++i)
+        packed |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+    return packed;
+}
+
+}  // namespace
+
+int shortMessageLength(std::uint8_t status)
+{
+    if (status < 0x80)
+        return 0;
+    if (status < 0xF0) {
+        switch (status & 0xF0) {
+        case 0xC0:  // program change
+        case 0xD0:  // channel aftertouch
+            return 2;
+        default:
+            return 3;
+        }
+    }
+    switch (status) {
+    case 0xF0:
+    case 0xF7:
+        return 0;
+    case 0xF1:  // time code quarter frame
+    case 0xF3:  // song select
+        return 2;
+    case 0xF2:  // song position
+        return 3;
+    default:  // tune request, real-time and undefined system bytes
+        return 1;
+    }
+}
+
+MidiEvent eventFromPiece(MidiPiece piece, std::uint32_t timeMs)
+{
+    MidiEvent e;
+    e.timeMs = timeMs;
+    const bool sysex = !piece.bytes.empty() && piece.bytes.front() == kSysexStart;
+    if (sysex) {
+        const bool whole = piece.kind == MidiPiece::Kind::Message &&
+                           dataBytesAre7Bit(std::span(piece.bytes).subspan(1, piece.bytes.size() - 2));
+        e.kind = whole ? MidiEventKind::LongData : MidiEventKind::LongError;
+        e.bytes = std::move(piece.bytes);
+        return e;
+    }
+    e.kind = piece.kind == MidiPiece::Kind::Message ? MidiEventKind::Data : MidiEventKind::Error;
+    e.data = packShort(piece.bytes);
+    return e;
+}
+
+MidiBackend::~MidiBackend() = default;
+
+void MidiBackend::resetOutput()
+{
+    if (!outputIsOpen())
+        return;
+    for (int ch = 0; ch < kChannels; ++ch) {
+        const std::uint8_t msg[3] = {static_cast<std::uint8_t>(kControlChange | ch), kAllNotesOff, 0};
+        (void)writeShort(msg);
+    }
+}
+
+MidiResult MidiBackend::sendMessage(std::span<const std::uint8_t> message)
+{
+    if (!outputIsOpen())
+        return MidiResult::InvalidHandle;
+    if (message.empty())
+        return MidiResult::InvalidParameter;
+    if (message.front() == kSysexStart) {
+        if (message.size() < 2 || message.back() != kSysexEnd ||
+            !dataBytesAre7Bit(message.subspan(1, message.size() - 2)))
+            return MidiResult::InvalidParameter;
+        return writeSysex(message);
+    }
+    const int length = shortMessageLength(message.front());
+    if (length == 0 || static_cast<std::size_t>(length) != message.size() ||
+        !dataBytesAre7Bit(message.subspan(1)))
+        return MidiResult::InvalidParameter;
+    return writeShort(message);
+}
+
+MidiResult MidiBackend::sendShort(std::uint32_t packed)
+{
+    const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(packed & 0xFF),
+                                   static_cast<std::uint8_t>((packed >> 8) & 0xFF),
+                                   static_cast<std::uint8_t>((packed >> 16) & 0xFF)};
+    const int length = shortMessageLength(bytes[0]);
+    if (length == 0)
+        return outputIsOpen() ? MidiResult::InvalidParameter : MidiResult::InvalidHandle;
+    return sendMessage(std::span(bytes, static_cast<std::size_t>(length)));
+}
+
+void MidiBackend::sendPiece(MidiPiece&& piece, MidiStreamReport& report)
+{
+    MidiResult r = MidiResult::InvalidParameter;
+    if (piece.kind == MidiPiece::Kind::Message)
+        r = sendMessage(piece.bytes);
+    if (r == MidiResult::NoError) {
+        ++report.messagesSent;
+        return;
+    }
+    report.bytesNotSent += piece.bytes.size();
+    if (report.result == MidiResult::NoError)
+        report.result = r;
+}
+
+MidiStreamReport MidiBackend::sendStream(std::span<const std::uint8_t> bytes)
+{
+    MidiStreamReport report;
+    if (!outputIsOpen()) {
+        report.result = MidiResult::InvalidHandle;
+        report.bytesNotSent = bytes.size();
+        return report;
+    }
+    m_streamParser.feed(bytes, [&](MidiPiece&& p) { sendPiece(std::move(p), report); });
+    return report;
+}
+
+MidiStreamReport MidiBackend::finishStream()
+{
+    MidiStreamReport report;
+    m_streamParser.finish([&](MidiPiece&& p) { sendPiece(std::move(p), report); });
+    return report;
+}
+
+}  // namespace platform

@@ -1,0 +1,164 @@
+// Brevane - the MIDI device layer: what the program needs of a MIDI system.
+//
+// A backend lists the input and output devices, opens one of each, delivers what the
+// input receives and sends whole MIDI messages. Implementations: RtMidiBackend (the ALSA
+// sequencer or JACK, the only one that touches RtMidi), LoopbackMidiBackend (in-process,
+// configurable, for tests) and SimulatedDX7Backend (a DX7 on the other end of the cable).
+//
+// Threads: every member is called on the GUI thread. Input reaches the receiver given to
+// openInput(), which a backend may call on any thread (RtMidi calls it on its own).
+#pragma once
+
+#include "platform/midi/MidiStreamParser.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Result codes of the device layer. The values are the system error numbers the program's
+// error texts are keyed on (0-11 general errors, 64-68 MIDI errors); they are pinned.
+enum class MidiResult : int {
+    NoError = 0,
+    Error = 1,             // unspecified error
+    BadDeviceId = 2,       // device id out of range
+    NotEnabled = 3,        // driver failed enable
+    Allocated = 4,         // device already open
+    InvalidHandle = 5,     // device not open
+    NoDriver = 6,          // no MIDI system
+    NoMemory = 7,          // cannot initialise (device unplugged)
+    NotSupported = 8,      // unsupported function
+    BadErrorNumber = 9,    // error value out of range
+    InvalidFlag = 10,      // invalid flags
+    InvalidParameter = 11, // not a valid MIDI message
+    Unprepared = 64,       // header not prepared
+    StillPlaying = 65,     // something still playing
+    NoMap = 66,            // no current map
+    NotReady = 67,         // hardware still busy
+    NoDevice = 68,         // port no longer connected
+};
+
+// Kinds of notifications handed to the program. The values are the notification numbers
+// its input dispatcher is keyed on; they are pinned.
+enum class MidiEventKind : int {
+    InputOpen = 0x3C1,
+    InputClose = 0x3C2,
+    Data = 0x3C3,       // a short message, packed into MidiEvent::data
+    LongData = 0x3C4,   // a whole System Exclusive message in MidiEvent::bytes
+    Error = 0x3C5,      // bytes that form no valid short message, packed into data
+    LongError = 0x3C6,  // a broken System Exclusive message in MidiEvent::bytes
+    OutputOpen = 0x3C7,
+    OutputClose = 0x3C8,
+    OutputDone = 0x3C9, // a long message has left the output
+};
+
+struct MidiEvent {
+    MidiEventKind kind = MidiEventKind::Data;
+    // Short messages: status in bits 0-7, first data byte in bits 8-15, second in 16-23.
+    std::uint32_t data = 0;
+    std::vector<std::uint8_t> bytes;
+    // Milliseconds since the input was started, when the message arrived.
+    std::uint32_t timeMs = 0;
+};
+
+// Takes input from a backend. post() may be called on any thread, also while the GUI
+// thread is inside a backend call; it must only store the event and return.
+class MidiEventReceiver {
+public:
+    virtual ~MidiEventReceiver() = default;
+    virtual void post(MidiEvent event) = 0;
+};
+
+// What the device layer tells about one device.
+struct MidiDeviceCaps {
+    std::string productName;
+    int technology = 0;  // kModMapper for the system's MIDI mapper
+};
+
+// Output id of the system's MIDI mapper, and the technology value it reports.
+constexpr int kMidiMapperId = -1;
+constexpr int kModMapper = 5;
+
+// Result of sending an arbitrary byte stream (see MidiBackend::sendStream).
+struct MidiStreamReport {
+    MidiResult result = MidiResult::NoError;  // the first failure, or NoError
+    std::size_t messagesSent = 0;
+    std::size_t bytesNotSent = 0;  // bytes that formed no whole message, or whose send failed
+};
+
+// The number of bytes of a short message with this status byte, 0 when the byte starts
+// no short message (data bytes, F0h and F7h).
+[[nodiscard]] int shortMessageLength(std::uint8_t status);
+
+// The notification for a piece the stream parser cut from incoming bytes.
+[[nodiscard]] MidiEvent eventFromPiece(MidiPiece piece, std::uint32_t timeMs);
+
+class MidiBackend {
+public:
+    virtual ~MidiBackend();
+
+    // Name of the MIDI system ("ALSA", "JACK", "Loopback", ...).
+    [[nodiscard]] virtual std::string systemName() const = 0;
+
+    // ---- devices
+    // Takes a fresh list of the devices; the ids below index this list until the next call.
+    virtual void refreshDevices() = 0;
+    [[nodiscard]] virtual int inputCount() const = 0;
+    [[nodiscard]] virtual int outputCount() const = 0;
+    // Capabilities of input id 0..inputCount()-1; nullopt when the query fails.
+    [[nodiscard]] virtual std::optional<MidiDeviceCaps> inputCaps(int id) const = 0;
+    // Capabilities of output id kMidiMapperId..outputCount()-1; nullopt when the query
+    // fails or there is no such device (every backend here has no mapper).
+    [[nodiscard]] virtual std::optional<MidiDeviceCaps> outputCaps(int id) const = 0;
+
+    // ---- input
+    // Opens input id of the last device list, looked up again by name. Nothing is
+    // delivered before startInput(). The receiver must outlive the open input.
+    [[nodiscard]] virtual MidiResult openInput(int id, MidiEventReceiver& receiver) = 0;
+    // Starts and stops delivery; time stamps count from the last start.
+    [[nodiscard]] virtual MidiResult startInput() = 0;
+    [[nodiscard]] virtual MidiResult stopInput() = 0;
+    // Closes the input; after it returns the receiver is not called again.
+    virtual void closeInput() = 0;
+    [[nodiscard]] virtual bool inputIsOpen() const = 0;
+
+    // ---- output
+    [[nodiscard]] virtual MidiResult openOutput(int id) = 0;
+    virtual void closeOutput() = 0;
+    [[nodiscard]] virtual bool outputIsOpen() const = 0;
+    // Turns off every note on every channel (controller 123 on channels 1-16).
+    virtual void resetOutput();
+
+    // Sends one whole message: a System Exclusive message F0h .. F7h with 7-bit data
+    // bytes between, or a short message whose length fits its status byte. A message
+    // the backend reports any trouble with (also a mere warning) counts as not sent.
+    [[nodiscard]] MidiResult sendMessage(std::span<const std::uint8_t> message);
+    // Sends a packed short message (status in bits 0-7); its length comes from the status.
+    [[nodiscard]] MidiResult sendShort(std::uint32_t packed);
+    // Sends any bytes, for example a file in slices: they are reassembled into whole
+    // messages, which go out one by one; a message cut at the end of the bytes waits for
+    // the next call. Bytes that belong to no whole message are counted, never dropped
+    // silently. finishStream() ends the stream and reports a message left unfinished.
+    [[nodiscard]] MidiStreamReport sendStream(std::span<const std::uint8_t> bytes);
+    [[nodiscard]] MidiStreamReport finishStream();
+
+    // Called on the GUI thread while the program waits; in-process backends deliver
+    // input that has become due here.
+    virtual void poll() {}
+
+protected:
+    // A validated System Exclusive message, F0h .. F7h.
+    [[nodiscard]] virtual MidiResult writeSysex(std::span<const std::uint8_t> message) = 0;
+    // A validated short message of 1 to 3 bytes.
+    [[nodiscard]] virtual MidiResult writeShort(std::span<const std::uint8_t> message) = 0;
+
+private:
+    void sendPiece(MidiPiece&& piece, MidiStreamReport& report);
+
+    MidiStreamParser m_streamParser;
+};
+
+}  // namespace platform

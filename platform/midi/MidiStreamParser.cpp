@@ -1,0 +1,112 @@
+// Brevane - cuts a stream of MIDI bytes into whole messages.
+#include "platform/midi/MidiStreamParser.h"
+
+#include "platform/midi/MidiBackend.h"
+
+namespace platform {
+namespace {
+
+constexpr std::uint8_t kSysexStart = 0xF0;
+constexpr std::uint8_t kSysexEnd = 0xF7;
+constexpr std::uint8_t kFirstRealTime = 0xF8;
+constexpr std::uint8_t kFirstSystemCommon = 0xF0;
+constexpr std::uint8_t kStatusBit = 0x80;
+
+}  // namespace
+
+void MidiStreamParser::flushStray(const Sink& sink)
+{
+    if (m_stray.empty())
+        return;
+    sink(MidiPiece{MidiPiece::Kind::Stray, std::move(m_stray)});
+    m_stray.clear();
+}
+
+void MidiStreamParser::flushIncomplete(const Sink& sink)
+{
+    if (m_message.empty())
+        return;
+    sink(MidiPiece{MidiPiece::Kind::Incomplete, std::move(m_message)});
+    m_message.clear();
+    m_expected = 0;
+}
+
+void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sink)
+{
+    for (const std::uint8_t b : bytes) {
+        if (b >= kFirstRealTime) {
+            // Real-time bytes may stand anywhere and interrupt nothing.
+            flushStray(sink);
+            sink(MidiPiece{MidiPiece::Kind::Message, {b}});
+            continue;
+        }
+        const bool inSysex = !m_message.empty() && m_message.front() == kSysexStart;
+        if (b == kSysexEnd) {
+            if (inSysex) {
+                m_message.push_back(b);
+                sink(MidiPiece{MidiPiece::Kind::Message, std::move(m_message)});
+                m_message.clear();
+            } else {
+                flushIncomplete(sink);
+                m_stray.push_back(b);
+            }
+            m_runningStatus = 0;
+            continue;
+        }
+        if (b & kStatusBit) {
+            flushStray(sink);
+            flushIncomplete(sink);
+            m_message.push_back(b);
+            if (b == kSysexStart) {
+                m_expected = 0;
+                m_runningStatus = 0;
+                continue;
+            }
+            m_expected = static_cast<std::size_t>(shortMessageLength(b));
+            // System common messages cancel running status; channel messages set it.
+            m_runningStatus = b < kFirstSystemCommon ? b : 0;
+            if (m_message.size() >= m_expected) {
+                sink(MidiPiece{MidiPiece::Kind::Message, std::move(m_message)});
+                m_message.clear();
+            }
+            continue;
+        }
+        // A data byte.
+        if (inSysex) {
+            m_message.push_back(b);
+            continue;
+        }
+        if (m_message.empty() && m_runningStatus != 0) {
+            m_message.push_back(m_runningStatus);
+            m_expected = static_cast<std::size_t>(shortMessageLength(m_runningStatus));
+        }
+        if (m_message.empty()) {
+            m_stray.push_back(b);
+            continue;
+        }
+        flushStray(sink);
+        m_message.push_back(b);
+        if (m_message.size() >= m_expected) {
+            sink(MidiPiece{MidiPiece::Kind::Message, std::move(m_message)});
+            m_message.clear();
+        }
+    }
+    flushStray(sink);
+}
+
+void MidiStreamParser::finish(const Sink& sink)
+{
+    flushStray(sink);
+    flushIncomplete(sink);
+    m_runningStatus = 0;
+}
+
+void MidiStreamParser::reset()
+{
+    m_message.clear();
+    m_stray.clear();
+    m_expected = 0;
+    m_runningStatus = 0;
+}
+
+}  // namespace platform

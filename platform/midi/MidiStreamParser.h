@@ -1,0 +1,50 @@
+// Brevane - cuts a stream of MIDI bytes into whole messages.
+//
+// Used both ways: on input, to join System Exclusive messages that a MIDI system delivers
+// in pieces; on output, to turn arbitrary bytes (a file sent in slices) into messages
+// that can be sent one at a time. A message may run over any number of feed() calls.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace platform {
+
+struct MidiPiece {
+    enum class Kind : int {
+        Message = 0,     // a whole message: F0h .. F7h, or a short message
+        Incomplete = 1,  // a message cut short by the start of another (or by finish())
+        Stray = 2,       // data bytes (or a lone F7h) that belong to no message
+    };
+    Kind kind = Kind::Message;
+    std::vector<std::uint8_t> bytes;
+};
+
+class MidiStreamParser {
+public:
+    using Sink = std::function<void(MidiPiece&&)>;
+
+    // Hands every finished piece to the sink, in stream order. Real-time bytes (F8h-FFh)
+    // come out as one-byte messages where they stand, also inside System Exclusive data.
+    // Channel messages may use running status; they come out with their status byte.
+    void feed(std::span<const std::uint8_t> bytes, const Sink& sink);
+    // Ends the stream: a message still open comes out as Incomplete.
+    void finish(const Sink& sink);
+    // Forgets everything, also the running status.
+    void reset();
+    // Whether a message has begun but not ended.
+    [[nodiscard]] bool midMessage() const { return !m_message.empty(); }
+
+private:
+    void flushStray(const Sink& sink);
+    void flushIncomplete(const Sink& sink);
+
+    std::vector<std::uint8_t> m_message;
+    std::vector<std::uint8_t> m_stray;
+    std::size_t m_expected = 0;  // length of the short message being read; 0 in System Exclusive
+    std::uint8_t m_runningStatus = 0;
+};
+
+}  // namespace platform

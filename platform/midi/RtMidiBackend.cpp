@@ -1,0 +1,567 @@
+// Brevane - the real MIDI system, through RtMidi: the ALSA sequencer or JACK.
+#include "platform/midi/RtMidiBackend.h"
+
+#include <RtMidi.h>
+#include <alsa/asoundlib.h>
+#include <jack/jack.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <mutex>
+#include <streambuf>
+#include <thread>
+#include <vector>
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint8_t kTimingClock = 0xF8;
+constexpr std::uint8_t kActiveSensing = 0xFE;
+
+// ---- keeping the MIDI libraries quiet
+
+// A stream buffer that swallows everything: RtMidi writes to std::cerr before it throws.
+class NullBuffer final : public std::streambuf {
+protected:
+    int overflow(int c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+class SilencedCerr {
+public:
+    SilencedCerr() : m_old(std::cerr.rdbuf(&m_null)) {}
+    ~SilencedCerr() { std::cerr.rdbuf(m_old); }
+    SilencedCerr(const SilencedCerr&) = delete;
+    SilencedCerr& operator=(const SilencedCerr&) = delete;
+
+private:
+    NullBuffer m_null;
+    std::streambuf* m_old;
+};
+
+void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void quietJack(const char*) {}
+
+// The C libraries print their errors unless told otherwise; this process never wants that.
+void silenceLibraries()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        snd_lib_error_set_handler(&quietAlsa);
+        jack_set_error_function(&quietJack);
+        jack_set_info_function(&quietJack);
+    });
+}
+
+// ---- RtMidi's error reports
+
+// Collects what RtMidi reports through its error callback; a send checks it afterwards.
+struct ErrorRecord {
+    std::mutex mutex;
+    bool raised = false;
+    std::string text;
+
+    void raise()
+    {
+        std::lock_guard lock(mutex);
+        raised = true;
+    }
+    void clear()
+    {
+        std::lock_guard lock(mutex);
+        raised = false;
+        text.clear();
+    }
+    // Whether something was reported since clear(), and what.
+    bool take(std::string* what = nullptr)
+    {
+        std::lock_guard lock(mutex);
+        const bool r = raised;
+        if (what)
+            *what = text;
+        raised = false;
+        return r;
+    }
+};
+
+void onRtMidiError(RtMidiError::Type, const std::string& text, void* user)
+{
+    auto* record = static_cast<ErrorRecord*>(user);
+    std::lock_guard lock(record->mutex);
+    record->raised = true;
+    record->text = text;
+}
+
+MidiResult resultForReport(const std::string& text)
+{
+    if (text.find("full") != std::string::npos)
+        return MidiResult::NotReady;
+    if (text.find("not open") != std::string::npos || text.find("no open") != std::string::npos)
+        return MidiResult::InvalidHandle;
+    return MidiResult::Error;
+}
+
+bool isDigits(std::string_view s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::string RtMidiBackend::cleanPortName(std::string_view name)
+{
+    // ALSA lists "Client:Port 24:0": drop a last blank-separated word of the form digits:digits.
+    const auto blank = name.rfind(' ');
+    if (blank != std::string_view::npos) {
+        const std::string_view tail = name.substr(blank + 1);
+        const auto colon = tail.find(':');
+        if (colon != std::string_view::npos && isDigits(tail.substr(0, colon)) &&
+            isDigits(tail.substr(colon + 1)))
+            name = name.substr(0, blank);
+    }
+    while (!name.empty() && name.back() == ' ')
+        name.remove_suffix(1);
+    return std::string(name);
+}
+
+bool RtMidiBackend::jackServerRunning()
+{
+    silenceLibraries();
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open("Brevane probe", JackNoStartServer, &status);
+    if (!client)
+        return false;
+    jack_client_close(client);
+    return true;
+}
+
+bool RtMidiBackend::alsaSequencerPresent() { return ::access("/dev/snd/seq", R_OK | W_OK) == 0; }
+
+struct RtMidiBackend::Impl {
+    RtMidiApi api = RtMidiApi::Alsa;
+    std::string clientName;
+
+    std::unique_ptr<RtMidiIn> in;
+    std::unique_ptr<RtMidiOut> out;
+    ErrorRecord inErrors;
+    ErrorRecord outErrors;
+
+    std::vector<std::string> inputNames;  // the list taken by refreshDevices(); "" = query failed
+    std::vector<std::string> outputNames;
+
+    bool inputOpen = false;
+    bool outputOpen = false;
+
+    // Shared with RtMidi's input thread.
+    std::mutex inputMutex;
+    MidiEventReceiver* receiver = nullptr;
+    bool started = false;
+    Clock::time_point startTime{};
+    MidiStreamParser parser;
+
+    int sysexRate = kWireBytesPerSecond;
+    Clock::time_point wireFreeAt{};
+
+    [[nodiscard]] RtMidi::Api rtApi() const
+    {
+        return api == RtMidiApi::Jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+    }
+
+    [[nodiscard]] bool present() const
+    {
+        return api == RtMidiApi::Jack ? jackServerRunning() : alsaSequencerPresent();
+    }
+
+    void dropClients()
+    {
+        in.reset();
+        out.reset();
+        inputOpen = outputOpen = false;
+        std::lock_guard lock(inputMutex);
+        receiver = nullptr;
+        started = false;
+    }
+
+    // Creates the RtMidi objects when the system is there; false when it is not.
+    bool ensureClients()
+    {
+        silenceLibraries();
+        if (in && out)
+            return true;
+        if (!present())
+            return false;
+        try {
+            SilencedCerr quiet;
+            in = std::make_unique<RtMidiIn>(rtApi(), clientName + " In");
+            in->setErrorCallback(&onRtMidiError, &inErrors);
+            // System Exclusive and time code in; active sensing stays out.
+            in->ignoreTypes(false, false, true);
+            out = std::make_unique<RtMidiOut>(rtApi(), clientName + " Out");
+            out->setErrorCallback(&onRtMidiError, &outErrors);
+        } catch (...) {
+            in.reset();
+            out.reset();
+            return false;
+        }
+        return true;
+    }
+
+    // Names of the ports an RtMidi object lists now, cleaned and told apart.
+    template <class Port>
+    std::vector<std::string> listNames(Port& port, ErrorRecord& errors)
+    {
+        std::vector<std::string> names;
+        try {
+            errors.clear();
+            const unsigned count = port.getPortCount();
+            for (unsigned i = 0; i < count; ++i) {
+                std::string name = cleanPortName(port.getPortName(i));
+                if (name.empty()) {
+                    names.emplace_back();
+                    continue;
+                }
+                const auto same = std::count_if(names.begin(), names.end(), [&](const std::string& n) {
+                    return n == name || n.rfind(name + " (", 0) == 0;
+                });
+                if (same > 0)
+                    name += " (" + std::to_string(same + 1) + ")";
+                names.push_back(std::move(name));
+            }
+            errors.clear();
+        } catch (...) {
+            names.clear();
+        }
+        return names;
+    }
+
+    // Port number of a listed name now, or -1.
+    template <class Port>
+    int findPort(Port& port, ErrorRecord& errors, const std::string& name)
+    {
+        const auto names = listNames(port, errors);
+        const auto it = std::find(names.begin(), names.end(), name);
+        return it == names.end() ? -1 : static_cast<int>(it - names.begin());
+    }
+
+    void onInput(const std::vector<unsigned char>& bytes)
+    {
+        std::lock_guard lock(inputMutex);
+        if (!receiver || !started)
+            return;
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - startTime).count();
+        const auto timeMs = static_cast<std::uint32_t>(std::max<long long>(elapsed, 0));
+        parser.feed(bytes, [&](MidiPiece&& p) {
+            if (p.kind == MidiPiece::Kind::Message && p.bytes.size() == 1 &&
+                (p.bytes[0] == kTimingClock || p.bytes[0] == kActiveSensing))
+                return;
+            receiver->post(eventFromPiece(std::move(p), timeMs));
+        });
+    }
+
+    static void inputCallback(double, std::vector<unsigned char>* message, void* user)
+    {
+        if (message)
+            static_cast<Impl*>(user)->onInput(*message);
+    }
+
+    void attachReceiver(MidiEventReceiver& r)
+    {
+        std::lock_guard lock(inputMutex);
+        receiver = &r;
+        started = false;
+        parser.reset();
+    }
+
+    void detachReceiver()
+    {
+        std::lock_guard lock(inputMutex);
+        receiver = nullptr;
+        started = false;
+    }
+
+    // Waits until at most one piece of System Exclusive data is ahead of the wire.
+    void pace(std::size_t bytes)
+    {
+        const auto wireTime = [this](std::size_t n) {
+            return std::chrono::microseconds(static_cast<long long>(n) * 1'000'000 / sysexRate);
+        };
+        const auto allowance = wireTime(kSysexChunkBytes);
+        const auto now = Clock::now();
+        if (wireFreeAt > now + allowance)
+            std::this_thread::sleep_until(wireFreeAt - allowance);
+        wireFreeAt = std::max(Clock::now(), wireFreeAt) + wireTime(bytes);
+    }
+
+    MidiResult send(std::span<const std::uint8_t> bytes)
+    {
+        if (!out || !outputOpen)
+            return MidiResult::InvalidHandle;
+        outErrors.clear();
+        try {
+            out->sendMessage(bytes.data(), bytes.size());
+        } catch (...) {
+            return MidiResult::Error;
+        }
+        std::string text;
+        if (outErrors.take(&text))
+            return resultForReport(text);
+        return MidiResult::NoError;
+    }
+};
+
+RtMidiBackend::RtMidiBackend(RtMidiApi api, std::string clientName)
+    : m_impl(std::make_unique<Impl>())
+{
+    m_impl->api = api;
+    m_impl->clientName = std::move(clientName);
+}
+
+RtMidiBackend::~RtMidiBackend()
+{
+    closeInput();
+    closeOutput();
+    try {
+        SilencedCerr quiet;
+        m_impl->dropClients();
+    } catch (...) {
+        // Tearing down a client of a vanished server may throw; nothing is left to do.
+    }
+}
+
+RtMidiApi RtMidiBackend::api() const { return m_impl->api; }
+void RtMidiBackend::setSysexRate(int bytesPerSecond) { m_impl->sysexRate = std::max(bytesPerSecond, 100); }
+bool RtMidiBackend::systemPresent() const { return m_impl->present(); }
+
+std::string RtMidiBackend::systemName() const
+{
+    return m_impl->api == RtMidiApi::Jack ? "JACK" : "ALSA";
+}
+
+void RtMidiBackend::refreshDevices()
+{
+    m_impl->inputNames.clear();
+    m_impl->outputNames.clear();
+    if (m_impl->api == RtMidiApi::Jack && (m_impl->in || m_impl->out) && !jackServerRunning()) {
+        // The server has gone: its clients are dead and must not be asked anything.
+        m_impl->dropClients();
+        return;
+    }
+    if (!m_impl->ensureClients())
+        return;
+    m_impl->inputNames = m_impl->listNames(*m_impl->in, m_impl->inErrors);
+    m_impl->outputNames = m_impl->listNames(*m_impl->out, m_impl->outErrors);
+}
+
+int RtMidiBackend::inputCount() const { return static_cast<int>(m_impl->inputNames.size()); }
+int RtMidiBackend::outputCount() const { return static_cast<int>(m_impl->outputNames.size()); }
+
+std::optional<MidiDeviceCaps> RtMidiBackend::inputCaps(int id) const
+{
+    if (id < 0 || id >= inputCount() || m_impl->inputNames[static_cast<std::size_t>(id)].empty())
+        return std::nullopt;
+    return MidiDeviceCaps{m_impl->inputNames[static_cast<std::size_t>(id)], 0};
+}
+
+std::optional<MidiDeviceCaps> RtMidiBackend::outputCaps(int id) const
+{
+    if (id < 0 || id >= outputCount() || m_impl->outputNames[static_cast<std::size_t>(id)].empty())
+        return std::nullopt;
+    return MidiDeviceCaps{m_impl->outputNames[static_cast<std::size_t>(id)], 0};
+}
+
+MidiResult RtMidiBackend::openInput(int id, MidiEventReceiver& receiver)
+{
+    if (m_impl->inputOpen)
+        return MidiResult::Allocated;
+    if (id < 0 || id >= inputCount())
+        return MidiResult::BadDeviceId;
+    if (m_impl->api == RtMidiApi::Jack && !jackServerRunning())
+        return MidiResult::NoDriver;
+    if (!m_impl->ensureClients())
+        return MidiResult::NoDriver;
+    const int port = m_impl->findPort(*m_impl->in, m_impl->inErrors, m_impl->inputNames[static_cast<std::size_t>(id)]);
+    if (port < 0)
+        return MidiResult::NoDevice;
+    m_impl->attachReceiver(receiver);
+    try {
+        m_impl->inErrors.clear();
+        m_impl->in->setCallback(&Impl::inputCallback, m_impl.get());
+        m_impl->in->openPort(static_cast<unsigned>(port), m_impl->clientName + " Input");
+    } catch (...) {
+        m_impl->inErrors.raise();
+    }
+    if (m_impl->inErrors.take() || !m_impl->in->isPortOpen()) {
+        m_impl->detachReceiver();
+        try {
+            m_impl->in->cancelCallback();
+            m_impl->in->closePort();
+        } catch (...) {
+            // The port never opened; there is nothing to close.
+        }
+        m_impl->inErrors.clear();
+        return MidiResult::NotEnabled;
+    }
+    m_impl->inputOpen = true;
+    return MidiResult::NoError;
+}
+
+MidiResult RtMidiBackend::openVirtualInput(const std::string& portName, MidiEventReceiver& receiver)
+{
+    if (m_impl->inputOpen)
+        return MidiResult::Allocated;
+    if (!m_impl->ensureClients())
+        return MidiResult::NoDriver;
+    m_impl->attachReceiver(receiver);
+    try {
+        m_impl->inErrors.clear();
+        m_impl->in->setCallback(&Impl::inputCallback, m_impl.get());
+        m_impl->in->openVirtualPort(portName);
+    } catch (...) {
+        m_impl->inErrors.raise();
+    }
+    if (m_impl->inErrors.take()) {
+        m_impl->detachReceiver();
+        return MidiResult::NotEnabled;
+    }
+    m_impl->inputOpen = true;
+    return MidiResult::NoError;
+}
+
+MidiResult RtMidiBackend::startInput()
+{
+    if (!m_impl->inputOpen)
+        return MidiResult::InvalidHandle;
+    std::lock_guard lock(m_impl->inputMutex);
+    m_impl->started = true;
+    m_impl->startTime = Clock::now();
+    m_impl->parser.reset();
+    return MidiResult::NoError;
+}
+
+MidiResult RtMidiBackend::stopInput()
+{
+    if (!m_impl->inputOpen)
+        return MidiResult::InvalidHandle;
+    std::lock_guard lock(m_impl->inputMutex);
+    m_impl->started = false;
+    return MidiResult::NoError;
+}
+
+void RtMidiBackend::closeInput()
+{
+    if (!m_impl->inputOpen)
+        return;
+    m_impl->inputOpen = false;
+    // Detach first, without holding the lock while RtMidi joins its thread.
+    m_impl->detachReceiver();
+    try {
+        SilencedCerr quiet;
+        m_impl->in->cancelCallback();
+        m_impl->in->closePort();
+    } catch (...) {
+        // A port that cannot be closed cleanly is gone already.
+    }
+    m_impl->inErrors.clear();
+}
+
+bool RtMidiBackend::inputIsOpen() const { return m_impl->inputOpen; }
+
+MidiResult RtMidiBackend::openOutput(int id)
+{
+    if (m_impl->outputOpen)
+        return MidiResult::Allocated;
+    if (id < 0 || id >= outputCount())
+        return MidiResult::BadDeviceId;
+    if (m_impl->api == RtMidiApi::Jack && !jackServerRunning())
+        return MidiResult::NoDriver;
+    if (!m_impl->ensureClients())
+        return MidiResult::NoDriver;
+    const int port = m_impl->findPort(*m_impl->out, m_impl->outErrors, m_impl->outputNames[static_cast<std::size_t>(id)]);
+    if (port < 0)
+        return MidiResult::NoDevice;
+    try {
+        m_impl->outErrors.clear();
+        m_impl->out->openPort(static_cast<unsigned>(port), m_impl->clientName + " Output");
+    } catch (...) {
+        m_impl->outErrors.raise();
+    }
+    if (m_impl->outErrors.take() || !m_impl->out->isPortOpen()) {
+        try {
+            m_impl->out->closePort();
+        } catch (...) {
+            // The port never opened; there is nothing to close.
+        }
+        m_impl->outErrors.clear();
+        return MidiResult::NotEnabled;
+    }
+    m_impl->outputOpen = true;
+    m_impl->wireFreeAt = Clock::now();
+    return MidiResult::NoError;
+}
+
+MidiResult RtMidiBackend::openVirtualOutput(const std::string& portName)
+{
+    if (m_impl->outputOpen)
+        return MidiResult::Allocated;
+    if (!m_impl->ensureClients())
+        return MidiResult::NoDriver;
+    try {
+        m_impl->outErrors.clear();
+        m_impl->out->openVirtualPort(portName);
+    } catch (...) {
+        m_impl->outErrors.raise();
+    }
+    if (m_impl->outErrors.take())
+        return MidiResult::NotEnabled;
+    m_impl->outputOpen = true;
+    m_impl->wireFreeAt = Clock::now();
+    return MidiResult::NoError;
+}
+
+void RtMidiBackend::closeOutput()
+{
+    if (!m_impl->outputOpen)
+        return;
+    m_impl->outputOpen = false;
+    try {
+        SilencedCerr quiet;
+        m_impl->out->closePort();
+    } catch (...) {
+        // A port that cannot be closed cleanly is gone already.
+    }
+    m_impl->outErrors.clear();
+}
+
+bool RtMidiBackend::outputIsOpen() const { return m_impl->outputOpen; }
+
+MidiResult RtMidiBackend::writeShort(std::span<const std::uint8_t> message) { return m_impl->send(message); }
+
+MidiResult RtMidiBackend::writeSysex(std::span<const std::uint8_t> message)
+{
+    for (std::size_t offset = 0; offset < message.size(); offset += kSysexChunkBytes) {
+        const auto piece = message.subspan(offset, std::min(kSysexChunkBytes, message.size() - offset));
+        m_impl->pace(piece.size());
+        const MidiResult r = m_impl->send(piece);
+        if (r != MidiResult::NoError)
+            return r;
+    }
+    return MidiResult::NoError;
+}
+
+std::unique_ptr<MidiBackend> createSystemMidiBackend()
+{
+    const char* chosen = std::getenv("BREVANE_MIDI_API");
+    std::string api = chosen ? chosen : "";
+    std::transform(api.begin(), api.end(), api.begin(), [](unsigned char c) { return std::tolower(c); });
+    return std::make_unique<RtMidiBackend>(api == "jack" ? RtMidiApi::Jack : RtMidiApi::Alsa);
+}
+
+}  // namespace platform

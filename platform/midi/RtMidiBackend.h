@@ -1,0 +1,89 @@
+// Brevane - the real MIDI system, through RtMidi: the ALSA sequencer or JACK.
+//
+// Without a MIDI system (no /dev/snd/seq, no JACK server) it lists no devices and every
+// open fails; nothing is printed and nothing throws. RtMidi's own messages go to its
+// error callback: a warning during a send makes that send fail.
+//
+// Device names are the port names without the ALSA client:port numbers, which change from
+// run to run; a port is looked up again by that name when it is opened. Two ports with the
+// same name are told apart by " (2)", " (3)"... in listing order.
+//
+// Input: RtMidi calls back on its own thread; the adapter only joins System Exclusive
+// pieces, drops timing clock and active sensing, and posts each message to the receiver.
+//
+// Output: System Exclusive messages leave in pieces of kSysexChunkBytes, paced to the
+// wire speed of DIN MIDI by default, so that interfaces which drop bytes when flooded, and
+// JACK ports whose buffers hold less than a 4104-byte bank, get every byte.
+#pragma once
+
+#include "platform/midi/MidiBackend.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class RtMidiApi : int { Alsa = 0, Jack = 1 };
+
+class RtMidiBackend final : public MidiBackend {
+public:
+    // Size of the pieces a System Exclusive message is sent in. It stays fixed for the run:
+    // the ALSA event encoder passes a piece on as soon as it holds this many bytes.
+    static constexpr std::size_t kSysexChunkBytes = 128;
+    // DIN MIDI: 31250 baud, 10 bits a byte.
+    static constexpr int kWireBytesPerSecond = 3125;
+
+    explicit RtMidiBackend(RtMidiApi api = RtMidiApi::Alsa, std::string clientName = "Brevane");
+    ~RtMidiBackend() override;
+    RtMidiBackend(const RtMidiBackend&) = delete;
+    RtMidiBackend& operator=(const RtMidiBackend&) = delete;
+
+    [[nodiscard]] RtMidiApi api() const;
+    // Bytes per second at which System Exclusive data is paced (at least 100).
+    void setSysexRate(int bytesPerSecond);
+    // Whether the MIDI system can be used now.
+    [[nodiscard]] bool systemPresent() const;
+
+    // Ports that other programs connect to (the simulated instrument's process uses them).
+    [[nodiscard]] MidiResult openVirtualInput(const std::string& portName, MidiEventReceiver& receiver);
+    [[nodiscard]] MidiResult openVirtualOutput(const std::string& portName);
+
+    // Whether a JACK server answers (JACK_DEFAULT_SERVER names it); asks without starting
+    // one and without printing.
+    [[nodiscard]] static bool jackServerRunning();
+    // Whether the ALSA sequencer device can be opened.
+    [[nodiscard]] static bool alsaSequencerPresent();
+    // A port name as listed: "Client:Port 24:0" becomes "Client:Port".
+    [[nodiscard]] static std::string cleanPortName(std::string_view name);
+
+    // ---- MidiBackend
+    [[nodiscard]] std::string systemName() const override;
+    void refreshDevices() override;
+    [[nodiscard]] int inputCount() const override;
+    [[nodiscard]] int outputCount() const override;
+    [[nodiscard]] std::optional<MidiDeviceCaps> inputCaps(int id) const override;
+    [[nodiscard]] std::optional<MidiDeviceCaps> outputCaps(int id) const override;
+    [[nodiscard]] MidiResult openInput(int id, MidiEventReceiver& receiver) override;
+    [[nodiscard]] MidiResult startInput() override;
+    [[nodiscard]] MidiResult stopInput() override;
+    void closeInput() override;
+    [[nodiscard]] bool inputIsOpen() const override;
+    [[nodiscard]] MidiResult openOutput(int id) override;
+    void closeOutput() override;
+    [[nodiscard]] bool outputIsOpen() const override;
+
+protected:
+    [[nodiscard]] MidiResult writeSysex(std::span<const std::uint8_t> message) override;
+    [[nodiscard]] MidiResult writeShort(std::span<const std::uint8_t> message) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+// The MIDI system the program uses: RtMidi on the ALSA sequencer, or on JACK when the
+// environment variable BREVANE_MIDI_API is "jack".
+[[nodiscard]] std::unique_ptr<MidiBackend> createSystemMidiBackend();
+
+}  // namespace platform
