@@ -1,0 +1,155 @@
+// Brevane - voice lists: bank files, their recordsets, wrappers, fingerprints, selection.
+//
+// Every open bank file is catalogued as a VoiceListRecordset (one record per voice in file
+// order). This class reads bank files into such recordsets and writes them back in any of
+// the four layouts, adds and removes System Exclusive wrappers, converts banks between
+// packed and unpacked voices, computes CRC-32 fingerprints and DX7 checksums, and keeps
+// the selection tracker of a list. Every user creates its own instance.
+//
+// Methods that can fail return a bool that is true on failure (nothing was done), or a
+// CRC value of -1; messages go through platform::messages().
+#pragma once
+
+#include "banklib/VoiceFormat.h"
+#include "platform/Recordset.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace banklib {
+
+class VoiceEditorView;
+class VoiceListView;
+
+// The list ID GetCurrentVoiceListAndEditor reports when no voice list or editor is active.
+constexpr std::string_view kNoForms = "No Forms";
+
+// File attribute values of SaveVoiceDataToFileByt. Linux files have no hidden attribute;
+// the value is accepted and has no effect.
+constexpr std::int32_t kFileAttributeHidden = 2;
+constexpr std::int32_t kFileAttributeNormal = 128;
+
+class clsVoiceNames {
+public:
+    clsVoiceNames();
+
+    // The list's VoiceListRecordset; a voice-list window's rsmfimage is this member of
+    // the window's own instance.
+    platform::Recordset rsmfimage;
+    // Number of voices of the last bank read or built.
+    std::int32_t VoiceCount = 0;
+
+    // ---- the voice-list recordset
+    // Gives rs the eight VoiceListRecordset fields, empty.
+    static void InitRecordset(platform::Recordset& rs);
+    // Builds a new recordset from bare voice data (no wrappers): one record per voice of
+    // the layout's size, a short last voice zero-padded. ID runs from "1", names are
+    // repaired (CleanVoiceName), the fingerprint fields stay empty. False on success;
+    // true, with rs untouched, when fileType is not a voice layout.
+    [[nodiscard]] bool BuildRecordsetFromBytes(FileType fileType, std::string_view FileTitle,
+                                               platform::Recordset& rs, std::span<const std::uint8_t> bytes,
+                                               bool& NamesRepaired);
+    // A voice name with every apostrophe, control byte and byte from 7Fh up replaced by a
+    // blank; a replaced first byte is dropped. Sets NamesRepaired when anything changed.
+    [[nodiscard]] static std::string CleanVoiceName(std::span<const std::uint8_t> name, bool& NamesRepaired);
+    // Fills CRCAll (CRC-32 of Data + Names) or, with ExcludeName, CRCExName (of Data) of
+    // every record, as signed decimal text with a leading blank when not negative.
+    platform::Recordset& CalcCRCColumns(platform::Recordset& rs, bool ExcludeName);
+    // Fills ChecksumAll or ChecksumExName the same way with DX7 checksums.
+    platform::Recordset& CalcChecksumColumns(platform::Recordset& rs, bool ExcludeName);
+    // The bytes of the records in the list's layout without wrappers (Data then the 10
+    // name bytes per record) and their CRC-32; -1, with out unchanged, when rs is empty.
+    [[nodiscard]] std::int32_t RecordsetToByteArray(platform::Recordset& rs, std::vector<std::uint8_t>& out,
+                                                    FileType fileType);
+    // Lays out the first recCount visible records of a list as bytes: 145 + 10 bytes per
+    // record for unpacked layouts, 118 + 10 for packed ones. Always false.
+    bool ConvertVariantArraytoByteArray(FileType fileType, const platform::Recordset& varRecset,
+                                        std::vector<std::uint8_t>& bytRecsetasArray, std::int32_t recCount);
+
+    // ---- fingerprints and checksums
+    // CRC-32 of a byte string, as a signed number; "" gives 0.
+    [[nodiscard]] std::int32_t CalcCRC32(std::string_view strTest, bool blnQuiet);
+    // CRC-32 of a byte array; also stored in crc.
+    static std::int32_t CalcCRC32Byt(std::span<const std::uint8_t> bytes, std::int32_t& crc);
+    // DX7 checksum of characters first..last (1-based) of a string; first 0 means the
+    // whole string, and first and last are then set to 1 and the length. sum receives
+    // the plain sum of the bytes.
+    std::uint8_t CalcChecksum(std::string_view text, std::int32_t& first, std::int32_t& last, bool blnQuiet,
+                              std::int32_t& sum);
+    std::uint8_t CalcChecksumByt(std::span<const std::uint8_t> bytes, bool blnQuiet, std::int32_t& sum);
+
+    // ---- selection tracker (flags indexed by 1-based voice number, and their count)
+    // Recreates tr with entries 0..totvoices cleared; VoiceNo 1..totvoices is then the
+    // one voice selected. True (nothing changed) for VoiceNo < 0.
+    bool TrReset(std::int32_t VoiceNo, std::int32_t totvoices, std::vector<bool>& tr, std::int32_t& nosels);
+    // Selects startvoiceno..endvoiceno (endvoiceno lowered to totalnovoices; 0 selects
+    // startvoiceno alone); trSelections counts the voices newly selected. True (nothing
+    // changed) when startvoiceno is outside 1..totalnovoices.
+    bool TrAdd(std::int32_t startvoiceno, std::int32_t& endvoiceno, std::int32_t totalnovoices,
+               std::vector<bool>& tr, std::int32_t& trSelections);
+
+    // ---- System Exclusive wrappers and layout conversion
+    // Wraps the whole string as one message: a single-voice dump for otype 1, a bulk
+    // dump otherwise, with the current MIDI device number, checksum and F7.
+    [[nodiscard]] std::string AddWrapper(std::string_view strbuf, FileType otype);
+    // A type-1 image (each 155-byte voice wrapped) or type-3 image (each bank of up to 32
+    // packed voices wrapped) of bare data. A partial last voice is zero-padded. Always false.
+    bool AddWrappersByt(std::span<const std::uint8_t> data, std::vector<std::uint8_t>& out, FileType fileType);
+    // The voice data of a type-1 or type-3 image without its wrappers (types 0 and 2 are
+    // copied). Never reads past the data: a short last bank yields its voices, a cut
+    // last unit what it holds. Always false.
+    bool StripHeadersByt(std::span<const std::uint8_t> data, FileType fileType, std::vector<std::uint8_t>& out);
+    // The string form, for whole received dumps; with ChangeFType, type 1 becomes 0 and
+    // type 3 becomes 2 in the caller's variable.
+    [[nodiscard]] std::string stripheaders(std::string_view sbuf, FileType& FType, bool ChangeFType);
+    // Converts bare bank data between unpacked and packed voices in place when one type
+    // is unpacked and the other packed; otherwise leaves it. Always false.
+    bool RestructureFileBufferByt(std::vector<std::uint8_t>& bytbuf, FileType oldFileType,
+                                  FileType newfiletype);
+    // 155 for types 0 and 1, 128 for 2 and 3, -1 otherwise.
+    static void VoiceSizeForType(FileType fileType, std::int32_t& size);
+
+    // ---- bank files
+    // Reads a bank file of a known layout: checks its size (at least 128 bytes) and its
+    // first wrapper, strips the wrappers, counts the voices (VoiceCount) and computes the
+    // CRC-32 of the stripped data into lngChecksum. With stripheaders false obyt receives
+    // the file as stored. False on success; true after a message on failure.
+    [[nodiscard]] bool GetFileByt(const std::string& fname, const std::string& ftitle, FileType FType,
+                                  std::vector<std::uint8_t>& obyt, std::int32_t& lngChecksum, bool stripheaders);
+    // Reads a bank file into a new VoiceListRecordset (names repaired with a warning).
+    // Returns the CRC-32 of the stripped voice data, or -1 on failure (rs untouched).
+    [[nodiscard]] std::int32_t OpenFileAsRecordsetByt(const std::string& path, const std::string& title,
+                                                      FileType fileType, platform::Recordset& rs);
+    // Writes bytes to fname in a layout, wrapping them first for types 1 and 3 when
+    // blnAddHeader. The old file is replaced atomically: a failed write leaves it as it
+    // was. False when written; true after a message on failure.
+    [[nodiscard]] bool SaveVoiceDataToFileByt(std::span<const std::uint8_t> buf, const std::string& fname,
+                                              FileType fileType, bool blnAddHeader, std::string ftitle = {},
+                                              std::int32_t lngFlags = kFileAttributeNormal);
+    // The same with the data as a byte string; an empty string writes nothing (true).
+    [[nodiscard]] bool SaveVoiceDataToFileByt(std::string_view strbuf, const std::string& fname,
+                                              FileType fileType, bool blnAddHeader, std::string ftitle = {},
+                                              std::int32_t lngFlags = kFileAttributeNormal);
+    // Whether another open voice list (not `current`) shows the path; list receives it.
+    [[nodiscard]] bool IsFileOpenInOtherList(const std::string& path, VoiceListView* current,
+                                             VoiceListView*& list);
+
+    // ---- the active window
+    // The voice list of the active window: an editor's list (CurrentEditor receives the
+    // editor) or the active voice list (EditorNotActive set). With neither, VoiceListID
+    // is kNoForms and nullptr is returned.
+    [[nodiscard]] VoiceListView* GetCurrentVoiceListAndEditor(std::string& VoiceListID,
+                                                              VoiceEditorView*& CurrentEditor,
+                                                              bool& EditorNotActive);
+
+private:
+    // Reads a whole file; true after a "Couldn't open" message on failure.
+    bool TransferFileIn(const std::string& path, std::vector<std::uint8_t>& bytes);
+    // Writes a whole file atomically; true after a message on failure.
+    bool TransferFileOut(const std::string& path, std::span<const std::uint8_t> bytes);
+};
+
+}  // namespace banklib
