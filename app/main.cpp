@@ -1,14 +1,37 @@
 // Brevane - librarian and editor for DX7 voices.
+#include "shell/AppPaths.h"
+#include "shell/CommandLine.h"
+#include "shell/QtServices.h"
+#include "shell/frmStartup.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QFile>
+
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brevane"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Brevane"));
-    window.resize(800, 600);
-    window.show();
+    QApplication::setApplicationVersion(QStringLiteral(BREVANE_VERSION));
+    QApplication::setOrganizationName(QStringLiteral("Brevane"));
+
+    std::vector<std::string> args;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        args.push_back(arguments.at(i).toStdString());
+
+    shell::QtServices services;
+    services.install();
+
+    shell::StartupOptions options;
+    options.paths = shell::resolveAppPaths(QFile::encodeName(QApplication::applicationDirPath()).toStdString());
+    options.commandLine = shell::parseCommandLine(args);
+
+    shell::frmStartup window(std::move(options));
+    services.setMainWindow(&window);
+    if (!window.Form_Load())
+        return 0;
     return QApplication::exec();
 }

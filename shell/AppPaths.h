@@ -1,0 +1,48 @@
+// Brevane - where the program finds its own files and keeps the user's.
+//
+// Run from a folder the user may write to (a build tree, an unpacked archive), the
+// program keeps everything beside itself: "Brevane.ini", the data folder and
+// "PatchGen.dat". Installed into a system folder, it keeps the settings in the user's
+// XDG config folder and the data in the XDG data folder, both under "Brevane". Its own
+// read-only files ("DXInit.dat") are always read from the program folder.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace shell {
+
+constexpr const char* kSettingsFileName = "Brevane.ini";
+constexpr const char* kAppFolderName = "Brevane";
+
+struct AppPaths {
+    std::string programFolder;   // folder of the executable, with a trailing '/'
+    std::string settingsFile;    // full path of "Brevane.ini"
+    std::string dataBaseFolder;  // folder whose "Data" subfolder the data-folder rule looks at, with '/'
+    bool besideProgram = false;  // settings and data live in the program folder
+};
+
+// Looks up an environment variable; an empty text when it is not set.
+using EnvironmentLookup = std::function<std::string(const char* name)>;
+// True when the program may keep its settings in this folder.
+using FolderWritable = std::function<bool(const std::string& folder)>;
+
+// The paths for a program in programFolder (with or without a trailing '/').
+[[nodiscard]] AppPaths resolveAppPaths(const std::string& programFolder, const EnvironmentLookup& env,
+                                       const FolderWritable& writable);
+// The same with the process environment and the real file system.
+[[nodiscard]] AppPaths resolveAppPaths(const std::string& programFolder);
+
+// A folder counts as writable when the user may create files in it and it is not one of
+// the system's program folders (/usr, /opt, /bin, ...), where even root keeps no settings.
+[[nodiscard]] bool isUserWritableFolder(const std::string& folder);
+
+// The data folder at start-up: a non-empty current value is kept; otherwise the "Data"
+// subfolder of baseFolder when it holds at least one ".dat" file (any letter case), else
+// baseFolder itself. The result ends in '/'.
+[[nodiscard]] std::string settleDataDirectory(const std::string& current, const std::string& baseFolder);
+
+// folder with exactly one trailing '/' (an empty folder stays empty).
+[[nodiscard]] std::string withTrailingSlash(std::string folder);
+
+}  // namespace shell

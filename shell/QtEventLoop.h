@@ -1,0 +1,28 @@
+// Brevane - waits that keep the windows alive, on Qt's event loop.
+#pragma once
+
+#include "platform/Services.h"
+
+#include <QElapsedTimer>
+
+namespace shell {
+
+// nowMs() reads a monotonic clock; processEvents(ms) handles pending events and, when
+// there are none, sleeps in the event loop until one arrives or ms have passed, so a
+// waiting loop does not keep a processor busy.
+class QtEventLoop final : public platform::EventLoop {
+public:
+    QtEventLoop();
+
+    std::int64_t nowMs() override;
+    void processEvents(int maxWaitMs) override;
+
+    // True while code is inside processEvents: an event handled now runs inside a wait
+    // or a long operation, and must not tear down what that operation works on.
+    [[nodiscard]] static bool insideWait();
+
+private:
+    QElapsedTimer m_clock;
+};
+
+}  // namespace shell

@@ -1,0 +1,35 @@
+// Brevane - the settings file's sections, keys and recent-file slots.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace shell {
+
+constexpr std::size_t kRecentFileSlots = 6;
+
+// Recent files: slot 0 is listed first; an empty slot holds no file.
+using RecentFileSlots = std::array<std::string, kRecentFileSlots>;
+
+// The keys of the [StartUp] section, in the order they are written.
+inline const std::array<std::string, 8> kStartUpKeys = {
+    "Left", "Top", "Width", "Height", "DataDirectory", "MIDIFileDirectory", "ShowSplash", "SynthID"};
+
+inline constexpr const char* kStartUpSection = "StartUp";
+inline constexpr const char* kRecentFilesSection = "Recent Files";
+inline constexpr const char* kMidiSection = "MIDI";
+inline constexpr const char* kRecentFileKeyPrefix = "File ";
+
+enum class SettingsLoad : int {
+    Read = 0,         // the file was read; missing sections were reported one by one
+    FileMissing = 1,  // there is no settings file: nothing applied, nothing shown
+    Unreadable = 2,   // the file is there but could not be read: reported, nothing applied
+};
+
+struct SettingsLoadResult {
+    SettingsLoad outcome = SettingsLoad::FileMissing;
+    int missingSections = 0;
+};
+
+}  // namespace shell

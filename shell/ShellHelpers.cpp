@@ -1,0 +1,89 @@
+// Brevane - small helpers of the windows.
+#include "shell/ShellHelpers.h"
+
+#include "shell/frmStartup.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QWidget>
+
+#include <vector>
+
+namespace shell {
+namespace {
+
+constexpr std::string_view kEllipsis = "...";
+
+std::vector<std::string> splitPath(const std::string& path)
+{
+    std::vector<std::string> parts;
+    std::string current;
+    for (char c : path) {
+        if (c == '/') {
+            parts.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    parts.push_back(current);
+    return parts;
+}
+
+}  // namespace
+
+void RefreshWindow(QWidget*& window)
+{
+    if (!window)
+        window = frmStartup::instance();
+    if (window)
+        window->repaint();
+}
+
+void RefreshWindowFrame(QWidget* window)
+{
+    if (!window)
+        return;
+    // Re-polishing makes the style recompute the frame and margins in place.
+    window->style()->unpolish(window);
+    window->style()->polish(window);
+    window->updateGeometry();
+    window->update();
+}
+
+std::string compactPath(const std::string& path, std::size_t maxChars)
+{
+    if (path.size() <= maxChars)
+        return path;
+    const std::vector<std::string> parts = splitPath(path);
+    const std::string& file = parts.back();
+    // "<head>/.../<tail>", with the head the first folder ("/home" or "C:").
+    const std::string head = parts.size() > 2 ? parts[0] + (parts[0].empty() ? "/" + parts[1] : std::string()) : "";
+    const std::size_t firstTail = parts.size() > 2 && parts[0].empty() ? 2 : 1;
+    for (const std::string& lead : {head, std::string()}) {
+        std::string best;
+        std::string tail = file;
+        for (std::size_t i = parts.size() - 1;; --i) {
+            const std::string candidate = lead + "/" + std::string(kEllipsis) + "/" + tail;
+            if (candidate.size() > maxChars)
+                break;
+            best = candidate;
+            if (i <= firstTail)
+                break;
+            tail = parts[i - 1] + "/" + tail;
+        }
+        if (!best.empty())
+            return lead.empty() ? best.substr(1) : best;
+    }
+    // Not even ".../<file>" fits: the start of the file name.
+    if (maxChars <= kEllipsis.size())
+        return std::string(kEllipsis.substr(0, maxChars));
+    return file.substr(0, maxChars - kEllipsis.size()) + std::string(kEllipsis);
+}
+
+std::string recentFileCaption(std::size_t n, const std::string& path)
+{
+    return std::to_string(n) + " " + compactPath(path);
+}
+
+}  // namespace shell

@@ -1,0 +1,34 @@
+// Brevane - small helpers of the windows: repaints and the recent-file captions.
+//
+// The status and wait helpers without widgets (SetBusyCursor, ShowStatusMessage,
+// PauseWithEvents, the bank arithmetic, TrimAtNull, LoWord, HiWord) are in
+// platform/StatusHelpers.h.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+class QWidget;
+
+namespace shell {
+
+// Visible characters of a compacted recent-file path (a 30-character buffer less its
+// terminator).
+constexpr std::size_t kRecentPathChars = 29;
+
+// Repaints a window at once. nullptr means the main window, which is then written back
+// into the argument.
+void RefreshWindow(QWidget*& window);
+// Re-applies a window's frame after a change of style, without moving, sizing or
+// reordering it; dialogs call it when they load.
+void RefreshWindowFrame(QWidget* window);
+
+// A path shortened to at most maxChars characters for a menu: the first folder, "...",
+// and as many of the last folders as fit, always with the file name; a file name that
+// does not fit on its own is cut and ends in "...". Shorter paths come back unchanged.
+[[nodiscard]] std::string compactPath(const std::string& path, std::size_t maxChars = kRecentPathChars);
+
+// The caption of recent-file entry n (1..6): "n " and the compacted path.
+[[nodiscard]] std::string recentFileCaption(std::size_t n, const std::string& path);
+
+}  // namespace shell

@@ -1,0 +1,66 @@
+// Brevane - the help window: the program's HTML help pages with contents, index and search.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <vector>
+
+class QLineEdit;
+class QListWidget;
+class QTabWidget;
+class QTextBrowser;
+class QTreeWidget;
+
+namespace shell {
+
+// One titled section of a help page: the page's own title (empty anchor) or a heading
+// with an anchor.
+struct HelpSection {
+    QString page;    // "MDIMain.htm"
+    QString anchor;  // "FileOpen", or empty for the page itself
+    QString title;
+    int level = 1;   // 1 page, 2 and 3 headings
+    QString text;    // plain text of the section, for the search
+    [[nodiscard]] QString topic() const { return anchor.isEmpty() ? page : page + QLatin1Char('#') + anchor; }
+};
+
+class frmHelp final : public QWidget {
+    Q_OBJECT
+public:
+    // pagesFolder holds the pages ("index.htm", "MDIMain.htm", ...); by default the ones
+    // built into the program.
+    explicit frmHelp(QWidget* parent = nullptr, const QString& pagesFolder = QStringLiteral(":/help"));
+
+    // Shows a topic ("MDIMain.htm#FileOpen"); an unknown page shows the contents page.
+    void showTopic(const QString& topic);
+    void showContents();
+    void showIndex();
+    void showSearch();
+
+    // Sections of every page, in contents order.
+    [[nodiscard]] const std::vector<HelpSection>& sections() const { return m_sections; }
+    // Topics of the sections whose text holds every word of query (letter case ignored).
+    [[nodiscard]] QStringList search(const QString& query) const;
+    // The page and anchor shown now ("MDIMain.htm#FileOpen").
+    [[nodiscard]] QString currentTopic() const;
+
+private:
+    void loadPages();
+    void fillContents();
+    void fillIndex(const QString& filter);
+    void runSearch();
+
+    QString m_folder;
+    std::vector<HelpSection> m_sections;
+    QTabWidget* m_tabs = nullptr;
+    QTreeWidget* m_contents = nullptr;
+    QLineEdit* m_indexFilter = nullptr;
+    QListWidget* m_index = nullptr;
+    QLineEdit* m_query = nullptr;
+    QListWidget* m_results = nullptr;
+    QTextBrowser* m_browser = nullptr;
+};
+
+}  // namespace shell
