@@ -17,10 +17,11 @@ LoopbackMidiBackend::~LoopbackMidiBackend() = default;
 void LoopbackMidiBackend::setInputs(std::vector<LoopbackDevice> devices) { m_inputs = std::move(devices); }
 void LoopbackMidiBackend::setOutputs(std::vector<LoopbackDevice> devices) { m_outputs = std::move(devices); }
 
-void LoopbackMidiBackend::failSends(int count, MidiResult code)
+void LoopbackMidiBackend::failSends(int count, MidiResult code, int after)
 {
     m_failCount = count;
     m_failCode = code;
+    m_failAfter = after;
 }
 
 void LoopbackMidiBackend::refreshDevices()
@@ -136,7 +137,9 @@ void LoopbackMidiBackend::resetOutput()
 
 MidiResult LoopbackMidiBackend::record(std::span<const std::uint8_t> message)
 {
-    if (m_failCount > 0) {
+    if (m_failAfter > 0) {
+        --m_failAfter;
+    } else if (m_failCount > 0) {
         --m_failCount;
         return m_failCode;
     }

@@ -35,8 +35,8 @@ public:
     void setStartResult(MidiResult r) { m_startResult = r; }
     // Whether what is sent comes back on the input.
     void setEcho(bool echo) { m_echo = echo; }
-    // The next count sends fail with this code.
-    void failSends(int count, MidiResult code = MidiResult::NotReady);
+    // After `after` more sends have gone out, the next count sends fail with this code.
+    void failSends(int count, MidiResult code = MidiResult::NotReady, int after = 0);
 
     // ---- input from outside, as a device delivers it (GUI thread)
     // The bytes arrive as one delivery, cut into messages; an unfinished System Exclusive
@@ -98,6 +98,7 @@ private:
     bool m_echo = true;
     MidiResult m_startResult = MidiResult::NoError;
     int m_failCount = 0;
+    int m_failAfter = 0;
     MidiResult m_failCode = MidiResult::NotReady;
 
     int m_inputId = -1;

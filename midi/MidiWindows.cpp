@@ -1,0 +1,54 @@
+// Brevane - the installed MIDI windows and their headless stand-in.
+#include "midi/MidiWindows.h"
+
+#include "midi/clsMidiManagerData.h"
+
+#include <memory>
+
+namespace midi {
+namespace {
+
+// Keeps a monitor log and a loaded flag; everything else does nothing.
+class HeadlessMidiWindows final : public MidiWindows {
+public:
+    void loadManager() override { m_loaded = true; }
+    void unloadManager() override
+    {
+        m_loaded = false;
+        m_data.reset();
+    }
+    bool managerLoaded() const override { return m_loaded; }
+    void showManagerMinimised() override {}
+    void setManagerCaption(const std::string&) override {}
+    void setManagerButtonEnabled(const std::string&, bool) override {}
+    void setManagerButtonEnabled(int, bool) override {}
+    clsMidiManagerData& managerData() override
+    {
+        if (!m_data)
+            m_data = std::make_unique<clsMidiManagerData>();
+        return *m_data;
+    }
+    void setInputCommands(bool) override {}
+    void setOutputCommands(bool) override {}
+    bool appClosing() const override { return false; }
+
+private:
+    bool m_loaded = false;
+    std::unique_ptr<clsMidiManagerData> m_data;
+};
+
+HeadlessMidiWindows& headless()
+{
+    static HeadlessMidiWindows w;
+    return w;
+}
+
+MidiWindows* g_windows = nullptr;
+
+}  // namespace
+
+MidiWindows& windows() { return g_windows ? *g_windows : headless(); }
+
+void installMidiWindows(MidiWindows* w) { g_windows = w; }
+
+}  // namespace midi

@@ -1,0 +1,222 @@
+// Brevane - the MIDI Manager's data: the traffic monitor log, and sending voices,
+// parameter changes and test notes.
+#include "midi/clsMidiManagerData.h"
+
+#include "banklib/clsVoiceData.h"
+#include "banklib/clsVoiceNames.h"
+#include "midi/MidiWindows.h"
+#include "midi/clsMIDIInit.h"
+#include "platform/Services.h"
+#include "platform/StatusHelpers.h"
+#include "platform/VbText.h"
+
+#include <array>
+#include <cmath>
+#include <random>
+
+namespace midi {
+namespace {
+
+using platform::FieldType;
+
+constexpr std::uint8_t kSysexStart = 0xF0;
+constexpr std::uint8_t kSysexEnd = 0xF7;
+constexpr std::uint8_t kYamaha = 0x43;
+constexpr std::uint8_t kParameterSubStatus = 0x10;  // F0 43 1n: a parameter change
+constexpr std::int32_t kDataMax = 0x7F;
+constexpr std::int32_t kParametersPerGroup = 128;
+constexpr std::uint8_t kNoteOn = 0x90;
+
+constexpr std::int32_t kAuditionNote = 60;
+constexpr std::int32_t kScaleVelocity = 50;
+constexpr std::array<std::int32_t, 7> kScaleSteps = {0, 4, 7, 12, 7, 4, 0};
+constexpr std::int32_t kScaleHoldMs = 350;
+constexpr std::int32_t kScaleLastHoldMs = 2000;
+constexpr std::int32_t kScaleGapMs = 50;
+// The root is drawn from [48, 72].
+constexpr double kScaleLowestRoot = 48.0;
+constexpr double kScaleRootRange = 24.0;
+
+// The monitor log's fields, in MonitorField order, with their widths. The message bytes
+// are kept as variable-length text so that a message of any length, and short-message
+// bytes that happen to be blanks, read back exactly.
+platform::Recordset makeMonitorLog()
+{
+    return platform::Recordset({
+        {"Timestamp", FieldType::FixedText, 10},
+        {"No", FieldType::FixedText, 10},
+        {"Channel", FieldType::FixedText, 4},
+        {"Message", FieldType::FixedText, 80},
+        {"Data1Title", FieldType::FixedText, 10},
+        {"Data1", FieldType::FixedText, 10},
+        {"Data2Title", FieldType::FixedText, 10},
+        {"Data2", FieldType::FixedText, 10},
+        {"Type", FieldType::FixedText, 5},
+        {"RawMessage", FieldType::Text, 0},
+        {"Status", FieldType::Text, 0},
+        {"ShortData1", FieldType::Text, 0},
+        {"ShortData2", FieldType::Text, 0},
+    });
+}
+
+double uniformRandom()
+{
+    static std::mt19937 engine{std::random_device{}()};
+    return std::uniform_real_distribution<double>(0.0, 1.0)(engine);
+}
+
+std::string oneChar(std::int32_t v) { return std::string(1, static_cast<char>(static_cast<std::uint8_t>(v))); }
+
+}  // namespace
+
+clsMidiManagerData::clsMidiManagerData()
+    : MidiMessage(makeMonitorLog()), m_random(&uniformRandom)
+{
+}
+
+platform::Recordset* clsMidiManagerData::GetDataMember(std::string_view dataMember)
+{
+    if (dataMember == "MidiMessage")
+        return &MidiMessage;
+    if (dataMember == "MidiSysex" && m_slots)
+        return m_slots->slotRecordset();
+    return nullptr;
+}
+
+// ---- monitor log
+
+std::string clsMidiManagerData::FormatTimestamp(std::string_view t)
+{
+    double ms = platform::Val(t);
+    if (!(ms > 0))
+        ms = static_cast<double>(platform::eventLoop().nowMs()) - objMIDIInit().MIDIInStartTime();
+    // Round to tenths first, so that 59,960 ms reads 0:1:0.0 and never 0:0:60.0.
+    const auto tenths = static_cast<std::int64_t>(std::llround(std::max(ms, 0.0) / 100.0));
+    const std::int64_t minutesTotal = tenths / 600;
+    const std::int64_t hours = minutesTotal / 60;
+    const std::int64_t minutes = minutesTotal % 60;
+    const std::int64_t secondTenths = tenths - minutesTotal * 600;
+    return std::to_string(hours) + ":" + std::to_string(minutes) + ":" + std::to_string(secondTenths / 10) +
+           "." + std::to_string(secondTenths % 10);
+}
+
+bool clsMidiManagerData::AddMessage(const MonitorLines& values, bool replace)
+{
+    platform::Recordset& rs = MidiMessage;
+    if (!replace || rs.isEOF() || rs.isBOF())
+        rs.addNew();
+    rs.setValue(MonitorField::Timestamp, FormatTimestamp(values[MonitorField::Timestamp]));
+    rs.setValue(MonitorField::No, std::to_string(rs.recordCount()));
+    for (int i = MonitorField::Channel; i < kMonitorFields; ++i)
+        rs.setValue(i, values[static_cast<std::size_t>(i)]);
+    rs.update();
+    windows().setManagerButtonEnabled(2, true);
+    rs.moveLast();
+    return false;
+}
+
+bool clsMidiManagerData::SendMIDIMessage(std::int16_t grid, std::int32_t)
+{
+    if (grid == 1) {
+        (void)SendSysex();
+        return false;
+    }
+    if (grid != 2 || MidiMessage.isEOF() || MidiMessage.isBOF())
+        return false;
+    const int position = MidiMessage.absolutePosition();
+    if (platform::Trim(MidiMessage.text(MonitorField::Type)) == "Short") {
+        // Exactly the three bytes that were stored.
+        const std::string status = MidiMessage.text(MonitorField::Status).substr(0, 1);
+        const std::string data1 = MidiMessage.text(MonitorField::ShortData1).substr(0, 1);
+        const std::string data2 = MidiMessage.text(MonitorField::ShortData2).substr(0, 1);
+        (void)SendShortMessage(status, data1, data2, "");
+    } else {
+        (void)SendLongSysex(MidiMessage.text(MonitorField::RawMessage));
+    }
+    MidiMessage.moveFirst();
+    MidiMessage.move(position - 1);
+    return false;
+}
+
+// ---- sending
+
+TransportResult clsMidiManagerData::SendParametertoMIDI(std::int32_t p, std::int32_t value, std::int32_t group,
+                                                        bool playNote, bool playScale)
+{
+    if (p < 1 || value < 0 || value > kDataMax || group < 0 || group > kDataMax)
+        return TransportResult::Failed;
+    const std::int32_t gg = group != 0 ? group : (p - 1) / kParametersPerGroup;
+    const std::int32_t pp = (p - 1) % kParametersPerGroup;
+    if (gg > kDataMax)
+        return TransportResult::Failed;
+    const std::int32_t device = objMIDIInit().MIDIDeviceNumber() & 0x0F;
+    const std::string message = {static_cast<char>(kSysexStart), static_cast<char>(kYamaha),
+                                 static_cast<char>(kParameterSubStatus + device), static_cast<char>(gg),
+                                 static_cast<char>(pp), static_cast<char>(value), static_cast<char>(kSysexEnd)};
+    const TransportResult sent = SendLongSysex(message);
+    if (playNote)
+        PlayAuditionNote(kAuditionNote);
+    if (playScale)
+        SendAScale();
+    return sent;
+}
+
+TransportResult clsMidiManagerData::SendVoiceToMidi(platform::Recordset& voice, banklib::FileType fileType,
+                                                    bool playScale)
+{
+    banklib::clsVoiceData codec;
+    std::string unpacked;
+    (void)codec.PutVoiceDataInString(voice, unpacked, fileType, false);
+    TransportResult sent = TransportResult::Failed;
+    if (unpacked.size() == banklib::kUnpackedVoiceSize) {
+        banklib::clsVoiceNames wrapper;
+        sent = SendLongSysex(wrapper.AddWrapper(unpacked, banklib::FileType::UnpackedSysex));
+    }
+    if (playScale)
+        SendAScale();
+    return sent;
+}
+
+void clsMidiManagerData::SendAScale()
+{
+    if (!objMIDIInit().MidiOutOpen)
+        return;
+    // Round half to even, the default rounding mode.
+    const auto root = static_cast<std::int32_t>(std::nearbyint(m_random() * kScaleRootRange + kScaleLowestRoot));
+    for (std::size_t i = 0; i < kScaleSteps.size(); ++i) {
+        const std::string note = oneChar(root + kScaleSteps[i]);
+        bool ok = SendShortMessage(oneChar(kNoteOn + objMIDIInit().MIDIOutChannel()), note, oneChar(kScaleVelocity),
+                                   "") == TransportResult::Ok;
+        if (ok) {
+            platform::PauseWithEvents(i + 1 == kScaleSteps.size() ? kScaleLastHoldMs : kScaleHoldMs);
+            ok = SendShortMessage(oneChar(kNoteOn + objMIDIInit().MIDIOutChannel()), note, oneChar(0), "") ==
+                 TransportResult::Ok;
+        }
+        if (!ok) {
+            MonitorLines line;
+            line[MonitorField::Message] = "Output Failed";
+            windows().managerData().AddMessage(line, false);
+            return;
+        }
+        platform::PauseWithEvents(kScaleGapMs);
+    }
+}
+
+// ---- bank slots
+
+bool clsMidiManagerData::AddSysex(std::string data, std::int32_t length, std::int32_t& fileType,
+                                  const std::string& name)
+{
+    if (!m_slots)
+        return true;
+    return m_slots->AddSysex(std::move(data), length, fileType, name);
+}
+
+bool clsMidiManagerData::SendSysex()
+{
+    if (!m_slots)
+        return false;
+    return m_slots->SendSysex();
+}
+
+}  // namespace midi

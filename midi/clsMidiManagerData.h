@@ -1,0 +1,92 @@
+// Brevane - the MIDI Manager's data: the traffic monitor log, and sending voices,
+// parameter changes and test notes.
+//
+// The MIDI Manager window holds the one instance that keeps data: its monitor log
+// (MidiMessage) records every message sent and received. Other callers create a
+// throw-away instance for a send: the send operations keep nothing in the instance.
+// The System Exclusive bank slots belong to the MIDI Manager window's slot store, which
+// the window attaches with setSysexSlots(); AddSysex and SendSysex pass on to it.
+#pragma once
+
+#include "banklib/VoiceFormat.h"
+#include "midi/MonitorLines.h"
+#include "midi/modMidiOutput.h"
+#include "platform/Recordset.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace midi {
+
+// The bank slots ("Sysex Banks") of the MIDI Manager.
+class MidiSysexSlots {
+public:
+    virtual ~MidiSysexSlots() = default;
+    // Stores data (its wrappers stripped) of a FileType (1 and 3 become 0 and 2 in the
+    // caller's variable) under a name ("" for "New Data"). Always true.
+    virtual bool AddSysex(std::string data, std::int32_t length, std::int32_t& fileType,
+                          const std::string& name) = 0;
+    // Sends the current slot. Always false.
+    virtual bool SendSysex() = 0;
+    // The slot recordset ("MidiSysex").
+    [[nodiscard]] virtual platform::Recordset* slotRecordset() = 0;
+};
+
+class clsMidiManagerData {
+public:
+    clsMidiManagerData();
+
+    // The monitor log: one row per message, fields in MonitorField order. Fixed-width
+    // text fields read back padded with blanks; RawMessage keeps a message of any length
+    // exactly as it was.
+    platform::Recordset MidiMessage;
+
+    // "MidiMessage" gives the monitor log, "MidiSysex" the slot recordset when slots are
+    // attached; any other name gives nullptr.
+    [[nodiscard]] platform::Recordset* GetDataMember(std::string_view dataMember);
+
+    // ---- monitor log
+    // Appends a row (replace false) or rewrites the current row (replace true) from the
+    // 13 values, numbers it with the row count, and moves to the last row. Always false.
+    bool AddMessage(const MonitorLines& values, bool replace);
+    // Sends the current bank slot again (grid 1), or the current monitor row (grid 2):
+    // a "Short" row as its three stored bytes, any other as its raw message. Always false.
+    bool SendMIDIMessage(std::int16_t grid, std::int32_t row);
+    // Hours:minutes:seconds.tenths of a time in ms given as text ("1:2:5.4" for 3725400);
+    // a value not above 0 stands for the time since the input was started.
+    [[nodiscard]] static std::string FormatTimestamp(std::string_view t);
+
+    // ---- sending
+    // Sends parameter p (from 1) with value as a parameter change F0 43 1n gg pp vv F7:
+    // gg = group, or (p - 1) \ 128 when group is 0; pp = (p - 1) Mod 128. Refused (Failed,
+    // nothing sent) when p is below 1 or a byte would not be 7-bit (value above 127).
+    // Then plays the audition note 60 and/or the test arpeggio. Does not test that the
+    // output is open: callers do.
+    [[nodiscard]] TransportResult SendParametertoMIDI(std::int32_t p, std::int32_t value, std::int32_t group,
+                                                      bool playNote, bool playScale);
+    // Sends a voice (a VoiceData recordset) as a single-voice dump, then the arpeggio when
+    // asked. Failed when the recordset holds no whole voice or the send failed.
+    [[nodiscard]] TransportResult SendVoiceToMidi(platform::Recordset& voice, banklib::FileType fileType,
+                                                  bool playScale);
+    // Plays a major arpeggio from a random root 48..72 on MIDIOutChannel (only while the
+    // output is open); a failed note ends it with "Output Failed" in the monitor.
+    void SendAScale();
+    // The random source of SendAScale: a number in [0, 1).
+    void setRandomSource(std::function<double()> source) { m_random = std::move(source); }
+
+    // ---- bank slots (kept by the attached slot store)
+    void setSysexSlots(MidiSysexSlots* slots) { m_slots = slots; }
+    [[nodiscard]] MidiSysexSlots* sysexSlots() const { return m_slots; }
+    // Passed on to the slot store; true without one.
+    bool AddSysex(std::string data, std::int32_t length, std::int32_t& fileType, const std::string& name);
+    // Passed on to the slot store; false without one.
+    bool SendSysex();
+
+private:
+    MidiSysexSlots* m_slots = nullptr;
+    std::function<double()> m_random;
+};
+
+}  // namespace midi

@@ -1,0 +1,460 @@
+// Brevane - everything the MIDI input delivers, and closing the devices.
+#include "midi/modMidiInput.h"
+
+#include "banklib/clsVoiceLists.h"
+#include "banklib/clsVoiceNames.h"
+#include "midi/MidiWindows.h"
+#include "midi/clsMIDIInit.h"
+#include "midi/clsMidiManagerData.h"
+#include "midi/modMidiOutput.h"
+#include "platform/Services.h"
+#include "platform/StatusHelpers.h"
+#include "platform/VbText.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace midi {
+namespace {
+
+using platform::MidiEvent;
+using platform::MidiEventKind;
+
+constexpr std::uint8_t kTimingClock = 0xF8;
+constexpr std::uint8_t kActiveSensing = 0xFE;
+constexpr std::uint8_t kSysexEnd = 0xF7;
+constexpr std::uint8_t kYamaha = 0x43;
+constexpr std::uint8_t kFormatSingleVoice = 0x00;
+constexpr std::uint8_t kFormatBank = 0x09;
+constexpr std::uint8_t kFormatUniversal = 0x7E;  // second-series system messages
+// Bytes 11 to 16 of a second-series system setup message.
+constexpr std::string_view kSystemSetupId = "8973S ";
+constexpr std::size_t kSystemSetupIdOffset = 10;
+constexpr std::size_t kParameterChangeBytes = 7;
+constexpr std::size_t kLongFrom = 4;  // messages of 4 bytes or more (but not 7) are long
+
+constexpr std::int32_t kInputStoppedMs = 250;
+constexpr std::int32_t kReportShowMs = 500;
+
+// Holds notifications from any thread until the GUI thread handles them.
+class InputQueue final : public platform::MidiEventReceiver {
+public:
+    InputQueue() : m_guiThread(std::this_thread::get_id()) {}
+
+    void post(MidiEvent event) override
+    {
+        bool schedule = false;
+        {
+            std::lock_guard lock(m_mutex);
+            m_events.push_back(std::move(event));
+            if (!m_scheduled) {
+                m_scheduled = true;
+                schedule = true;
+            }
+        }
+        // With an application object, have its thread handle the input soon; without
+        // one (tests, tools) the waits of the MIDI code handle it.
+        if (schedule) {
+            if (QCoreApplication* app = QCoreApplication::instance())
+                QMetaObject::invokeMethod(app, [] { ProcessMidiInput(); }, Qt::QueuedConnection);
+        }
+    }
+
+    bool take(MidiEvent& event)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_events.empty()) {
+            m_scheduled = false;
+            return false;
+        }
+        event = std::move(m_events.front());
+        m_events.pop_front();
+        return true;
+    }
+
+    void clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_events.clear();
+        m_scheduled = false;
+    }
+
+    [[nodiscard]] bool onGuiThread() const { return std::this_thread::get_id() == m_guiThread; }
+
+private:
+    const std::thread::id m_guiThread;
+    std::mutex m_mutex;
+    std::deque<MidiEvent> m_events;
+    bool m_scheduled = false;
+};
+
+InputQueue& queue()
+{
+    static InputQueue q;
+    return q;
+}
+
+bool g_processing = false;
+std::array<std::string, 129> g_noteNames;
+
+std::string plain(std::int64_t v) { return platform::Trim(platform::Str(v)); }
+
+std::string oneChar(std::uint8_t b) { return std::string(1, static_cast<char>(b)); }
+
+void logLine(const MonitorLines& line, bool replace = false)
+{
+    windows().managerData().AddMessage(line, replace);
+}
+
+const std::string& noteName(std::uint32_t note)
+{
+    static const std::string unknown = "?";
+    if (g_noteNames[0].empty())
+        BuildNoteNameTable();
+    return note < g_noteNames.size() ? g_noteNames[note] : unknown;
+}
+
+}  // namespace
+
+platform::MidiEventReceiver& midiInputQueue() { return queue(); }
+
+void PostMidiNotification(MidiEventKind kind)
+{
+    MidiEvent e;
+    e.kind = kind;
+    queue().post(std::move(e));
+}
+
+void ProcessMidiInput()
+{
+    InputQueue& q = queue();
+    if (!q.onGuiThread() || g_processing)
+        return;
+    g_processing = true;
+    struct Done {
+        ~Done() { g_processing = false; }
+    } done;
+    if (platform::MidiBackend* backend = objMIDIInit().backend())
+        backend->poll();
+    MidiEvent event;
+    while (q.take(event))
+        MidiSinkWindowProc(event);
+}
+
+void MidiSinkWindowProc(const MidiEvent& event)
+{
+    if (!windows().managerLoaded())
+        return;
+    if (event.kind == MidiEventKind::Data) {
+        const auto status = static_cast<std::uint8_t>(event.data & 0xFF);
+        if (status == kTimingClock || status == kActiveSensing)
+            return;
+    }
+    const std::uint32_t timeStamp = CallbackFunctionMode() ? event.timeMs : 0;
+    switch (event.kind) {
+    case MidiEventKind::LongData:
+    case MidiEventKind::LongError:
+        // Only real data reaches the hand-over: an error never overwrites a waiting reply.
+        if (auto bytes = LongDataHandler(event.kind, event.bytes, timeStamp))
+            SetReceivedSysex(std::move(*bytes));
+        break;
+    default:
+        ShortMessageHandler(event.kind, event.data, timeStamp);
+        break;
+    }
+}
+
+void ShortMessageHandler(MidiEventKind message, std::uint32_t data, std::uint32_t timeStamp)
+{
+    const auto b0 = static_cast<std::uint8_t>(data & 0xFF);
+    const auto b1 = static_cast<std::uint8_t>((data >> 8) & 0xFF);
+    const auto b2 = static_cast<std::uint8_t>((data >> 16) & 0xFF);
+    const std::int32_t channel = (b0 & 0x0F) + 1;
+    const clsMIDIInit& init = objMIDIInit();
+
+    MonitorLines line;
+    line[MonitorField::Timestamp] = platform::Str(static_cast<std::int64_t>(timeStamp));
+    switch (message) {
+    case MidiEventKind::InputOpen:
+        line[MonitorField::Message] = init.MidiInDeviceName() + " opened for input. ";
+        BuildNoteNameTable();
+        break;
+    case MidiEventKind::InputClose:
+        line[MonitorField::Message] = init.MidiInDeviceName() + " input closed";
+        break;
+    case MidiEventKind::OutputOpen:
+        line[MonitorField::Message] = init.MidiOutDeviceName() + " opened for output. ";
+        break;
+    case MidiEventKind::OutputClose:
+        line[MonitorField::Message] = init.MidiOutDeviceName() + "output closed";
+        break;
+    case MidiEventKind::OutputDone:
+        line[MonitorField::Message] = "Midi output completed OK";
+        break;
+    case MidiEventKind::Error:
+        if (b0 == kSysexEnd)
+            return;
+        line[MonitorField::Channel] = platform::Str(channel);
+        line[MonitorField::Message] = "Bad MIDI Message:Status " + platform::Str(b0) + " Data1 " + platform::Str(b1) +
+                                      " Data2 " + platform::Str(b2);
+        break;
+    case MidiEventKind::Data: {
+        line[MonitorField::Channel] = plain(channel);
+        line[MonitorField::Type] = "Short";
+        line[MonitorField::RawMessage] = platform::Str(static_cast<std::int64_t>(data));
+        line[MonitorField::Status] = oneChar(b0);
+        line[MonitorField::ShortData1] = oneChar(b1);
+        line[MonitorField::ShortData2] = oneChar(b2);
+        std::string& text = line[MonitorField::Message];
+        const auto set = [&](const char* title1, std::uint8_t v1) {
+            line[MonitorField::Data1Title] = title1;
+            line[MonitorField::Data1] = platform::Str(v1);
+        };
+        const auto set2 = [&](const char* title2, std::uint8_t v2) {
+            line[MonitorField::Data2Title] = title2;
+            line[MonitorField::Data2] = platform::Str(v2);
+        };
+        switch (b0 & 0xF0) {
+        case 0x80:
+        case 0x90: {
+            const bool off = (b0 & 0xF0) == 0x80 || b2 == 0;
+            text = "Note " + noteName(b1) + (off ? " Off" : " On");
+            set("Velocity ", b2);
+            break;
+        }
+        case 0xA0:
+            text = "Aftertouch " + noteName(b1);
+            set("Velocity ", b2);
+            break;
+        case 0xB0:
+            switch (b1) {
+            case 1: text = "Modulation Wheel"; set("Value", b2); break;
+            case 6: text = "Data Entry"; set("Value", b2); break;
+            case 96: text = "Yes Button pressed"; set("Value", b2); break;
+            case 97: text = "No Button pressed"; set("Value", b2); break;
+            default:
+                text = "Controller Change";
+                set("ID", b1);
+                set2("Value", b2);
+                break;
+            }
+            break;
+        case 0xC0:
+            text = "Program Change";
+            set("Number ", b1);
+            break;
+        case 0xD0:
+            text = "Channel Aftertouch";
+            set("Value", b1);
+            break;
+        case 0xE0:
+            text = "PitchBend";
+            set("LSB ", b1);
+            set2("MSB ", b2);
+            break;
+        default:
+            switch (b0) {
+            case 0xF1: text = "MTC Quarterframe"; set("Value ", b1); break;
+            case 0xF2:
+                text = "Song Position Pointer";
+                set("LSB Value ", b1);
+                set2("MSB Value ", b2);
+                break;
+            case 0xF3: text = "Song Select"; set("Value ", b1); break;
+            default: text = "Undefined System Common message received"; break;
+            }
+            break;
+        }
+        break;
+    }
+    default:
+        return;
+    }
+    logLine(line);
+}
+
+std::optional<std::string> LongDataHandler(MidiEventKind message, std::span<const std::uint8_t> bytes,
+                                           std::uint32_t timeStamp)
+{
+    if (message != MidiEventKind::LongData || bytes.empty()) {
+        MonitorLines line;
+        line[MonitorField::Message] =
+            message == MidiEventKind::LongError
+                ? "Midi Long Message Error - Invalid Sysex Message (" +
+                      platform::Str(static_cast<std::int64_t>(bytes.size())) + " bytes) returned."
+                : std::string("Midi Long Message Error - Invalid, Empty or Unrecognised Buffer returned.");
+        logLine(line);
+        return std::nullopt;
+    }
+    std::string received(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (GetPendingRequest() == -1 &&
+        DescribeSysexMessage(received, timeStamp, false) == DescribeResult::Long) {
+        // Nobody waits for it: keep it in a bank slot, without its dump wrappers.
+        banklib::clsVoiceLists lists;
+        std::string name;
+        banklib::FileType type = banklib::FileType::Unrecognised;
+        (void)lists.CheckFileIntegrity(name, type, true, received);
+        const auto code = static_cast<std::int32_t>(type);
+        if (code >= 0 && code <= 3) {
+            banklib::clsVoiceNames names;
+            received = names.stripheaders(received, type, true);
+        }
+        std::int32_t fileType = static_cast<std::int32_t>(type);
+        const auto length = static_cast<std::int32_t>(received.size());
+        (void)windows().managerData().AddSysex(received, length, fileType, "");
+    }
+    return received;
+}
+
+void BuildNoteNameTable()
+{
+    static constexpr std::array<const char*, 12> kPitch = {"C",  "C#", "D",  "D#", "E",  "F",
+                                                          "F#", "G",  "G#", "A",  "A#", "B"};
+    for (std::size_t k = 0; k < g_noteNames.size(); ++k)
+        g_noteNames[k] = std::string(kPitch[k % 12]) + plain(static_cast<std::int64_t>(k / 12) - 2);
+}
+
+const std::array<std::string, 129>& NoteNames()
+{
+    if (g_noteNames[0].empty())
+        BuildNoteNameTable();
+    return g_noteNames;
+}
+
+DescribeResult DescribeSysexMessage(std::string_view message, std::uint32_t timeStamp, bool edited)
+{
+    if (message.empty())
+        return DescribeResult::ShortOrParameter;
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(message[i]); };
+    const std::size_t n = message.size();
+    MonitorLines line;
+    line[MonitorField::Type] = n >= kParameterChangeBytes ? "Long" : "Short";
+    line[MonitorField::RawMessage] = std::string(message);
+    line[MonitorField::Timestamp] = plain(timeStamp);
+    const std::int32_t channel = n >= kParameterChangeBytes ? (byte(2) & 0x0F) + 1 : (byte(0) & 0x0F) + 1;
+    line[MonitorField::Channel] = plain(channel);
+
+    if (n >= kLongFrom && n != kParameterChangeBytes) {
+        platform::ShowStatusMessage("", 0, 1, false, 1);
+        std::string text;
+        if (byte(1) != kYamaha)
+            text = "Unrecognised Long Sysex Received";
+        else if (byte(3) == kFormatSingleVoice)
+            text = "Single DX Voice Received";
+        else if (byte(3) == kFormatBank)
+            text = "32 Voice Bulk Dump Received";
+        else if (byte(3) == kFormatUniversal)
+            text = n >= kSystemSetupIdOffset + kSystemSetupId.size() &&
+                           message.substr(kSystemSetupIdOffset, kSystemSetupId.size()) == kSystemSetupId
+                       ? "System Setup Received"
+                       : "Unsupported (DX7II) Sysex received";
+        else
+            text = "Unrecognised Sysex Recd. ID:" + platform::Str(byte(3));
+        platform::ShowStatusMessage(text, 0, 1, false, 1);
+        line[MonitorField::Message] = std::move(text);
+        logLine(line);
+        return DescribeResult::Long;
+    }
+
+    std::string text = edited ? "Edited Message:" : "Parm. Change:";
+    for (std::size_t i = 0; i < n; ++i)
+        text += platform::Str(byte(i));
+    line[MonitorField::Message] = std::move(text);
+    if (n < kLongFrom) {
+        line[MonitorField::Status] = oneChar(byte(0));
+        if (n > 1)
+            line[MonitorField::ShortData1] = oneChar(byte(1));
+        if (n > 2)
+            line[MonitorField::ShortData2] = oneChar(byte(2));
+    }
+    logLine(line, edited);
+    return DescribeResult::ShortOrParameter;
+}
+
+void CloseMidiDevices(bool closeInput, bool closeOutput)
+{
+    clsMIDIInit& init = objMIDIInit();
+    if (!init.MidiInOpen && !init.MidiOutOpen)
+        return;
+    platform::MidiBackend* backend = init.backend();
+    MidiWindows& w = windows();
+    std::string inName;
+    std::string outName;
+    bool closedIn = false;
+    bool closedOut = false;
+
+    if (init.MidiInOpen && closeInput) {
+        inName = init.MidiInDeviceName();
+        if (backend)
+            (void)backend->stopInput();
+        platform::ShowStatusMessage("MIDI input stopped", kInputStoppedMs, 0);
+        if (backend)
+            backend->closeInput();
+        PostMidiNotification(MidiEventKind::InputClose);
+        w.setInputCommands(false);
+        w.setManagerButtonEnabled("Receive", false);
+        init.MidiInOpen = false;
+        init.setMIDIInputDeviceID(kDeviceIdNone);
+        init.setMidiInputHandle(0);
+        closedIn = true;
+    }
+    if (init.MidiOutOpen && closeOutput) {
+        outName = init.MidiOutDeviceName();
+        if (backend) {
+            backend->resetOutput();
+            backend->closeOutput();
+        }
+        PostMidiNotification(MidiEventKind::OutputClose);
+        init.setMidiOutputHandle(0);
+        w.setOutputCommands(false);
+        w.setManagerButtonEnabled("Send", false);
+        init.MidiOutOpen = false;
+        init.setMIDIOutputDeviceID(kDeviceIdNone);
+        closedOut = true;
+    }
+    // Log the closing while the monitor is still there.
+    ProcessMidiInput();
+    if (!init.MidiInOpen && !init.MidiOutOpen)
+        w.unloadManager();
+
+    if (w.appClosing() || (!closedIn && !closedOut))
+        return;
+    std::string summary;
+    if (closedIn && closedOut)
+        summary = "Input: " + inName + "    Output: " + outName + "  Closed OK";
+    else if (closedIn)
+        summary = "Input: " + inName + "  Closed OK";
+    else
+        summary = "Output: " + outName + "  Closed OK";
+    platform::ShowStatusMessage(summary, kReportShowMs, 0);
+}
+
+std::int32_t InputHandle() { return objMIDIInit().MidiInOpen ? objMIDIInit().MidiInputHandle() : 0; }
+std::int32_t OutputHandle() { return objMIDIInit().MidiOutOpen ? objMIDIInit().MidiOutputHandle() : 0; }
+
+void StopMidiInput()
+{
+    if (platform::MidiBackend* backend = objMIDIInit().backend(); backend && InputHandle() != 0)
+        (void)backend->stopInput();
+}
+
+void StartMidiInput()
+{
+    clsMIDIInit& init = objMIDIInit();
+    if (platform::MidiBackend* backend = init.backend(); backend && InputHandle() != 0) {
+        (void)backend->startInput();
+        init.setMIDIInStartTime(static_cast<double>(platform::eventLoop().nowMs()));
+    }
+}
+
+void ResetMidiInputState()
+{
+    queue().clear();
+    g_processing = false;
+}
+
+}  // namespace midi

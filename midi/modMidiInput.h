@@ -1,0 +1,77 @@
+// Brevane - everything the MIDI input delivers, and closing the devices.
+//
+// Threads: a backend posts notifications from its own thread into the input queue
+// (midiInputQueue(), which only stores them). All handling happens on the GUI thread in
+// ProcessMidiInput(), in the order received, one notification at a time: it is called by
+// the waits of the MIDI code and, when a Qt application object exists, through a queued
+// call that each post schedules on the application's thread. The handlers describe each
+// message in the monitor log, hand long messages to a waiting request (ReceivedSysex),
+// and store unrequested dumps in the MIDI Manager's bank slots.
+#pragma once
+
+#include "midi/MonitorLines.h"
+#include "platform/midi/MidiBackend.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace midi {
+
+// Where backends deliver input. post() may be called on any thread.
+[[nodiscard]] platform::MidiEventReceiver& midiInputQueue();
+
+// Handles every notification waiting in the input queue (and input that in-process
+// backends have made due), on the GUI thread. Does nothing on another thread, and
+// nothing when called again from inside a handler (the outer call goes on).
+void ProcessMidiInput();
+
+// Handles one notification: timing clock and active sensing are passed over; the rest is
+// described, logged and, for long messages, handed over. Notifications are dropped while
+// the MIDI Manager window is not loaded.
+void MidiSinkWindowProc(const platform::MidiEvent& event);
+
+// Short messages, device notifications and errors; timeStamp in ms (0 in callback-window mode).
+void ShortMessageHandler(platform::MidiEventKind message, std::uint32_t data, std::uint32_t timeStamp);
+
+// A long message or a broken one. Returns the bytes to hand over (stripped of their dump
+// header when nobody waited for them and they were stored in a bank slot), or nullopt
+// when there is nothing to hand over.
+[[nodiscard]] std::optional<std::string> LongDataHandler(platform::MidiEventKind message,
+                                                         std::span<const std::uint8_t> bytes,
+                                                         std::uint32_t timeStamp);
+
+// Note names by note number: 0 "C-2", 60 "C3", 127 "G8", 128 "G#8".
+void BuildNoteNameTable();
+[[nodiscard]] const std::array<std::string, 129>& NoteNames();
+
+// Results of DescribeSysexMessage. The values are pinned.
+enum class DescribeResult : std::int16_t { Long = 0, ShortOrParameter = -1 };
+
+// Describes and logs a received (or, with edited, an edited) message: 4 bytes or more
+// but not 7 is a long System Exclusive message; fewer than 4 bytes, or exactly 7 (a
+// parameter change), is listed byte by byte. An empty message logs nothing.
+[[nodiscard]] DescribeResult DescribeSysexMessage(std::string_view message, std::uint32_t timeStamp, bool edited);
+
+// Closes the input and/or the output when open; unloads the MIDI Manager window when no
+// device is left open, and reports what was closed unless the program is closing.
+void CloseMidiDevices(bool closeInput, bool closeOutput);
+
+// Handles of the open devices, 0 when closed.
+[[nodiscard]] std::int32_t InputHandle();
+[[nodiscard]] std::int32_t OutputHandle();
+// Stop and restart the delivery of input on the open input device (no effect without one).
+void StopMidiInput();
+void StartMidiInput();
+
+// Queues a notification the program itself produces (a device opened or closed, a long
+// message sent), so it is logged in order with what the devices deliver.
+void PostMidiNotification(platform::MidiEventKind kind);
+
+// Forgets the input side's state: queued notifications, handles, note names.
+void ResetMidiInputState();
+
+}  // namespace midi

@@ -1,0 +1,91 @@
+// Brevane - the road to the MIDI output, and dump requests with their wait for a reply.
+//
+// Long (System Exclusive) and short messages go out through the backend of objMIDIInit;
+// every message sent is logged in the MIDI Manager's monitor. A dump request is sent and
+// its reply awaited on the GUI thread: the wait keeps the windows alive and hands MIDI
+// input over (ProcessMidiInput) until the input side stores a reply in ReceivedSysex.
+//
+// A request sequence (one RequestDumpAndWait, or one RequestDumpWithRetry with all its
+// attempts) keeps PendingRequest at its dump type from start to end, and only one runs
+// at a time: a second request while one is running is refused.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace midi {
+
+// Results of the transport operations. The values are pinned.
+enum class TransportResult : std::int16_t { Ok = 0, Failed = -1 };
+
+// The value of ReceivedSysex while it holds no reply.
+inline constexpr std::string_view kNoData = "No Data";
+// What a timed-out wait returns as its reply.
+inline constexpr std::string_view kTimeoutReply = "Timeout";
+// Title of message boxes that have no title of their own.
+inline constexpr std::string_view kProgramTitle = "Brevane";
+
+// Dump types of DumpRequest.
+constexpr std::int16_t kDumpSingleVoice = 0;
+constexpr std::int16_t kDumpBank = 9;
+
+// Sends a System Exclusive message (bytes, one character each) and logs it. Refuses
+// without a word when the message is empty or the output is closed; shows "MIDI output
+// failed" when the device refuses it.
+[[nodiscard]] TransportResult SendLongSysex(std::string_view message);
+
+// Sends length bytes from offset of a caller's buffer (a file sent in slices of any
+// size). The slices are joined and cut again into whole messages, which go out one by
+// one; nothing is logged for them, but bytes that belong to no whole message, or that the
+// device refuses, are logged as an error and the result is Failed. EndSysexSlices() ends
+// the file, reporting a message it left unfinished.
+[[nodiscard]] TransportResult SendSysexSlice(std::span<const std::uint8_t> buffer, std::size_t offset,
+                                             std::size_t length);
+[[nodiscard]] TransportResult EndSysexSlices();
+
+// Sends a short message: status and data as one-character texts (data may be empty), or,
+// with both data empty, status holding a packed message as a decimal number, resent with
+// resendLabel in its monitor line. Does not test that the output is open. A device error
+// is shown with its text.
+[[nodiscard]] TransportResult SendShortMessage(std::string_view status, std::string_view data1,
+                                               std::string_view data2, std::string_view resendLabel);
+
+// Note on at velocity 60 on MIDIOutChannel, held 250 ms, note off; only while the output is open.
+void PlayAuditionNote(std::int32_t note);
+// Middle C and a major arpeggio over two octaves and back (13 notes at velocity 50), each
+// held durationMs (300 when below 1).
+void PlayRandomiserNotes(std::int32_t durationMs);
+
+// The dump request F0 43 2n t F7 for types 0, 1, 2, 9 and 125; the parameter request
+// F0 43 2n (4t+a) b c F7 for types 4, 8 and 13; "" for any other type or a byte above 127.
+[[nodiscard]] std::string BuildDumpRequest(std::int16_t type, std::int16_t a, std::int16_t b, std::int16_t c);
+
+// The dump type awaited, -1 for none.
+void SetPendingRequest(std::int32_t type);
+[[nodiscard]] std::int32_t GetPendingRequest();
+
+// The hand-over between the input side and the wait: the last long message received, or
+// kNoData. Cleared when a request sequence starts; written only with real data.
+[[nodiscard]] const std::string& ReceivedSysex();
+void SetReceivedSysex(std::string message);
+
+// Whether a request sequence is running.
+[[nodiscard]] bool RequestSequenceActive();
+
+// Asks for a dump (or, without sendRequest, waits for one sent by hand) and waits up to
+// timeoutMs with a countdown in the status bar. Ok with the reply; Failed with reply
+// "Timeout" after the time-out, or "" when the request could not be sent or another
+// request sequence is running.
+[[nodiscard]] TransportResult RequestDumpAndWait(std::int16_t type, std::int32_t timeoutMs, std::string& reply,
+                                                 bool sendRequest);
+
+// Asks for one voice (kind 0) or a bank (kind 1) with retries and the manual-send path,
+// asking the user between attempts. Returns the reply, or "" when the user gives up.
+[[nodiscard]] std::string RequestDumpWithRetry(std::int16_t kind);
+
+// Forgets the transport's state (pending request, hand-over, an unfinished slice stream).
+void ResetMidiOutputState();
+
+}  // namespace midi
