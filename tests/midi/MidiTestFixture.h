@@ -78,7 +78,7 @@ public:
     {
         if (!m_data) {
             m_data = std::make_unique<midi::clsMidiManagerData>();
-            m_data->setSysexSlots(&slots);
+            m_data->setSysexSlots(&sysexSlots);
         }
         return *m_data;
     }
@@ -94,7 +94,7 @@ public:
     bool inputCommands = false;
     bool outputCommands = false;
     bool closing = false;
-    RecordingSlots slots;
+    RecordingSlots sysexSlots;
 
 private:
     bool m_loaded = false;

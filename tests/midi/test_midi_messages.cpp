@@ -1,0 +1,169 @@
+// Brevane - tests of the messages built for the synthesizer: parameter changes, single
+// voices and the test arpeggio.
+#include "MidiTestFixture.h"
+
+#include "banklib/InitVoice.h"
+#include "banklib/clsVoiceData.h"
+#include "banklib/clsVoiceNames.h"
+
+using namespace miditest;
+using midi::TransportResult;
+using platform::MidiResult;
+
+namespace {
+
+class MessagesTest : public MidiFixture {
+protected:
+    void SetUp() override
+    {
+        MidiFixture::SetUp();
+        ASSERT_TRUE(openBoth());
+        log().MidiMessage.clear();
+        backend.clearSent();
+        svc.clear();
+    }
+    midi::clsMidiManagerData sender;
+};
+
+}  // namespace
+
+TEST_F(MessagesTest, ParameterChangesCarryGroupAndNumber)
+{
+    struct Case {
+        int device, p, value, group;
+        Bytes expected;
+    };
+    const Case cases[] = {
+        {0, 1, 99, 0, {0xF0, 0x43, 0x10, 0x00, 0x00, 0x63, 0xF7}},
+        {0, 128, 7, 0, {0xF0, 0x43, 0x10, 0x00, 0x7F, 0x07, 0xF7}},
+        {0, 129, 7, 0, {0xF0, 0x43, 0x10, 0x01, 0x00, 0x07, 0xF7}},
+        {0, 155, 65, 0, {0xF0, 0x43, 0x10, 0x01, 0x1A, 0x41, 0xF7}},
+        {3, 77, 1, 25, {0xF0, 0x43, 0x13, 0x19, 0x4C, 0x01, 0xF7}},
+        {15, 2, 127, 0, {0xF0, 0x43, 0x1F, 0x00, 0x01, 0x7F, 0xF7}},
+    };
+    for (const auto& c : cases) {
+        init.setMIDIDeviceNumber(c.device);
+        backend.clearSent();
+        EXPECT_EQ(sender.SendParametertoMIDI(c.p, c.value, c.group, false, false), TransportResult::Ok);
+        ASSERT_EQ(backend.sentMessages().size(), 1U) << "parameter " << c.p;
+        EXPECT_EQ(backend.sentMessages()[0], c.expected) << "parameter " << c.p;
+    }
+    EXPECT_EQ(backend.dx7().count(platform::SimulatedDX7::Received::Kind::ParameterChange), 4U)
+        << "only the changes for the instrument's own device number count";
+    EXPECT_EQ(backend.dx7().editBuffer()[0], 99);
+    EXPECT_EQ(backend.dx7().editBuffer()[128], 7);
+    EXPECT_EQ(backend.dx7().editBuffer()[154], 65);
+}
+
+TEST_F(MessagesTest, ParameterChangesThatCannotBeSevenBitAreRefusedBeforeSending)
+{
+    const std::tuple<int, int, int> refused[] = {
+        {1, 128, 0},     // value above 127
+        {1, 255, 0},
+        {1, -1, 0},
+        {0, 5, 0},       // no parameter 0
+        {-3, 5, 0},
+        {1, 5, 200},     // group above 127
+        {20000, 5, 0},   // group derived from p above 127
+    };
+    for (const auto& [p, value, group] : refused)
+        EXPECT_EQ(sender.SendParametertoMIDI(p, value, group, true, true), TransportResult::Failed)
+            << p << " " << value << " " << group;
+    EXPECT_TRUE(backend.sentMessages().empty());
+    EXPECT_EQ(log().MidiMessage.recordCount(), 0);
+}
+
+TEST_F(MessagesTest, NoteAndScaleFollowTheParameterChange)
+{
+    init.setMIDIOutChannel(4);
+    sender.setRandomSource([] { return 0.5; });  // root 60
+    EXPECT_EQ(sender.SendParametertoMIDI(5, 10, 0, true, true), TransportResult::Ok);
+    const auto& sent = backend.sentMessages();
+    ASSERT_EQ(sent.size(), 1U + 2U + 14U);
+    EXPECT_EQ(sent[0][0], 0xF0);
+    EXPECT_EQ(sent[1], (Bytes{0x94, 60, 60}));
+    EXPECT_EQ(sent[2], (Bytes{0x94, 60, 0}));
+    const int arpeggio[] = {60, 64, 67, 72, 67, 64, 60};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(sent[3 + 2 * i], (Bytes{0x94, static_cast<std::uint8_t>(arpeggio[i]), 50}));
+        EXPECT_EQ(sent[4 + 2 * i], (Bytes{0x94, static_cast<std::uint8_t>(arpeggio[i]), 0}));
+    }
+}
+
+TEST_F(MessagesTest, TheArpeggioRootLiesBetween48And72RoundingHalvesToEven)
+{
+    const std::pair<double, int> table[] = {
+        {0.0, 48}, {0.5, 60}, {0.9375, 70}, {0.979, 71}, {23.5 / 24.0, 72}, {0.999999, 72}, {1.5 / 24.0, 50},
+    };
+    for (const auto& [x, root] : table) {
+        backend.clearSent();
+        sender.setRandomSource([x = x] { return x; });
+        const auto start = svc.nowMs();
+        sender.SendAScale();
+        ASSERT_EQ(backend.sentMessages().size(), 14U);
+        EXPECT_EQ(backend.sentMessages()[0][1], root) << x;
+        EXPECT_LE(backend.sentMessages()[6][1], 84);
+        // 6 x (350 + 50) + 2000 + 50 ms, the windows alive throughout.
+        EXPECT_GE(svc.nowMs() - start, 4450);
+    }
+}
+
+TEST_F(MessagesTest, WithTheOutputClosedTheArpeggioDoesNothing)
+{
+    midi::CloseMidiDevices(false, true);
+    backend.clearSent();
+    log().MidiMessage.clear();
+    const auto start = svc.nowMs();
+    sender.SendAScale();
+    EXPECT_TRUE(backend.sentMessages().empty());
+    EXPECT_EQ(svc.nowMs(), start);
+    EXPECT_EQ(log().MidiMessage.recordCount(), 0);
+}
+
+TEST_F(MessagesTest, AFailedNoteEndsTheArpeggioWithOneLine)
+{
+    sender.setRandomSource([] { return 0.0; });
+    backend.failSends(1, MidiResult::NotReady, 4);  // the third note-on fails
+    sender.SendAScale();
+    ASSERT_EQ(backend.sentMessages().size(), 4U) << "two notes with their note-offs";
+    EXPECT_EQ(backend.sentMessages()[3], (Bytes{0x90, 52, 0}));
+    ASSERT_EQ(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(svc.messagesShown()[0].text, "Hardware is still busy");
+    const auto messages = monitorMessages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "Output Failed"), 1);
+    EXPECT_EQ(messages.back(), "Output Failed");
+}
+
+TEST_F(MessagesTest, AVoiceGoesOutAsASingleVoiceDumpTheInstrumentAccepts)
+{
+    // A voice list of one initial voice with its own name, loaded into VoiceData.
+    auto voice = banklib::InitVoice();
+    const std::string name = "BRASS  1  ";
+    std::copy(name.begin(), name.end(), voice.begin() + 145);
+    banklib::clsVoiceNames names;
+    platform::Recordset list;
+    bool repaired = false;
+    ASSERT_FALSE(names.BuildRecordsetFromBytes(banklib::FileType::Unpacked, "test.dat", list, voice, repaired));
+    banklib::clsVoiceData codec;
+    platform::Recordset voiceData;
+    std::int32_t crc = 0;
+    std::string unused;
+    ASSERT_FALSE(codec.GetVoiceData(list, 1, banklib::FileType::Unpacked, voiceData, crc, true, unused, 0));
+
+    EXPECT_EQ(sender.SendVoiceToMidi(voiceData, banklib::FileType::Unpacked, false), TransportResult::Ok);
+    ASSERT_EQ(backend.sentMessages().size(), 1U);
+    const Bytes& dump = backend.sentMessages()[0];
+    ASSERT_EQ(dump.size(), 163U);
+    EXPECT_EQ((Bytes{dump.begin(), dump.begin() + 6}), (Bytes{0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B}));
+    const auto& received = backend.dx7().received().back();
+    EXPECT_EQ(received.kind, platform::SimulatedDX7::Received::Kind::Voice);
+    EXPECT_TRUE(received.checksumOk) << "the instrument's own checksum agrees";
+    EXPECT_EQ(backend.dx7().editBufferName(), name);
+    EXPECT_TRUE(std::equal(voice.begin(), voice.end(), backend.dx7().editBuffer().begin()));
+    EXPECT_EQ(monitorMessages().back(), "Long Sysex sent: length  163 bytes");
+
+    // A recordset that holds no voice sends nothing.
+    platform::Recordset empty;
+    EXPECT_EQ(sender.SendVoiceToMidi(empty, banklib::FileType::Unpacked, false), TransportResult::Failed);
+    EXPECT_EQ(backend.sentMessages().size(), 1U);
+}
