@@ -16,6 +16,7 @@
 #include "platform/VbText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <exception>
 
@@ -47,6 +48,38 @@ const std::string& storedText(const platform::Value& v)
     const auto* s = std::get_if<std::string>(&v);
     return s != nullptr ? *s : kEmpty;
 }
+
+// Decimal text of a number with a blank in place of a plus sign (" 123", "-123"), as the
+// fingerprint fields store it.
+std::string signedText(std::int64_t v)
+{
+    char buf[24];
+    buf[0] = ' ';
+    char* const start = v < 0 ? buf : buf + 1;
+    const auto end = std::to_chars(start, buf + sizeof buf, v).ptr;
+    return std::string(buf, end);
+}
+
+// The name field of the current record as 10 bytes.
+std::string_view nameOf(const platform::Recordset& rs, std::string& scratch)
+{
+    const std::string& stored = storedText(rs.value(VoiceListField::Names));
+    if (stored.size() == kNameLength)
+        return stored;
+    scratch = stored;
+    scratch.resize(kNameLength, ' ');
+    return scratch;
+}
+
+std::uint32_t byteSum(std::string_view s)
+{
+    std::uint32_t sum = 0;
+    for (unsigned char c : s)
+        sum += c;
+    return sum;
+}
+
+std::int64_t checksumOfSum(std::uint32_t sum) { return static_cast<std::int64_t>((0u - sum) & 0x7Fu); }
 
 // Appends exactly n bytes of text to out: cut when longer, padded with `pad` when shorter.
 void appendFixed(std::vector<std::uint8_t>& out, std::string_view text, std::size_t n, std::uint8_t pad)
@@ -96,7 +129,7 @@ std::string clsVoiceNames::CleanVoiceName(std::span<const std::uint8_t> name, bo
 
 bool clsVoiceNames::BuildRecordsetFromBytes(FileType fileType, std::string_view FileTitle,
                                             platform::Recordset& rs, std::span<const std::uint8_t> bytes,
-                                            bool& NamesRepaired)
+                                            bool& NamesRepaired, Fingerprints fingerprints)
 {
     const std::size_t size = voiceSizeOf(fileType);
     if (size == 0)
@@ -122,9 +155,25 @@ bool clsVoiceNames::BuildRecordsetFromBytes(FileType fileType, std::string_view 
             std::memcpy(voice.data(), bytes.data() + at, take);
             std::memset(voice.data() + take, 0, size - take);
             const std::span<const std::uint8_t> v(voice.data(), size);
-            built.appendRecord({std::to_string(counter), std::string(textOf(v.first(size - kNameLength))),
-                                CleanVoiceName(v.last(kNameLength), NamesRepaired), platform::Value{},
-                                platform::Value{}, platform::Value{}, platform::Value{}, false});
+            const std::string_view data = textOf(v.first(size - kNameLength));
+            std::string name = CleanVoiceName(v.last(kNameLength), NamesRepaired);
+            std::vector<platform::Value> values(VoiceListField::Count);
+            values[VoiceListField::ID] = std::to_string(counter);
+            values[VoiceListField::Data] = std::string(data);
+            if (fingerprints == Fingerprints::Fill) {
+                name.resize(kNameLength, ' ');
+                Crc32 crc;
+                crc.update(data);
+                values[VoiceListField::CRCExName] = signedText(crc.signedValue());
+                crc.update(name);
+                values[VoiceListField::CRCAll] = signedText(crc.signedValue());
+                const std::uint32_t dataSum = byteSum(data);
+                values[VoiceListField::ChecksumAll] = signedText(checksumOfSum(dataSum + byteSum(name)));
+                values[VoiceListField::ChecksumExName] = signedText(checksumOfSum(dataSum));
+            }
+            values[VoiceListField::Names] = std::move(name);
+            values[VoiceListField::DelSelected] = false;
+            built.appendRecord(std::move(values));
         } catch (const std::exception&) {
             const std::int64_t bank = static_cast<std::int64_t>(index / kVoicesPerBank + 1);
             (void)platform::messages().messageBox(
@@ -147,16 +196,13 @@ platform::Recordset& clsVoiceNames::CalcCRCColumns(platform::Recordset& rs, bool
     BusyCursor busy;
     status("Please wait - calculating CRC values");
     const int target = ExcludeName ? VoiceListField::CRCExName : VoiceListField::CRCAll;
+    std::string scratch;
     for (rs.moveFirst(); !rs.isEOF(); rs.moveNext()) {
-        const std::string& data = storedText(rs.value(VoiceListField::Data));
         Crc32 crc;
-        crc.update(data);
-        if (!ExcludeName) {
-            std::string name = storedText(rs.value(VoiceListField::Names));
-            name.resize(kNameLength, ' ');
-            crc.update(name);
-        }
-        rs.setValue(target, Str(crc.signedValue()));
+        crc.update(storedText(rs.value(VoiceListField::Data)));
+        if (!ExcludeName)
+            crc.update(nameOf(rs, scratch));
+        rs.setValue(target, signedText(crc.signedValue()));
     }
     rs.moveFirst();
     clearStatus();
@@ -168,17 +214,35 @@ platform::Recordset& clsVoiceNames::CalcChecksumColumns(platform::Recordset& rs,
     BusyCursor busy;
     status("Please wait - calculating Checksum values");
     const int target = ExcludeName ? VoiceListField::ChecksumExName : VoiceListField::ChecksumAll;
+    std::string scratch;
     for (rs.moveFirst(); !rs.isEOF(); rs.moveNext()) {
-        std::uint32_t sum = 0;
-        for (unsigned char c : storedText(rs.value(VoiceListField::Data)))
-            sum += c;
-        if (!ExcludeName) {
-            std::string name = storedText(rs.value(VoiceListField::Names));
-            name.resize(kNameLength, ' ');
-            for (unsigned char c : name)
-                sum += c;
-        }
-        rs.setValue(target, Str(static_cast<std::int64_t>((0u - sum) & 0x7Fu)));
+        std::uint32_t sum = byteSum(storedText(rs.value(VoiceListField::Data)));
+        if (!ExcludeName)
+            sum += byteSum(nameOf(rs, scratch));
+        rs.setValue(target, signedText(checksumOfSum(sum)));
+    }
+    rs.moveFirst();
+    clearStatus();
+    return rs;
+}
+
+platform::Recordset& clsVoiceNames::CalcFingerprintColumns(platform::Recordset& rs)
+{
+    BusyCursor busy;
+    status("Please wait - calculating CRC values");
+    std::string scratch;
+    for (rs.moveFirst(); !rs.isEOF(); rs.moveNext()) {
+        const std::string& data = storedText(rs.value(VoiceListField::Data));
+        const std::string_view name = nameOf(rs, scratch);
+        Crc32 crc;
+        crc.update(data);
+        const std::int32_t exName = crc.signedValue();
+        crc.update(name);
+        const std::uint32_t dataSum = byteSum(data);
+        rs.setValue(VoiceListField::CRCAll, signedText(crc.signedValue()));
+        rs.setValue(VoiceListField::CRCExName, signedText(exName));
+        rs.setValue(VoiceListField::ChecksumAll, signedText(checksumOfSum(dataSum + byteSum(name))));
+        rs.setValue(VoiceListField::ChecksumExName, signedText(checksumOfSum(dataSum)));
     }
     rs.moveFirst();
     clearStatus();
@@ -556,7 +620,8 @@ bool clsVoiceNames::GetFileByt(const std::string& fname, const std::string& ftit
 }
 
 std::int32_t clsVoiceNames::OpenFileAsRecordsetByt(const std::string& path, const std::string& title,
-                                                   FileType fileType, platform::Recordset& rs)
+                                                   FileType fileType, platform::Recordset& rs,
+                                                   Fingerprints fingerprints)
 {
     std::vector<std::uint8_t> bytes;
     std::int32_t crc = kCrcNoVoices;
@@ -564,7 +629,7 @@ std::int32_t clsVoiceNames::OpenFileAsRecordsetByt(const std::string& path, cons
         return kCrcNoVoices;
     bool repaired = false;
     Recordset built;
-    if (BuildRecordsetFromBytes(fileType, title, built, bytes, repaired))
+    if (BuildRecordsetFromBytes(fileType, title, built, bytes, repaired, fingerprints))
         return kCrcNoVoices;
     if (repaired)
         (void)platform::messages().messageBox(

@@ -27,6 +27,10 @@ class VoiceListView;
 // The list ID GetCurrentVoiceListAndEditor reports when no voice list or editor is active.
 constexpr std::string_view kNoForms = "No Forms";
 
+// Whether a voice list is built with its fingerprint fields (CRCAll, CRCExName,
+// ChecksumAll, ChecksumExName) filled, or with them empty until a search computes them.
+enum class Fingerprints : int { Empty = 0, Fill = 1 };
+
 // File attribute values of SaveVoiceDataToFileByt. Linux files have no hidden attribute;
 // the value is accepted and has no effect.
 constexpr std::int32_t kFileAttributeHidden = 2;
@@ -47,11 +51,13 @@ public:
     static void InitRecordset(platform::Recordset& rs);
     // Builds a new recordset from bare voice data (no wrappers): one record per voice of
     // the layout's size, a short last voice zero-padded. ID runs from "1", names are
-    // repaired (CleanVoiceName), the fingerprint fields stay empty. False on success;
-    // true, with rs untouched, when fileType is not a voice layout.
+    // repaired (CleanVoiceName), the fingerprint fields stay empty unless asked for (one
+    // pass, the same values CalcCRCColumns and CalcChecksumColumns give). False on
+    // success; true, with rs untouched, when fileType is not a voice layout.
     [[nodiscard]] bool BuildRecordsetFromBytes(FileType fileType, std::string_view FileTitle,
                                                platform::Recordset& rs, std::span<const std::uint8_t> bytes,
-                                               bool& NamesRepaired);
+                                               bool& NamesRepaired,
+                                               Fingerprints fingerprints = Fingerprints::Empty);
     // A voice name with every apostrophe, control byte and byte from 7Fh up replaced by a
     // blank; a replaced first byte is dropped. Sets NamesRepaired when anything changed.
     [[nodiscard]] static std::string CleanVoiceName(std::span<const std::uint8_t> name, bool& NamesRepaired);
@@ -60,6 +66,8 @@ public:
     platform::Recordset& CalcCRCColumns(platform::Recordset& rs, bool ExcludeName);
     // Fills ChecksumAll or ChecksumExName the same way with DX7 checksums.
     platform::Recordset& CalcChecksumColumns(platform::Recordset& rs, bool ExcludeName);
+    // Fills all four fingerprint fields in one pass (the same values as the two above).
+    platform::Recordset& CalcFingerprintColumns(platform::Recordset& rs);
     // The bytes of the records in the list's layout without wrappers (Data then the 10
     // name bytes per record) and their CRC-32; -1, with out unchanged, when rs is empty.
     [[nodiscard]] std::int32_t RecordsetToByteArray(platform::Recordset& rs, std::vector<std::uint8_t>& out,
@@ -122,7 +130,8 @@ public:
     // Reads a bank file into a new VoiceListRecordset (names repaired with a warning).
     // Returns the CRC-32 of the stripped voice data, or -1 on failure (rs untouched).
     [[nodiscard]] std::int32_t OpenFileAsRecordsetByt(const std::string& path, const std::string& title,
-                                                      FileType fileType, platform::Recordset& rs);
+                                                      FileType fileType, platform::Recordset& rs,
+                                                      Fingerprints fingerprints = Fingerprints::Empty);
     // Writes bytes to fname in a layout, wrapping them first for types 1 and 3 when
     // blnAddHeader. The old file is replaced atomically: a failed write leaves it as it
     // was. False when written; true after a message on failure.

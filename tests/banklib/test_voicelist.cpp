@@ -124,6 +124,40 @@ TEST(FingerprintColumns, CrcAndChecksumOfDataWithAndWithoutName)
     EXPECT_EQ(ui.statusText(), "");
 }
 
+TEST(FingerprintColumns, FilledWhileBuildingOrInOnePassEqualsTheColumnPasses)
+{
+    ScriptedServices ui;
+    clsVoiceNames names;
+    auto data = test::packedVoices(70);
+    data[5 * 128 + 118] = 0x01;  // a name that gets repaired: fingerprints cover the stored name
+    bool repaired = false;
+    platform::Recordset byColumns;
+    platform::Recordset whileBuilding;
+    platform::Recordset onePass;
+    ASSERT_FALSE(names.BuildRecordsetFromBytes(FileType::Packed, "t", byColumns, data, repaired));
+    ASSERT_FALSE(names.BuildRecordsetFromBytes(FileType::Packed, "t", whileBuilding, data, repaired,
+                                               Fingerprints::Fill));
+    ASSERT_FALSE(names.BuildRecordsetFromBytes(FileType::Packed, "t", onePass, data, repaired));
+    names.CalcCRCColumns(byColumns, false);
+    names.CalcCRCColumns(byColumns, true);
+    names.CalcChecksumColumns(byColumns, false);
+    names.CalcChecksumColumns(byColumns, true);
+    names.CalcFingerprintColumns(onePass);
+    const auto rows = [](platform::Recordset& rs) {
+        std::vector<std::vector<std::string>> out;
+        for (rs.moveFirst(); !rs.isEOF(); rs.moveNext()) {
+            out.emplace_back();
+            for (int f = 0; f < VoiceListField::Count; ++f)
+                out.back().push_back(rs.text(f));
+        }
+        return out;
+    };
+    const auto expected = rows(byColumns);
+    EXPECT_EQ(rows(whileBuilding), expected);
+    EXPECT_EQ(rows(onePass), expected);
+    EXPECT_NE(platform::Trim(expected[5][VoiceListField::CRCAll]), "");
+}
+
 TEST(RecordsetToByteArray, LayoutAndTheEmptyList)
 {
     ScriptedServices ui;

@@ -1,0 +1,87 @@
+// Brevane - fuzzing recognition, unwrapping and cataloguing of received or read bank data.
+//
+// Any bytes go through what a received dump or an opened file goes through: the size and
+// wrapper recognition, the SY-series test, stripping the wrappers in the recognised layout
+// (and in every other layout), building the voice-list recordset with its fingerprints,
+// laying it out again, converting between packed and unpacked voices, and unpacking each
+// packed voice. Message boxes answer with their first button (the headless services).
+#include "banklib/VoiceListRecordset.h"
+#include "banklib/clsVoiceData.h"
+#include "banklib/clsVoiceLists.h"
+#include "banklib/clsVoiceNames.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <string>
+
+using namespace banklib;
+
+namespace {
+
+void catalogue(clsVoiceNames& names, FileType layout, std::span<const std::uint8_t> bare)
+{
+    platform::Recordset rs;
+    bool repaired = false;
+    if (names.BuildRecordsetFromBytes(layout, "fuzz", rs, bare, repaired, Fingerprints::Fill))
+        return;
+    const std::size_t size = voiceSizeOf(layout);
+    if (rs.recordCount() != static_cast<int>((bare.size() + size - 1) / size))
+        std::abort();
+    std::vector<std::uint8_t> image;
+    const std::int32_t crc = names.RecordsetToByteArray(rs, image, layout);
+    if ((crc == -1) != (rs.recordCount() == 0) || image.size() != static_cast<std::size_t>(rs.recordCount()) * size)
+        std::abort();
+    const FileType other = isPackedLayout(layout) ? FileType::Unpacked : FileType::Packed;
+    names.RestructureFileBufferByt(image, layout, other);
+    if (image.size() != static_cast<std::size_t>(rs.recordCount()) * voiceSizeOf(other))
+        std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::span<const std::uint8_t> bytes(data, size);
+    const std::string buffer(reinterpret_cast<const char*>(data), size);
+
+    clsVoiceLists lists;
+    FileType syType = FileType::NotFound;
+    (void)lists.CheckSYFormat(bytes, syType);
+    std::string name;
+    FileType type = FileType::NotFound;
+    const FileCheck check = lists.CheckFileIntegrity(name, type, true, buffer);
+
+    clsVoiceNames names;
+    if (check == FileCheck::Ok) {
+        FileType stripped = type;
+        const std::string bare = names.stripheaders(buffer, stripped, true);
+        if (bare.size() > buffer.size())
+            std::abort();
+        catalogue(names, stripped,
+                  std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bare.data()), bare.size()));
+    }
+    // Every layout, whatever the recognition said, as a file of that type would be read.
+    for (FileType layout : {FileType::UnpackedSysex, FileType::PackedSysex}) {
+        std::vector<std::uint8_t> out;
+        names.StripHeadersByt(bytes, layout, out);
+        if (out.size() > size)
+            std::abort();
+    }
+    if (size <= 64 * 1024) {
+        catalogue(names, FileType::Unpacked, bytes);
+        catalogue(names, FileType::Packed, bytes);
+    }
+    clsVoiceData codec;
+    for (std::size_t at = 0; at + kPackedVoiceSize <= size && at < 8 * kPackedVoiceSize; at += kPackedVoiceSize) {
+        std::vector<std::uint8_t> unpacked;
+        if (!codec.UnpackByt(bytes.subspan(at, kPackedVoiceSize), unpacked))
+            std::abort();
+        std::vector<std::uint8_t> packed;
+        codec.PackByt(unpacked, packed);
+        std::vector<std::uint8_t> again;
+        if (!codec.UnpackByt(packed, again) || again != unpacked)
+            std::abort();
+    }
+    return 0;
+}
