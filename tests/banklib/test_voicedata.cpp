@@ -196,6 +196,23 @@ TEST(VoiceDataRecordset, OutOfRangeValuesAskOrResetQuietly)
     }
 }
 
+TEST(VoiceDataRecordset, ABadOscillatorModeStillPointsTheFrequencyRowsAtAFrequencyColumn)
+{
+    ScriptedServices ui;
+    std::array<std::uint8_t, kUnpackedVoiceSize> voice{};
+    test::setName(voice, "MODE 3");
+    voice[UnpackedOp::kOscMode] = 3;  // operator 6; range 0..1, reset to 1 (fixed)
+    platform::Recordset list = listOf(voice, FileType::Unpacked);
+    clsVoiceData vd;
+    platform::Recordset rsVoice;
+    std::int32_t crc = 0;
+    std::string mode;
+    ASSERT_FALSE(vd.GetVoiceData(list, 1, FileType::Unpacked, rsVoice, crc, true, mode, 0));
+    EXPECT_EQ(rowText(rsVoice, 17, VoiceDataField::Value), "1");
+    EXPECT_EQ(rowText(rsVoice, 18, VoiceDataField::ProxyFieldID), " 3");
+    EXPECT_EQ(rowText(rsVoice, 19, VoiceDataField::ProxyFieldID), " 3");
+}
+
 TEST(GetVoiceData, StringOnlyModes)
 {
     ScriptedServices ui;
