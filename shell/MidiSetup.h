@@ -55,7 +55,7 @@ public:
 
 // The settings without a MIDI system: the properties keep and check their values as the
 // real object does, both ports stay closed and the device set-up does nothing.
-class OfflineMidiSetup final : public MidiSetup {
+class OfflineMidiSetup : public MidiSetup {
 public:
     std::string MidiInDeviceName() const override { return m_inName; }
     bool setMidiInDeviceName(const std::string& name) override;

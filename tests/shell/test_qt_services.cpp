@@ -1,0 +1,298 @@
+// The Qt message boxes, file dialogs, waits and help, and the splash and About windows.
+#include "platform/Services.h"
+#include "platform/testing/ScriptedServices.h"
+#include "shell/CommandTable.h"
+#include "shell/HelpTopics.h"
+#include "shell/QtEventLoop.h"
+#include "shell/QtFileDialogService.h"
+#include "shell/QtHelpService.h"
+#include "shell/QtMessageService.h"
+#include "shell/frmAbout.h"
+#include "shell/frmHelp.h"
+#include "shell/frmSplash.h"
+
+#include "ShellTestSupport.h"
+
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace shell {
+namespace {
+
+using platform::MsgAnswer;
+using platform::testing::ScriptedServices;
+using shell::testing::TempFolder;
+using shell::testing::writeFile;
+using B = QMessageBox::StandardButton;
+
+TEST(QtMessageService, StylesGiveTheirButtonsIconsAndDefaults)
+{
+    struct Row {
+        int style;
+        QMessageBox::Icon icon;
+        std::vector<B> buttons;
+        B defaultButton;
+        B escape;
+    };
+    const Row rows[] = {
+        {0, QMessageBox::NoIcon, {B::Ok}, B::Ok, B::Ok},
+        {1, QMessageBox::NoIcon, {B::Ok, B::Cancel}, B::Ok, B::Cancel},
+        {3, QMessageBox::NoIcon, {B::Yes, B::No, B::Cancel}, B::Yes, B::Cancel},
+        {4, QMessageBox::NoIcon, {B::Yes, B::No}, B::Yes, B::NoButton},
+        {16, QMessageBox::Critical, {B::Ok}, B::Ok, B::Ok},
+        {35, QMessageBox::Question, {B::Yes, B::No, B::Cancel}, B::Yes, B::Cancel},
+        {48, QMessageBox::Warning, {B::Ok}, B::Ok, B::Ok},
+        {51, QMessageBox::Warning, {B::Yes, B::No, B::Cancel}, B::Yes, B::Cancel},
+        {64, QMessageBox::Information, {B::Ok}, B::Ok, B::Ok},
+        {4 + 32 + 256, QMessageBox::Question, {B::Yes, B::No}, B::No, B::NoButton},
+        {3 + 512, QMessageBox::NoIcon, {B::Yes, B::No, B::Cancel}, B::Cancel, B::Cancel},
+    };
+    for (const Row& r : rows) {
+        const auto layout = QtMessageService::layoutFor(r.style);
+        EXPECT_EQ(layout.icon, r.icon) << r.style;
+        EXPECT_EQ(layout.buttons, r.buttons) << r.style;
+        EXPECT_EQ(layout.defaultButton, r.defaultButton) << r.style;
+        EXPECT_EQ(layout.escapeButton, r.escape) << r.style;
+    }
+    EXPECT_EQ(QtMessageService::answerFor(B::Yes), MsgAnswer::Yes);
+    EXPECT_EQ(QtMessageService::answerFor(B::No), MsgAnswer::No);
+    EXPECT_EQ(QtMessageService::answerFor(B::Cancel), MsgAnswer::Cancel);
+    EXPECT_EQ(QtMessageService::answerFor(B::Ok), MsgAnswer::Ok);
+}
+
+TEST(QtMessageService, TextsAreLatin1WithPlainLineBreaks)
+{
+    QtMessageService service;
+    std::unique_ptr<QMessageBox> box(service.makeBox("Caf\xE9 has changed\r\nOK to save ?", 3, ""));
+    EXPECT_EQ(box->text(), QStringLiteral("Caf\u00E9 has changed\nOK to save ?"));
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Brevane"));
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    std::unique_ptr<QMessageBox> titled(service.makeBox("<b>x</b>", 0, "Save File"));
+    EXPECT_EQ(titled->windowTitle(), QStringLiteral("Save File"));
+}
+
+TEST(QtMessageService, TheButtonPressedIsTheAnswer)
+{
+    QtMessageService service;
+    for (const auto& [button, answer] : {std::pair{B::No, MsgAnswer::No}, std::pair{B::Cancel, MsgAnswer::Cancel},
+                                         std::pair{B::Yes, MsgAnswer::Yes}}) {
+        QTimer::singleShot(0, qApp, [button = button] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(button)->click();
+        });
+        EXPECT_EQ(service.messageBox("Save ?", 35, "Save File"), answer);
+    }
+}
+
+TEST(QtMessageService, InputBoxGivesTheTextOrNothing)
+{
+    QtMessageService service;
+    QTimer::singleShot(0, qApp, [] {
+        if (auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+            d->setTextValue(QStringLiteral("New Name\u00FC"));
+            d->accept();
+        }
+    });
+    EXPECT_EQ(service.inputBox("Name", "Rename", "Old"), std::optional<std::string>("New Name\xFC"));
+    QTimer::singleShot(0, qApp, [] {
+        if (auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget()))
+            d->reject();
+    });
+    EXPECT_EQ(service.inputBox("Name", "Rename", "Old"), std::nullopt);
+}
+
+TEST(QtEventLoop, HandlesEventsAndWakesUpWithoutThem)
+{
+    QtEventLoop loop;
+    bool handled = false;
+    bool insideDuringHandler = false;
+    QTimer::singleShot(0, qApp, [&] {
+        handled = true;
+        insideDuringHandler = QtEventLoop::insideWait();
+    });
+    for (int i = 0; i < 50 && !handled; ++i)
+        loop.processEvents(20);
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(insideDuringHandler);
+    EXPECT_FALSE(QtEventLoop::insideWait());
+
+    // With nothing to do, the wait ends by itself.
+    const std::int64_t start = loop.nowMs();
+    loop.processEvents(30);
+    EXPECT_GE(loop.nowMs(), start);
+    loop.processEvents(0);
+    loop.processEvents(-5);
+}
+
+TEST(QtFileDialogService, TheDialogFollowsTheRequest)
+{
+    ScriptedServices scripted;
+    QtFileDialogService service;
+    TempFolder temp;
+    platform::FileDialogRequest open;
+    open.title = "Open DX7 Voice Data File";
+    open.initialFolder = temp.folder();
+    open.filters = {{"DX7 Voice Files (*.dat,*.syx)", "*.dat;*.syx"}, {"All Files (*.*)", "*.*"}};
+    open.filterIndex = 2;
+    open.multiSelect = true;
+    open.helpTopic = "MDIMain.htm#FileOpen";
+    std::unique_ptr<QFileDialog> d(service.makeDialog(open, false));
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Open DX7 Voice Data File"));
+    EXPECT_EQ(d->fileMode(), QFileDialog::ExistingFiles);
+    EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(d->nameFilters(), (QStringList{QStringLiteral("DX7 Voice Files (*.dat,*.syx) (*.dat *.syx)"),
+                                             QStringLiteral("All Files (*.*)")}));
+    EXPECT_EQ(d->selectedNameFilter(), QStringLiteral("All Files (*.*)"));
+    EXPECT_TRUE(d->testOption(QFileDialog::DontUseNativeDialog));
+    auto* buttons = d->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    QPushButton* help = buttons->button(QDialogButtonBox::Help);
+    ASSERT_NE(help, nullptr);
+    help->click();
+    EXPECT_EQ(scripted.helpTopicsShown(), (std::vector<std::string>{"MDIMain.htm#FileOpen"}));
+
+    platform::FileDialogRequest save;
+    save.title = "Save DX7 Voice Data File ";
+    save.promptOverwrite = false;
+    save.defaultExtension = "dat";
+    std::unique_ptr<QFileDialog> s(service.makeDialog(save, true));
+    EXPECT_EQ(s->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_TRUE(s->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(s->defaultSuffix(), QStringLiteral("dat"));
+    EXPECT_EQ(s->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help), nullptr);
+}
+
+TEST(QtFileDialogService, ChosenPathsComeBackInTheFileSystemsEncoding)
+{
+    QtFileDialogService service;
+    TempFolder temp;
+    const std::string name = temp.file("B\xC3\xA4nke.dat");  // UTF-8 on disk
+    writeFile(name, "x");
+    platform::FileDialogRequest open;
+    open.initialFolder = temp.folder();
+    open.fileName = name;
+    std::unique_ptr<QFileDialog> d(service.makeDialog(open, false));
+    const platform::FileDialogResult accepted = QtFileDialogService::resultOf(*d, true);
+    ASSERT_TRUE(accepted.accepted);
+    EXPECT_EQ(accepted.files, (std::vector<std::string>{name}));
+    EXPECT_FALSE(QtFileDialogService::resultOf(*d, false).accepted);
+}
+
+class HelpTest : public ::testing::Test {
+protected:
+    frmHelp help;
+    bool hasTopic(const QString& topic) const
+    {
+        for (const HelpSection& s : help.sections())
+            if (s.topic() == topic)
+                return true;
+        return false;
+    }
+};
+
+TEST_F(HelpTest, TheTopicsTheProgramNamesExist)
+{
+    for (const char* topic : {"MDIMain.htm#FileOpen", "MDIMain.htm#EditFind", "MDIMain.htm#EditDuplicates",
+                              "MDIMain.htm#EditGroupPatches", "MDIMain.htm#ToolsOptions", "MDIMain.htm#PrintPreview",
+                              "index.htm", "QuickTour.htm", "Support.htm"})
+        EXPECT_TRUE(hasTopic(QString::fromLatin1(topic))) << topic;
+    // Every menu item's help context leads to a page or heading that is there.
+    for (const CommandSpec& spec : commandTable()) {
+        if (spec.helpContext != 0) {
+            EXPECT_TRUE(hasTopic(QString::fromStdString(helpTopicForContext(spec.helpContext))))
+                << spec.caption << " " << spec.helpContext;
+        }
+    }
+    for (MenuId menu : {MenuId::Midi, MenuId::MidiSend, MenuId::MidiReceive, MenuId::MidiOptions, MenuId::Tools,
+                        MenuId::Help})
+        EXPECT_TRUE(hasTopic(QString::fromStdString(helpTopicForContext(menuHelpContext(menu)))));
+}
+
+TEST_F(HelpTest, ShowsTopicsAndFindsWords)
+{
+    help.showTopic(QStringLiteral("::/MDIMain.htm#EditFind"));
+    EXPECT_EQ(help.currentTopic(), QStringLiteral("MDIMain.htm#EditFind"));
+    EXPECT_TRUE(help.isVisible());
+    help.showTopic(QStringLiteral("Missing.htm#Nowhere"));
+    EXPECT_EQ(help.currentTopic(), QStringLiteral("index.htm"));
+
+    const QStringList rename = help.search(QStringLiteral("second BOX esc"));
+    EXPECT_TRUE(rename.contains(QStringLiteral("VoiceList.htm#Rename")));
+    EXPECT_TRUE(help.search(QStringLiteral("timeout 60 seconds")).contains(QStringLiteral("Options.htm#MIDI")));
+    EXPECT_TRUE(help.search(QStringLiteral("xyzzy")).isEmpty());
+    EXPECT_TRUE(help.search(QStringLiteral("  ")).isEmpty());
+    help.close();
+}
+
+TEST(QtHelpService, MakesOneHelpWindowAndShowsTheTopic)
+{
+    QtHelpService service;
+    EXPECT_FALSE(service.windowOpen());
+    service.showHelp("::/MDIMain.htm#ToolsOptions");
+    ASSERT_TRUE(service.windowOpen());
+    frmHelp* first = &service.window();
+    EXPECT_EQ(first->currentTopic(), QStringLiteral("MDIMain.htm#ToolsOptions"));
+    service.showHelp("");
+    EXPECT_EQ(&service.window(), first);
+    EXPECT_EQ(first->currentTopic(), QStringLiteral("index.htm"));
+    service.showSearch();
+    service.showIndex();
+    EXPECT_TRUE(first->isVisible());
+    first->close();
+}
+
+TEST(frmSplash, PlacedByTheMainWindowsWidthNearTheTopOfTheScreen)
+{
+    frmSplash splash;
+    splash.Form_Load(1000);
+    EXPECT_EQ(splash.x(), 500 - splash.width() / 2);
+    EXPECT_EQ(splash.y(), 500 / 15);
+    // A main window narrower than the splash puts it partly off the screen.
+    splash.Form_Load(100);
+    EXPECT_LT(splash.x(), 0);
+}
+
+TEST(frmAbout, TitleVersionAndTheSystemInformationTool)
+{
+    ScriptedServices scripted;
+    frmAbout about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Brevane"));
+    EXPECT_EQ(about.titleText(), QStringLiteral("Brevane"));
+    EXPECT_EQ(about.versionText(), QStringLiteral("Version 1.2.3"));
+
+    TempFolder empty;
+    TempFolder tools;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(empty.path().string()));
+    EXPECT_FALSE(about.StartSysInfo());
+    ASSERT_EQ(scripted.messagesShown().size(), 1u);
+    EXPECT_EQ(scripted.messagesShown()[0].text, "System Information Is Unavailable At This Time");
+    EXPECT_EQ(scripted.messagesShown()[0].style, 0);
+
+    // A tool on the PATH is started.
+    const std::string marker = tools.file("started");
+    const std::string script = tools.file("hardinfo");
+    writeFile(script, "#!/bin/sh\n/usr/bin/touch '" + marker + "'\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    const QString path = QString::fromStdString(empty.path().string() + ":" + tools.path().string());
+    EXPECT_EQ(frmAbout::findSystemInfoTool(path), QString::fromStdString(script));
+    qputenv("PATH", path.toLocal8Bit());
+    EXPECT_TRUE(about.StartSysInfo());
+    for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(std::filesystem::exists(marker));
+    EXPECT_EQ(scripted.messagesShown().size(), 1u);
+    qputenv("PATH", oldPath);
+}
+
+}  // namespace
+}  // namespace shell

@@ -1,0 +1,235 @@
+// "Brevane.ini" through the Tavisco library: round trip, missing parts, refused values.
+#include "platform/testing/ScriptedServices.h"
+#include "shell/MidiSettingsBag.h"
+#include "shell/PropertyValues.h"
+#include "shell/SettingsFile.h"
+
+#include "ShellTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace shell {
+namespace {
+
+using platform::testing::ScriptedServices;
+using shell::testing::readFile;
+using shell::testing::TempFolder;
+using shell::testing::writeFile;
+
+// The [StartUp] target: named text properties; "Width" takes whole numbers only.
+class MapBag final : public tavisco::PropertyBag {
+public:
+    std::map<std::string, std::string> values;
+
+    std::optional<tavisco::Value> readProperty(const std::string& name) override
+    {
+        for (const std::string& key : kStartUpKeys)
+            if (sameName(name, key))
+                return values.count(key) ? tavisco::Value(values[key]) : tavisco::Value();
+        return std::nullopt;
+    }
+    bool writeProperty(const std::string& name, const tavisco::Value& value) override
+    {
+        for (const std::string& key : kStartUpKeys) {
+            if (!sameName(name, key))
+                continue;
+            if (key == "Width" && !toInt32(value))
+                return false;
+            values[key] = value.toText();
+            return true;
+        }
+        return false;
+    }
+};
+
+class SettingsTest : public ::testing::Test {
+protected:
+    ScriptedServices services;
+    TempFolder temp;
+    std::string path = temp.file("Brevane.ini");
+};
+
+TEST_F(SettingsTest, WritesTheThreeSectionsInOrderAndReadsThemBack)
+{
+    MapBag startUp;
+    startUp.values = {{"Left", "300"}, {"Top", "450"}, {"Width", "11400"}, {"Height", "8100"},
+                      {"DataDirectory", "/banks/"}, {"MIDIFileDirectory", "/mid/"}, {"ShowSplash", "False"},
+                      {"SynthID", "2"}};
+    OfflineMidiSetup midi;
+    ASSERT_TRUE(midi.setMidiInDeviceName("USB MIDI 1"));
+    ASSERT_TRUE(midi.setMidiOutDeviceName("None"));
+    ASSERT_TRUE(midi.setMIDIInChannel(3));
+    ASSERT_TRUE(midi.setMIDIOutChannel(9));
+    ASSERT_TRUE(midi.setMIDIDeviceNumber(4));
+    ASSERT_TRUE(midi.setSendToB(true));
+    ASSERT_TRUE(midi.setMIDITimeout(15000));
+    ASSERT_TRUE(midi.setSkipMIDIInit(true));
+    MidiSettingsBag midiBag(midi);
+    const RecentFileSlots recent = {"/banks/a.dat", "", "/banks/c.syx", "", "", ""};
+
+    ASSERT_TRUE(SettingsFile(path).save(startUp, midiBag, recent));
+    EXPECT_EQ(readFile(path),
+              ";MDI initialisation\r\n[StartUp]\r\nLeft=300\r\nTop=450\r\nWidth=11400\r\nHeight=8100\r\n"
+              "DataDirectory=/banks/\r\nMIDIFileDirectory=/mid/\r\nShowSplash=False\r\nSynthID=2\r\n\r\n"
+              ";Recent Files List\r\n[Recent Files]\r\nFile 0=/banks/a.dat\r\nFile 1\r\nFile 2=/banks/c.syx\r\n"
+              "File 3\r\nFile 4\r\nFile 5\r\n\r\n"
+              ";ModInit Initialisation\r\n[MIDI]\r\nMidiInDeviceName=USB MIDI 1\r\nMidiOutDeviceName=None\r\n"
+              "MIDIInChannel=3\r\nMIDIOutChannel=9\r\nMIDIDeviceNumber=4\r\nSendToB=True\r\nGetFromB=False\r\n"
+              "MIDITimeout=15000\r\nSkipMIDIInit=True\r\n\r\n");
+
+    MapBag startUp2;
+    OfflineMidiSetup midi2;
+    MidiSettingsBag midiBag2(midi2);
+    RecentFileSlots recent2;
+    const SettingsLoadResult r = SettingsFile(path).load(startUp2, midiBag2, recent2);
+    EXPECT_EQ(r.outcome, SettingsLoad::Read);
+    EXPECT_EQ(r.missingSections, 0);
+    EXPECT_EQ(startUp2.values, startUp.values);
+    EXPECT_EQ(recent2, recent);
+    EXPECT_EQ(midi2.MidiInDeviceName(), "USB MIDI 1");
+    EXPECT_EQ(midi2.MidiOutDeviceName(), "None");
+    EXPECT_EQ(midi2.MIDIInChannel(), 3);
+    EXPECT_EQ(midi2.MIDIOutChannel(), 9);
+    EXPECT_EQ(midi2.MIDIDeviceNumber(), 4);
+    EXPECT_TRUE(midi2.SendToB());
+    EXPECT_FALSE(midi2.GetFromB());
+    EXPECT_EQ(midi2.MIDITimeout(), 15000);
+    EXPECT_TRUE(midi2.SkipMIDIInit());
+    EXPECT_TRUE(services.messagesShown().empty());
+}
+
+TEST_F(SettingsTest, AMissingFileIsSilentAndAppliesNothing)
+{
+    MapBag startUp;
+    OfflineMidiSetup midi;
+    MidiSettingsBag midiBag(midi);
+    RecentFileSlots recent = {"keep"};
+    const SettingsLoadResult r = SettingsFile(path).load(startUp, midiBag, recent);
+    EXPECT_EQ(r.outcome, SettingsLoad::FileMissing);
+    EXPECT_TRUE(startUp.values.empty());
+    EXPECT_EQ(recent[0], "keep");
+    EXPECT_TRUE(services.messagesShown().empty());
+}
+
+// Each missing section is reported and the sections after it are still applied, so the
+// MIDI settings are not lost when another section is missing.
+TEST_F(SettingsTest, AMissingSectionIsReportedAndLoadingGoesOn)
+{
+    struct Case {
+        const char* text;
+        const char* missing;
+        bool startUpApplied, midiApplied, recentApplied;
+    };
+    const Case cases[] = {
+        {"[StartUp]\r\nWidth=900\r\n[MIDI]\r\nMIDIOutChannel=5\r\n", "[Recent Files]", true, true, false},
+        {"[StartUp]\r\nWidth=900\r\n[Recent Files]\r\nFile 0=/x.dat\r\n", "[MIDI]", true, false, true},
+        {"[MIDI]\r\nMIDIOutChannel=5\r\n[Recent Files]\r\nFile 0=/x.dat\r\n", "[StartUp]", false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.missing);
+        services.clear();
+        writeFile(path, c.text);
+        MapBag startUp;
+        OfflineMidiSetup midi;
+        MidiSettingsBag midiBag(midi);
+        RecentFileSlots recent;
+        const SettingsLoadResult r = SettingsFile(path).load(startUp, midiBag, recent);
+        EXPECT_EQ(r.outcome, SettingsLoad::Read);
+        EXPECT_EQ(r.missingSections, 1);
+        ASSERT_EQ(services.messagesShown().size(), 1u);
+        EXPECT_EQ(services.messagesShown()[0].title, "IniFile Error");
+        EXPECT_EQ(services.messagesShown()[0].style, 48);
+        EXPECT_NE(services.messagesShown()[0].text.find(c.missing), std::string::npos);
+        EXPECT_EQ(startUp.values.count("Width") == 1, c.startUpApplied);
+        EXPECT_EQ(midi.MIDIOutChannel() == 5, c.midiApplied);
+        EXPECT_EQ(recent[0] == "/x.dat", c.recentApplied);
+    }
+}
+
+TEST_F(SettingsTest, RefusedAndUnknownKeysAreSkippedAndTheNextKeysStillApply)
+{
+    writeFile(path,
+              "[StartUp]\r\nColour=Red\r\nWidth=wide\r\nHeight=7000\r\n"
+              "[MIDI]\r\nMIDIOutChannel=16\r\nMIDIDeviceNumber=3\r\nMIDIInChannel=x\r\nSendToB=maybe\r\n"
+              "GetFromB=-1\r\nMIDITimeout=2500\r\n"
+              "[Recent Files]\r\nFile 0=/a.dat\r\nFile 7=/too-far.dat\r\nFile 5=/f.dat\r\n");
+    MapBag startUp;
+    OfflineMidiSetup midi;
+    ASSERT_TRUE(midi.setMIDIOutChannel(2));
+    MidiSettingsBag midiBag(midi);
+    RecentFileSlots recent;
+    const SettingsLoadResult r = SettingsFile(path).load(startUp, midiBag, recent);
+    EXPECT_EQ(r.outcome, SettingsLoad::Read);
+    EXPECT_EQ(startUp.values.count("Colour"), 0u);
+    EXPECT_EQ(startUp.values.count("Width"), 0u);
+    EXPECT_EQ(startUp.values["Height"], "7000");
+    // The channel's own message, its old value kept, the keys after it applied.
+    ASSERT_EQ(services.messagesShown().size(), 1u);
+    EXPECT_EQ(services.messagesShown()[0].text, "MIDI Channel must be between 0 and 15");
+    EXPECT_EQ(services.messagesShown()[0].title, "MIDI Channel Error");
+    EXPECT_EQ(midi.MIDIOutChannel(), 2);
+    EXPECT_EQ(midi.MIDIDeviceNumber(), 3);
+    EXPECT_EQ(midi.MIDIInChannel(), 0);
+    EXPECT_FALSE(midi.SendToB());
+    EXPECT_TRUE(midi.GetFromB());
+    EXPECT_EQ(midi.MIDITimeout(), 2500);
+    // Six slots, no more.
+    EXPECT_EQ(recent, (RecentFileSlots{"/a.dat", "", "", "", "", "/f.dat"}));
+}
+
+TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNothingApplied)
+{
+    std::filesystem::create_directories(path);  // a folder where the file should be
+    MapBag startUp;
+    OfflineMidiSetup midi;
+    MidiSettingsBag midiBag(midi);
+    RecentFileSlots recent;
+    const SettingsLoadResult r = SettingsFile(path).load(startUp, midiBag, recent);
+    EXPECT_EQ(r.outcome, SettingsLoad::Unreadable);
+    ASSERT_EQ(services.messagesShown().size(), 1u);
+    EXPECT_EQ(services.messagesShown()[0].title, "IniFile Error");
+    EXPECT_NE(services.messagesShown()[0].text.find("Unable to load file"), std::string::npos);
+}
+
+TEST_F(SettingsTest, SavingMakesTheFolderAndReportsAFailedWrite)
+{
+    MapBag startUp;
+    OfflineMidiSetup midi;
+    MidiSettingsBag midiBag(midi);
+    const std::string nested = temp.file("config/Brevane/Brevane.ini");
+    EXPECT_TRUE(SettingsFile(nested).save(startUp, midiBag, {}));
+    EXPECT_NE(readFile(nested).find("[MIDI]"), std::string::npos);
+    // Empty values are written as bare keys.
+    EXPECT_NE(readFile(nested).find("\r\nShowSplash\r\n"), std::string::npos);
+
+    writeFile(temp.file("plain"), "not a folder");
+    std::string error;
+    EXPECT_FALSE(SettingsFile(temp.file("plain/Brevane.ini")).save(startUp, midiBag, {}, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(PropertyValues, ConvertLikeAnAssignment)
+{
+    using tavisco::Value;
+    EXPECT_EQ(toInt32(Value("12")), 12);
+    EXPECT_EQ(toInt32(Value(" -7 ")), -7);
+    EXPECT_EQ(toInt32(Value("2.5")), 2);  // half to even
+    EXPECT_EQ(toInt32(Value("3.5")), 4);
+    EXPECT_EQ(toInt32(Value("True")), -1);
+    EXPECT_EQ(toInt32(Value(std::int64_t{1} << 40)), std::nullopt);
+    EXPECT_EQ(toInt32(Value("12abc")), std::nullopt);
+    EXPECT_EQ(toInt32(Value("")), std::nullopt);
+    EXPECT_EQ(toInt32(Value()), std::nullopt);
+    EXPECT_EQ(toBoolean(Value("false")), false);
+    EXPECT_EQ(toBoolean(Value("TRUE")), true);
+    EXPECT_EQ(toBoolean(Value("-1")), true);
+    EXPECT_EQ(toBoolean(Value("0")), false);
+    EXPECT_EQ(toBoolean(Value("yes")), std::nullopt);
+    EXPECT_TRUE(sameName("midioutchannel", "MIDIOutChannel"));
+    EXPECT_FALSE(sameName("MIDIOutChannel ", "MIDIOutChannel"));
+}
+
+}  // namespace
+}  // namespace shell

@@ -1,0 +1,491 @@
+// The main window's real start-up and shut-down, offscreen, with its settings file.
+#include "platform/StatusHelpers.h"
+#include "platform/testing/ScriptedServices.h"
+#include "shell/QtEventLoop.h"
+#include "shell/QtStatusService.h"
+#include "shell/frmStartup.h"
+#include "shell/frmSplash.h"
+
+#include "ShellTestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace shell {
+namespace {
+
+using platform::testing::ScriptedServices;
+using shell::testing::readFile;
+using shell::testing::TempFolder;
+using shell::testing::writeFile;
+
+// Voice lists as plain MDI children: each can refuse to close.
+class FakeLists final : public VoiceListHooks {
+public:
+    explicit FakeLists(frmStartup& main) : m_main(main) {}
+
+    struct List {
+        QMdiSubWindow* window = nullptr;
+        bool refuse = false;
+        std::int32_t selections = 0;
+        bool renaming = false;
+    };
+    std::vector<List> lists;
+    std::vector<std::string> calls;
+    bool dataAccess = true;
+    bool clipboard = false;
+
+    QMdiSubWindow* open(bool refuse = false)
+    {
+        QMdiSubWindow* w = m_main.mdiArea()->addSubWindow(new QWidget);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        lists.push_back({w, refuse, 0, false});
+        m_main.mdiArea()->setActiveSubWindow(w);
+        m_main.updateCommands();
+        return w;
+    }
+    List* find(QMdiSubWindow* w)
+    {
+        for (List& l : lists)
+            if (l.window == w)
+                return &l;
+        return nullptr;
+    }
+
+    bool dataAccessAvailable() override { return dataAccess; }
+    void fileNew() override { calls.push_back("new"); }
+    void fileOpen() override { calls.push_back("open"); }
+    void fileClose(QMdiSubWindow* active) override
+    {
+        calls.push_back(find(active) ? "close list" : "close nothing");
+    }
+    void fileCloseAll() override { calls.push_back("close all"); }
+    void fileSave(bool saveAs) override { calls.push_back(saveAs ? "save as" : "save"); }
+    void openRecentFile(const std::string& path) override { calls.push_back("recent " + path); }
+    void editCommand(CommandId id) override { calls.push_back("edit " + std::string(commandSpec(id).caption)); }
+    bool closeAllForExit() override
+    {
+        while (!lists.empty()) {
+            if (lists.front().refuse) {
+                m_main.setUnloadCancelled(true);
+                return false;
+            }
+            QMdiSubWindow* w = lists.front().window;
+            lists.erase(lists.begin());
+            w->close();
+        }
+        return true;
+    }
+    std::int32_t openListCount() const override { return static_cast<std::int32_t>(lists.size()); }
+    ActiveChildState describeChild(QMdiSubWindow* window) const override
+    {
+        if (!window)
+            return {};
+        for (const List& l : lists)
+            if (l.window == window)
+                return {ChildKind::VoiceList, l.selections, l.renaming};
+        return {ChildKind::Other, 0, false};
+    }
+    bool clipboardHasVoices() const override { return clipboard; }
+    CommandFeatures features() const override
+    {
+        CommandFeatures f;
+        f.voiceFiles = f.editCommands = f.sortList = true;
+        return f;
+    }
+
+private:
+    frmStartup& m_main;
+};
+
+// MIDI settings whose ports can be open.
+class FakeMidi final : public OfflineMidiSetup {
+public:
+    bool inOpen = false;
+    bool outOpen = false;
+    int closeCalls = 0;
+    bool appClosingSeen = false;
+    bool MidiInOpen() const override { return inOpen; }
+    bool MidiOutOpen() const override { return outOpen; }
+    void CloseMidiDevices(bool input, bool output) override
+    {
+        ++closeCalls;
+        appClosingSeen = frmStartup::instance() && frmStartup::instance()->AppClosing();
+        if (input)
+            inOpen = false;
+        if (output)
+            outOpen = false;
+    }
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    StartupTest()
+    {
+        platform::installEventLoop(&loop);
+        platform::installStatusService(&status);
+    }
+    ~StartupTest() override
+    {
+        platform::installEventLoop(nullptr);
+        platform::installStatusService(nullptr);
+    }
+
+    // A program installed in a read-only place, with an empty home: settings and data go
+    // to the XDG folders under home.
+    AppPaths installedPaths() const
+    {
+        const std::string homeFolder = home.folder();
+        return resolveAppPaths(
+            program.folder(), [homeFolder](const char* name) { return std::string(name) == "HOME" ? homeFolder : ""; },
+            [](const std::string&) { return false; });
+    }
+    AppPaths besideProgram() const
+    {
+        AppPaths p;
+        p.programFolder = program.folder();
+        p.settingsFile = program.file("Brevane.ini");
+        p.dataBaseFolder = program.folder();
+        p.besideProgram = true;
+        return p;
+    }
+
+    std::unique_ptr<frmStartup> makeWindow(AppPaths paths, FakeLists** lists = nullptr, FakeMidi** midi = nullptr,
+                                           std::int32_t splashMs = 0)
+    {
+        StartupOptions options;
+        options.paths = std::move(paths);
+        options.splashMs = splashMs;
+        options.makeVoiceLists = [lists](frmStartup& main) {
+            auto fake = std::make_unique<FakeLists>(main);
+            if (lists)
+                *lists = fake.get();
+            return fake;
+        };
+        options.makeMidiSetup = [midi]() {
+            auto fake = std::make_unique<FakeMidi>();
+            if (midi)
+                *midi = fake.get();
+            return fake;
+        };
+        auto w = std::make_unique<frmStartup>(std::move(options));
+        status.setMainWindow(w.get());
+        return w;
+    }
+
+    ScriptedServices services;  // message boxes are answered and recorded
+    QtEventLoop loop;
+    QtStatusService status;
+    TempFolder program;
+    TempFolder home;
+};
+
+TEST_F(StartupTest, FirstRunWritesItsSettingsAndTheSecondRunReadsThemBack)
+{
+    const AppPaths paths = installedPaths();
+    {
+        auto w = makeWindow(paths, nullptr, nullptr, 300);
+        // The splash shows while the main window is still hidden.
+        bool splashSeen = false;
+        bool mainHiddenDuringSplash = false;
+        QTimer::singleShot(100, w.get(), [&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (qobject_cast<frmSplash*>(top) && top->isVisible())
+                    splashSeen = true;
+            mainHiddenDuringSplash = !w->isVisible();
+        });
+        ASSERT_TRUE(w->Form_Load());
+        EXPECT_TRUE(splashSeen);
+        EXPECT_TRUE(mainHiddenDuringSplash);
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("  Brevane"));
+        EXPECT_EQ(w->settingsLoadResult().outcome, SettingsLoad::FileMissing);
+        EXPECT_EQ(w->ShowSplash(), true);
+        EXPECT_EQ(w->settingsGeometry(), frmStartup::kDesignedGeometry);
+        // No Data folder with voice files: the data folder is the XDG data folder itself.
+        EXPECT_EQ(w->DataDirectory(), home.folder() + ".local/share/Brevane/");
+        EXPECT_TRUE(std::filesystem::is_directory(w->DataDirectory()));
+        EXPECT_TRUE(services.messagesShown().empty());
+
+        w->setShowSplash(false);
+        ASSERT_TRUE(w->setSynthID(2));
+        ASSERT_TRUE(w->objMIDIInit().setMIDIOutChannel(7));
+        ASSERT_TRUE(w->objMIDIInit().setMIDITimeout(4500));
+        w->setMIDIFileDirectory("/music/midi/");
+        w->setRecentFileList({"/banks/one.dat", "/banks/two.syx"});
+        w->setSettingsGeometry(QRect(40, 50, 700, 500));
+        EXPECT_TRUE(w->close());
+        EXPECT_FALSE(w->isVisible());
+    }
+    const std::string text = readFile(home.file(".config/Brevane/Brevane.ini"));
+    EXPECT_NE(text.find("SynthID=2\r\n"), std::string::npos);
+    EXPECT_NE(text.find("ShowSplash=False\r\n"), std::string::npos);
+    EXPECT_NE(text.find("File 0=/banks/one.dat\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Left=600\r\nTop=750\r\nWidth=10500\r\nHeight=7500\r\n"), std::string::npos);
+
+    auto w = makeWindow(paths);
+    bool splashSeen = false;
+    QTimer::singleShot(0, w.get(), [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            splashSeen = splashSeen || qobject_cast<frmSplash*>(top);
+    });
+    ASSERT_TRUE(w->Form_Load());
+    EXPECT_FALSE(splashSeen);
+    EXPECT_EQ(w->settingsLoadResult().outcome, SettingsLoad::Read);
+    EXPECT_EQ(w->ShowSplash(), false);
+    EXPECT_EQ(w->SynthID(), 2);
+    EXPECT_EQ(w->objMIDIInit().MIDIOutChannel(), 7);
+    EXPECT_EQ(w->objMIDIInit().MIDITimeout(), 4500);
+    EXPECT_EQ(w->MIDIFileDirectory(), "/music/midi/");
+    EXPECT_EQ(w->settingsGeometry(), QRect(40, 50, 700, 500));
+    EXPECT_EQ(w->recentFileList(), (std::vector<std::string>{"/banks/one.dat", "/banks/two.syx"}));
+    EXPECT_TRUE(w->action(CommandId::FileRecent2)->isVisible());
+    EXPECT_EQ(w->action(CommandId::FileRecent2)->text(), QStringLiteral("2 /banks/two.syx"));
+    EXPECT_FALSE(w->action(CommandId::FileRecent3)->isVisible());
+    EXPECT_TRUE(services.messagesShown().empty());
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(StartupTest, ADataFolderWithVoiceFilesBecomesTheDataDirectory)
+{
+    writeFile(program.file("Data/rom1.dat"), std::string(4096, '\0'));
+    auto w = makeWindow(besideProgram());
+    ASSERT_TRUE(w->Form_Load());
+    EXPECT_EQ(w->DataDirectory(), program.folder() + "Data/");
+    EXPECT_TRUE(w->close());
+    EXPECT_NE(readFile(program.file("Brevane.ini")).find("DataDirectory=" + program.folder() + "Data/\r\n"),
+              std::string::npos);
+}
+
+TEST_F(StartupTest, ExitStopsAtTheListWhoseCloseIsRefused)
+{
+    FakeLists* lists = nullptr;
+    FakeMidi* midi = nullptr;
+    auto w = makeWindow(besideProgram(), &lists, &midi);
+    ASSERT_TRUE(w->Form_Load());
+    QMdiSubWindow* first = lists->open();
+    QMdiSubWindow* second = lists->open(true);
+    QMdiSubWindow* third = lists->open();
+    midi->inOpen = midi->outOpen = true;
+
+    EXPECT_FALSE(w->close());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->UnloadCancelled());
+    EXPECT_EQ(lists->lists.size(), 2u);
+    EXPECT_EQ(lists->lists[0].window, second);
+    EXPECT_EQ(lists->lists[1].window, third);
+    (void)first;
+    EXPECT_EQ(midi->closeCalls, 0);
+    EXPECT_TRUE(midi->inOpen && midi->outOpen);
+    EXPECT_FALSE(std::filesystem::exists(program.file("Brevane.ini")));
+
+    // Once the list lets go, exit runs to the end: ports closed, settings written.
+    lists->lists[0].refuse = false;
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(lists->lists.empty());
+    EXPECT_EQ(midi->closeCalls, 1);
+    EXPECT_TRUE(midi->appClosingSeen);
+    EXPECT_TRUE(std::filesystem::exists(program.file("Brevane.ini")));
+}
+
+TEST_F(StartupTest, ExitWithNothingOpenClosesOtherWindowsAndWritesTheSettings)
+{
+    FakeMidi* midi = nullptr;
+    auto w = makeWindow(besideProgram(), nullptr, &midi);
+    ASSERT_TRUE(w->Form_Load());
+    QMdiSubWindow* other = w->mdiArea()->addSubWindow(new QWidget);
+    other->show();
+    QWidget loose;
+    loose.show();
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(midi->closeCalls, 0);
+    EXPECT_FALSE(loose.isVisible());
+    EXPECT_TRUE(w->mdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(std::filesystem::exists(program.file("Brevane.ini")));
+}
+
+// Closing asked for inside a wait runs after the wait, not under it.
+TEST_F(StartupTest, CloseDuringAWaitIsDeferredUntilTheWaitEnds)
+{
+    auto w = makeWindow(besideProgram());
+    ASSERT_TRUE(w->Form_Load());
+    bool visibleAfterCloseRequest = false;
+    QTimer::singleShot(20, w.get(), [&] {
+        w->mnuExit_Click();
+        visibleAfterCloseRequest = w->isVisible();
+    });
+    platform::PauseWithEvents(200);
+    EXPECT_TRUE(visibleAfterCloseRequest);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(program.file("Brevane.ini")));
+    // Back in the main loop the close goes ahead.
+    for (int i = 0; i < 200 && w->isVisible(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(std::filesystem::exists(program.file("Brevane.ini")));
+}
+
+TEST_F(StartupTest, WithoutDataAccessTheProgramEndsAndWritesNothing)
+{
+    StartupOptions options;
+    options.paths = besideProgram();
+    options.makeVoiceLists = [](frmStartup& main) {
+        auto fake = std::make_unique<FakeLists>(main);
+        fake->dataAccess = false;
+        return fake;
+    };
+    frmStartup w(std::move(options));
+    EXPECT_FALSE(w.Form_Load());
+    EXPECT_TRUE(w.MDACMissing());
+    EXPECT_FALSE(w.isVisible());
+    ASSERT_EQ(services.messagesShown().size(), 1u);
+    EXPECT_EQ(services.messagesShown()[0].title, "MDAC Missing/Incorrect Version");
+    EXPECT_EQ(services.messagesShown()[0].style, 48);
+    EXPECT_NE(services.messagesShown()[0].text.find("MDAC 2.5 or later is required to run Brevane."),
+              std::string::npos);
+    w.close();
+    EXPECT_FALSE(std::filesystem::exists(program.file("Brevane.ini")));
+}
+
+TEST_F(StartupTest, ASettingsFileThatCannotBeReadIsNotOverwritten)
+{
+    std::filesystem::create_directories(program.file("Brevane.ini"));
+    auto w = makeWindow(besideProgram());
+    ASSERT_TRUE(w->Form_Load());
+    EXPECT_EQ(w->settingsLoadResult().outcome, SettingsLoad::Unreadable);
+    EXPECT_TRUE(w->close());
+    ASSERT_EQ(services.messagesShown().size(), 1u);  // the load's message, none for saving
+    EXPECT_EQ(services.messagesShown()[0].title, "IniFile Error");
+}
+
+TEST_F(StartupTest, AFailedSettingsWriteIsReported)
+{
+    AppPaths paths = besideProgram();
+    paths.settingsFile = program.file("config/Brevane.ini");
+    auto w = makeWindow(paths);
+    ASSERT_TRUE(w->Form_Load());
+    writeFile(program.file("config"), "a file where the folder should be");
+    EXPECT_TRUE(w->close());
+    ASSERT_EQ(services.messagesShown().size(), 1u);
+    EXPECT_EQ(services.messagesShown()[0].title, "IniFile Error");
+    EXPECT_NE(services.messagesShown()[0].text.find("Unable to save file"), std::string::npos);
+}
+
+TEST_F(StartupTest, GeometryFromTheSettingsIsKeptOnTheScreen)
+{
+    writeFile(program.file("Brevane.ini"),
+              "[StartUp]\r\nLeft=-90000\r\nTop=900000\r\nWidth=999999\r\nHeight=15\r\nShowSplash=False\r\n"
+              "[Recent Files]\r\n[MIDI]\r\n");
+    auto w = makeWindow(besideProgram());
+    ASSERT_TRUE(w->Form_Load());
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect g = w->geometry();
+    EXPECT_TRUE(area.contains(g)) << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
+    EXPECT_GE(g.height(), 200);
+    EXPECT_TRUE(services.messagesShown().empty());
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(StartupTest, RecentFilesKeepSixSlotsAndGapsShowNoEntry)
+{
+    writeFile(program.file("Brevane.ini"),
+              "[StartUp]\r\nShowSplash=False\r\n[Recent Files]\r\nFile 0=/a.dat\r\nFile 1\r\nFile 2=/c.dat\r\n"
+              "[MIDI]\r\n");
+    FakeLists* lists = nullptr;
+    auto w = makeWindow(besideProgram(), &lists);
+    ASSERT_TRUE(w->Form_Load());
+    EXPECT_TRUE(w->action(CommandId::FileRecent1)->isVisible());
+    EXPECT_FALSE(w->action(CommandId::FileRecent2)->isVisible());
+    EXPECT_TRUE(w->action(CommandId::FileRecent3)->isVisible());
+    EXPECT_EQ(w->action(CommandId::FileRecent3)->text(), QStringLiteral("3 /c.dat"));
+    w->action(CommandId::FileRecent3)->trigger();
+    EXPECT_EQ(lists->calls.back(), "recent /c.dat");
+
+    w->setRecentFileList({"/1.dat", "/2.dat", "/3.dat", "/4.dat", "/5.dat", "/6.dat", "/7&8.dat"});
+    EXPECT_EQ(w->recentFileList().front(), "/2.dat");
+    EXPECT_EQ(w->RecentFiles()[5], "/7&8.dat");
+    EXPECT_EQ(w->action(CommandId::FileRecent6)->text(), QStringLiteral("6 /7&&8.dat"));
+    EXPECT_TRUE(w->close());
+    const std::string text = readFile(program.file("Brevane.ini"));
+    EXPECT_NE(text.find("File 0=/2.dat\r\n"), std::string::npos);
+    EXPECT_NE(text.find("File 5=/7&8.dat\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("File 6"), std::string::npos);
+}
+
+TEST_F(StartupTest, MenuCommandsReachTheVoiceListsOnlyWhereTheyApply)
+{
+    FakeLists* lists = nullptr;
+    auto w = makeWindow(besideProgram(), &lists);
+    ASSERT_TRUE(w->Form_Load());
+    // No window: Save is disabled, Close All too; the toolbar's Print Voice does nothing.
+    EXPECT_FALSE(w->action(CommandId::FileSave)->isEnabled());
+    EXPECT_FALSE(w->action(CommandId::FileCloseAll)->isEnabled());
+    w->Toolbar1_ButtonClick(QStringLiteral("Print Voice"));
+    w->action(CommandId::FileOpen)->trigger();
+    EXPECT_EQ(lists->calls, (std::vector<std::string>{"open"}));
+
+    QMdiSubWindow* list = lists->open();
+    EXPECT_TRUE(w->action(CommandId::FileSave)->isEnabled());
+    EXPECT_FALSE(w->action(CommandId::EditCut)->isEnabled());
+    lists->find(list)->selections = 2;
+    w->updateCommands();
+    EXPECT_TRUE(w->action(CommandId::EditCut)->isEnabled());
+    w->Toolbar1_ButtonClick(QStringLiteral("Cut"));
+    w->mnufile_Click(2);
+    w->Toolbar1_ButtonClick(QStringLiteral("Save File"));
+    EXPECT_EQ(lists->calls, (std::vector<std::string>{"open", "edit &Cut", "close list", "save"}));
+
+    // With the rename box open the Edit commands leave the list alone.
+    lists->find(list)->renaming = true;
+    w->updateCommands();
+    EXPECT_FALSE(w->action(CommandId::EditCut)->isEnabled());
+    w->mnuedit_Click(0);
+    w->mnuedit_Click(8);
+    EXPECT_EQ(lists->calls.size(), 4u);
+
+    // File > Close acts on the active window itself.
+    QMdiSubWindow* other = w->mdiArea()->addSubWindow(new QWidget);
+    other->show();
+    w->mdiArea()->setActiveSubWindow(other);
+    w->mnufile_Click(2);
+    EXPECT_EQ(lists->calls.back(), "close nothing");
+    lists->lists.clear();
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(StartupTest, StatusPanelsShareTheWidthAndShowTheHelpersTexts)
+{
+    auto w = makeWindow(besideProgram());
+    ASSERT_TRUE(w->Form_Load());
+    w->resize(1000, 400);
+    QApplication::processEvents();
+    EXPECT_NEAR(w->statusPanelWidth(1), w->width() * 0.65, 1.0);
+    EXPECT_NEAR(w->statusPanelWidth(2), w->width() * 0.3, 1.0);
+
+    platform::ShowStatusMessage("Please Wait - reading ", 0, 1, true, 1);
+    EXPECT_EQ(w->statusPanelText(1), QStringLiteral("Please Wait - reading "));
+    platform::ShowStatusMessage("Playing", 0, 1, false, 2);
+    EXPECT_EQ(w->statusPanelText(2), QStringLiteral("Playing"));
+    platform::ShowStatusMessage("Held", 30, 0, false, 1);
+    EXPECT_EQ(w->statusPanelText(1), QString());
+
+    platform::SetBusyCursor(true);
+    platform::SetBusyCursor(true);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    platform::SetBusyCursor(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(w->close());
+}
+
+}  // namespace
+}  // namespace shell
