@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <csignal>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -50,6 +51,9 @@ void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
 void quietJack(const char*) {}
 
 // The C libraries print their errors unless told otherwise; this process never wants that.
+// The JACK client library also writes to the server's sockets without guarding against a
+// server that has gone, which would end the program with SIGPIPE; the write failing with
+// EPIPE is enough.
 void silenceLibraries()
 {
     static std::once_flag once;
@@ -57,6 +61,7 @@ void silenceLibraries()
         snd_lib_error_set_handler(&quietAlsa);
         jack_set_error_function(&quietJack);
         jack_set_info_function(&quietJack);
+        std::signal(SIGPIPE, SIG_IGN);
     });
 }
 

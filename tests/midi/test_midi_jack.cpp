@@ -1,0 +1,339 @@
+// Brevane - the real MIDI backend end to end: a private JACK server with the dummy driver,
+// the simulated DX7 as a second process on its own JACK ports, and the program's transport
+// requesting a bank and sending a voice and a parameter change.
+//
+// Skips only when no JACK server can be started. Every wait has a hard time-out, and a
+// watchdog ends the whole test (and with it both child processes) should anything hang.
+#include "MidiTestFixture.h"
+
+#include "banklib/InitVoice.h"
+#include "banklib/clsVoiceData.h"
+#include "banklib/clsVoiceNames.h"
+#include "platform/midi/RtMidiBackend.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <numeric>
+#include <sstream>
+#include <thread>
+
+using namespace miditest;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr auto kWatchdog = 120s;
+constexpr auto kServerStart = 15s;
+constexpr auto kSimulatorStart = 15s;
+constexpr auto kReportWait = 15s;
+constexpr std::int32_t kBankWaitMs = 15000;
+
+// A child process that dies with the test (PR_SET_PDEATHSIG) and is killed when this goes.
+class Child {
+public:
+    // Starts path with its arguments; standard input and output are pipes when asked,
+    // otherwise /dev/null, and standard error goes to errorLog.
+    Child(const std::string& path, const std::vector<std::string>& args, bool pipes, const std::string& errorLog)
+    {
+        int in[2] = {-1, -1};
+        int out[2] = {-1, -1};
+        if (pipes && (::pipe(in) != 0 || ::pipe(out) != 0))
+            return;
+        std::vector<std::string> all{path};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const pid_t parent = ::getpid();
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent)
+                ::_exit(126);
+            const int devnull = ::open("/dev/null", O_RDWR);
+            const int err = ::open(errorLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(pipes ? in[0] : devnull, 0);
+            ::dup2(pipes ? out[1] : devnull, 1);
+            ::dup2(err >= 0 ? err : devnull, 2);
+            ::execv(path.c_str(), argv.data());
+            ::_exit(127);
+        }
+        if (pipes) {
+            ::close(in[0]);
+            ::close(out[1]);
+            m_stdin = in[1];
+            m_stdout = out[0];
+        }
+    }
+    ~Child()
+    {
+        closeStdin();
+        stop(0ms);
+        if (m_stdout >= 0)
+            ::close(m_stdout);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    [[nodiscard]] bool started() const { return m_pid > 0; }
+    [[nodiscard]] bool running()
+    {
+        if (m_pid <= 0)
+            return false;
+        int status = 0;
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            return false;
+        }
+        return true;
+    }
+    void closeStdin()
+    {
+        if (m_stdin >= 0)
+            ::close(m_stdin);
+        m_stdin = -1;
+    }
+    // Waits up to selfExit for the process to end by itself, then terminates it and, after
+    // three more seconds, kills it.
+    void stop(std::chrono::milliseconds selfExit)
+    {
+        for (const int sig : {0, SIGTERM, SIGKILL}) {
+            if (sig != 0 && m_pid > 0)
+                ::kill(m_pid, sig);
+            const auto until = Clock::now() + (sig == 0 ? selfExit : std::chrono::milliseconds(3000));
+            while (running() && Clock::now() < until)
+                std::this_thread::sleep_for(20ms);
+            if (m_pid <= 0)
+                return;
+        }
+    }
+    // Reads standard output until a line equal to text arrives or the time runs out.
+    bool waitForLine(const std::string& text, std::chrono::milliseconds timeout)
+    {
+        const auto until = Clock::now() + timeout;
+        std::string buffer;
+        while (Clock::now() < until) {
+            pollfd p{m_stdout, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            char c = 0;
+            if (::read(m_stdout, &c, 1) != 1)
+                return false;
+            if (c != '\n') {
+                buffer += c;
+                continue;
+            }
+            if (buffer == text)
+                return true;
+            buffer.clear();
+        }
+        return false;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_stdin = -1;
+    int m_stdout = -1;
+};
+
+// Ends the test process if the test has not finished in time.
+class Watchdog {
+public:
+    explicit Watchdog(std::chrono::seconds limit)
+        : m_thread([this, limit] {
+              std::unique_lock lock(m_mutex);
+              if (!m_done.wait_for(lock, limit, [this] { return m_finished; })) {
+                  std::fprintf(stderr, "JACK test: watchdog expired, ending the test\n");
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_one();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread;
+};
+
+std::string findJackd()
+{
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "/usr/bin:/bin");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        const std::string candidate = dir + "/jackd";
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+std::vector<std::string> readLines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The report line of the first received message of a kind, or "".
+std::string reportOf(const std::vector<std::string>& lines, const std::string& kind)
+{
+    for (const auto& l : lines)
+        if (l.rfind(kind + " ", 0) == 0)
+            return l;
+    return {};
+}
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class MidiOverJack : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        midi::CloseMidiDevices(true, true);
+        midi::ResetMidiOutputState();
+        midi::ResetMidiInputState();
+        midi::installMidiWindows(nullptr);
+        midi::installMIDIInit(nullptr);
+        ::unsetenv("JACK_DEFAULT_SERVER");
+    }
+};
+
+}  // namespace
+
+TEST_F(MidiOverJack, RequestABankAndSendAVoiceAndAParameterChangeToAnotherProcess)
+{
+    Watchdog watchdog(kWatchdog);
+    const std::string jackd = findJackd();
+    if (jackd.empty())
+        GTEST_SKIP() << "no JACK server can start: jackd is not installed";
+
+    const std::string tag = "brevane-test-" + std::to_string(::getpid());
+    const std::string work = "/tmp/" + tag;
+    ::mkdir(work.c_str(), 0700);
+    const std::string report = work + "/received.txt";
+    std::remove(report.c_str());
+    // A private server name, so that parallel runs and a user's own server never meet.
+    ::setenv("JACK_DEFAULT_SERVER", tag.c_str(), 1);
+
+    Child server(jackd, {"--no-realtime", "-d", "dummy", "-r", "48000", "-p", "256"}, false, work + "/jackd.log");
+    ASSERT_TRUE(server.started());
+    const auto serverDeadline = Clock::now() + kServerStart;
+    while (!platform::RtMidiBackend::jackServerRunning() && server.running() && Clock::now() < serverDeadline)
+        std::this_thread::sleep_for(100ms);
+    if (!platform::RtMidiBackend::jackServerRunning())
+        GTEST_SKIP() << "no JACK server could be started (jackd says: " << fileText(work + "/jackd.log") << ")";
+
+    Child simulator(BREVANE_SIMDX7, {"--name", "brevsim", "--report", report, "--device", "0", "--lifetime", "100"},
+                    true, work + "/simulator.log");
+    ASSERT_TRUE(simulator.started());
+    ASSERT_TRUE(simulator.waitForLine("READY", kSimulatorStart))
+        << "the simulated DX7 did not come up: " << fileText(work + "/simulator.log");
+
+    // The program's side: the real backend on the same server, headless services.
+    platform::RtMidiBackend backend(platform::RtMidiApi::Jack, "BrevaneTest");
+    midi::clsMIDIInit init(&backend);
+    FakeMidiWindows windows;
+    midi::installMIDIInit(&init);
+    midi::installMidiWindows(&windows);
+    midi::ResetMidiOutputState();
+    midi::ResetMidiInputState();
+
+    init.setMidiInDeviceName("brevsim Out:out");
+    init.setMidiOutDeviceName("brevsim In:in");
+    midi::EnumerateOutcome outcome{};
+    init.EnumerateMidiDevices(false, outcome);
+    ASSERT_EQ(outcome, midi::EnumerateOutcome::Ok);
+    bool failed = true;
+    init.OpenMidiDevices(failed);
+    ASSERT_FALSE(failed);
+    ASSERT_TRUE(init.MidiInOpen && init.MidiOutOpen);
+
+    // A whole bank, through JACK buffers far smaller than the bank.
+    std::string bank;
+    ASSERT_EQ(midi::RequestDumpAndWait(midi::kDumpBank, kBankWaitMs, bank, true), midi::TransportResult::Ok);
+    ASSERT_EQ(bank.size(), 4104U);
+    const Bytes b = bytes(bank);
+    EXPECT_EQ((Bytes{b.begin(), b.begin() + 6}), (Bytes{0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}));
+    EXPECT_EQ(b.back(), 0xF7);
+    EXPECT_EQ(std::accumulate(b.begin() + 6, b.end() - 1, 0U) % 128, 0U) << "checksum";
+    for (int v = 0; v < 32; ++v) {
+        const std::string expected = "SimVoice" + std::string(v < 9 ? "0" : "") + std::to_string(v + 1);
+        EXPECT_EQ(bank.substr(6 + 128 * static_cast<std::size_t>(v) + 118, 10), expected);
+    }
+
+    // A voice and a parameter change the other way.
+    auto voice = banklib::InitVoice();
+    const std::string name = "JACK VOICE";
+    std::copy(name.begin(), name.end(), voice.begin() + 145);
+    banklib::clsVoiceNames names;
+    platform::Recordset list;
+    bool repaired = false;
+    ASSERT_FALSE(names.BuildRecordsetFromBytes(banklib::FileType::Unpacked, "jack.dat", list, voice, repaired));
+    banklib::clsVoiceData codec;
+    platform::Recordset voiceData;
+    std::int32_t crc = 0;
+    std::string unused;
+    ASSERT_FALSE(codec.GetVoiceData(list, 1, banklib::FileType::Unpacked, voiceData, crc, true, unused, 0));
+    midi::clsMidiManagerData sender;
+    ASSERT_EQ(sender.SendVoiceToMidi(voiceData, banklib::FileType::Unpacked, false), midi::TransportResult::Ok);
+    // Parameter 135 is the algorithm: group 1, number 6.
+    ASSERT_EQ(sender.SendParametertoMIDI(135, 5, 0, false, false), midi::TransportResult::Ok);
+
+    std::vector<std::string> lines;
+    const auto reportDeadline = Clock::now() + kReportWait;
+    while (Clock::now() < reportDeadline) {
+        lines = readLines(report);
+        if (!reportOf(lines, "ParameterChange").empty())
+            break;
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_EQ(reportOf(lines, "BankRequest"), "BankRequest 1 5 F0 43 20 09 F7");
+    const std::string voiceLine = reportOf(lines, "Voice");
+    EXPECT_EQ(voiceLine.substr(0, 14), "Voice 1 163 F0") << "the whole voice, its checksum good";
+    std::string nameHex;
+    for (const char c : name) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, " %02X", static_cast<unsigned char>(c));
+        nameHex += hex;
+    }
+    EXPECT_NE(voiceLine.find(nameHex), std::string::npos);
+    EXPECT_EQ(reportOf(lines, "ParameterChange"), "ParameterChange 1 7 F0 43 10 01 06 05 F7");
+
+    midi::CloseMidiDevices(true, true);
+    midi::installMIDIInit(nullptr);
+    simulator.closeStdin();
+    simulator.stop(5s);
+    server.stop(0ms);
+}
