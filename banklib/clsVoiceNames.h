@@ -154,6 +154,10 @@ public:
                                                               VoiceEditorView*& CurrentEditor,
                                                               bool& EditorNotActive);
 
+    // ---- opening, saving and closing voice lists
+
+    // ---- catalogue: copying, sorting, finding, grouping, duplicates
+
 private:
     // Reads a whole file; true after a "Couldn't open" message on failure.
     bool TransferFileIn(const std::string& path, std::vector<std::uint8_t>& bytes);
