@@ -306,10 +306,16 @@ struct RecordTable {
     std::uint32_t append(std::vector<Value> values, Bookmark preferred)
     {
         Row row;
-        row.values.resize(fields.size());
-        for (std::size_t f = 0; f < fields.size(); ++f)
-            row.values[f] = f < values.size() ? coerce(fields[f], std::move(values[f]))
-                                              : initialValue(fields[f]);
+        if (values.size() == fields.size()) {
+            for (std::size_t f = 0; f < fields.size(); ++f)
+                values[f] = coerce(fields[f], std::move(values[f]));
+            row.values = std::move(values);
+        } else {
+            row.values.resize(fields.size());
+            for (std::size_t f = 0; f < fields.size(); ++f)
+                row.values[f] = f < values.size() ? coerce(fields[f], std::move(values[f]))
+                                                  : initialValue(fields[f]);
+        }
         row.bookmark =
             (preferred != kNoBookmark && !slotOf.contains(preferred)) ? preferred : newBookmark();
         const auto slot = static_cast<std::uint32_t>(rows.size());
@@ -740,6 +746,22 @@ Bookmark Recordset::appendRecord(std::vector<Value> values, Bookmark preferred)
     v.seenRows = m_table->rows.size();
     v.touched();
     return m_table->rows[slot].bookmark;
+}
+
+void Recordset::reserve(std::size_t records)
+{
+    m_table->rows.reserve(m_table->rows.size() + records);
+    m_table->slotOf.reserve(m_table->slotOf.size() + records);
+    m_view->order.reserve(m_view->order.size() + records);
+}
+
+void Recordset::setValues(Bookmark b, std::span<std::pair<int, Value>> values)
+{
+    const auto slot = m_table->slotFor(b);
+    if (slot < 0)
+        return;
+    for (auto& [f, v] : values)
+        m_table->set(static_cast<std::uint32_t>(slot), f, std::move(v));
 }
 
 void Recordset::deleteCurrent()

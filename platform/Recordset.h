@@ -21,6 +21,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -160,6 +161,10 @@ public:
     // Adds a record with these values (missing trailing values stay Null). With a
     // preferred bookmark the record keeps it unless the table already holds it.
     Bookmark appendRecord(std::vector<Value> values, Bookmark preferred = kNoBookmark);
+    // Room for this many more records (a build of a large list allocates once).
+    void reserve(std::size_t records);
+    // Sets several fields of one record.
+    void setValues(Bookmark bookmark, std::span<std::pair<int, Value>> values);
     // Deletes the current record; the cursor moves to the record that followed it.
     void deleteCurrent();
     // Deletes every listed record in one pass; unknown bookmarks are ignored.
