@@ -281,13 +281,18 @@ void PlayAuditionNote(std::int32_t note)
 
 void PlayRandomiserNotes(std::int32_t durationMs)
 {
+    // Each failed note would bring its own error message: stop at the first.
+    if (!objMIDIInit().MidiOutOpen)
+        return;
     const std::int32_t hold = durationMs < 1 ? kRandomiserDefaultMs : durationMs;
     for (const std::int32_t offset : kRandomiserOffsets) {
         const std::string status = oneChar(kNoteOn + objMIDIInit().MIDIOutChannel());
         const std::string note = oneChar(kRandomiserRoot + offset);
-        (void)SendShortMessage(status, note, oneChar(kRandomiserVelocity), "");
+        if (SendShortMessage(status, note, oneChar(kRandomiserVelocity), "") == TransportResult::Failed)
+            return;
         platform::PauseWithEvents(hold);
-        (void)SendShortMessage(status, note, oneChar(0), "");
+        if (SendShortMessage(status, note, oneChar(0), "") == TransportResult::Failed)
+            return;
         platform::eventLoop().processEvents(0);
     }
 }

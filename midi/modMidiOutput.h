@@ -55,7 +55,8 @@ constexpr std::int16_t kDumpBank = 9;
 // Note on at velocity 60 on MIDIOutChannel, held 250 ms, note off; only while the output is open.
 void PlayAuditionNote(std::int32_t note);
 // Middle C and a major arpeggio over two octaves and back (13 notes at velocity 50), each
-// held durationMs (300 when below 1).
+// held durationMs (300 when below 1); only while the output is open, and ending at the
+// first note the device refuses.
 void PlayRandomiserNotes(std::int32_t durationMs);
 
 // The dump request F0 43 2n t F7 for types 0, 1, 2, 9 and 125; the parameter request

@@ -244,6 +244,15 @@ TEST_F(MidiOverJack, RequestABankAndSendAVoiceAndAParameterChangeToAnotherProces
     ::mkdir(work.c_str(), 0700);
     const std::string report = work + "/received.txt";
     std::remove(report.c_str());
+    struct RemoveWork {
+        std::string dir;
+        ~RemoveWork()
+        {
+            for (const char* f : {"/received.txt", "/jackd.log", "/simulator.log"})
+                std::remove((dir + f).c_str());
+            ::rmdir(dir.c_str());
+        }
+    } removeWork{work};
     // A private server name, so that parallel runs and a user's own server never meet.
     ::setenv("JACK_DEFAULT_SERVER", tag.c_str(), 1);
 

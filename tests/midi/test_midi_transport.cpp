@@ -152,10 +152,21 @@ TEST_F(TransportTest, AuditionAndRandomiserNotesHoldOnTheProgramsClock)
         EXPECT_GE(svc.nowMs() - start, 13 * hold);
         EXPECT_LT(svc.nowMs() - start, 13 * (hold + 20));
     }
+    // A refused note ends the arpeggio with one message, not one for every note.
+    backend.clearSent();
+    svc.clear();
+    backend.failSends(1, MidiResult::NotReady, 2);
+    midi::PlayRandomiserNotes(100);
+    EXPECT_EQ(backend.sentMessages().size(), 2U);
+    EXPECT_EQ(svc.messagesShown().size(), 1U);
+
     midi::CloseMidiDevices(false, true);
     backend.clearSent();
+    svc.clear();
     midi::PlayAuditionNote(60);
+    midi::PlayRandomiserNotes(100);
     EXPECT_TRUE(backend.sentMessages().empty());
+    EXPECT_TRUE(svc.messagesShown().empty());
 }
 
 TEST_F(TransportTest, SlicesOfAFileAreJoinedIntoWholeMessages)
