@@ -15,6 +15,12 @@
 
 class QMdiSubWindow;
 
+namespace banklib {
+class CatalogueDialogs;
+class VoiceListRegistry;
+struct ActiveWindow;
+}  // namespace banklib
+
 namespace shell {
 
 class VoiceListHooks {
@@ -59,6 +65,15 @@ public:
     [[nodiscard]] virtual bool clipboardHasVoices() const = 0;
     // Which File and Edit commands are implemented.
     [[nodiscard]] virtual CommandFeatures features() const = 0;
+
+    // ---- what the voice bank library reaches through the main window
+    // The registry of open voice lists (colVoiceLists); nullptr while there is none.
+    [[nodiscard]] virtual banklib::VoiceListRegistry* registry() = 0;
+    // The voice list and voice editor behind an MDI child (both null for other windows).
+    virtual void activeViews(QMdiSubWindow* window, banklib::ActiveWindow& views) = 0;
+    // The "Save File" layout dialog and the progress windows of the catalogue
+    // operations; nullptr while there are none (every dialog then answers Cancel).
+    [[nodiscard]] virtual banklib::CatalogueDialogs* catalogueDialogs() = 0;
 };
 
 // No voice lists: every command is a no-op and every state is empty.
@@ -80,6 +95,9 @@ public:
     }
     bool clipboardHasVoices() const override { return false; }
     CommandFeatures features() const override { return {}; }
+    banklib::VoiceListRegistry* registry() override { return nullptr; }
+    void activeViews(QMdiSubWindow*, banklib::ActiveWindow&) override {}
+    banklib::CatalogueDialogs* catalogueDialogs() override { return nullptr; }
 };
 
 }  // namespace shell

@@ -5,8 +5,10 @@
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "shell/HelpTopics.h"
+#include "shell/MidiInitSetup.h"
 #include "shell/MidiSettingsBag.h"
 #include "shell/SettingsFile.h"
+#include "shell/ShellAppState.h"
 #include "shell/StartupSettingsBag.h"
 #include "shell/QtEventLoop.h"
 #include "shell/QtHelpService.h"
@@ -123,6 +125,8 @@ frmStartup::frmStartup(StartupOptions options, QWidget* parent) : QMainWindow(pa
     m_voiceLists = m_options.makeVoiceLists ? m_options.makeVoiceLists(*this) : nullptr;
     if (!m_voiceLists)
         m_voiceLists = std::make_unique<NoVoiceLists>();
+    m_appState = std::make_unique<ShellAppState>(*this);
+    banklib::installAppState(m_appState.get());
 
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("MDIClient"));
@@ -146,6 +150,8 @@ frmStartup::frmStartup(StartupOptions options, QWidget* parent) : QMainWindow(pa
 
 frmStartup::~frmStartup()
 {
+    if (&banklib::appState() == m_appState.get())
+        banklib::installAppState(nullptr);
     if (g_instance == this)
         g_instance = nullptr;
 }
@@ -507,7 +513,7 @@ MidiSetup& frmStartup::objMIDIInit()
     if (!m_midi) {
         m_midi = m_options.makeMidiSetup ? m_options.makeMidiSetup() : nullptr;
         if (!m_midi)
-            m_midi = std::make_unique<OfflineMidiSetup>();
+            m_midi = std::make_unique<MidiInitSetup>();
     }
     return *m_midi;
 }

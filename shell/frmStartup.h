@@ -39,12 +39,14 @@ class QToolButton;
 
 namespace shell {
 
+class ShellAppState;
+
 // What the main window is built with: where it keeps its files, the command-line switch,
 // and the parts of the program that other subsystems supply.
 struct StartupOptions {
     AppPaths paths;
     CommandLineSwitch commandLine = CommandLineSwitch::None;
-    // objMIDIInit; OfflineMidiSetup when not given.
+    // objMIDIInit; the program's own clsMIDIInit (MidiInitSetup) when not given.
     std::function<std::unique_ptr<MidiSetup>()> makeMidiSetup;
     // The registry and windows of the open voice lists; NoVoiceLists when not given.
     std::function<std::unique_ptr<VoiceListHooks>(class frmStartup&)> makeVoiceLists;
@@ -105,6 +107,8 @@ public:
     [[nodiscard]] std::string DataDirectory() const { return m_dataDirectory; }
     void setDataDirectory(const std::string& folder);
     [[nodiscard]] VoiceListHooks& colVoiceLists() { return *m_voiceLists; }
+    // The state the voice bank library reads (banklib::appState() while this window lives).
+    [[nodiscard]] ShellAppState& appState() { return *m_appState; }
     [[nodiscard]] std::string MIDIFileDirectory() const { return m_midiFileDirectory; }
     void setMIDIFileDirectory(const std::string& folder) { m_midiFileDirectory = folder; }
     [[nodiscard]] bool IsMIDIMapperAllocated() const { return m_midiMapperAllocated; }
@@ -222,6 +226,7 @@ private:
     StartupOptions m_options;
     std::unique_ptr<VoiceListHooks> m_voiceLists;
     std::unique_ptr<MidiSetup> m_midi;
+    std::unique_ptr<ShellAppState> m_appState;
 
     // public state
     std::string m_midiFileTitle;

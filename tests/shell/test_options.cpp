@@ -1,5 +1,6 @@
 // The Options dialog: what it shows, what it checks, what OK and Cancel store.
 #include "platform/testing/ScriptedServices.h"
+#include "shell/MidiInitSetup.h"
 #include "shell/frmOptions.h"
 
 #include "ShellTestSupport.h"
@@ -40,7 +41,7 @@ protected:
     ScriptedServices services;
     std::optional<bool> showSplash = true;
     std::optional<std::int32_t> synthId;
-    OfflineMidiSetup midi;
+    MidiInitSetup midi;
 };
 
 TEST_F(OptionsTest, SecondSeriesControlsOnlyForASecondSeriesSynth)

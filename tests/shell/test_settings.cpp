@@ -1,5 +1,7 @@
 // "Brevane.ini" through the Tavisco library: round trip, missing parts, refused values.
+#include "midi/clsMIDIInit.h"
 #include "platform/testing/ScriptedServices.h"
+#include "shell/MidiInitSetup.h"
 #include "shell/MidiSettingsBag.h"
 #include "shell/PropertyValues.h"
 #include "shell/SettingsFile.h"
@@ -57,7 +59,7 @@ TEST_F(SettingsTest, WritesTheThreeSectionsInOrderAndReadsThemBack)
     startUp.values = {{"Left", "300"}, {"Top", "450"}, {"Width", "11400"}, {"Height", "8100"},
                       {"DataDirectory", "/banks/"}, {"MIDIFileDirectory", "/mid/"}, {"ShowSplash", "False"},
                       {"SynthID", "2"}};
-    OfflineMidiSetup midi;
+    MidiInitSetup midi;
     ASSERT_TRUE(midi.setMidiInDeviceName("USB MIDI 1"));
     ASSERT_TRUE(midi.setMidiOutDeviceName("None"));
     ASSERT_TRUE(midi.setMIDIInChannel(3));
@@ -80,7 +82,7 @@ TEST_F(SettingsTest, WritesTheThreeSectionsInOrderAndReadsThemBack)
               "MIDITimeout=15000\r\nSkipMIDIInit=True\r\n\r\n");
 
     MapBag startUp2;
-    OfflineMidiSetup midi2;
+    MidiInitSetup midi2;
     MidiSettingsBag midiBag2(midi2);
     RecentFileSlots recent2;
     const SettingsLoadResult r = SettingsFile(path).load(startUp2, midiBag2, recent2);
@@ -103,7 +105,7 @@ TEST_F(SettingsTest, WritesTheThreeSectionsInOrderAndReadsThemBack)
 TEST_F(SettingsTest, AMissingFileIsSilentAndAppliesNothing)
 {
     MapBag startUp;
-    OfflineMidiSetup midi;
+    MidiInitSetup midi;
     MidiSettingsBag midiBag(midi);
     RecentFileSlots recent = {"keep"};
     const SettingsLoadResult r = SettingsFile(path).load(startUp, midiBag, recent);
@@ -132,7 +134,7 @@ TEST_F(SettingsTest, AMissingSectionIsReportedAndLoadingGoesOn)
         services.clear();
         writeFile(path, c.text);
         MapBag startUp;
-        OfflineMidiSetup midi;
+        MidiInitSetup midi;
         MidiSettingsBag midiBag(midi);
         RecentFileSlots recent;
         const SettingsLoadResult r = SettingsFile(path).load(startUp, midiBag, recent);
@@ -156,7 +158,7 @@ TEST_F(SettingsTest, RefusedAndUnknownKeysAreSkippedAndTheNextKeysStillApply)
               "GetFromB=-1\r\nMIDITimeout=2500\r\n"
               "[Recent Files]\r\nFile 0=/a.dat\r\nFile 7=/too-far.dat\r\nFile 5=/f.dat\r\n");
     MapBag startUp;
-    OfflineMidiSetup midi;
+    MidiInitSetup midi;
     ASSERT_TRUE(midi.setMIDIOutChannel(2));
     MidiSettingsBag midiBag(midi);
     RecentFileSlots recent;
@@ -183,7 +185,7 @@ TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNothingApplied)
 {
     std::filesystem::create_directories(path);  // a folder where the file should be
     MapBag startUp;
-    OfflineMidiSetup midi;
+    MidiInitSetup midi;
     MidiSettingsBag midiBag(midi);
     RecentFileSlots recent;
     const SettingsLoadResult r = SettingsFile(path).load(startUp, midiBag, recent);
@@ -196,7 +198,7 @@ TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNothingApplied)
 TEST_F(SettingsTest, SavingMakesTheFolderAndReportsAFailedWrite)
 {
     MapBag startUp;
-    OfflineMidiSetup midi;
+    MidiInitSetup midi;
     MidiSettingsBag midiBag(midi);
     const std::string nested = temp.file("config/Brevane/Brevane.ini");
     EXPECT_TRUE(SettingsFile(nested).save(startUp, midiBag, {}));
@@ -208,6 +210,33 @@ TEST_F(SettingsTest, SavingMakesTheFolderAndReportsAFailedWrite)
     std::string error;
     EXPECT_FALSE(SettingsFile(temp.file("plain/Brevane.ini")).save(startUp, midiBag, {}, &error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(MidiInitSetup, TheProgramsSettingsObjectWithItsOwnChecks)
+{
+    ScriptedServices services;
+    {
+        MidiInitSetup setup;
+        EXPECT_EQ(&midi::objMIDIInit(), &setup.object());
+        EXPECT_FALSE(setup.available());
+        EXPECT_TRUE(setup.setMIDIDeviceNumber(15));
+        EXPECT_FALSE(setup.setMIDIDeviceNumber(16));
+        EXPECT_EQ(setup.MIDIDeviceNumber(), 15);
+        ASSERT_EQ(services.messagesShown().size(), 1u);
+        EXPECT_EQ(services.messagesShown()[0].text, "MIDI device number must be between 0 and 15");
+        EXPECT_FALSE(setup.setMIDIInChannel(-1));
+        setup.object().MidiOutOpen = true;
+        EXPECT_TRUE(setup.MidiOutOpen());
+        EXPECT_FALSE(setup.MidiInOpen());
+        setup.CloseMidiDevices(true, true);
+        EXPECT_FALSE(setup.MidiOutOpen());
+    }
+    // Gone with its owner: the MIDI code is back to its default object.
+    midi::clsMIDIInit other;
+    MidiInitSetup borrowed(other);
+    EXPECT_NE(&midi::objMIDIInit(), &other);
+    EXPECT_TRUE(borrowed.setMIDIOutChannel(4));
+    EXPECT_EQ(other.MIDIOutChannel(), 4);
 }
 
 TEST(PropertyValues, ConvertLikeAnAssignment)

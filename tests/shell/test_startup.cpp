@@ -1,8 +1,13 @@
 // The main window's real start-up and shut-down, offscreen, with its settings file.
+#include "banklib/AppState.h"
+#include "banklib/CatalogueDialogs.h"
+#include "banklib/VoiceListRegistry.h"
 #include "platform/StatusHelpers.h"
 #include "platform/testing/ScriptedServices.h"
+#include "shell/MidiInitSetup.h"
 #include "shell/QtEventLoop.h"
 #include "shell/QtStatusService.h"
+#include "shell/ShellAppState.h"
 #include "shell/frmStartup.h"
 #include "shell/frmSplash.h"
 
@@ -102,13 +107,16 @@ public:
         f.voiceFiles = f.editCommands = f.sortList = true;
         return f;
     }
+    banklib::VoiceListRegistry* registry() override { return nullptr; }
+    void activeViews(QMdiSubWindow*, banklib::ActiveWindow&) override {}
+    banklib::CatalogueDialogs* catalogueDialogs() override { return nullptr; }
 
 private:
     frmStartup& m_main;
 };
 
 // MIDI settings whose ports can be open.
-class FakeMidi final : public OfflineMidiSetup {
+class FakeMidi final : public MidiInitSetup {
 public:
     bool inOpen = false;
     bool outOpen = false;
@@ -485,6 +493,36 @@ TEST_F(StartupTest, StatusPanelsShareTheWidthAndShowTheHelpersTexts)
     platform::SetBusyCursor(false);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(w->close());
+}
+
+// The voice bank library reads and writes the main window's state through its AppState.
+TEST_F(StartupTest, TheVoiceBankLibrarySeesTheMainWindowsState)
+{
+    auto w = makeWindow(besideProgram());
+    ASSERT_TRUE(w->Form_Load());
+    banklib::AppState& state = banklib::appState();
+    EXPECT_EQ(&state, &w->appState());
+    EXPECT_EQ(state.ProgramFolder(), program.folder());
+    EXPECT_EQ(state.DataDirectory(), w->DataDirectory());
+    state.setDataDirectory("/chosen/folder");
+    EXPECT_EQ(w->DataDirectory(), "/chosen/folder/");
+    ASSERT_TRUE(w->objMIDIInit().setMIDIDeviceNumber(5));
+    EXPECT_EQ(state.MIDIDeviceNumber(), 5);
+    state.setSaveFileFormat(3);
+    EXPECT_EQ(w->SaveFileFormat(), 3);
+    state.setRecentFiles({"/x/one.dat", "/x/two.dat"});
+    EXPECT_EQ(w->action(CommandId::FileRecent2)->text(), QStringLiteral("2 /x/two.dat"));
+    EXPECT_EQ(state.RecentFiles(), (std::vector<std::string>{"/x/one.dat", "/x/two.dat"}));
+    // Without voice-list windows: nothing open, dialogs cancel.
+    EXPECT_EQ(state.colVoiceLists().count(), 0);
+    EXPECT_EQ(state.activeWindow().list, nullptr);
+    EXPECT_FALSE(state.catalogueDialogs().chooseSaveFormat(banklib::FileType::Packed).has_value());
+    state.frmRandomiseVoices().setWorkListFlag(1);
+    EXPECT_EQ(state.frmRandomiseVoices().WorkListFlag(), 1);
+    EXPECT_TRUE(w->close());
+    w.reset();
+    EXPECT_NE(&banklib::appState(), static_cast<banklib::AppState*>(nullptr));
+    EXPECT_EQ(banklib::appState().ProgramFolder(), "");
 }
 
 }  // namespace

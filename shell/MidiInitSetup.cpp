@@ -1,0 +1,101 @@
+// Brevane - the main window's view of the program's clsMIDIInit.
+#include "shell/MidiInitSetup.h"
+
+#include "midi/clsMIDIInit.h"
+#include "midi/modMidiInput.h"
+
+namespace shell {
+
+MidiInitSetup::MidiInitSetup() : m_own(std::make_unique<midi::clsMIDIInit>(nullptr)), m_init(*m_own)
+{
+    midi::installMIDIInit(m_own.get());
+}
+
+MidiInitSetup::MidiInitSetup(midi::clsMIDIInit& init) : m_init(init) {}
+
+MidiInitSetup::~MidiInitSetup()
+{
+    if (m_own && &midi::objMIDIInit() == m_own.get())
+        midi::installMIDIInit(nullptr);
+}
+
+std::string MidiInitSetup::MidiInDeviceName() const { return m_init.MidiInDeviceName(); }
+
+bool MidiInitSetup::setMidiInDeviceName(const std::string& name)
+{
+    m_init.setMidiInDeviceName(name);
+    return true;
+}
+
+std::string MidiInitSetup::MidiOutDeviceName() const { return m_init.MidiOutDeviceName(); }
+
+bool MidiInitSetup::setMidiOutDeviceName(const std::string& name)
+{
+    m_init.setMidiOutDeviceName(name);
+    return true;
+}
+
+// The object refuses a value by keeping its old one (after its own message).
+std::int32_t MidiInitSetup::MIDIInChannel() const { return m_init.MIDIInChannel(); }
+
+bool MidiInitSetup::setMIDIInChannel(std::int32_t channel)
+{
+    m_init.setMIDIInChannel(channel);
+    return m_init.MIDIInChannel() == channel;
+}
+
+std::int32_t MidiInitSetup::MIDIOutChannel() const { return m_init.MIDIOutChannel(); }
+
+bool MidiInitSetup::setMIDIOutChannel(std::int32_t channel)
+{
+    m_init.setMIDIOutChannel(channel);
+    return m_init.MIDIOutChannel() == channel;
+}
+
+std::int32_t MidiInitSetup::MIDIDeviceNumber() const { return m_init.MIDIDeviceNumber(); }
+
+bool MidiInitSetup::setMIDIDeviceNumber(std::int32_t number)
+{
+    m_init.setMIDIDeviceNumber(number);
+    return m_init.MIDIDeviceNumber() == number;
+}
+
+bool MidiInitSetup::SendToB() const { return m_init.SendToB(); }
+
+bool MidiInitSetup::setSendToB(bool b)
+{
+    m_init.setSendToB(b);
+    return true;
+}
+
+bool MidiInitSetup::GetFromB() const { return m_init.GetFromB(); }
+
+bool MidiInitSetup::setGetFromB(bool b)
+{
+    m_init.setGetFromB(b);
+    return true;
+}
+
+std::int32_t MidiInitSetup::MIDITimeout() const { return m_init.MIDITimeout(); }
+
+bool MidiInitSetup::setMIDITimeout(std::int32_t ms)
+{
+    m_init.setMIDITimeout(ms);
+    return true;
+}
+
+bool MidiInitSetup::SkipMIDIInit() const { return m_init.SkipMIDIInit(); }
+
+bool MidiInitSetup::setSkipMIDIInit(bool skip)
+{
+    m_init.setSkipMIDIInit(skip);
+    return true;
+}
+
+bool MidiInitSetup::MidiInOpen() const { return m_init.MidiInOpen; }
+
+bool MidiInitSetup::MidiOutOpen() const { return m_init.MidiOutOpen; }
+
+void MidiInitSetup::CloseMidiDevices(bool input, bool output) { midi::CloseMidiDevices(input, output); }
+
+}  // namespace shell
