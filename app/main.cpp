@@ -2,6 +2,7 @@
 #include "shell/AppPaths.h"
 #include "shell/CommandLine.h"
 #include "shell/QtServices.h"
+#include "shell/ToolbarIcons.h"
 #include "shell/frmStartup.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Brevane"));
     QApplication::setApplicationVersion(QStringLiteral(BREVANE_VERSION));
     QApplication::setOrganizationName(QStringLiteral("Brevane"));
+    QApplication::setWindowIcon(shell::drawnIcon(shell::IconKey::MidiDevices));
 
     std::vector<std::string> args;
     const QStringList arguments = QApplication::arguments();

@@ -13,6 +13,7 @@
 #include "shell/QtEventLoop.h"
 #include "shell/QtHelpService.h"
 #include "shell/ShellHelpers.h"
+#include "shell/ToolbarIcons.h"
 #include "shell/frmAbout.h"
 #include "shell/frmOptions.h"
 #include "shell/frmSplash.h"
@@ -55,33 +56,6 @@ constexpr int kMinimumHeight = 240;
 
 constexpr const char* kCaption = "  Brevane";
 constexpr const char* kCommandProperty = "brevaneCommand";
-
-QIcon iconFor(IconKey key, const QStyle* style)
-{
-    auto themed = [style](const char* name, QStyle::StandardPixmap fallback) {
-        return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
-    };
-    switch (key) {
-    case IconKey::New: return themed("document-new", QStyle::SP_FileIcon);
-    case IconKey::Open: return themed("document-open", QStyle::SP_DialogOpenButton);
-    case IconKey::Save: return themed("document-save", QStyle::SP_DialogSaveButton);
-    case IconKey::Print: return themed("document-print", QStyle::SP_FileDialogDetailedView);
-    case IconKey::Cut: return themed("edit-cut", QStyle::SP_DialogDiscardButton);
-    case IconKey::Copy: return themed("edit-copy", QStyle::SP_FileLinkIcon);
-    case IconKey::Delete: return themed("edit-delete", QStyle::SP_TrashIcon);
-    case IconKey::Paste: return themed("edit-paste", QStyle::SP_DialogApplyButton);
-    case IconKey::MidiDevices: return themed("audio-card", QStyle::SP_ComputerIcon);
-    case IconKey::MidiGet: return themed("go-down", QStyle::SP_ArrowDown);
-    case IconKey::MidiSend: return themed("go-up", QStyle::SP_ArrowUp);
-    case IconKey::OpenMidFile: return themed("folder-open", QStyle::SP_DirOpenIcon);
-    case IconKey::Play: return themed("media-playback-start", QStyle::SP_MediaPlay);
-    case IconKey::Pause: return themed("media-playback-pause", QStyle::SP_MediaPause);
-    case IconKey::Stop: return themed("media-playback-stop", QStyle::SP_MediaStop);
-    case IconKey::CloseMidFile: return themed("window-close", QStyle::SP_DialogCloseButton);
-    case IconKey::None: break;
-    }
-    return {};
-}
 
 // A menu caption must show '&' of a path as itself.
 QString menuText(const std::string& text)
@@ -181,7 +155,7 @@ void frmStartup::buildActions()
     // Icons only where the menus carry them (SetMenuIcons); toolbar-only buttons now.
     for (CommandId id : {CommandId::ToolbarPrintVoice, CommandId::PlayerOpen, CommandId::PlayerPlay,
                          CommandId::PlayerPause, CommandId::PlayerStop})
-        m_actions[at(id)]->setIcon(iconFor(commandSpec(id).icon, style()));
+        m_actions[at(id)]->setIcon(toolbarIcon(commandSpec(id).icon));
 }
 
 QMenu* frmStartup::buildMenu(MenuId menu, const QString& title)
@@ -269,7 +243,7 @@ void frmStartup::buildToolbar()
         auto* button = new QToolButton(m_toolbar);
         button->setObjectName(key);
         button->setToolTip(tip);
-        button->setIcon(iconFor(icon, style()));
+        button->setIcon(toolbarIcon(icon));
         button->setPopupMode(QToolButton::InstantPopup);
         auto* menu = new QMenu(button);
         for (const auto& [text, id] : items) {
@@ -332,9 +306,9 @@ void frmStartup::SetMenuIcons()
     for (CommandId id : {CommandId::FileNew, CommandId::FileOpen, CommandId::FileSave, CommandId::FilePrint,
                          CommandId::EditCut, CommandId::EditCopy, CommandId::EditDelete, CommandId::EditPaste,
                          CommandId::MidiDevices})
-        m_actions[at(id)]->setIcon(iconFor(commandSpec(id).icon, style()));
-    m_sendMenu->setIcon(iconFor(IconKey::MidiSend, style()));
-    m_receiveMenu->setIcon(iconFor(IconKey::MidiGet, style()));
+        m_actions[at(id)]->setIcon(toolbarIcon(commandSpec(id).icon));
+    m_sendMenu->setIcon(toolbarIcon(IconKey::MidiSend));
+    m_receiveMenu->setIcon(toolbarIcon(IconKey::MidiGet));
 }
 
 // ---------------------------------------------------------------- start-up

@@ -7,6 +7,7 @@
 #include "shell/MidiInitSetup.h"
 #include "shell/QtEventLoop.h"
 #include "shell/QtStatusService.h"
+#include "shell/ShellHelpers.h"
 #include "shell/ShellAppState.h"
 #include "shell/frmStartup.h"
 #include "shell/frmSplash.h"
@@ -523,6 +524,82 @@ TEST_F(StartupTest, TheVoiceBankLibrarySeesTheMainWindowsState)
     w.reset();
     EXPECT_NE(&banklib::appState(), static_cast<banklib::AppState*>(nullptr));
     EXPECT_EQ(banklib::appState().ProgramFolder(), "");
+}
+
+TEST_F(StartupTest, CommandsOfOtherSubsystemsGoToTheirHandler)
+{
+    std::vector<CommandId> extra;
+    StartupOptions options;
+    options.paths = besideProgram();
+    options.extraFeatures.midi = true;
+    options.extraFeatures.midiFilePlayer = true;
+    options.runExtraCommand = [&extra](CommandId id) { extra.push_back(id); };
+    options.adjustCommandInputs = [](CommandInputs& in) { in.midiInOpen = in.midiOutOpen = true; };
+    frmStartup w(std::move(options));
+    ASSERT_TRUE(w.Form_Load());
+
+    // The drop-down buttons and the Midi menu reach the MIDI commands.
+    w.Toolbar1_ButtonMenuClick(QStringLiteral("Get Bank"));
+    w.Toolbar1_ButtonMenuClick(QStringLiteral("Send Voice"));
+    w.action(CommandId::MidiReceiveVoice)->trigger();
+    EXPECT_EQ(extra, (std::vector<CommandId>{CommandId::MidiReceiveBank, CommandId::MidiSendVoice,
+                                             CommandId::MidiReceiveVoice}));
+    extra.clear();
+
+    // The player bar: showing it opens nothing; hiding it closes the file and empties panel 2.
+    EXPECT_FALSE(w.action(CommandId::PlayerPlay)->isVisible());
+    w.mnuTools_Click(2);
+    EXPECT_TRUE(w.playerBarShown());
+    EXPECT_TRUE(w.action(CommandId::PlayerPlay)->isVisible());
+    EXPECT_TRUE(w.action(CommandId::ToolsMidiFilePlayer)->isChecked());
+    EXPECT_TRUE(extra.empty());
+    w.Toolbar1_ButtonClick(QStringLiteral("Play"));
+    w.MidiFilePlayer(3);
+    EXPECT_EQ(extra, (std::vector<CommandId>{CommandId::PlayerPlay, CommandId::PlayerStop}));
+    extra.clear();
+    w.setStatusPanelText(2, QStringLiteral("Playing song.mid"));
+    w.mnuTools_Click(2);
+    EXPECT_FALSE(w.playerBarShown());
+    EXPECT_FALSE(w.action(CommandId::PlayerPlay)->isVisible());
+    EXPECT_EQ(extra, (std::vector<CommandId>{CommandId::ToolsMidiFilePlayer}));
+    EXPECT_EQ(w.statusPanelText(2), QString());
+
+    // Timer1 runs exactly while a file plays.
+    int ticks = 0;
+    QObject::connect(&w, &frmStartup::Timer1_Timer, [&ticks] { ++ticks; });
+    w.setIsPlaying(true);
+    for (int i = 0; i < 100 && ticks == 0; ++i)
+        loop.processEvents(20);
+    EXPECT_GT(ticks, 0);
+    w.setIsPlaying(false);
+    const int stopped = ticks;
+    loop.processEvents(120);
+    EXPECT_EQ(ticks, stopped);
+    EXPECT_TRUE(w.close());
+}
+
+TEST_F(StartupTest, WindowMenuArrangesTheChildren)
+{
+    auto w = makeWindow(besideProgram());
+    ASSERT_TRUE(w->Form_Load());
+    QMdiSubWindow* a = w->mdiArea()->addSubWindow(new QWidget);
+    QMdiSubWindow* b = w->mdiArea()->addSubWindow(new QWidget);
+    a->show();
+    b->show();
+    w->mnuWindow_Click(1);
+    const int height = w->mdiArea()->viewport()->height();
+    EXPECT_EQ(a->geometry().top(), 0);
+    EXPECT_EQ(b->geometry().top(), 0);
+    EXPECT_EQ(a->height(), height);
+    EXPECT_EQ(a->geometry().right() + 1, b->geometry().left());
+    w->mnuWindow_Click(0);
+    EXPECT_NE(a->geometry().topLeft(), b->geometry().topLeft());
+    // A repaint of "no window" is the main window, written back to the caller.
+    QWidget* target = nullptr;
+    RefreshWindow(target);
+    EXPECT_EQ(target, w.get());
+    RefreshWindowFrame(a);
+    EXPECT_TRUE(w->close());
 }
 
 }  // namespace
