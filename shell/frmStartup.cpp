@@ -33,7 +33,6 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -388,8 +387,11 @@ QRect frmStartup::settingsGeometry() const
 
 void frmStartup::SetDataDirectory()
 {
+    if (!m_dataDirectory.empty())
+        return;
     m_dataDirectory = settleDataDirectory(m_dataDirectory, m_options.paths.dataBaseFolder);
-    // Outside the program folder the data folder may not exist yet on a first run.
+    // Outside the program folder the data folder may not exist yet on a first run. A
+    // folder named by the settings is left as it is.
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(m_dataDirectory), ec);
 }

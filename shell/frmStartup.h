@@ -15,7 +15,6 @@
 #include "shell/VoiceListHooks.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QRect>
 #include <QTimer>
 

@@ -275,6 +275,19 @@ TEST_F(StartupTest, ADataFolderWithVoiceFilesBecomesTheDataDirectory)
               std::string::npos);
 }
 
+TEST_F(StartupTest, ADataDirectoryFromTheSettingsIsKeptAsItIs)
+{
+    const std::string gone = home.folder() + "unplugged/banks/";
+    writeFile(program.file("Brevane.ini"),
+              "[StartUp]\r\nDataDirectory=" + gone + "\r\nShowSplash=False\r\n[Recent Files]\r\n[MIDI]\r\n");
+    writeFile(program.file("Data/rom1.dat"), "x");
+    auto w = makeWindow(besideProgram());
+    ASSERT_TRUE(w->Form_Load());
+    EXPECT_EQ(w->DataDirectory(), gone);
+    EXPECT_FALSE(std::filesystem::exists(gone));
+    EXPECT_TRUE(w->close());
+}
+
 TEST_F(StartupTest, ExitStopsAtTheListWhoseCloseIsRefused)
 {
     FakeLists* lists = nullptr;
