@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace shell {
@@ -33,6 +34,26 @@ using platform::testing::ScriptedServices;
 using shell::testing::TempFolder;
 using shell::testing::writeFile;
 using B = QMessageBox::StandardButton;
+
+// Acts on the next modal dialog as soon as it is up (looking every 10 ms, for at most
+// 10 s), so a test that opens one with exec() goes on.
+template <typename Dialog, typename Action>
+void whenModal(Action action)
+{
+    auto* timer = new QTimer(qApp);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, qApp, [timer, tries, action] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            timer->stop();
+            action(dialog);
+        } else if (++*tries > 1000) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
+}
 
 TEST(QtMessageService, StylesGiveTheirButtonsIconsAndDefaults)
 {
@@ -85,10 +106,7 @@ TEST(QtMessageService, TheButtonPressedIsTheAnswer)
     QtMessageService service;
     for (const auto& [button, answer] : {std::pair{B::No, MsgAnswer::No}, std::pair{B::Cancel, MsgAnswer::Cancel},
                                          std::pair{B::Yes, MsgAnswer::Yes}}) {
-        QTimer::singleShot(0, qApp, [button = button] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-                box->button(button)->click();
-        });
+        whenModal<QMessageBox>([button = button](QMessageBox* box) { box->button(button)->click(); });
         EXPECT_EQ(service.messageBox("Save ?", 35, "Save File"), answer);
     }
 }
@@ -96,17 +114,12 @@ TEST(QtMessageService, TheButtonPressedIsTheAnswer)
 TEST(QtMessageService, InputBoxGivesTheTextOrNothing)
 {
     QtMessageService service;
-    QTimer::singleShot(0, qApp, [] {
-        if (auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
-            d->setTextValue(QStringLiteral("New Name\u00FC"));
-            d->accept();
-        }
+    whenModal<QInputDialog>([](QInputDialog* d) {
+        d->setTextValue(QStringLiteral("New Name\u00FC"));
+        d->accept();
     });
     EXPECT_EQ(service.inputBox("Name", "Rename", "Old"), std::optional<std::string>("New Name\xFC"));
-    QTimer::singleShot(0, qApp, [] {
-        if (auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget()))
-            d->reject();
-    });
+    whenModal<QInputDialog>([](QInputDialog* d) { d->reject(); });
     EXPECT_EQ(service.inputBox("Name", "Rename", "Old"), std::nullopt);
 }
 
