@@ -12,6 +12,8 @@
 
 namespace banklib {
 
+class VoiceListView;
+
 // Options of the duplicate-search dialog, read each time they are needed.
 struct DuplicateOptions {
     // 0 names only, 1 name and checksum, 2 CRC of data and name, 3 CRC of data only.
@@ -42,8 +44,18 @@ public:
     // kept as the main window's SaveFileFormat), or nullopt when cancelled.
     [[nodiscard]] virtual std::optional<FileType> chooseSaveFormat(FileType current) = 0;
 
+    // ---- duplicate search and grouping runs
+    // A duplicate search or grouping starts and ends on a list. The run is
+    // application-modal: until endCatalogueRun no other command may run and the list
+    // must not close (banklib::catalogueRunList() names it meanwhile).
+    virtual void beginCatalogueRun(VoiceListView& list) { (void)list; }
+    virtual void endCatalogueRun() {}
+
     // ---- duplicate search
     [[nodiscard]] virtual DuplicateOptions duplicateOptions() = 0;
+    // Shows the modeless progress window "Searching for Duplicates..." (a large automatic
+    // whole-file search shows it before its first voice).
+    virtual void showDuplicateProgressWindow() {}
     // Shows or updates the modeless progress window; returns true when the user
     // confirmed a stop ("Are you sure you want to stop this search ?").
     [[nodiscard]] virtual bool showDuplicateProgress(const DuplicateProgress& progress) = 0;

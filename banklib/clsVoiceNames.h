@@ -10,13 +10,17 @@
 // CRC value of -1; messages go through platform::messages().
 #pragma once
 
+#include "banklib/ProgressThrottle.h"
 #include "banklib/VoiceFormat.h"
 #include "platform/Recordset.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace banklib {
@@ -157,8 +161,101 @@ public:
     // ---- opening, saving and closing voice lists
 
     // ---- catalogue: copying, sorting, finding, grouping, duplicates
+    // Event 1, raised by SearchDuplicates: the voice being searched (its position in the
+    // list), the voices in the list when the search began, the voices of the search range
+    // still in the list, duplicates found and deleted so far. A handler that sets Cancel
+    // stops the search. Raised for every source voice of a large automatic whole-file
+    // search and once at the end of every automatic search (SearchedVoice equal to
+    // TotalAtStart when the whole list was searched). Without a handler the progress goes
+    // to CatalogueDialogs::showDuplicateProgress, at most about 20 times a second and
+    // always for the final report.
+    using SearchStatusHandler =
+        std::function<void(std::int32_t SearchedVoice, std::int32_t TotalAtStart, std::int32_t TotalNow,
+                           std::int32_t DupFound, std::int32_t DupDeleted, bool& Cancel)>;
+    SearchStatusHandler SearchStatus;
+    // Event 2, raised by GroupPatches twice per group: the 0-based group being processed
+    // and the index of the last group. A handler that sets Cancel stops the run. Without
+    // a handler CatalogueDialogs::updateGroupProgress answers.
+    using GroupStatusHandler = std::function<void(std::int32_t fileno, std::int32_t filetotal, bool& Cancel)>;
+    GroupStatusHandler GroupStatus;
+
+    // Copies rowstocopy records (-1: all remaining) of rsIn's visible records, from the
+    // 1-based StartPos (-1: the first), into a new VoiceListRecordset. Records keep their
+    // bookmarks. nullopt when rowstocopy is 0. Both recordsets end on their first record.
+    // The busy cursor shows unless blnQuiet.
+    [[nodiscard]] std::optional<platform::Recordset> CopyRecordset(platform::Recordset& rsIn,
+                                                                   std::int32_t StartPos = -1,
+                                                                   std::int32_t rowstocopy = -1,
+                                                                   bool blnQuiet = false);
+    // The same, appending to rsOut (a bookmark rsOut already holds gets a new one).
+    // Returns &rsOut, or nullptr when rowstocopy is 0 (nothing copied).
+    platform::Recordset* CopyRecordset(platform::Recordset& rsIn, platform::Recordset& rsOut,
+                                       std::int32_t StartPos, std::int32_t rowstocopy, bool blnQuiet);
+    // Returns the recordset it is given.
+    platform::Recordset& CopyRecordsetX(platform::Recordset& rs) { return rs; }
+    // Sorts a list by voice name (stable; ASCII case and trailing blanks ignored, so
+    // "Brass 1" and "BRASS 1" stand together) and makes the sorted copy its recordset.
+    void SortVoiceList(VoiceListView& vlist);
+    // Finds the next voice named VoiceName (a pattern with * at its start and/or end when
+    // PatternMatch) in the list at the 1-based registry position CurrentListNo, or in all
+    // lists, in SearchDirection 0 all, 1 up, 2 down, and shows it in its window. The
+    // position of the match is kept in this object, so the next call goes on from there;
+    // at the end of the range "Search complete" is shown and the next call starts anew.
+    void FindVoice(const std::string& VoiceName, std::int32_t CurrentListNo, std::int32_t CurrentPage,
+                   std::int32_t CurrentVoiceNo, bool AllLists, bool PatternMatch, std::int16_t SearchDirection);
+    // Copies or moves (CatalogueDialogs::groupMovesVoices) the voices of vlist whose
+    // names match the patterns of a group into a new bank file per group in the data
+    // folder and opens each file. strSearchPat holds two patterns per group (an empty
+    // one is no pattern). Returns the number of files written (0 when the user stopped
+    // the run), or -g when a pattern of group g (1-based) cannot be used; then nothing
+    // has changed.
+    [[nodiscard]] std::int32_t GroupPatches(VoiceListView& vlist, const std::vector<std::string>& strSearchPat);
+    // Searches vlist for duplicate voices with the options of the duplicate-search
+    // dialog (CatalogueDialogs::duplicateOptions), asking about or removing them, and
+    // offers to restore the list; removed voices are saved to a new file and opened.
+    void SearchDuplicates(VoiceListView& vlist);
+    // Bookmarks of the voices marked by the last duplicate search: all of them in
+    // automatic mode (in marking order), the matches of the last source voice otherwise.
+    [[nodiscard]] const std::vector<platform::Bookmark>& MarkedBookmarks() const { return m_markedBookmarks; }
 
 private:
+    // ---- catalogue state and steps (copying, sorting, finding, grouping, duplicates)
+    // Find: the list index being searched (0: no search under way), the last list of the
+    // range, the position of the last match, whether the search has matched yet, and
+    // the list, bank page and voice it started from.
+    std::int32_t m_findListIndex = 0;
+    std::int32_t m_findRangeEnd = 0;
+    std::int32_t m_findLastMatch = 0;
+    bool m_findMatched = false;
+    std::int32_t m_findStartList = 0;
+    std::int32_t m_findStartPage = 0;
+    std::int32_t m_findStartVoice = 0;
+    void EndFindSearch();
+    // Duplicate search.
+    std::vector<platform::Bookmark> m_markedBookmarks;
+    ProgressThrottle m_progressThrottle;
+    struct DuplicateSearch;
+    bool AskSortBeforeSearch(VoiceListView& vlist, DuplicateSearch& s);
+    bool SetSearchRange(VoiceListView& vlist, DuplicateSearch& s);
+    bool SearchDuplicateLoop(VoiceListView& vlist, DuplicateSearch& s);
+    void FindSortedDuplicates(VoiceListView& vlist, DuplicateSearch& s);
+    std::int32_t MarkMatches(VoiceListView& vlist, DuplicateSearch& s, std::size_t source);
+    bool ResolveMatches(VoiceListView& vlist, DuplicateSearch& s, const std::string& name, std::int32_t matchCount);
+    std::pair<std::string, std::string> BuildMatchMessage(DuplicateSearch& s, std::int32_t matchCount,
+                                                          const std::string& name);
+    void DeleteMarkedVoices(VoiceListView& vlist, DuplicateSearch& s);
+    void FinishDuplicateSearch(VoiceListView& vlist, DuplicateSearch& s, std::int32_t lastPosition);
+    void RaiseSearchStatus(std::int32_t SearchedVoice, std::int32_t TotalAtStart, std::int32_t TotalNow,
+                           std::int32_t DupFound, std::int32_t DupDeleted, bool& Cancel);
+    // Puts a backup back as the list's recordset and shows bankPage; false (nothing
+    // changed) when the backup is empty.
+    bool RestoreBackup(VoiceListView& vlist, platform::Recordset& BackupList, std::int32_t bankPage);
+    // Grouping.
+    std::string MakeGroupFileName(const std::string& first, const std::string& second);
+    void DeleteGroupedVoices(VoiceListView& vlist, std::span<const platform::Bookmark> grouped,
+                             std::int32_t currentVoice, bool quiet);
+    bool ReportGroupProgress(VoiceListView& vlist, platform::Recordset& backup, std::int32_t group, std::int32_t lastGroup, bool& Cancel);
+
     // Reads a whole file; true after a "Couldn't open" message on failure.
     bool TransferFileIn(const std::string& path, std::vector<std::uint8_t>& bytes);
     // Writes a whole file atomically; true after a message on failure.
