@@ -395,6 +395,21 @@ struct Recordset::View {
         orderPositionsDirty = true;
     }
     void atFirst() { pos = 0; }
+    // After order changed: the filtered records follow it, and the cursor goes to the first.
+    void afterReorder(std::size_t slots)
+    {
+        if (filter != FilterKind::None) {
+            std::vector<char> shown(slots, 0);
+            for (auto s : visible)
+                shown[s] = 1;
+            visible.clear();
+            for (auto s : order)
+                if (shown[s])
+                    visible.push_back(s);
+        }
+        touched();
+        atFirst();
+    }
 };
 
 // ---------------------------------------------------------------- RowRef
@@ -834,17 +849,7 @@ void Recordset::sort(std::vector<SortKey> keys)
             sorted[i] = v.order[perm[i]];
         v.order.swap(sorted);
     }
-    if (v.filter != View::FilterKind::None) {
-        std::vector<char> shown(t.rows.size(), 0);
-        for (auto s : v.visible)
-            shown[s] = 1;
-        v.visible.clear();
-        for (auto s : v.order)
-            if (shown[s])
-                v.visible.push_back(s);
-    }
-    v.touched();
-    v.atFirst();
+    v.afterReorder(t.rows.size());
     ++t.changes;
 }
 
@@ -870,17 +875,7 @@ void Recordset::reorder(std::span<const Bookmark> bookmarks)
         if (!placed[s])
             out.push_back(s);
     v.order.swap(out);
-    if (v.filter != View::FilterKind::None) {
-        std::vector<char> shown(t.rows.size(), 0);
-        for (auto s : v.visible)
-            shown[s] = 1;
-        v.visible.clear();
-        for (auto s : v.order)
-            if (shown[s])
-                v.visible.push_back(s);
-    }
-    v.touched();
-    v.atFirst();
+    v.afterReorder(t.rows.size());
     ++t.changes;
 }
 
