@@ -11,6 +11,8 @@
 #include "platform/StatusHelpers.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace banklib {
 namespace {
@@ -36,18 +38,88 @@ Recordset newVoiceList()
 // 1-based StartPos (-1: the first). Each record keeps its bookmark where `to` has it free.
 void appendRows(Recordset& from, Recordset& to, std::int32_t StartPos, std::int32_t rowstocopy)
 {
-    const std::vector<Bookmark> marks = from.bookmarks();
+    const auto count = static_cast<std::size_t>(from.recordCount());
     const std::size_t first = StartPos == -1 ? 0 : static_cast<std::size_t>(std::max(StartPos, 1) - 1);
-    std::size_t last = marks.size();
-    if (rowstocopy >= 0 && first < marks.size())
-        last = std::min(marks.size(), first + static_cast<std::size_t>(rowstocopy));
+    std::size_t last = count;
+    if (rowstocopy >= 0 && first < count)
+        last = std::min(count, first + static_cast<std::size_t>(rowstocopy));
     if (first < last) {
         to.reserve(last - first);
-        for (std::size_t i = first; i < last; ++i)
-            to.appendRecord(from.rowValuesAt(marks[i]), marks[i]);
+        const int fields = from.fieldCount();
+        std::size_t at = 0;
+        from.forEach([&](const platform::RowRef& row) {
+            if (at >= first && at < last) {
+                std::vector<platform::Value> values;
+                values.reserve(static_cast<std::size_t>(fields));
+                for (int f = 0; f < fields; ++f)
+                    values.push_back(row.value(f));
+                to.appendRecord(std::move(values), row.bookmark());
+            }
+            ++at;
+        });
     }
     from.moveFirst();
     to.moveFirst();
+}
+
+// Whether a recordset has the fields of a voice list, so that a whole copy of it is one.
+bool hasVoiceListFields(const Recordset& rs)
+{
+    const std::vector<platform::FieldDef> fields = voiceListFields();
+    if (rs.fieldCount() != static_cast<int>(fields.size()))
+        return false;
+    for (int f = 0; f < rs.fieldCount(); ++f)
+        if (rs.field(f).name != fields[static_cast<std::size_t>(f)].name ||
+            rs.field(f).type != fields[static_cast<std::size_t>(f)].type)
+            return false;
+    return true;
+}
+
+// Sorts a list by name, stably, comparing names as the recordset compares text (ASCII
+// case and trailing blanks ignored). Names are at most 10 characters: each becomes a
+// fixed key, upper case, its trailing blanks turned into zeros so a shorter name sorts
+// before a longer one that begins with it.
+void sortByName(Recordset& rs)
+{
+    struct Key {
+        std::array<char, kNameLength> name;
+        std::uint32_t at;
+    };
+    std::vector<Key> keys;
+    std::vector<Bookmark> marks;
+    keys.reserve(static_cast<std::size_t>(rs.recordCount()));
+    marks.reserve(keys.capacity());
+    bool fits = true;
+    rs.forEach([&](const platform::RowRef& row) {
+        const platform::Value& v = row.value(VoiceListField::Names);
+        const auto* text = std::get_if<std::string>(&v);
+        std::string_view name = text != nullptr ? std::string_view(*text) : std::string_view();
+        while (!name.empty() && name.back() == ' ')
+            name.remove_suffix(1);
+        Key k{};
+        k.at = static_cast<std::uint32_t>(marks.size());
+        if (name.size() > kNameLength || name.find('\0') != std::string_view::npos)
+            fits = false;
+        for (std::size_t i = 0; i < name.size() && i < kNameLength; ++i) {
+            const char c = name[i];
+            k.name[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        keys.push_back(k);
+        marks.push_back(row.bookmark());
+    });
+    if (!fits) {
+        rs.sort({platform::SortKey{VoiceListField::Names, false, platform::TextCompare::NoCase}});
+        return;
+    }
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        const int c = std::memcmp(a.name.data(), b.name.data(), kNameLength);
+        return c != 0 ? c < 0 : a.at < b.at;
+    });
+    std::vector<Bookmark> order;
+    order.reserve(keys.size());
+    for (const Key& k : keys)
+        order.push_back(marks[k.at]);
+    rs.reorder(order);
 }
 
 }  // namespace
@@ -60,6 +132,17 @@ std::optional<platform::Recordset> clsVoiceNames::CopyRecordset(platform::Record
     if (rowstocopy == 0)
         return std::nullopt;
     BusyCursor busy(!blnQuiet);
+    if (StartPos == -1 && rowstocopy == -1 && hasVoiceListFields(rsIn)) {
+        // Every visible record of a voice list: the table is copied whole, in its order.
+        Recordset out = rsIn.copy();
+        out.createIndex(VoiceListField::Names);
+        out.createIndex(VoiceListField::CRCAll);
+        out.createIndex(VoiceListField::CRCExName);
+        out.createIndex(VoiceListField::ChecksumAll);
+        rsIn.moveFirst();
+        out.moveFirst();
+        return out;
+    }
     Recordset out = newVoiceList();
     appendRows(rsIn, out, StartPos, rowstocopy);
     return out;
@@ -81,10 +164,12 @@ void clsVoiceNames::SortVoiceList(VoiceListView& vlist)
 {
     BusyCursor busy;
     platform::ShowStatusMessage("Please Wait - Sorting " + vlist.FileTitle());
+    // The records are put in name order where they are: the list's new recordset is a
+    // view on the same records in that order, with the same bookmarks, so editors that
+    // hold a voice's bookmark still find it.
     Recordset& rs = vlist.rsmfimage();
-    rs.sort({platform::SortKey{VoiceListField::Names, false, platform::TextCompare::NoCase}});
-    std::optional<Recordset> sorted = CopyRecordset(rs, -1, -1, false);
-    vlist.setRsmfimage(std::move(*sorted));
+    sortByName(rs);
+    vlist.setRsmfimage(rs.clone());
     vlist.UpdateListBox(vlist.bankPage(), 0, true);
     vlist.refreshFrame();
     platform::ShowStatusMessage(std::string());

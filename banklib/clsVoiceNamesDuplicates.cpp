@@ -123,6 +123,18 @@ struct clsVoiceNames::DuplicateSearch {
 
     bool automatic() const { return options.Check1 == 1; }
 
+    // Sets the DelSelected mark of voice x: by its position while nothing has been
+    // deleted, by its bookmark afterwards.
+    void setMark(Recordset& rs, std::uint32_t x) const
+    {
+        if (anyDeleted) {
+            rs.setValueAt(marks[x], VoiceListField::DelSelected, true);
+        } else {
+            rs.setAbsolutePosition(static_cast<int>(x) + 1);
+            rs.setValue(VoiceListField::DelSelected, true);
+        }
+    }
+
     // The stored data and name of voice x: straight from the rows while nothing has been
     // deleted, through the list's recordset by bookmark afterwards.
     const std::string& dataOf(Recordset& rs, std::uint32_t x) const
@@ -398,7 +410,7 @@ std::int32_t clsVoiceNames::MarkMatches(VoiceListView& vlist, DuplicateSearch& s
         ++s.dupFound;
         m_markedBookmarks.push_back(s.marks[x]);
         s.marked[x] = 1;
-        rs.setValueAt(s.marks[x], VoiceListField::DelSelected, true);
+        s.setMark(rs, x);
     }
     return matches;
 }
@@ -411,7 +423,7 @@ void clsVoiceNames::FindSortedDuplicates(VoiceListView& vlist, DuplicateSearch& 
         s.marked[x] = 1;
         ++s.dupFound;
         m_markedBookmarks.push_back(s.marks[x]);
-        rs.setValueAt(s.marks[x], VoiceListField::DelSelected, true);
+        s.setMark(rs, x);
     };
     // Within a run: (hash of the voice bytes, voice) and the copies found, as
     // (first equal voice, copy), so copies are marked in the order a comparison of every
@@ -490,7 +502,10 @@ void clsVoiceNames::DeleteMarkedVoices(VoiceListView& vlist, DuplicateSearch& s)
             doomed[x] = 1;
     s.anyDeleted = true;
     Recordset gone = vlist.EditDelete(false, m_markedBookmarks);
-    CopyRecordset(gone, s.removed, -1, -1, true);
+    if (s.removed.recordCount() == 0 && gone.fieldCount() == s.removed.fieldCount())
+        s.removed = std::move(gone);
+    else
+        CopyRecordset(gone, s.removed, -1, -1, true);
     for (std::size_t x = 0; x < s.marks.size(); ++x) {
         if (!doomed[x] || vlist.rsmfimage().contains(s.marks[x]))
             continue;
