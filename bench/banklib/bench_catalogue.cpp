@@ -167,19 +167,20 @@ void BM_SortVoiceList(benchmark::State& state)
 }
 BENCHMARK(BM_SortVoiceList)->Unit(benchmark::kMillisecond);
 
-// Find next for a name near the end of the list, searched from the first voice.
+// Find next from the first voice: a name near the end of the list, or a pattern that
+// matches nothing, so every name is compared and "Search complete" is reported.
 void BM_FindNext(benchmark::State& state)
 {
     Workbench w;
     const bool pattern = state.range(0) != 0;
     w.list->rsmfimage().setAbsolutePosition(99'000);
     const std::string target = platform::RTrim(w.list->rsmfimage().text(VoiceListField::Names));
-    const std::string text = pattern ? "*" + target.substr(1, 6) + "*" : target;
+    const std::string text = pattern ? "*QQQ*" : target;
     for (auto _ : state) {
         clsVoiceNames finder;
         finder.FindVoice(text, 1, 1, 1, false, pattern, 2);
     }
-    if (w.list->listBoxPage() < 2)
+    if (!pattern && w.list->listBoxPage() < 2)
         state.SkipWithError("not found");
 }
 BENCHMARK(BM_FindNext)->Arg(0)->Arg(1)->ArgName("pattern")->Unit(benchmark::kMillisecond);

@@ -76,6 +76,23 @@ TEST(GroupPatches, MoveDeletesExactlyTheGroupedVoicesAndRestoreBringsThemBack)
     }
 }
 
+TEST(GroupPatches, MovedVoicesAreOfferedBackAlsoWhenTheLastGroupFindsNothing)
+{
+    Catalogue c(orchestra());
+    const auto marks = c.rs().bookmarks();
+    c.app.dialogs.groupMove = true;
+    c.ui.answer(MsgAnswer::Yes);
+    clsVoiceNames names;
+    EXPECT_EQ(names.GroupPatches(*c.list, {"BASS*", "", "Nothing*", ""}), 1);
+    EXPECT_EQ(c.titles(), (std::vector<std::string>{"Restore Deletions"}));
+    EXPECT_EQ(c.rs().bookmarks(), marks);
+
+    Catalogue copy(orchestra());
+    clsVoiceNames copier;
+    EXPECT_EQ(copier.GroupPatches(*copy.list, {"BASS*", ""}), 1);
+    EXPECT_TRUE(copy.ui.messagesShown().empty()) << "nothing to restore after a copy";
+}
+
 TEST(GroupPatches, TheSelectionHoldsForEveryGroupOfTheRun)
 {
     Catalogue c(orchestra());
