@@ -159,6 +159,56 @@ public:
                                                               bool& EditorNotActive);
 
     // ---- opening, saving and closing voice lists
+    // Result of CreateVoiceListandFileImage. The values are pinned: callers compare them.
+    enum class ListOpen : std::int32_t { Opened = 0, NotOpened = -1 };
+    // File types of the program's open and save dialogs: description and patterns.
+    using FileFilters = std::vector<std::pair<std::string, std::string>>;
+
+    // The program's open (Fileaction 0, several files may be chosen) or save (Fileaction 1,
+    // asks before replacing a file) dialog. strFilter empty: DX voice files and all files;
+    // strDefExtn empty: "dat". strDirectory empty: the dialog starts in the data folder and
+    // the chosen folder becomes the data folder; otherwise it starts there and the chosen
+    // folder comes back in it. One chosen file comes back as FileName (full path) and
+    // FileTitle; several come back as names in multipleTitles (when given) with FileName
+    // empty. True when nothing was chosen; FileName is then empty.
+    [[nodiscard]] bool GetFileName(std::string& FileName, std::string& FileTitle, std::int32_t Fileaction,
+                                   const std::string& DialogTitle, std::vector<std::string>* multipleTitles,
+                                   const FileFilters& strFilter, const std::string& strDefExtn,
+                                   std::string& strDirectory);
+    // The help topic of a file dialog's Help button for an action (0 open, 1 save), a
+    // default extension and a title, e.g. "MDIMain.htm#FileOpen".
+    [[nodiscard]] static std::string FileDialogHelpTopic(std::int32_t Fileaction, const std::string& strDefExtn,
+                                                         const std::string& DialogTitle);
+    // File > Open: asks for voice files and opens each in its own window, in the order
+    // chosen, adding each to the recent files. A file that fails does not stop the others.
+    void OpenMultipleFiles();
+    // The one way a bank file becomes a voice-list window: the registry makes the window
+    // (asking about a file already open and checking the file), the file is read into
+    // its recordset, and the window is shown at bank 1. IsTemporaryFile: the list keeps
+    // SavedCRC kSavedCrcTemporary (it must be saved under another name and its file goes
+    // when it closes unsaved, "DXInit.dat" excepted). AddtoRecentFiles: the path joins the
+    // recent files. Opened with frmVceList set to the window, or NotOpened with it null
+    // (the user has been told why, or declined).
+    [[nodiscard]] ListOpen CreateVoiceListandFileImage(const std::string& path, VoiceListView*& frmVceList,
+                                                       bool IsTemporaryFile, bool AddtoRecentFiles);
+    // A bank received while the synthesizer was detected: written unchanged to the data
+    // folder as "DX Setup  n.dat" (Str(n), so two blanks; the first n from SetUpCount on
+    // under which no file exists) and opened as an ordinary list that joins the recent
+    // files. The window, or nullptr when the file could not be written or opened.
+    VoiceListView* InitPatchView(std::span<const std::uint8_t> BulkDump, std::int32_t SetUpCount);
+    // Whether the folder Path holds a subfolder named Target_Sub (letter case ignored).
+    [[nodiscard]] static bool FindSubDirs(const std::string& Path, const std::string& Target_Sub);
+    // File > Save (blnShowFileNameDialog false), File > Save As (true), and the save
+    // question of a closing window (ClosingForms true, CurrentList the window). Without
+    // ClosingForms the active list is saved (CurrentList is ignored). Returns true when
+    // nothing may go on as if saved: the user cancelled, or the file could not be written
+    // (a closing window then stays open with its edits). False when saved, when there was
+    // nothing to save, or when the user chose not to save.
+    [[nodiscard]] bool FileSave(bool blnShowFileNameDialog, bool ClosingForms, VoiceListView* CurrentList);
+    // Bookkeeping of a window that closes: it leaves the registry, the file of a
+    // temporary list goes ("DXInit.dat" excepted), the duplicate-search dialog closes.
+    // Always false.
+    bool FileClose(VoiceListView& list);
 
     // ---- catalogue: copying, sorting, finding, grouping, duplicates
     // Event 1, raised by SearchDuplicates: the voice being searched (its position in the
@@ -219,6 +269,24 @@ public:
     [[nodiscard]] const std::vector<platform::Bookmark>& MarkedBookmarks() const { return m_markedBookmarks; }
 
 private:
+    // ---- opening, saving and closing voice lists: state and steps
+    // CRC-32 of the bank image FileSave computed last (kCrcNoVoices for an empty list).
+    std::int32_t m_lngCurrentCRC = 0;
+    // Adds a path at the bottom of the recent files unless the file is listed already;
+    // the oldest of six goes.
+    void AddToRecentFiles(const std::string& path);
+    // Answers of the save question, as the message box answers them.
+    enum class SaveAnswer : std::int32_t { Cancel = 2, Save = 6, DontSave = 7 };
+    // The save question and the save dialog. Save with the chosen path and title (the
+    // window keeps its name until the file is written), DontSave when the user does not
+    // want to save, Cancel when nothing may go on.
+    [[nodiscard]] SaveAnswer PromptSaveChanges(VoiceListView& list, bool closing, std::string& newPath,
+                                                 std::string& newTitle);
+    // The "Save File" layout dialog. True to go on with newType (the image converted
+    // between packed and unpacked voices when the layouts differ, its CRC-32 then in
+    // m_lngCurrentCRC); false when cancelled.
+    [[nodiscard]] bool ChooseSaveFormat(FileType oldType, FileType& newType, std::vector<std::uint8_t>& image);
+
     // ---- catalogue state and steps (copying, sorting, finding, grouping, duplicates)
     // Find: the list index being searched (0: no search under way), the last list of the
     // range, the position of the last match, whether the search has matched yet, and
