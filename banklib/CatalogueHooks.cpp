@@ -3,6 +3,7 @@
 
 #include "banklib/AppState.h"
 #include "banklib/CatalogueDialogs.h"
+#include "banklib/clsVoiceNames.h"
 
 #include <utility>
 
@@ -24,7 +25,14 @@ void setVoiceListOpener(VoiceListOpener fn) { opener() = std::move(fn); }
 VoiceListView* openVoiceListFile(const std::string& path, bool isTemporaryFile, bool addToRecent)
 {
     const VoiceListOpener& open = opener();
-    return open ? open(path, isTemporaryFile, addToRecent) : nullptr;
+    if (open)
+        return open(path, isTemporaryFile, addToRecent);
+    clsVoiceNames names;
+    VoiceListView* list = nullptr;
+    return names.CreateVoiceListandFileImage(path, list, isTemporaryFile, addToRecent) ==
+                   clsVoiceNames::ListOpen::Opened
+               ? list
+               : nullptr;
 }
 
 VoiceListView* catalogueRunList() { return g_runList; }

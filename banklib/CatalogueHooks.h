@@ -1,10 +1,8 @@
 // Brevane - what the catalogue operations need from the rest of the program.
 //
 // The duplicate search opens its file of removed voices, and grouping opens every group
-// file, in a new voice-list window. Opening a file into a window belongs to the code that
-// opens voice lists (CreateVoiceListandFileImage); the program installs it here with
-// setVoiceListOpener. Until one is installed nothing is opened (the file is still
-// written).
+// file, in a new voice-list window, through clsVoiceNames::CreateVoiceListandFileImage.
+// Tests may install another opener with setVoiceListOpener.
 //
 // While a duplicate search or a grouping runs, catalogueRunList() names the list it works
 // on, so the windows can refuse to close that list under it.
@@ -24,9 +22,9 @@ class VoiceListView;
 using VoiceListOpener =
     std::function<VoiceListView*(const std::string& path, bool isTemporaryFile, bool addToRecent)>;
 
-// Installs the opener (an empty function removes it).
+// Installs an opener; an empty function restores CreateVoiceListandFileImage.
 void setVoiceListOpener(VoiceListOpener opener);
-// Opens through the installed opener; nullptr when there is none.
+// Opens through the installed opener or CreateVoiceListandFileImage.
 VoiceListView* openVoiceListFile(const std::string& path, bool isTemporaryFile, bool addToRecent);
 
 // The list a duplicate search or grouping is working on; nullptr when none runs.

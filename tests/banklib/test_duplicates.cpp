@@ -284,6 +284,22 @@ TEST(SearchDuplicates, KeepingTheChangesWritesTheRemovedVoicesToANewTemporaryFil
     EXPECT_EQ(test::namesOf(removed->rsmfimage()), (std::vector<std::string>{"V0004", "V0004"}));
 }
 
+TEST(SearchDuplicates, TheRemovedVoicesOpenAsATemporaryListThatIsNotARecentFile)
+{
+    Catalogue c(copiesAt4920());
+    setVoiceListOpener({});  // the program's own way of opening a file
+    c.app.dialogs.duplicates = options(2, 0, true, true);
+    c.ui.answer(MsgAnswer::Yes);
+    clsVoiceNames names;
+    names.SearchDuplicates(*c.list);
+    ASSERT_EQ(c.app.registry.count(), 2);
+    VoiceListView* removed = c.app.registry.Item(2);
+    EXPECT_EQ(removed->FileTitle(), "Del 1 from Strings.dat");
+    EXPECT_EQ(removed->SavedCRC(), kSavedCrcTemporary);
+    EXPECT_EQ(removed->VoiceCount(), 2);
+    EXPECT_TRUE(c.app.recentFiles.empty());
+}
+
 TEST(SearchDuplicates, FileNumberOneGivesDelWithoutANumber)
 {
     Catalogue c(copiesAt4920(), FileType::Unpacked, "Keys.dat");
