@@ -1101,6 +1101,7 @@ Recordset Recordset::copy() const
     }
     const auto& act = m_view->active();
     r.m_table->rows.reserve(act.size());
+    r.m_table->slotOf.reserve(act.size());
     r.m_view->order.reserve(act.size());
     for (auto s : act) {
         const auto& row = m_table->rows[s];
