@@ -3,6 +3,7 @@
 #include "shell/CommandLine.h"
 #include "shell/QtServices.h"
 #include "shell/ToolbarIcons.h"
+#include "shell/VoiceLists.h"
 #include "shell/frmStartup.h"
 
 #include <QApplication>
@@ -30,6 +31,7 @@ int main(int argc, char* argv[])
     shell::StartupOptions options;
     options.paths = shell::resolveAppPaths(QFile::encodeName(QApplication::applicationDirPath()).toStdString());
     options.commandLine = shell::parseCommandLine(args);
+    options.makeVoiceLists = [](shell::frmStartup& main) { return std::make_unique<shell::VoiceLists>(main); };
 
     shell::frmStartup window(std::move(options));
     services.setMainWindow(&window);

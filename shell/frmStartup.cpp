@@ -123,6 +123,10 @@ frmStartup::frmStartup(StartupOptions options, QWidget* parent) : QMainWindow(pa
 
 frmStartup::~frmStartup()
 {
+    // The child windows outlive the members: closing them as the window goes must not
+    // ask the (then gone) voice lists for the command states.
+    if (m_mdiArea)
+        m_mdiArea->disconnect(this);
     if (&banklib::appState() == m_appState.get())
         banklib::installAppState(nullptr);
     if (g_instance == this)
