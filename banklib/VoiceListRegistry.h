@@ -21,7 +21,8 @@ public:
     // Creates a hidden voice-list window for a file. When a window already shows the
     // path it asks "You already have a file open with this name." / "Revert to last
     // saved version ?" (style 35, "File already open"): Yes closes that window and goes
-    // on, No and Cancel set cancel and return nullptr. It then checks the file
+    // on, No and Cancel set cancel and return nullptr (so does a Yes whose window then
+    // refuses to close). The same file reached by another path counts as open. It then checks the file
     // (clsVoiceLists::CheckFileIntegrity); on failure fileType is FileType::NotFound and
     // nullptr is returned. Otherwise the window gets ListID "L" + four digits
     // (NextFileNo), FileName, FileTitle, FilePath and FileType, is registered (and added
@@ -37,7 +38,9 @@ public:
     [[nodiscard]] virtual std::int32_t count() const = 0;
     // The open windows in opening order.
     [[nodiscard]] virtual std::vector<VoiceListView*> lists() = 0;
-    // One higher on every call (a 16-bit counter starting at 1).
+    // The number of the next ListID (a 16-bit counter starting at 1). The program's
+    // registry takes no number by being asked; the test stand-ins count up on every call,
+    // so callers must not rely on either.
     [[nodiscard]] virtual std::int16_t NextFileNo() = 0;
 };
 

@@ -231,7 +231,8 @@ void frmVoiceList::show()
         }
         m_loaded = true;
         Form_Load();
-        resize(minimumSize());
+        // Room beside the names for the caption and the file panel's values.
+        resize(std::max(minimumWidth(), minimumWidth() * 3 / 2), minimumHeight());
         if (m_subWindow)
             m_subWindow->adjustSize();
     }
