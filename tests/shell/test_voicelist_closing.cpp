@@ -3,6 +3,8 @@
 // closing during a wait, and the real "Save File" dialog.
 #include "VoiceListTestSupport.h"
 
+#include "banklib/AppState.h"
+#include "banklib/GeneratorView.h"
 #include "platform/FileIO.h"
 #include "platform/StatusHelpers.h"
 #include "shell/QtEventLoop.h"
@@ -119,8 +121,32 @@ TEST_F(VoiceListClosing, CancelInTheLayoutDialogSavesNothingAndKeepsTheWindow)
     });
     EXPECT_FALSE(w->unload());
     EXPECT_TRUE(isOpen(w));
+    // The layout shown when the dialog opened (the list's own) is the one kept.
+    EXPECT_EQ(main->SaveFileFormat(), 0);
     ui.answer(MsgAnswer::No);
     EXPECT_TRUE(w->unload());
+}
+
+TEST_F(VoiceListClosing, ClosingTheGeneratorsWorkListResetsTheGenerator)
+{
+    frmVoiceList* other = openBank("other.dat", 2, FileType::Unpacked);
+    frmVoiceList* work = openBank("PatchGen.dat", 2, FileType::Unpacked);
+    ASSERT_TRUE(other && work);
+    banklib::appState().frmRandomiseVoices().setWorkListFlag(1);
+    EXPECT_TRUE(work->unload());
+    EXPECT_EQ(banklib::appState().frmRandomiseVoices().WorkListFlag(), 0);
+    EXPECT_TRUE(isOpen(other));
+}
+
+TEST_F(VoiceListClosing, TheRegistrysIdIsSetOnce)
+{
+    clsVoiceLists& lists = voiceLists->lists();
+    lists.setID("first");
+    lists.setID("second");
+    EXPECT_EQ(lists.ID(), "first");
+    ASSERT_EQ(ui.messagesShown().size(), 1u);
+    EXPECT_EQ(ui.messagesShown()[0].text, "Error: VoiceList form ID already set");
+    EXPECT_EQ(ui.messagesShown()[0].style, 16);
 }
 
 TEST_F(VoiceListClosing, FileNewIsATemporaryListThatNeverDeletesDXInit)
