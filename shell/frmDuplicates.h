@@ -1,0 +1,99 @@
+// Brevane - "Search for Duplicate Voice Patches": the options of a duplicate search.
+//
+// A modeless dialog over one voice list (TargetList). Search runs
+// clsVoiceNames::SearchDuplicates on the dialog's own objNames, which reads the options
+// from this dialog's controls while it runs (through CatalogueDialogsQt) and reports its
+// progress to objNames_SearchStatus. The dialog stays loaded after a search (hidden after
+// a whole-list search) until Cancel closes it or the Edit menu shows it again.
+#pragma once
+
+#include "banklib/ProgressThrottle.h"
+#include "banklib/clsVoiceNames.h"
+
+#include <QDialog>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QPushButton;
+class QRadioButton;
+
+namespace banklib {
+class VoiceListView;
+struct DuplicateOptions;
+}  // namespace banklib
+
+namespace shell {
+
+class frmDuplicates final : public QDialog {
+    Q_OBJECT
+public:
+    // The loaded dialog, or nullptr.
+    [[nodiscard]] static frmDuplicates* instance();
+    // Loads the dialog (hidden) when it is not loaded.
+    static frmDuplicates& load(QWidget* mainWindow);
+    // Closes the loaded dialog, if any; during a search it closes when the search ends.
+    static void unload();
+
+    // The list to search; nullptr once that list has closed.
+    [[nodiscard]] banklib::VoiceListView* TargetList() const;
+    void setTargetList(banklib::VoiceListView& list);
+    // Set by the progress window's Cancel; read and cleared by the progress handler.
+    bool CancelSearch = false;
+    // The search engine whose events the dialog handles (made when the dialog loads).
+    [[nodiscard]] banklib::clsVoiceNames& objNames() { return *m_objNames; }
+
+    // The options as the controls show them now.
+    [[nodiscard]] banklib::DuplicateOptions options() const;
+    // True while Search runs.
+    [[nodiscard]] bool searching() const { return m_searching; }
+
+    void OKButton_Click();
+    void CancelButton_Click();
+    void Command1_Click();
+    void Option2_Click(int index);
+    // The progress handler: the voice searched, the voices at the start, the voices of
+    // the range now, duplicates found and deleted. Sets Cancel when the user confirms a
+    // stop. Repaints the progress window at most about 20 times a second (and always for
+    // the final report, where the searched voice equals the total at the start).
+    void objNames_SearchStatus(std::int32_t value1, std::int32_t value2, std::int32_t value3, std::int32_t value4,
+                               std::int32_t value5, bool& Cancel);
+
+    [[nodiscard]] QRadioButton* Option1(int i) const { return m_option1[static_cast<std::size_t>(i)]; }
+    [[nodiscard]] QRadioButton* Option2(int i) const { return m_option2[static_cast<std::size_t>(i)]; }
+    [[nodiscard]] QCheckBox* Check1() const { return m_check1; }
+    [[nodiscard]] QCheckBox* Check2() const { return m_check2; }
+    [[nodiscard]] QPushButton* OKButton() const { return m_ok; }
+    [[nodiscard]] QPushButton* CancelButton() const { return m_cancel; }
+    [[nodiscard]] QPushButton* Command1() const { return m_help; }
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    explicit frmDuplicates(QWidget* mainWindow);
+    void Form_Load();
+
+    QWidget* m_mainWindow = nullptr;
+    std::string m_targetId;
+    std::unique_ptr<banklib::clsVoiceNames> m_objNames;
+    banklib::ProgressThrottle m_repaint;
+    bool m_searching = false;
+    bool m_unloadAfterSearch = false;
+
+    std::array<QRadioButton*, 4> m_option1{};
+    std::array<QRadioButton*, 3> m_option2{};
+    QCheckBox* m_check1 = nullptr;
+    QCheckBox* m_check2 = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_help = nullptr;
+};
+
+}  // namespace shell

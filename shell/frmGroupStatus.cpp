@@ -1,0 +1,72 @@
+// Brevane - the progress window of a grouping run.
+#include "shell/frmGroupStatus.h"
+
+#include "shell/DialogPlacement.h"
+#include "shell/frmGroupPatches.h"
+
+#include <QCloseEvent>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace shell {
+namespace {
+
+QPointer<frmGroupStatus> g_instance;
+
+constexpr double kLeftFraction = 0.4;
+constexpr double kTopFraction = 0.01;
+constexpr int kBarWidth = 280;
+
+}  // namespace
+
+frmGroupStatus* frmGroupStatus::instance() { return g_instance.data(); }
+
+frmGroupStatus& frmGroupStatus::load(QWidget* mainWindow)
+{
+    if (g_instance.isNull()) {
+        g_instance = new frmGroupStatus(mainWindow);
+        g_instance->adjustSize();
+        placeOverMainWindow(*g_instance, mainWindow, kLeftFraction, kTopFraction);
+    }
+    return *g_instance;
+}
+
+void frmGroupStatus::unload() { delete g_instance.data(); }
+
+frmGroupStatus::frmGroupStatus(QWidget* mainWindow) : QDialog(mainWindow)
+{
+    setObjectName(QStringLiteral("frmGroupStatus"));
+    setWindowTitle(QStringLiteral("Processing File"));
+    setModal(false);
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_bar->setRange(0, 100);
+    m_bar->setValue(0);
+    m_bar->setMinimumWidth(kBarWidth);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("CancelButton"));
+    m_cancel->setAutoDefault(false);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_cancel, 0, Qt::AlignHCenter);
+}
+
+void frmGroupStatus::CancelButton_Click()
+{
+    if (frmGroupPatches* dialog = frmGroupPatches::instance())
+        dialog->CancelSearch = true;
+}
+
+void frmGroupStatus::reject() { CancelButton_Click(); }
+
+void frmGroupStatus::closeEvent(QCloseEvent* event)
+{
+    // The close box asks for a stop like Cancel; the window goes only when it is unloaded.
+    event->ignore();
+    CancelButton_Click();
+}
+
+}  // namespace shell

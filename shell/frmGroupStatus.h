@@ -1,0 +1,43 @@
+// Brevane - the progress window of a grouping run ("Processing File").
+//
+// A progress bar (0 to 100) and Cancel. Cancel (also Esc and the close box) sets the
+// group dialog's CancelSearch; the progress handler asks and stops at its next event.
+#pragma once
+
+#include <QDialog>
+
+class QProgressBar;
+class QPushButton;
+
+namespace shell {
+
+class frmGroupStatus final : public QDialog {
+    Q_OBJECT
+public:
+    // The loaded window, or nullptr.
+    [[nodiscard]] static frmGroupStatus* instance();
+    // Loads the window (hidden) when it is not loaded, placed at 0.4 of the main window's
+    // width and 0.01 of its height.
+    static frmGroupStatus& load(QWidget* mainWindow);
+    // Closes and destroys the loaded window, if any.
+    static void unload();
+
+    void CancelButton_Click();
+
+    [[nodiscard]] QProgressBar* ProgressBar1() const { return m_bar; }
+    [[nodiscard]] QPushButton* CancelButton() const { return m_cancel; }
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    explicit frmGroupStatus(QWidget* mainWindow);
+
+    QProgressBar* m_bar = nullptr;
+    QPushButton* m_cancel = nullptr;
+};
+
+}  // namespace shell
