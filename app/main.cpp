@@ -1,10 +1,13 @@
 // Brevane - librarian and editor for DX7 voices.
 #include "shell/AppPaths.h"
 #include "shell/CommandLine.h"
+#include "shell/MidiInitSetup.h"
 #include "shell/QtServices.h"
 #include "shell/ToolbarIcons.h"
 #include "shell/VoiceLists.h"
 #include "shell/frmStartup.h"
+
+#include "platform/midi/RtMidiBackend.h"
 
 #include <QApplication>
 #include <QFile>
@@ -32,6 +35,11 @@ int main(int argc, char* argv[])
     options.paths = shell::resolveAppPaths(QFile::encodeName(QApplication::applicationDirPath()).toStdString());
     options.commandLine = shell::parseCommandLine(args);
     options.makeVoiceLists = [](shell::frmStartup& main) { return std::make_unique<shell::VoiceLists>(main); };
+    // The system's MIDI (ALSA, or JACK when BREVANE_MIDI_API=jack); without one the
+    // program lists no devices and works off-line.
+    options.makeMidiSetup = [] {
+        return std::make_unique<shell::MidiInitSetup>(platform::createSystemMidiBackend());
+    };
 
     shell::frmStartup window(std::move(options));
     services.setMainWindow(&window);

@@ -3,10 +3,24 @@
 
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
+#include "platform/StatusHelpers.h"
+#include "platform/midi/MidiBackend.h"
 
 namespace shell {
 
+namespace {
+constexpr const char* kOfflineText = "No MIDI Devices found - working off-line";
+}
+
 MidiInitSetup::MidiInitSetup() : m_own(std::make_unique<midi::clsMIDIInit>(nullptr)), m_init(*m_own)
+{
+    midi::installMIDIInit(m_own.get());
+}
+
+MidiInitSetup::MidiInitSetup(std::unique_ptr<platform::MidiBackend> backend)
+    : m_backend(std::move(backend)),
+      m_own(std::make_unique<midi::clsMIDIInit>(m_backend.get())),
+      m_init(*m_own)
 {
     midi::installMIDIInit(m_own.get());
 }
@@ -15,6 +29,9 @@ MidiInitSetup::MidiInitSetup(midi::clsMIDIInit& init) : m_init(init) {}
 
 MidiInitSetup::~MidiInitSetup()
 {
+    // Ports still open go before the device layer does.
+    if (m_own && (m_own->MidiInOpen || m_own->MidiOutOpen))
+        midi::CloseMidiDevices(true, true);
     if (m_own && &midi::objMIDIInit() == m_own.get())
         midi::installMIDIInit(nullptr);
 }
@@ -97,5 +114,16 @@ bool MidiInitSetup::MidiInOpen() const { return m_init.MidiInOpen; }
 bool MidiInitSetup::MidiOutOpen() const { return m_init.MidiOutOpen; }
 
 void MidiInitSetup::CloseMidiDevices(bool input, bool output) { midi::CloseMidiDevices(input, output); }
+
+void MidiInitSetup::announceOffline(CommandLineSwitch commandLine)
+{
+    bool devices = false;
+    if (platform::MidiBackend* backend = m_init.backend(); backend && commandLine != CommandLineSwitch::WorkOffline) {
+        backend->refreshDevices();
+        devices = backend->inputCount() > 0 || backend->outputCount() > 0;
+    }
+    if (!devices)
+        platform::ShowStatusMessage(kOfflineText, 0, 1);
+}
 
 }  // namespace shell

@@ -8,6 +8,9 @@
 namespace midi {
 class clsMIDIInit;
 }
+namespace platform {
+class MidiBackend;
+}
 
 namespace shell {
 
@@ -20,6 +23,9 @@ public:
     // The program's own settings object, without a MIDI backend: made here and installed
     // as midi::objMIDIInit() for the lifetime of this object.
     MidiInitSetup();
+    // The program's own settings object over a device layer it keeps for the whole run
+    // (the system's MIDI, or nullptr to work off-line).
+    explicit MidiInitSetup(std::unique_ptr<platform::MidiBackend> backend);
     // An object someone else keeps.
     explicit MidiInitSetup(midi::clsMIDIInit& init);
     ~MidiInitSetup() override;
@@ -52,8 +58,10 @@ public:
     bool available() const override { return false; }
     void InitialiseMIDI(bool, CommandLineSwitch) override {}
     void CloseMidiDevices(bool input, bool output) override;
+    void announceOffline(CommandLineSwitch commandLine) override;
 
 private:
+    std::unique_ptr<platform::MidiBackend> m_backend;  // outlives m_own, which uses it
     std::unique_ptr<midi::clsMIDIInit> m_own;
     midi::clsMIDIInit& m_init;
 };

@@ -50,6 +50,9 @@ public:
     virtual void InitialiseMIDI(bool showDeviceDialog, CommandLineSwitch commandLine) = 0;
     // Closes the input and/or the output when open.
     virtual void CloseMidiDevices(bool input, bool output) = 0;
+    // Start-up without the device set-up: tells the user in the status bar when the
+    // program works off-line because there is no MIDI system or no device.
+    virtual void announceOffline(CommandLineSwitch) {}
 };
 
 }  // namespace shell

@@ -358,6 +358,8 @@ bool frmStartup::Form_Load()
     // 10, 11. MIDI start-up, when there is a MIDI system.
     if (m_midi->available())
         m_midi->InitialiseMIDI(false, m_options.commandLine);
+    else
+        m_midi->announceOffline(m_options.commandLine);
 
     m_loading = false;
     m_loaded = true;

@@ -5,6 +5,7 @@
 #include "platform/StatusHelpers.h"
 #include "platform/testing/ScriptedServices.h"
 #include "shell/MidiInitSetup.h"
+#include "platform/midi/LoopbackMidiBackend.h"
 #include "shell/QtEventLoop.h"
 #include "shell/QtStatusService.h"
 #include "shell/ShellHelpers.h"
@@ -613,6 +614,49 @@ TEST_F(StartupTest, WindowMenuArrangesTheChildren)
     EXPECT_EQ(target, w.get());
     RefreshWindowFrame(a);
     EXPECT_TRUE(w->close());
+}
+
+// Without a device set-up, start-up says in the status bar when the program is off-line.
+TEST_F(StartupTest, StartUpSaysWhenItWorksOffline)
+{
+    struct Case {
+        const char* what;
+        bool backend;
+        bool devices;
+        CommandLineSwitch commandLine;
+        bool offline;
+    };
+    const Case cases[] = {
+        {"no MIDI system", false, false, CommandLineSwitch::None, true},
+        {"a MIDI system without devices", true, false, CommandLineSwitch::None, true},
+        {"devices present", true, true, CommandLineSwitch::None, false},
+        {"devices present, 'n' on the command line", true, true, CommandLineSwitch::WorkOffline, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        StartupOptions options;
+        options.paths = besideProgram();
+        options.splashMs = 0;
+        options.commandLine = c.commandLine;
+        options.makeMidiSetup = [&c]() {
+            std::unique_ptr<platform::MidiBackend> backend;
+            if (c.backend) {
+                auto loopback = std::make_unique<platform::LoopbackMidiBackend>();
+                if (!c.devices) {
+                    loopback->setInputs({});
+                    loopback->setOutputs({});
+                }
+                backend = std::move(loopback);
+            }
+            return std::make_unique<MidiInitSetup>(std::move(backend));
+        };
+        frmStartup w(std::move(options));
+        status.setMainWindow(&w);
+        ASSERT_TRUE(w.Form_Load());
+        EXPECT_EQ(w.statusPanelText(1) == QStringLiteral("No MIDI Devices found - working off-line"), c.offline);
+        EXPECT_TRUE(w.close());
+        status.setMainWindow(nullptr);
+    }
 }
 
 }  // namespace
