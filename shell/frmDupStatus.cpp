@@ -18,9 +18,9 @@ namespace {
 
 QPointer<frmDupStatus> g_instance;
 
-constexpr const char* kCaptions[frmDupStatus::kRows] = {"Current Voice",      "Remaining to Search",
-                                                         "Duplicates Found",   "Duplicates Deleted",
-                                                         "Total Patches at Start", "Total Patches Now"};
+constexpr const char* kCaptions[frmDupStatus::kRows] = {
+    "Current Voice", "Remaining to Search", "Duplicates Found", "Duplicates Deleted", "Total Patches at Start",
+    "Total Patches Now"};
 constexpr double kLeftFraction = 0.4;
 constexpr double kTopFraction = 0.01;
 
@@ -38,10 +38,7 @@ frmDupStatus& frmDupStatus::load(QWidget* mainWindow)
     return *g_instance;
 }
 
-void frmDupStatus::unload()
-{
-    delete g_instance.data();
-}
+void frmDupStatus::unload() { delete g_instance.data(); }
 
 frmDupStatus::frmDupStatus(QWidget* mainWindow) : QDialog(mainWindow)
 {
