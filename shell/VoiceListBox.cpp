@@ -1,6 +1,10 @@
 // Brevane - the two-column list of a voice-list window.
 #include "shell/VoiceListBox.h"
 
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -24,6 +28,7 @@ VoiceListBox::VoiceListBox(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setBackgroundRole(QPalette::Base);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAcceptDrops(true);
 }
 
 void VoiceListBox::clear()
@@ -175,6 +180,52 @@ void VoiceListBox::keyReleaseEvent(QKeyEvent* event)
 {
     if (!event->isAutoRepeat())
         emit keyUp(event->key(), event->modifiers());
+    event->accept();
+}
+
+void VoiceListBox::dragEnterEvent(QDragEnterEvent* event)
+{
+    Qt::DropAction action = Qt::IgnoreAction;
+    bool own = false;
+    emit dragMoved(event->mimeData(), event->position().toPoint(), event->modifiers(), &action, &own);
+    // A drag that is not ours is refused once and for all; ours is followed while it
+    // moves, droppable or not.
+    if (!own) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
+    event->accept();
+}
+
+void VoiceListBox::dragMoveEvent(QDragMoveEvent* event)
+{
+    Qt::DropAction action = Qt::IgnoreAction;
+    bool own = false;
+    emit dragMoved(event->mimeData(), event->position().toPoint(), event->modifiers(), &action, &own);
+    if (!own || action == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
+    event->accept();
+}
+
+void VoiceListBox::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    emit dragLeft();
+    event->accept();
+}
+
+void VoiceListBox::dropEvent(QDropEvent* event)
+{
+    Qt::DropAction action = Qt::IgnoreAction;
+    emit dropped(event->mimeData(), event->position().toPoint(), event->modifiers(), &action);
+    if (action == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
     event->accept();
 }
 

@@ -4,13 +4,16 @@
 // draws and reports: which entries show as selected and which is current is set by its
 // window (which keeps the selection of the whole file), and mouse and key presses are
 // handed to the window first. Arrow keys the window leaves alone move the current entry
-// within the bank.
+// within the bank. Drags over the box and drops on it are handed to the window too,
+// which accepts or refuses them.
 #pragma once
 
 #include <QString>
 #include <QWidget>
 
 #include <array>
+
+class QMimeData;
 
 namespace shell {
 
@@ -53,6 +56,14 @@ signals:
     // A key went down; a handler that acts on it sets *swallowed so the box does not.
     void keyDown(int key, Qt::KeyboardModifiers modifiers, bool* swallowed);
     void keyUp(int key, Qt::KeyboardModifiers modifiers);
+    // A drag entered or moved over the box; the handler sets *action to the action it
+    // accepts there, or leaves Qt::IgnoreAction to refuse. *own tells whether the drag is
+    // one the handler takes at all (a drag it does not own gets no further events).
+    void dragMoved(const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers, Qt::DropAction* action,
+                   bool* own);
+    void dragLeft();
+    // A drop; the handler sets *action to what it did (Qt::IgnoreAction: nothing).
+    void dropped(const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers, Qt::DropAction* action);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -62,6 +73,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     [[nodiscard]] bool valid(int index) const { return index >= 0 && index < m_count; }

@@ -6,6 +6,7 @@
 #include "banklib/InitVoice.h"
 #include "banklib/clsVoiceNames.h"
 #include "platform/FileIO.h"
+#include "shell/PatchClipboard.h"
 #include "shell/frmStartup.h"
 #include "shell/frmVoiceList.h"
 
@@ -93,9 +94,32 @@ void VoiceLists::openRecentFile(const std::string& path) { (void)openList(path, 
 
 void VoiceLists::editCommand(CommandId id)
 {
-    // The Edit commands arrive with the clipboard, find, duplicate and grouping windows.
-    (void)id;
+    frmVoiceList* list = voiceListOf(m_main.mdiArea()->activeSubWindow());
+    if (list == nullptr)
+        return;
+    switch (id) {
+    case CommandId::EditCut:
+        // The voices just copied are the ones deleted; nothing is kept a second time.
+        if (list->EditCopy() == 0)
+            (void)list->EditDelete(false, {}, nullptr, true);
+        break;
+    case CommandId::EditCopy: (void)list->EditCopy(); break;
+    case CommandId::EditPaste: (void)list->EditPaste(); break;
+    case CommandId::EditDelete: (void)list->EditDelete(false, {}, nullptr, true); break;
+    case CommandId::EditSort: {
+        // Sorting renumbers every voice: the selection is cleared first, so no mark is
+        // drawn on a voice that was not selected.
+        list->ResetTracker();
+        banklib::clsVoiceNames names;
+        names.SortVoiceList(*list);
+        list->InitList(list->bankPage(), true);
+        break;
+    }
+    default: break;
+    }
 }
+
+bool VoiceLists::clipboardHasVoices() const { return GetClipboardCount() > 0; }
 
 bool VoiceLists::closeAllForExit()
 {
@@ -126,6 +150,8 @@ CommandFeatures VoiceLists::features() const
 {
     CommandFeatures f;
     f.voiceFiles = true;
+    f.editCommands = true;
+    f.sortList = true;
     return f;
 }
 

@@ -2,8 +2,9 @@
 //
 // Implements the main window's VoiceListHooks with the registry (clsVoiceLists), the
 // voice-list windows (frmVoiceList) and the voice bank library's file operations: File
-// New, Open, Close, Close All, Save, Save As and the recent files, the closing of every
-// list at exit, and the state the command table reads. It also installs the opener the
+// New, Open, Close, Close All, Save, Save As and the recent files, the Edit commands Cut,
+// Copy, Paste, Delete and Sort Voice List on the active list, the closing of every list
+// at exit, and the state the command table reads. It also installs the opener the
 // catalogue operations use to open the files they write.
 #pragma once
 
@@ -34,7 +35,8 @@ public:
     bool closeAllForExit() override;
     std::int32_t openListCount() const override;
     ActiveChildState describeChild(QMdiSubWindow* window) const override;
-    bool clipboardHasVoices() const override { return false; }
+    // The patch clipboard holds voices (Paste is enabled).
+    bool clipboardHasVoices() const override;
     CommandFeatures features() const override;
     banklib::VoiceListRegistry* registry() override { return &m_lists; }
     void activeViews(QMdiSubWindow* window, banklib::ActiveWindow& views) override;

@@ -5,14 +5,20 @@
 #include "banklib/CatalogueHooks.h"
 #include "banklib/VoiceListRecordset.h"
 #include "platform/Latin1.h"
+#include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
+#include "banklib/AppState.h"
+#include "banklib/VoiceListRegistry.h"
+#include "shell/PatchClipboard.h"
 #include "shell/UpdatingFlag.h"
+#include "shell/VoiceDrag.h"
 #include "shell/VoiceListBox.h"
 #include "shell/frmStartup.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDrag>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFrame>
@@ -21,10 +27,12 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace shell {
 namespace {
@@ -39,10 +47,38 @@ constexpr int kRightButton = 2;
 constexpr int kMiddleButton = 4;
 constexpr const char* kSizePattern = "#,###,###,##0";
 
+// Milliseconds between the bank steps of a drag that hovers near an edge: the first and
+// second step, and the shortest interval.
+constexpr std::int64_t kDragScrollFirstMs = 1000;
+constexpr std::int64_t kDragScrollFastestMs = 10;
+// How often a drag hovering near an edge is looked at again while it does not move.
+constexpr int kDragScrollPumpMs = 50;
+
 DeferredCallFactory& deferredCallFactory()
 {
     static DeferredCallFactory factory;
     return factory;
+}
+
+frmVoiceList::DragRunner& dragRunner()
+{
+    static frmVoiceList::DragRunner runner;
+    return runner;
+}
+
+// The program's drag: QDrag runs its own loop until the drop or the give-up. Both
+// actions are offered; the drop decides which one it takes.
+void runQtDrag(frmVoiceList& source, std::unique_ptr<QMimeData> data)
+{
+    auto* drag = new QDrag(source.List1());
+    drag->setMimeData(data.release());
+    (void)drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+}
+
+// Ctrl copies; so does Alt where the window manager lets it through.
+bool copyRequested(Qt::KeyboardModifiers modifiers)
+{
+    return modifiers.testFlag(Qt::ControlModifier) || modifiers.testFlag(Qt::AltModifier);
 }
 
 int buttonMask(Qt::MouseButton button)
@@ -108,6 +144,8 @@ std::string paddedVoiceName(std::string_view name)
 
 void frmVoiceList::setDeferredCallFactory(DeferredCallFactory factory) { deferredCallFactory() = std::move(factory); }
 
+void frmVoiceList::setDragRunner(DragRunner runner) { dragRunner() = std::move(runner); }
+
 frmVoiceList::frmVoiceList(QMdiArea* area, QWidget* parent) : QWidget(parent), m_area(area)
 {
     setObjectName(QStringLiteral("frmVoiceList"));
@@ -133,7 +171,26 @@ frmVoiceList::frmVoiceList(QMdiArea* area, QWidget* parent) : QWidget(parent), m
         *swallowed = List1_KeyDown(key, modifiers);
     });
     connect(m_list, &VoiceListBox::keyUp, this, &frmVoiceList::List1_KeyUp);
+    connect(m_list, &VoiceListBox::mouseMoved, this, &frmVoiceList::List1_MouseMove);
+    connect(m_list, &VoiceListBox::dragMoved, this,
+            [this](const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers, Qt::DropAction* action,
+                   bool* own) {
+                *own = readVoiceDrag(data).has_value();
+                *action = *own ? List1_OLEDragOver(data, pos, modifiers) : Qt::IgnoreAction;
+            });
+    connect(m_list, &VoiceListBox::dragLeft, this, &frmVoiceList::List1_OLEDragLeave);
+    connect(m_list, &VoiceListBox::dropped, this,
+            [this](const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers, Qt::DropAction* action) {
+                const bool copy = copyRequested(modifiers);
+                *action = List1_OLEDragDrop(data, pos, modifiers) ? (copy ? Qt::CopyAction : Qt::MoveAction)
+                                                                  : Qt::IgnoreAction;
+            });
     setFocusProxy(m_list);
+    m_dragScrollPump.setInterval(kDragScrollPumpMs);
+    connect(&m_dragScrollPump, &QTimer::timeout, this, [this] {
+        ScrollBankWhileDragging(m_dragY);
+        UpdateSelections(0);
+    });
 
     m_frame2 = new QFrame(this);
     m_frame2->setObjectName(QStringLiteral("Frame2"));
@@ -569,27 +626,252 @@ std::int32_t frmVoiceList::GetVoiceNo(QPoint pos)
 platform::Recordset frmVoiceList::EditDelete(bool flag, std::span<const platform::Bookmark> bookmarks)
 {
     (void)flag;
-    banklib::BusyCursor busy;
-    std::vector<platform::Bookmark> doomed(bookmarks.begin(), bookmarks.end());
-    if (doomed.empty())
-        doomed = selectedBookmarks();
-    platform::Recordset& list = rsmfimage();
-    platform::Recordset removed = list.clone();
-    removed.setFilter(std::span<const platform::Bookmark>(doomed));
-    platform::Recordset result = removed.copy();
-    list.deleteRecords(doomed);
-    list.moveFirst();
-    m_voiceCount = list.recordCount();
-    if (m_currentVoice > m_voiceCount)
-        m_currentVoice = m_voiceCount;
+    platform::Recordset removed(banklib::voiceListFields());
+    (void)EditDelete(true, bookmarks, &removed, true);
+    return removed;
+}
+
+std::int32_t frmVoiceList::EditCopy(std::span<const platform::Bookmark> bookmarks)
+{
+    std::vector<platform::Bookmark> selected;
+    if (bookmarks.empty()) {
+        std::int32_t count = 0;
+        selected = ConvertTrackToBookMarksArrayVar(count);
+        bookmarks = selected;
+    }
+    if (bookmarks.empty())
+        return -1;
+    CopySelectedPatches(*this, bookmarks);
+    SetMenuAndToolbar(true);
+    return 0;
+}
+
+std::int32_t frmVoiceList::EditDelete(bool keep, std::span<const platform::Bookmark> bookmarks,
+                                      platform::Recordset* deleted, bool redraw)
+{
+    std::vector<platform::Bookmark> selected;
+    if (bookmarks.empty()) {
+        std::int32_t count = 0;
+        selected = ConvertTrackToBookMarksArrayVar(count);
+        bookmarks = selected;
+    }
+    if (bookmarks.empty())
+        return -1;
+    m_renameTimer->stop();
+    platform::Recordset unused;
+    const std::int32_t gone =
+        DeleteSelectedPatches(*this, bookmarks, keep && deleted != nullptr, deleted != nullptr ? *deleted : unused);
+    // The current voice (the paste position) never points past the list.
+    m_currentVoice = std::min(m_currentVoice, m_voiceCount);
     ResetTracker();
-    std::int32_t bank = m_scroll->value();
-    UpdateListBoxPage(bank, true, -1);
-    if (!doomed.empty())
+    if (redraw) {
+        std::int32_t bank = m_scroll->value();
+        UpdateListBoxPage(bank, true, -1);
+    }
+    if (gone > 0)
         changed();
     emit selectionChanged();
     SetMenuAndToolbar(true);
-    return result;
+    return 0;
+}
+
+std::int32_t frmVoiceList::EditPaste()
+{
+    if (GetClipboardCount() == 0)
+        return -1;
+    m_renameTimer->stop();
+    m_list->setCurrentIndex(-1);
+    const std::int32_t pasted = PastePatches(*this);
+    m_pastedCount = pasted;
+    ResetTracker();
+    if (pasted > 0)
+        (void)AddTracker(m_currentVoice, m_currentVoice + pasted - 1);
+    std::int32_t bank = std::max(platform::BankCountForPatches(m_currentVoice), 1);
+    UpdateListBoxPage(bank, true, -1);
+    m_lastClickedVoice = m_currentVoice;
+    m_list->setCurrentIndex(-1);
+    if (pasted > 0)
+        changed();
+    emit selectionChanged();
+    SetMenuAndToolbar(true);
+    if (m_subWindow && m_area)
+        m_area->setActiveSubWindow(m_subWindow);
+    m_list->setFocus(Qt::OtherFocusReason);
+    return 0;
+}
+
+// ---------------------------------------------------------------- dragging voices
+
+std::string frmVoiceList::BuildDragText() const
+{
+    std::vector<std::int32_t> voices;
+    voices.reserve(static_cast<std::size_t>(std::max(m_tracker.TotalSelections, 0)));
+    for (std::int32_t v = 1; v <= m_voiceCount && static_cast<std::size_t>(v) < m_tracker.tr.size(); ++v)
+        if (m_tracker.tr[static_cast<std::size_t>(v)])
+            voices.push_back(v);
+    return BuildDragTextLine(banklib::toCode(m_fileType), m_listId, voices);
+}
+
+std::int32_t frmVoiceList::FindSelectionsBeforeTarget(std::string_view text, std::int32_t target)
+{
+    return FindSelectionsBeforeTargetB(splitDragText(text), target);
+}
+
+std::int32_t frmVoiceList::FindSelectionsBeforeTargetB(const std::vector<std::string>& fields, std::int32_t target)
+{
+    std::int32_t before = 0;
+    // Fields 0..2 are the file type, the list and the count; the last one is ":".
+    for (std::size_t i = 3; i + 1 < fields.size(); ++i)
+        if (platform::Val(fields[i]) < target)
+            ++before;
+    return before;
+}
+
+void frmVoiceList::List1_MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos)
+{
+    (void)modifiers;
+    (void)pos;
+    if (DragInProgress || !buttons.testFlag(Qt::LeftButton))
+        return;
+    // Only a press on a selected voice that did not close the rename box drags.
+    if (m_renameCommitted || m_list->count() == 0 || m_currentVoice < 1 ||
+        static_cast<std::size_t>(m_currentVoice) >= m_tracker.tr.size() ||
+        !m_tracker.tr[static_cast<std::size_t>(m_currentVoice)])
+        return;
+    const std::int64_t now = platform::eventLoop().nowMs();
+    if (!m_dragArmed) {
+        m_dragArmed = true;
+        m_dragStartMs = now;
+        return;
+    }
+    if (now > m_dragStartMs + kDragStartDelayMs)
+        startVoiceDrag();
+}
+
+void frmVoiceList::startVoiceDrag()
+{
+    QPointer<frmVoiceList> self(this);
+    {
+        // Cleared however the drag ends: dropped, refused, cancelled, or this window gone.
+        DragInProgressScope dragging;
+        m_renameTimer->stop();
+        UpdateSelections(0);
+        std::unique_ptr<QMimeData> data = makeVoiceDragData(BuildDragText());
+        if (const DragRunner& runner = dragRunner())
+            runner(*this, std::move(data));
+        else
+            runQtDrag(*this, std::move(data));
+    }
+    if (self) {
+        m_dragArmed = false;
+        stopDragScroll();
+    }
+}
+
+void frmVoiceList::stopDragScroll()
+{
+    m_dragScrollPump.stop();
+    m_scrollArmed = false;
+}
+
+Qt::DropAction frmVoiceList::List1_OLEDragOver(const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers)
+{
+    if (!readVoiceDrag(data)) {
+        stopDragScroll();
+        return Qt::IgnoreAction;
+    }
+    const std::int32_t voice = GetVoiceNo(pos);
+    // An empty list takes a drop anywhere; a list with voices only on a voice.
+    const bool acceptable = rsmfimage().recordCount() == 0 || voice != 0;
+    const int height = m_list->height();
+    m_dragY = pos.y();
+    if (m_voiceCount > kVoicesPerBank && (pos.y() * 10 < height || pos.y() * 10 > height * 9)) {
+        ScrollBankWhileDragging(pos.y());
+        if (!m_dragScrollPump.isActive())
+            m_dragScrollPump.start();
+    } else {
+        stopDragScroll();
+    }
+    UpdateSelections(0);
+    if (!acceptable)
+        return Qt::IgnoreAction;
+    return copyRequested(modifiers) ? Qt::CopyAction : Qt::MoveAction;
+}
+
+void frmVoiceList::List1_OLEDragLeave()
+{
+    stopDragScroll();
+    m_scrollRepeats = 0;
+}
+
+void frmVoiceList::ScrollBankWhileDragging(int y)
+{
+    const std::int64_t now = platform::eventLoop().nowMs();
+    if (!m_scrollArmed) {
+        m_scrollArmed = true;
+        m_scrollStartMs = now;
+        return;
+    }
+    const std::int64_t interval =
+        m_scrollRepeats == 0
+            ? kDragScrollFirstMs
+            : std::max(kDragScrollFastestMs,
+                       static_cast<std::int64_t>(std::nearbyint(static_cast<double>(kDragScrollFirstMs) /
+                                                                (2.0 * m_scrollRepeats + 1.0))));
+    if (now < m_scrollStartMs + interval)
+        return;
+    const int height = m_list->height();
+    std::int32_t direction = 0;
+    if (y * 10 > height * 9 && m_scroll->value() < m_scroll->maximum())
+        direction = 1;
+    else if (y * 10 < height && m_scroll->value() > m_scroll->minimum())
+        direction = -1;
+    if (direction == 0)
+        return;
+    // The scroll bar's change handler shows the bank.
+    m_scroll->setValue(m_scroll->value() + direction);
+    m_scrollRepeats = direction == m_scrollDirection ? m_scrollRepeats + 1 : 0;
+    m_scrollDirection = direction;
+    m_scrollArmed = false;
+}
+
+bool frmVoiceList::List1_OLEDragDrop(const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers)
+{
+    stopDragScroll();
+    const std::string line = voiceDragLine(data);
+    const std::optional<DragText> drag = parseDragText(line);
+    if (!drag)
+        return false;
+    const std::int32_t target = GetVoiceNo(pos);
+    if (target != 0)
+        m_currentVoice = target;
+    else if (rsmfimage().recordCount() > 0)
+        return false;  // beside the names of a list that has voices
+    auto* source = dynamic_cast<frmVoiceList*>(banklib::appState().colVoiceLists().Item(drag->listId));
+    if (source == nullptr)
+        return false;
+    if (source == this && drag->voices.size() == 1 && drag->voices.front() == target)
+        return false;  // one voice dropped on itself
+    // The voices the line names, as they stand in their list now.
+    const std::vector<platform::Bookmark> all = source->rsmfimage().bookmarks();
+    if (static_cast<std::size_t>(drag->voices.back()) > all.size())
+        return false;
+    std::vector<platform::Bookmark> marks;
+    marks.reserve(drag->voices.size());
+    for (const std::int32_t v : drag->voices)
+        marks.push_back(all[static_cast<std::size_t>(v - 1)]);
+
+    const bool copy = copyRequested(modifiers);
+    // Within one list the voices before the target leave first, so the target moves up.
+    if (!copy && source == this)
+        m_currentVoice = std::max(target - FindSelectionsBeforeTargetB(splitDragText(line), target), 1);
+    if (source->EditCopy(marks) != 0)
+        return false;
+    if (!copy)
+        (void)source->EditDelete(false, marks, nullptr, true);
+    (void)EditPaste();
+    m_currentListIndex = 0;
+    return true;
 }
 
 // ---------------------------------------------------------------- the rename box
@@ -716,6 +998,10 @@ void frmVoiceList::renameTimedOut(std::int32_t voice)
 void frmVoiceList::List1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos)
 {
     (void)button;
+    if (DragInProgress)
+        return;
+    // Each press times a drag afresh (the release that ends a drag never reaches us).
+    m_dragArmed = false;
     m_renameTimer->stop();
     if (renameBoxVisible()) {
         commitRename();
@@ -742,6 +1028,7 @@ void frmVoiceList::List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers m
 {
     (void)modifiers;
     (void)pos;
+    m_dragArmed = false;
     emit voiceAuditionRequested(m_currentVoice, buttonMask(button), true);
     if (m_currentVoice == 0 || button == Qt::RightButton)
         return;

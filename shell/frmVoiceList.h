@@ -13,6 +13,12 @@
 // editor (voiceOpenRequested), the generator's source voices (selectionChanged), and the
 // editors' say in closing (setQueryUnloadHandler). Voices that must be found again after
 // the list changes are addressed by their recordset bookmark.
+//
+// Edit > Cut, Copy, Paste and Delete work through the program-wide patch clipboard
+// (PatchClipboard.h). Voices are dragged from one list to another, or within one list,
+// with the left button: the drag starts on a move more than 250 ms after the first move
+// with the button down, a drop moves the voices (Ctrl or Alt copies them) to the voice
+// under the pointer, and near the top or bottom edge of a longer list the banks step.
 #pragma once
 
 #include "banklib/SelectionTracker.h"
@@ -22,6 +28,7 @@
 
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -36,6 +43,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
+class QMimeData;
 class QScrollBar;
 
 namespace shell {
@@ -64,6 +72,15 @@ public:
 
     // What makes the rename wait of windows made from now on (QtDeferredCall when empty).
     static void setDeferredCallFactory(DeferredCallFactory factory);
+
+    // Milliseconds the button must be held, moving, before a drag of voices starts.
+    static constexpr std::int64_t kDragStartDelayMs = 250;
+    // Runs a drag of voices from a list until it is dropped or given up (the program's
+    // runs QDrag::exec; tests put in one that drops where they want). It returns when
+    // the drag is over.
+    using DragRunner = std::function<void(frmVoiceList& source, std::unique_ptr<QMimeData> data)>;
+    // Installs the drag runner (empty: QDrag).
+    static void setDragRunner(DragRunner runner);
 
     // ---- VoiceListView: identity
     std::string ListID() const override { return m_listId; }
@@ -139,7 +156,45 @@ public:
     [[nodiscard]] bool fileInfoShown() const { return m_infoShown; }
 
     // ---- VoiceListView: editing and closing
+    // Deletes the listed voices (empty: the selected ones) and returns them.
     platform::Recordset EditDelete(bool flag, std::span<const platform::Bookmark> bookmarks) override;
+
+    // ---- the Edit commands (patch clipboard)
+    // Copies the listed voices (empty: the selected ones) into the clipboard, replacing
+    // what it held. -1 when there is nothing to copy, else 0.
+    std::int32_t EditCopy(std::span<const platform::Bookmark> bookmarks = {});
+    // Deletes the listed voices (empty: the selected ones) in one pass; with keep and a
+    // recordset, that receives them. Clears the selection, keeps CurrentVoice within the
+    // list and, with redraw, shows the bank again. -1 when there is nothing to delete.
+    std::int32_t EditDelete(bool keep, std::span<const platform::Bookmark> bookmarks, platform::Recordset* deleted,
+                            bool redraw);
+    // Inserts the clipboard's voices at CurrentVoice (kept within 1..VoiceCount + 1),
+    // converting them to this list's layout, selects them and shows the bank of the
+    // first; the clipboard is then empty. -1 when it was empty already.
+    std::int32_t EditPaste();
+
+    // ---- dragging voices
+    // The drag line of the selected voices ("2,L0003, 2, 3, 17,:").
+    [[nodiscard]] std::string BuildDragText() const;
+    // How many voices of a drag line lie before voice `target`: from the whole line, and
+    // from the line split at "," (splitDragText).
+    [[nodiscard]] static std::int32_t FindSelectionsBeforeTarget(std::string_view text, std::int32_t target);
+    [[nodiscard]] static std::int32_t FindSelectionsBeforeTargetB(const std::vector<std::string>& fields,
+                                                                  std::int32_t target);
+    // A drag of this program's voices over the list at pos (list coordinates): the action
+    // it would get, Qt::IgnoreAction where it cannot drop. Any other drag is ignored
+    // here and changes nothing. Near the top or bottom edge of a list of more than one
+    // bank the banks step while the drag stays there.
+    Qt::DropAction List1_OLEDragOver(const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers);
+    // The drag left the list: bank stepping stops.
+    void List1_OLEDragLeave();
+    // A drop of this program's voices at pos: moves them (copies them with Ctrl or Alt)
+    // from their list to before the voice under the pointer. True when voices arrived.
+    bool List1_OLEDragDrop(const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers);
+    // Steps one bank towards the edge the pointer is near (y in list pixels) once the
+    // hover has lasted its interval: 1000 ms, then 1000 / (2n + 1) ms for the n-th
+    // repeat in the same direction, never less than 10 ms.
+    void ScrollBankWhileDragging(int y);
     // Closes as the user would; false when the close was refused.
     bool unload() override;
 
@@ -157,6 +212,8 @@ public:
     void List1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     void List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     void List1_DblClick();
+    // A move with buttons held: starts a drag of the selected voices (see above).
+    void List1_MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos);
     // True when the key was handled here (the list box then leaves it alone).
     bool List1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void List1_KeyUp(int key, Qt::KeyboardModifiers modifiers);
@@ -215,6 +272,8 @@ private:
     [[nodiscard]] std::int32_t lastEntryOfLastBank() const;
     [[nodiscard]] std::int32_t bankCount() const;
     void moveTo(std::int32_t bank, std::int32_t index);
+    void startVoiceDrag();
+    void stopDragScroll();
 
     // public state
     std::string m_listId;
@@ -245,6 +304,18 @@ private:
     std::int32_t m_renameVoice = 0;
     bool m_infoShown = false;
     std::unique_ptr<DeferredCall> m_renameTimer;
+
+    // drag state: the time of the first move with the button down (when armed), and the
+    // bank stepping near an edge (its start when armed, repeats, last direction -1/0/+1)
+    bool m_dragArmed = false;
+    std::int64_t m_dragStartMs = 0;
+    bool m_scrollArmed = false;
+    std::int64_t m_scrollStartMs = 0;
+    std::int32_t m_scrollRepeats = 0;
+    std::int32_t m_scrollDirection = 0;
+    int m_dragY = 0;
+    // Steps banks while a drag hovers near an edge without moving.
+    QTimer m_dragScrollPump;
 
     // life cycle
     QMdiArea* m_area = nullptr;
