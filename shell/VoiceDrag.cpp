@@ -95,6 +95,16 @@ std::unique_ptr<QMimeData> makeVoiceDragData(const std::string& line)
     return data;
 }
 
+bool isVoiceDrag(const QMimeData* data)
+{
+    const QString type = QString::fromLatin1(kVoiceDragMimeType);
+    if (data == nullptr || !data->hasFormat(type))
+        return false;
+    const QByteArray payload = data->data(type);
+    const QByteArray& token = voiceDragToken();
+    return payload.size() > token.size() && payload.startsWith(token) && payload.at(token.size()) == '\n';
+}
+
 std::string voiceDragLine(const QMimeData* data)
 {
     const QString type = QString::fromLatin1(kVoiceDragMimeType);

@@ -61,6 +61,9 @@ struct DragText {
 [[nodiscard]] const QByteArray& voiceDragToken();
 // Drag data carrying a line under the private type with this process's token.
 [[nodiscard]] std::unique_ptr<QMimeData> makeVoiceDragData(const std::string& line);
+// Whether a drag is one of this process's voice drags (its type and token; the line is
+// not read).
+[[nodiscard]] bool isVoiceDrag(const QMimeData* data);
 // The line of a drag of this process's voices; nullopt for any other drag (no data,
 // another type, another token, a malformed line).
 [[nodiscard]] std::optional<DragText> readVoiceDrag(const QMimeData* data);

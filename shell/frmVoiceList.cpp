@@ -175,7 +175,7 @@ frmVoiceList::frmVoiceList(QMdiArea* area, QWidget* parent) : QWidget(parent), m
     connect(m_list, &VoiceListBox::dragMoved, this,
             [this](const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers, Qt::DropAction* action,
                    bool* own) {
-                *own = readVoiceDrag(data).has_value();
+                *own = isVoiceDrag(data);
                 *action = *own ? List1_OLEDragOver(data, pos, modifiers) : Qt::IgnoreAction;
             });
     connect(m_list, &VoiceListBox::dragLeft, this, &frmVoiceList::List1_OLEDragLeave);
@@ -438,13 +438,17 @@ void frmVoiceList::setRsmfimage(platform::Recordset rs)
         changed();
 }
 
-void frmVoiceList::InitList(std::int32_t bankPage, bool rebuild)
+void frmVoiceList::InitList(std::int32_t bankPage, bool rebuild) { InitList(bankPage, rebuild, 0); }
+
+void frmVoiceList::InitList(std::int32_t bankPage, bool rebuild, std::int32_t firstVoice)
 {
     const std::int32_t count = rsmfimage().recordCount();
     const bool resized = count != m_voiceCount || m_tracker.tr.size() != static_cast<std::size_t>(count) + 1;
     m_voiceCount = count;
     if (rebuild || resized)
         ResetTracker();
+    if (rebuild && firstVoice >= 1 && firstVoice <= m_voiceCount)
+        (void)AddTracker(firstVoice, m_voiceCount);
     std::int32_t bank = bankPage;
     UpdateListBoxPage(bank, true, -1);
     changed();
@@ -776,7 +780,7 @@ void frmVoiceList::stopDragScroll()
 
 Qt::DropAction frmVoiceList::List1_OLEDragOver(const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers)
 {
-    if (!readVoiceDrag(data)) {
+    if (!isVoiceDrag(data)) {
         stopDragScroll();
         return Qt::IgnoreAction;
     }

@@ -143,6 +143,9 @@ public:
     // Takes VoiceCount from the recordset (clearing the selection when rebuild is set
     // or the count changed) and shows the bank.
     void InitList(std::int32_t bankPage, bool rebuild) override;
+    // The same; with rebuild the voices from firstVoice to the last are then selected
+    // (voices added at the end of the list by the catalogue or the voice generator).
+    void InitList(std::int32_t bankPage, bool rebuild, std::int32_t firstVoice);
     void refreshFrame() override;
     // Scroll bar range, caption, then the page; bank may come back lowered.
     void InitVoiceList(std::int32_t& bank, bool noCurrent, std::int32_t entry);

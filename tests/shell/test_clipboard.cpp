@@ -180,6 +180,10 @@ TEST_F(Clipboard, CutThenPasteMovesTheVoicesInOrderAndOneCopyPastesOnce)
     EXPECT_TRUE(pasteEnabled());
     edit(*other, kDelete);  // nothing selected there: nothing happens
     EXPECT_EQ(other->VoiceCount(), 3);
+
+    // Voices added at the end by another part of the program are selected from the first.
+    other->InitList(1, true, 2);
+    EXPECT_EQ(shownSelected(*other), (std::vector<int>{2, 3}));
 }
 
 TEST_F(Clipboard, PastePositionStaysInsideTheListAfterDeletes)
