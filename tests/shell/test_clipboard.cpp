@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTest>
+#include <QWindow>
 
 namespace shell {
 namespace {
@@ -475,6 +477,42 @@ TEST_F(VoiceDragging, HoveringNearTheBottomStepsBanksFasterAndStopsAtTheLast)
     (void)w->List1_OLEDragOver(data.get(), middle, Qt::NoModifier);
     EXPECT_EQ(w->bankPage(), 2);
     w->List1_OLEDragLeave();
+}
+
+
+TEST_F(VoiceDragging, TheProgramsOwnDragGivenUpLeavesTheListsTakingClicks)
+{
+    // Through the main window as the mouse drives it; the platform here gives every
+    // drag up at once, so this is a drag that ends without a drop.
+    frmVoiceList* w = openBank("a.dat", 8, FileType::Packed);
+    ASSERT_NE(w, nullptr);
+    QWindow* window = main->windowHandle();
+    ASSERT_NE(window, nullptr);
+    select(*w, {2, 3});
+    // Each drag the list starts is a child object of its list box.
+    struct DragCounter : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::ChildAdded)
+                ++count;
+            return false;
+        }
+    } drags;
+    w->List1()->installEventFilter(&drags);
+    const QPoint from = w->List1()->mapTo(main.get(), at(*w, 2));
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(window, from + QPoint(1, 0));
+    ui.advance(300);
+    QTest::mouseMove(window, from + QPoint(2, 0));
+    EXPECT_EQ(drags.count, 1);
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, from + QPoint(2, 0));
+    EXPECT_FALSE(DragInProgress);
+    EXPECT_EQ(w->VoiceCount(), 8);
+    const QPoint other = w->List1()->mapTo(main.get(), at(*w, 6));
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, other);
+    EXPECT_EQ(w->CurrentVoice(), 6);
+    EXPECT_EQ(shownSelected(*w), (std::vector<int>{6}));
 }
 
 }  // namespace
