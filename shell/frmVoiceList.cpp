@@ -1,15 +1,15 @@
 // Brevane - the voice-list window.
 #include "shell/frmVoiceList.h"
 
+#include "banklib/AppState.h"
 #include "banklib/BusyCursor.h"
 #include "banklib/CatalogueHooks.h"
 #include "banklib/VoiceListRecordset.h"
+#include "banklib/VoiceListRegistry.h"
 #include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
-#include "banklib/AppState.h"
-#include "banklib/VoiceListRegistry.h"
 #include "shell/PatchClipboard.h"
 #include "shell/UpdatingFlag.h"
 #include "shell/VoiceDrag.h"
