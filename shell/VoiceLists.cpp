@@ -6,7 +6,9 @@
 #include "banklib/InitVoice.h"
 #include "banklib/clsVoiceNames.h"
 #include "platform/FileIO.h"
+#include "shell/CatalogueCommands.h"
 #include "shell/PatchClipboard.h"
+#include "shell/frmFileFormatDialog.h"
 #include "shell/frmStartup.h"
 #include "shell/frmVoiceList.h"
 
@@ -32,12 +34,18 @@ banklib::VoiceListView* openList(const std::string& path, bool temporary, bool r
 VoiceLists::VoiceLists(frmStartup& main)
     : m_main(main),
       m_lists([&main] { return main.mdiArea(); }),
-      m_dialogs([&main]() -> QWidget* { return &main; })
+      m_dialogs(makeCatalogueDialogs(main, [&main](banklib::FileType current) {
+          return frmFileFormatDialog::choose(current, &main);
+      }))
 {
     banklib::setVoiceListOpener(openList);
 }
 
-VoiceLists::~VoiceLists() { banklib::setVoiceListOpener({}); }
+VoiceLists::~VoiceLists()
+{
+    unloadCatalogueDialogs();
+    banklib::setVoiceListOpener({});
+}
 
 bool VoiceLists::dataAccessAvailable()
 {
@@ -115,6 +123,10 @@ void VoiceLists::editCommand(CommandId id)
         list->InitList(list->bankPage(), true);
         break;
     }
+    case CommandId::EditFind: (void)showFindDialog(m_main, *list); break;
+    case CommandId::EditFindNext: findNext(); break;
+    case CommandId::EditFindDuplicates: (void)showDuplicatesDialog(m_main, *list); break;
+    case CommandId::EditGroupPatches: (void)showGroupPatchesDialog(m_main, *list); break;
     default: break;
     }
 }
@@ -152,6 +164,9 @@ CommandFeatures VoiceLists::features() const
     f.voiceFiles = true;
     f.editCommands = true;
     f.sortList = true;
+    f.findDialog = true;
+    f.duplicateDialog = true;
+    f.groupDialog = true;
     return f;
 }
 

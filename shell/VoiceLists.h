@@ -8,7 +8,9 @@
 // catalogue operations use to open the files they write.
 #pragma once
 
-#include "shell/ShellCatalogueDialogs.h"
+#include <memory>
+
+#include "shell/CatalogueDialogsQt.h"
 #include "shell/VoiceListHooks.h"
 #include "shell/clsVoiceLists.h"
 
@@ -40,7 +42,7 @@ public:
     CommandFeatures features() const override;
     banklib::VoiceListRegistry* registry() override { return &m_lists; }
     void activeViews(QMdiSubWindow* window, banklib::ActiveWindow& views) override;
-    banklib::CatalogueDialogs* catalogueDialogs() override { return &m_dialogs; }
+    banklib::CatalogueDialogs* catalogueDialogs() override { return m_dialogs.get(); }
 
     [[nodiscard]] clsVoiceLists& lists() { return m_lists; }
     // The voice-list window shown in an MDI child, when it is a registered one.
@@ -49,7 +51,7 @@ public:
 private:
     frmStartup& m_main;
     clsVoiceLists m_lists;
-    ShellCatalogueDialogs m_dialogs;
+    std::unique_ptr<CatalogueDialogsQt> m_dialogs;
 };
 
 }  // namespace shell
