@@ -1,62 +1,12 @@
 // Brevane - what the voice bank library uses of the main window.
 #include "banklib/AppState.h"
 
-#include "banklib/CatalogueDialogs.h"
-#include "banklib/GeneratorView.h"
-#include "banklib/VoiceListRegistry.h"
+#include "banklib/HeadlessViews.h"
 
 namespace banklib {
 namespace {
 
-// The state of a program without windows: nothing is open and nothing can be opened.
-class HeadlessRegistry final : public VoiceListRegistry {
-public:
-    VoiceListView* Add(const std::string&, bool& cancel, FileType& fileType) override
-    {
-        cancel = false;
-        fileType = FileType::NotFound;
-        return nullptr;
-    }
-    void Delete(const std::string&) override {}
-    VoiceListView* Item(const std::string&) override { return nullptr; }
-    VoiceListView* Item(std::int32_t) override { return nullptr; }
-    std::int32_t count() const override { return 0; }
-    std::vector<VoiceListView*> lists() override { return {}; }
-    std::int16_t NextFileNo() override { return ++m_fileNo; }
-
-private:
-    std::int16_t m_fileNo = 0;
-};
-
-class HeadlessGenerator final : public GeneratorView {
-public:
-    void setContinuousEnabled(bool) override {}
-    std::int16_t WorkListFlag() const override { return m_flag; }
-    void setWorkListFlag(std::int16_t flag) override { m_flag = flag; }
-    void ResetState() override { m_flag = 0; }
-
-private:
-    std::int16_t m_flag = 0;
-};
-
-// Dialogs answer as if cancelled, progress windows are never stopped.
-class HeadlessDialogs final : public CatalogueDialogs {
-public:
-    std::optional<FileType> chooseSaveFormat(FileType) override { return std::nullopt; }
-    DuplicateOptions duplicateOptions() override { return {}; }
-    bool showDuplicateProgress(const DuplicateProgress&) override { return false; }
-    void hideDuplicateProgress() override {}
-    void unloadDuplicatesDialog() override {}
-    ContinueAnswer askContinueSearch() override { return {false, true}; }
-    bool continueDontAskAgain() const override { return false; }
-    void unloadContinueSearch() override {}
-    bool groupMovesVoices() override { return false; }
-    bool groupCurrentSelection() override { return false; }
-    void showGroupProgress() override {}
-    bool updateGroupProgress(std::int32_t, std::int32_t) override { return false; }
-    void hideGroupProgress() override {}
-};
-
+// The state of a program without windows: no data folder, device number 0.
 class HeadlessAppState final : public AppState {
 public:
     std::string DataDirectory() const override { return m_dataDirectory; }
@@ -67,18 +17,16 @@ public:
     std::vector<std::string> RecentFiles() const override { return m_recentFiles; }
     void setRecentFiles(const std::vector<std::string>& paths) override { m_recentFiles = paths; }
     std::int32_t MIDIDeviceNumber() const override { return 0; }
-    VoiceListRegistry& colVoiceLists() override { return m_registry; }
+    VoiceListRegistry& colVoiceLists() override { return m_views.registry; }
     ActiveWindow activeWindow() override { return {}; }
-    GeneratorView& frmRandomiseVoices() override { return m_generator; }
-    CatalogueDialogs& catalogueDialogs() override { return m_dialogs; }
+    GeneratorView& frmRandomiseVoices() override { return m_views.generator; }
+    CatalogueDialogs& catalogueDialogs() override { return m_views.dialogs; }
 
 private:
     std::string m_dataDirectory;
     std::int32_t m_saveFileFormat = 0;
     std::vector<std::string> m_recentFiles;
-    HeadlessRegistry m_registry;
-    HeadlessGenerator m_generator;
-    HeadlessDialogs m_dialogs;
+    HeadlessViews m_views;
 };
 
 AppState* g_installed = nullptr;

@@ -3,8 +3,7 @@
 
 #include "banklib/AppState.h"
 #include "banklib/GeneratorView.h"
-
-#include <memory>
+#include "banklib/HeadlessViews.h"
 
 namespace shell {
 
@@ -12,13 +11,13 @@ class frmStartup;
 
 // banklib::AppState over frmStartup: the data folder, the program folder, the recent
 // files, the "Save File" layout, the MIDI device number, and the voice lists, the active
-// child, the generator and the catalogue dialogs that the windows supply. Until those
-// windows exist, an empty registry, a generator that keeps only its flag and dialogs that
-// answer Cancel stand in.
+// child, the generator and the catalogue dialogs that the windows supply. Without voice
+// lists (NoVoiceLists) or a generator window, the headless ones stand in
+// (banklib::HeadlessViews): an empty registry, a generator that keeps only its flag and
+// dialogs that answer Cancel.
 class ShellAppState final : public banklib::AppState {
 public:
-    explicit ShellAppState(frmStartup& window);
-    ~ShellAppState() override;
+    explicit ShellAppState(frmStartup& window) : m_window(window) {}
     ShellAppState(const ShellAppState&) = delete;
     ShellAppState& operator=(const ShellAppState&) = delete;
 
@@ -39,11 +38,9 @@ public:
     banklib::CatalogueDialogs& catalogueDialogs() override;
 
 private:
-    struct StandIns;
-
     frmStartup& m_window;
     banklib::GeneratorView* m_generator = nullptr;
-    std::unique_ptr<StandIns> m_standIns;
+    banklib::HeadlessViews m_standIns;
 };
 
 }  // namespace shell
