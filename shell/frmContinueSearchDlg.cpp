@@ -2,40 +2,38 @@
 #include "shell/frmContinueSearchDlg.h"
 
 #include "shell/DialogPlacement.h"
+#include "shell/LoadedDialog.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace shell {
 namespace {
 
-QPointer<frmContinueSearchDlg> g_instance;
+LoadedDialog<frmContinueSearchDlg> g_instance;
 
 constexpr double kLeftFraction = 0.5;
 constexpr double kTopFraction = 0.3;
 
 }  // namespace
 
-frmContinueSearchDlg* frmContinueSearchDlg::instance() { return g_instance.data(); }
+frmContinueSearchDlg* frmContinueSearchDlg::instance() { return g_instance.get(); }
 
 frmContinueSearchDlg& frmContinueSearchDlg::load(QWidget* mainWindow)
 {
-    if (g_instance.isNull()) {
-        g_instance = new frmContinueSearchDlg(mainWindow);
-        g_instance->adjustSize();
-        placeOnScreen(*g_instance, mainWindow, kLeftFraction, kTopFraction);
-    }
-    return *g_instance;
+    return g_instance.load([mainWindow] { return new frmContinueSearchDlg(mainWindow); },
+                           [mainWindow](frmContinueSearchDlg& window) {
+                               window.adjustSize();
+                               placeOnScreen(window, mainWindow, kLeftFraction, kTopFraction);
+                           });
 }
 
-void frmContinueSearchDlg::unload() { delete g_instance.data(); }
+void frmContinueSearchDlg::unload() { g_instance.unloadNow(); }
 
-frmContinueSearchDlg::frmContinueSearchDlg(QWidget* mainWindow) : QDialog(mainWindow)
+frmContinueSearchDlg::frmContinueSearchDlg(QWidget* mainWindow) : CancelOnCloseDialog(mainWindow)
 {
     setObjectName(QStringLiteral("frmContinueSearchDlg"));
     setWindowTitle(QStringLiteral("Cancel Search ?"));
@@ -99,14 +97,5 @@ void frmContinueSearchDlg::CancelButton_Click()
 }
 
 void frmContinueSearchDlg::Check1_Click() { DontAskAgain = true; }
-
-void frmContinueSearchDlg::reject() { CancelButton_Click(); }
-
-void frmContinueSearchDlg::closeEvent(QCloseEvent* event)
-{
-    // The close box answers Cancel and keeps the box loaded.
-    event->ignore();
-    CancelButton_Click();
-}
 
 }  // namespace shell

@@ -6,7 +6,7 @@
 // DontAskAgain; a second click does not clear it.
 #pragma once
 
-#include <QDialog>
+#include "shell/CancelOnCloseDialog.h"
 
 class QCheckBox;
 class QLabel;
@@ -14,7 +14,7 @@ class QPushButton;
 
 namespace shell {
 
-class frmContinueSearchDlg final : public QDialog {
+class frmContinueSearchDlg final : public CancelOnCloseDialog {
     Q_OBJECT
 public:
     // The loaded box, or nullptr.
@@ -33,19 +33,13 @@ public:
 
     void OKButton_Click();
     void NoButton_Click();
-    void CancelButton_Click();
+    void CancelButton_Click() override;
     void Check1_Click();
 
     [[nodiscard]] QCheckBox* Check1() const { return m_check1; }
     [[nodiscard]] QPushButton* OKButton() const { return m_ok; }
     [[nodiscard]] QPushButton* NoButton() const { return m_no; }
     [[nodiscard]] QPushButton* CancelButton() const { return m_cancel; }
-
-public slots:
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     explicit frmContinueSearchDlg(QWidget* mainWindow);

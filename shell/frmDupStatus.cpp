@@ -4,19 +4,18 @@
 #include "banklib/CatalogueDialogs.h"
 #include "platform/VbText.h"
 #include "shell/DialogPlacement.h"
+#include "shell/LoadedDialog.h"
 #include "shell/frmDuplicates.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace shell {
 namespace {
 
-QPointer<frmDupStatus> g_instance;
+LoadedDialog<frmDupStatus> g_instance;
 
 constexpr const char* kCaptions[frmDupStatus::kRows] = {
     "Current Voice", "Remaining to Search", "Duplicates Found", "Duplicates Deleted", "Total Patches at Start",
@@ -26,21 +25,20 @@ constexpr double kTopFraction = 0.01;
 
 }  // namespace
 
-frmDupStatus* frmDupStatus::instance() { return g_instance.data(); }
+frmDupStatus* frmDupStatus::instance() { return g_instance.get(); }
 
 frmDupStatus& frmDupStatus::load(QWidget* mainWindow)
 {
-    if (g_instance.isNull()) {
-        g_instance = new frmDupStatus(mainWindow);
-        g_instance->adjustSize();
-        placeOverMainWindow(*g_instance, mainWindow, kLeftFraction, kTopFraction);
-    }
-    return *g_instance;
+    return g_instance.load([mainWindow] { return new frmDupStatus(mainWindow); },
+                           [mainWindow](frmDupStatus& window) {
+                               window.adjustSize();
+                               placeOverMainWindow(window, mainWindow, kLeftFraction, kTopFraction);
+                           });
 }
 
-void frmDupStatus::unload() { delete g_instance.data(); }
+void frmDupStatus::unload() { g_instance.unloadNow(); }
 
-frmDupStatus::frmDupStatus(QWidget* mainWindow) : QDialog(mainWindow)
+frmDupStatus::frmDupStatus(QWidget* mainWindow) : CancelOnCloseDialog(mainWindow)
 {
     setObjectName(QStringLiteral("frmDupStatus"));
     setWindowTitle(QStringLiteral("Searching for Duplicates..."));
@@ -102,15 +100,6 @@ void frmDupStatus::CancelButton_Click()
 {
     if (frmDuplicates* dialog = frmDuplicates::instance())
         dialog->CancelSearch = true;
-}
-
-void frmDupStatus::reject() { CancelButton_Click(); }
-
-void frmDupStatus::closeEvent(QCloseEvent* event)
-{
-    // The close box asks for a stop like Cancel; the window goes only when it is unloaded.
-    event->ignore();
-    CancelButton_Click();
 }
 
 }  // namespace shell

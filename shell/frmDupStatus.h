@@ -7,7 +7,7 @@
 // asks and stops at its next event.
 #pragma once
 
-#include <QDialog>
+#include "shell/CancelOnCloseDialog.h"
 
 #include <array>
 #include <cstdint>
@@ -21,7 +21,7 @@ class QPushButton;
 
 namespace shell {
 
-class frmDupStatus final : public QDialog {
+class frmDupStatus final : public CancelOnCloseDialog {
     Q_OBJECT
 public:
     static constexpr int kRows = 6;
@@ -50,17 +50,11 @@ public:
     void setFinalRowsVisible(bool visible);
     [[nodiscard]] bool finalRowsVisible() const;
 
-    void CancelButton_Click();
+    void CancelButton_Click() override;
 
     [[nodiscard]] QLabel* Label1(int row) const { return m_label1[static_cast<std::size_t>(row)]; }
     [[nodiscard]] QLabel* Label2(int row) const { return m_label2[static_cast<std::size_t>(row)]; }
     [[nodiscard]] QPushButton* CancelButton() const { return m_cancel; }
-
-public slots:
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     explicit frmDupStatus(QWidget* mainWindow);

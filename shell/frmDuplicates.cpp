@@ -7,15 +7,14 @@
 #include "banklib/VoiceListView.h"
 #include "platform/Services.h"
 #include "shell/DialogPlacement.h"
+#include "shell/LoadedDialog.h"
 #include "shell/frmContinueSearchDlg.h"
 #include "shell/frmDupStatus.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -23,7 +22,7 @@
 namespace shell {
 namespace {
 
-QPointer<frmDuplicates> g_instance;
+LoadedDialog<frmDuplicates> g_instance;
 
 constexpr const char* kHelpTopic = "MDIMain.htm#EditDuplicates";
 constexpr double kLeftFraction = 0.375;
@@ -45,33 +44,23 @@ int checkedIndex(const auto& buttons)
 
 }  // namespace
 
-frmDuplicates* frmDuplicates::instance() { return g_instance.data(); }
+frmDuplicates* frmDuplicates::instance() { return g_instance.get(); }
 
 frmDuplicates& frmDuplicates::load(QWidget* mainWindow)
 {
-    if (g_instance.isNull()) {
-        g_instance = new frmDuplicates(mainWindow);
-        g_instance->Form_Load();
-    }
-    return *g_instance;
+    return g_instance.load([mainWindow] { return new frmDuplicates(mainWindow); }, &frmDuplicates::Form_Load);
 }
 
 void frmDuplicates::unload()
 {
-    frmDuplicates* dialog = g_instance.data();
-    if (dialog == nullptr)
-        return;
-    if (dialog->m_searching) {
+    if (frmDuplicates* dialog = g_instance.get(); dialog != nullptr && dialog->m_searching) {
         dialog->m_unloadAfterSearch = true;
         return;
     }
-    // The dialog may be unloaded from one of its own buttons: it goes once that returns.
-    g_instance = nullptr;
-    dialog->hide();
-    dialog->deleteLater();
+    g_instance.unloadLater();
 }
 
-frmDuplicates::frmDuplicates(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(mainWindow)
+frmDuplicates::frmDuplicates(QWidget* mainWindow) : CancelOnCloseDialog(mainWindow), m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmDuplicates"));
     setWindowTitle(QStringLiteral("Search for Duplicate Voice Patches"));
@@ -204,14 +193,6 @@ void frmDuplicates::OKButton_Click()
 void frmDuplicates::CancelButton_Click() { unload(); }
 
 void frmDuplicates::Command1_Click() { platform::help().showHelp(kHelpTopic); }
-
-void frmDuplicates::reject() { CancelButton_Click(); }
-
-void frmDuplicates::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    unload();
-}
 
 void frmDuplicates::objNames_SearchStatus(std::int32_t value1, std::int32_t value2, std::int32_t value3,
                                           std::int32_t value4, std::int32_t value5, bool& Cancel)

@@ -10,7 +10,7 @@
 #include "banklib/ProgressThrottle.h"
 #include "banklib/clsVoiceNames.h"
 
-#include <QDialog>
+#include "shell/CancelOnCloseDialog.h"
 
 #include <array>
 #include <cstdint>
@@ -28,7 +28,7 @@ struct DuplicateOptions;
 
 namespace shell {
 
-class frmDuplicates final : public QDialog {
+class frmDuplicates final : public CancelOnCloseDialog {
     Q_OBJECT
 public:
     // The loaded dialog, or nullptr.
@@ -52,7 +52,7 @@ public:
     [[nodiscard]] bool searching() const { return m_searching; }
 
     void OKButton_Click();
-    void CancelButton_Click();
+    void CancelButton_Click() override;
     void Command1_Click();
     void Option2_Click(int index);
     // The progress handler: the voice searched, the voices at the start, the voices of
@@ -69,12 +69,6 @@ public:
     [[nodiscard]] QPushButton* OKButton() const { return m_ok; }
     [[nodiscard]] QPushButton* CancelButton() const { return m_cancel; }
     [[nodiscard]] QPushButton* Command1() const { return m_help; }
-
-public slots:
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     explicit frmDuplicates(QWidget* mainWindow);

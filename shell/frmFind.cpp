@@ -8,6 +8,7 @@
 #include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "platform/VbText.h"
+#include "shell/LoadedDialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -18,7 +19,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -28,7 +28,7 @@
 namespace shell {
 namespace {
 
-QPointer<frmFind> g_instance;
+LoadedDialog<frmFind> g_instance;
 
 constexpr const char* kHelpTopic = "MDIMain.htm#EditFind";
 constexpr double kLeftFraction = 3.0 / 8.0;
@@ -60,27 +60,17 @@ std::string voiceName(banklib::VoiceListView& list, std::int32_t n)
 
 }  // namespace
 
-frmFind* frmFind::instance() { return g_instance.data(); }
+frmFind* frmFind::instance() { return g_instance.get(); }
 
 frmFind& frmFind::load(QWidget* mainWindow)
 {
-    if (g_instance.isNull()) {
-        g_instance = new frmFind(mainWindow);
-        g_instance->Form_Load();
-    }
-    return *g_instance;
+    return g_instance.load([mainWindow] { return new frmFind(mainWindow); }, &frmFind::Form_Load);
 }
 
 void frmFind::unload()
 {
-    frmFind* window = g_instance.data();
-    if (window == nullptr)
-        return;
-    // The window may be unloaded from one of its own buttons: it goes once that returns,
-    // and its search state with it.
-    g_instance = nullptr;
-    window->hide();
-    window->deleteLater();
+    // The window may be unloaded from one of its own buttons; its search state goes with it.
+    g_instance.unloadLater();
 }
 
 frmFind::frmFind(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(mainWindow)

@@ -8,16 +8,15 @@
 #include "platform/Services.h"
 #include "platform/VbText.h"
 #include "shell/DialogPlacement.h"
+#include "shell/LoadedDialog.h"
 #include "shell/GroupPatternEdit.h"
 #include "shell/frmGroupStatus.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,7 +25,7 @@
 namespace shell {
 namespace {
 
-QPointer<frmGroupPatches> g_instance;
+LoadedDialog<frmGroupPatches> g_instance;
 
 constexpr const char* kHelpTopic = "MDIMain.htm#EditGroupPatches";
 constexpr double kLeftFraction = 0.375;
@@ -36,33 +35,23 @@ const std::string kCrLf = "\r\n";
 
 }  // namespace
 
-frmGroupPatches* frmGroupPatches::instance() { return g_instance.data(); }
+frmGroupPatches* frmGroupPatches::instance() { return g_instance.get(); }
 
 frmGroupPatches& frmGroupPatches::load(QWidget* mainWindow)
 {
-    if (g_instance.isNull()) {
-        g_instance = new frmGroupPatches(mainWindow);
-        g_instance->Form_Load();
-    }
-    return *g_instance;
+    return g_instance.load([mainWindow] { return new frmGroupPatches(mainWindow); }, &frmGroupPatches::Form_Load);
 }
 
 void frmGroupPatches::unload()
 {
-    frmGroupPatches* dialog = g_instance.data();
-    if (dialog == nullptr)
-        return;
-    if (dialog->m_running) {
+    if (frmGroupPatches* dialog = g_instance.get(); dialog != nullptr && dialog->m_running) {
         dialog->m_unloadAfterRun = true;
         return;
     }
-    // The dialog may be unloaded from one of its own buttons: it goes once that returns.
-    g_instance = nullptr;
-    dialog->hide();
-    dialog->deleteLater();
+    g_instance.unloadLater();
 }
 
-frmGroupPatches::frmGroupPatches(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(mainWindow)
+frmGroupPatches::frmGroupPatches(QWidget* mainWindow) : CancelOnCloseDialog(mainWindow), m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmGroupPatches"));
     setWindowTitle(QStringLiteral("Group Voice Patches"));
@@ -273,14 +262,6 @@ void frmGroupPatches::OKButton_Click()
 void frmGroupPatches::CancelButton_Click() { unload(); }
 
 void frmGroupPatches::Command1_Click() { platform::help().showHelp(kHelpTopic); }
-
-void frmGroupPatches::reject() { CancelButton_Click(); }
-
-void frmGroupPatches::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    unload();
-}
 
 void frmGroupPatches::objnames_GroupStatus(std::int32_t done, std::int32_t total, bool& Cancel)
 {

@@ -10,7 +10,7 @@
 
 #include "banklib/clsVoiceNames.h"
 
-#include <QDialog>
+#include "shell/CancelOnCloseDialog.h"
 
 #include <array>
 #include <cstdint>
@@ -30,7 +30,7 @@ namespace shell {
 
 class GroupPatternEdit;
 
-class frmGroupPatches final : public QDialog {
+class frmGroupPatches final : public CancelOnCloseDialog {
     Q_OBJECT
 public:
     static constexpr int kGroups = 6;
@@ -63,7 +63,7 @@ public:
     [[nodiscard]] bool running() const { return m_running; }
 
     void OKButton_Click();
-    void CancelButton_Click();
+    void CancelButton_Click() override;
     void Command1_Click();
     void Check1_Click(int index);
     // The progress handler: the 0-based group being processed, the index of the last
@@ -77,12 +77,6 @@ public:
     [[nodiscard]] QPushButton* OKButton() const { return m_ok; }
     [[nodiscard]] QPushButton* CancelButton() const { return m_cancel; }
     [[nodiscard]] QPushButton* Command1() const { return m_help; }
-
-public slots:
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     explicit frmGroupPatches(QWidget* mainWindow);

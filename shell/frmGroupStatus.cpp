@@ -2,10 +2,9 @@
 #include "shell/frmGroupStatus.h"
 
 #include "shell/DialogPlacement.h"
+#include "shell/LoadedDialog.h"
 #include "shell/frmGroupPatches.h"
 
-#include <QCloseEvent>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -13,7 +12,7 @@
 namespace shell {
 namespace {
 
-QPointer<frmGroupStatus> g_instance;
+LoadedDialog<frmGroupStatus> g_instance;
 
 constexpr double kLeftFraction = 0.4;
 constexpr double kTopFraction = 0.01;
@@ -21,21 +20,20 @@ constexpr int kBarWidth = 280;
 
 }  // namespace
 
-frmGroupStatus* frmGroupStatus::instance() { return g_instance.data(); }
+frmGroupStatus* frmGroupStatus::instance() { return g_instance.get(); }
 
 frmGroupStatus& frmGroupStatus::load(QWidget* mainWindow)
 {
-    if (g_instance.isNull()) {
-        g_instance = new frmGroupStatus(mainWindow);
-        g_instance->adjustSize();
-        placeOverMainWindow(*g_instance, mainWindow, kLeftFraction, kTopFraction);
-    }
-    return *g_instance;
+    return g_instance.load([mainWindow] { return new frmGroupStatus(mainWindow); },
+                           [mainWindow](frmGroupStatus& window) {
+                               window.adjustSize();
+                               placeOverMainWindow(window, mainWindow, kLeftFraction, kTopFraction);
+                           });
 }
 
-void frmGroupStatus::unload() { delete g_instance.data(); }
+void frmGroupStatus::unload() { g_instance.unloadNow(); }
 
-frmGroupStatus::frmGroupStatus(QWidget* mainWindow) : QDialog(mainWindow)
+frmGroupStatus::frmGroupStatus(QWidget* mainWindow) : CancelOnCloseDialog(mainWindow)
 {
     setObjectName(QStringLiteral("frmGroupStatus"));
     setWindowTitle(QStringLiteral("Processing File"));
@@ -58,15 +56,6 @@ void frmGroupStatus::CancelButton_Click()
 {
     if (frmGroupPatches* dialog = frmGroupPatches::instance())
         dialog->CancelSearch = true;
-}
-
-void frmGroupStatus::reject() { CancelButton_Click(); }
-
-void frmGroupStatus::closeEvent(QCloseEvent* event)
-{
-    // The close box asks for a stop like Cancel; the window goes only when it is unloaded.
-    event->ignore();
-    CancelButton_Click();
 }
 
 }  // namespace shell

@@ -4,14 +4,14 @@
 // group dialog's CancelSearch; the progress handler asks and stops at its next event.
 #pragma once
 
-#include <QDialog>
+#include "shell/CancelOnCloseDialog.h"
 
 class QProgressBar;
 class QPushButton;
 
 namespace shell {
 
-class frmGroupStatus final : public QDialog {
+class frmGroupStatus final : public CancelOnCloseDialog {
     Q_OBJECT
 public:
     // The loaded window, or nullptr.
@@ -22,16 +22,10 @@ public:
     // Closes and destroys the loaded window, if any.
     static void unload();
 
-    void CancelButton_Click();
+    void CancelButton_Click() override;
 
     [[nodiscard]] QProgressBar* ProgressBar1() const { return m_bar; }
     [[nodiscard]] QPushButton* CancelButton() const { return m_cancel; }
-
-public slots:
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     explicit frmGroupStatus(QWidget* mainWindow);
