@@ -1,5 +1,6 @@
 // Start-up of the main window to a shown window (splash off), and what a yielding wait
 // costs the processor.
+#include "ShellBenchSupport.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "shell/QtEventLoop.h"
@@ -18,17 +19,7 @@
 
 namespace {
 
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "shell_startup_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
+QApplication& app() { return bench_shell::app("shell_startup_bench"); }
 
 std::filesystem::path benchFolder()
 {

@@ -1,92 +1,19 @@
 // Opening a 100,000-voice bank into a voice-list window and showing bank 1, and what
 // paging, selecting and renaming in that window cost.
-#include "banklib/VoiceFormat.h"
-#include "banklib/clsVoiceData.h"
-#include "banklib/clsVoiceNames.h"
+#include "ShellBenchSupport.h"
 #include "shell/VoiceListBox.h"
-#include "shell/VoiceLists.h"
-#include "shell/frmStartup.h"
-#include "shell/frmVoiceList.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QScrollBar>
 
 #include <benchmark/benchmark.h>
 
-#include <array>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
-
 namespace {
 
-constexpr std::size_t kVoices = 100'000;
+std::string bigBank() { return bench_shell::bigBank("brevane-voicelist-bench.dat"); }
 
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "shell_voicelist_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
-
-// A packed bank of 100,000 voices named "VOICE 0001".., written once.
-std::string bigBank()
-{
-    const auto path = std::filesystem::temp_directory_path() / "brevane-voicelist-bench.dat";
-    if (std::filesystem::exists(path) && std::filesystem::file_size(path) == kVoices * banklib::kPackedVoiceSize)
-        return path.string();
-    std::vector<std::uint8_t> data(kVoices * banklib::kPackedVoiceSize);
-    std::array<std::uint8_t, banklib::kUnpackedVoiceSize> voice{};
-    for (std::size_t i = 0; i < kVoices; ++i) {
-        voice.fill(0);
-        voice[banklib::Unpacked::kAlgorithm] = static_cast<std::uint8_t>(i % 32);
-        char name[16];
-        std::snprintf(name, sizeof name, "VOICE %04zu", i % 10000);
-        std::copy(name, name + banklib::kNameLength, voice.begin() + banklib::Unpacked::kName);
-        banklib::clsVoiceData::packVoice(
-            voice, std::span<std::uint8_t, banklib::kPackedVoiceSize>(data.data() + i * banklib::kPackedVoiceSize,
-                                                                      banklib::kPackedVoiceSize));
-    }
-    banklib::clsVoiceNames writer;
-    (void)writer.SaveVoiceDataToFileByt(data, path.string(), banklib::FileType::Packed, false);
-    return path.string();
-}
-
-struct Program {
-    std::unique_ptr<shell::frmStartup> main;
-    shell::VoiceLists* lists = nullptr;
-    Program()
-    {
-        app();
-        shell::StartupOptions options;
-        options.paths.programFolder = std::filesystem::temp_directory_path().string() + "/";
-        options.paths.settingsFile = options.paths.programFolder + "brevane-bench.ini";
-        options.makeVoiceLists = [this](shell::frmStartup& m) {
-            auto made = std::make_unique<shell::VoiceLists>(m);
-            lists = made.get();
-            return made;
-        };
-        main = std::make_unique<shell::frmStartup>(std::move(options));
-        main->show();
-    }
-    ~Program()
-    {
-        main.reset();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    shell::frmVoiceList* open(const std::string& path)
-    {
-        banklib::clsVoiceNames names;
-        banklib::VoiceListView* window = nullptr;
-        (void)names.CreateVoiceListandFileImage(path, window, false, false);
-        return dynamic_cast<shell::frmVoiceList*>(window);
-    }
+struct Program : bench_shell::Program {
+    Program() : bench_shell::Program("shell_voicelist_bench", "brevane-bench.ini") {}
 };
 
 void BM_OpenBankOf100000VoicesAndShowBank1(benchmark::State& state)
