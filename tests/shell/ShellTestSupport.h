@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 
 namespace shell::testing {
@@ -78,6 +80,26 @@ inline void writeFile(const std::string& path, const std::string& text)
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << text;
+}
+
+// Acts on the next modal dialog of a type as soon as it is up (looking every 10 ms, for
+// at most 10 s), so a test that opens one with exec() goes on.
+template <typename Dialog, typename Action>
+void whenModal(Action action)
+{
+    auto* timer = new QTimer(qApp);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, qApp, [timer, tries, action] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(dialog);
+        } else if (++*tries > 1000) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
 }
 
 }  // namespace shell::testing

@@ -144,6 +144,12 @@ protected:
         w.List1_MouseUp(button, modifiers, pointOf(w, entry));
     }
     void processEvents() { QApplication::processEvents(); }
+    // Makes a list the active child and runs an Edit menu command (by menu index) on it.
+    void edit(frmVoiceList& w, int index)
+    {
+        main->mdiArea()->setActiveSubWindow(w.subWindow());
+        main->mnuedit_Click(index);
+    }
 
     platform::testing::ScriptedServices ui;
     TempFolder program;

@@ -26,7 +26,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +39,7 @@ namespace {
 
 using banklib::testing::FakeVoiceList;
 using platform::MsgAnswer;
+using shell::testing::whenModal;
 
 // The main window's state with the Qt catalogue dialogs in place of the scripted ones.
 class DialogAppState final : public banklib::AppState {
@@ -106,25 +106,6 @@ std::vector<std::string> titlesOf(const std::vector<platform::testing::RecordedM
     for (const auto& m : shown)
         out.push_back(m.title);
     return out;
-}
-
-// Acts on the next modal dialog of a type as soon as it is up.
-template <typename Dialog, typename Action>
-void whenModal(Action action)
-{
-    auto* timer = new QTimer(qApp);
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, qApp, [timer, tries, action] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(dialog);
-        } else if (++*tries > 1000) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
 }
 
 class CatalogueDialogsTest : public ::testing::Test {

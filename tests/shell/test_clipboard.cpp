@@ -41,12 +41,6 @@ protected:
         patchClipboard().clear();
     }
 
-    // Runs an Edit command on a list as the menu does.
-    void edit(frmVoiceList& w, int index)
-    {
-        main->mdiArea()->setActiveSubWindow(w.subWindow());
-        main->mnuedit_Click(index);
-    }
     // Selects exactly these voices (1-based), as Ctrl-clicks would.
     static void select(frmVoiceList& w, std::initializer_list<int> voices)
     {

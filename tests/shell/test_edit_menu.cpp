@@ -22,11 +22,6 @@ constexpr int kGroupPatches = 10;
 class EditMenu : public VoiceListFixture {
 protected:
     ~EditMenu() override { unloadCatalogueDialogs(); }
-    void edit(frmVoiceList& w, int index)
-    {
-        main->mdiArea()->setActiveSubWindow(w.subWindow());
-        main->mnuedit_Click(index);
-    }
 };
 
 TEST_F(EditMenu, CatalogueCommandsOpenTheirDialogsForTheActiveList)

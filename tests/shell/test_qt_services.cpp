@@ -32,28 +32,9 @@ namespace {
 using platform::MsgAnswer;
 using platform::testing::ScriptedServices;
 using shell::testing::TempFolder;
+using shell::testing::whenModal;
 using shell::testing::writeFile;
 using B = QMessageBox::StandardButton;
-
-// Acts on the next modal dialog as soon as it is up (looking every 10 ms, for at most
-// 10 s), so a test that opens one with exec() goes on.
-template <typename Dialog, typename Action>
-void whenModal(Action action)
-{
-    auto* timer = new QTimer(qApp);
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, qApp, [timer, tries, action] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
-            timer->stop();
-            action(dialog);
-        } else if (++*tries > 1000) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
-}
 
 TEST(QtMessageService, StylesGiveTheirButtonsIconsAndDefaults)
 {
