@@ -20,7 +20,7 @@ namespace {
 using platform::Recordset;
 using platform::Str;
 
-const std::string kCrLf = "\r\n";
+using platform::kCrLf;
 
 // ---- the bit map
 

@@ -11,7 +11,7 @@
 namespace banklib {
 namespace {
 
-const std::string kCrLf = "\r\n";
+using platform::kCrLf;
 
 // SY-series block header: 43 bytes; byte 1 is 43h, bytes 6-15 the block name, byte 32
 // the index of the next block's offset.

@@ -26,7 +26,7 @@ namespace {
 using platform::Recordset;
 using platform::Str;
 
-const std::string kCrLf = "\r\n";
+using platform::kCrLf;
 
 void status(const std::string& text) { platform::ShowStatusMessage(text); }
 void clearStatus() { platform::ShowStatusMessage(std::string()); }

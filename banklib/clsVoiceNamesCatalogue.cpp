@@ -9,6 +9,7 @@
 #include "banklib/VoiceListView.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
+#include "platform/VbText.h"
 
 #include <algorithm>
 #include <array>
@@ -20,7 +21,7 @@ namespace {
 using platform::Bookmark;
 using platform::Recordset;
 
-const std::string kCrLf = "\r\n";
+using platform::kCrLf;
 
 // A new, empty VoiceListRecordset with the equality indexes a list read from a file has,
 // so filters and finds on it cost what they cost on a freshly opened list.

@@ -39,7 +39,7 @@ using platform::Str;
 
 namespace {
 
-const std::string kCrLf = "\r\n";
+using platform::kCrLf;
 
 // Match modes of the duplicate-search dialog (its Option1).
 constexpr std::int32_t kMatchName = 0;

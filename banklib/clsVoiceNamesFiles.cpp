@@ -24,7 +24,7 @@ namespace {
 using platform::MsgAnswer;
 namespace MsgStyle = platform::MsgStyle;
 
-const std::string kCrLf = "\r\n";
+using platform::kCrLf;
 // The generator's work list, a temporary list written without a folder.
 constexpr const char* kPatchGenTitle = "PatchGen.dat";
 constexpr std::size_t kRecentFileCount = 6;

@@ -49,6 +49,9 @@ template <std::integral T>
 
 // ---- Text --------------------------------------------------------------------------
 
+// The line break of message texts and of the program's text files.
+inline const std::string kCrLf = "\r\n";
+
 // Remove leading and/or trailing blanks (code 32 only; tabs and other bytes stay).
 [[nodiscard]] std::string Trim(std::string_view s);
 [[nodiscard]] std::string LTrim(std::string_view s);

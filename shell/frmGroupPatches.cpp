@@ -31,7 +31,7 @@ constexpr const char* kHelpTopic = "MDIMain.htm#EditGroupPatches";
 constexpr double kLeftFraction = 0.375;
 constexpr int kTopTwips = 25;
 constexpr int kPercent = 100;
-const std::string kCrLf = "\r\n";
+using platform::kCrLf;
 
 }  // namespace
 
