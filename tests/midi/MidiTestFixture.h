@@ -101,6 +101,17 @@ private:
     std::unique_ptr<midi::clsMidiManagerData> m_data;
 };
 
+// Closes both devices, forgets the input and output state and uninstalls the windows and
+// the settings object (the end of every MIDI test).
+inline void closeAndUninstallMidi()
+{
+    midi::CloseMidiDevices(true, true);
+    midi::ResetMidiOutputState();
+    midi::ResetMidiInputState();
+    midi::installMidiWindows(nullptr);
+    midi::installMIDIInit(nullptr);
+}
+
 class MidiFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -111,14 +122,7 @@ protected:
         midi::ResetMidiOutputState();
         midi::ResetMidiInputState();
     }
-    void TearDown() override
-    {
-        midi::CloseMidiDevices(true, true);
-        midi::ResetMidiOutputState();
-        midi::ResetMidiInputState();
-        midi::installMidiWindows(nullptr);
-        midi::installMIDIInit(nullptr);
-    }
+    void TearDown() override { closeAndUninstallMidi(); }
 
     // Configures both simulator ports and opens them; true when both opened.
     bool openBoth()

@@ -221,11 +221,7 @@ class MidiOverJack : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        midi::CloseMidiDevices(true, true);
-        midi::ResetMidiOutputState();
-        midi::ResetMidiInputState();
-        midi::installMidiWindows(nullptr);
-        midi::installMIDIInit(nullptr);
+        closeAndUninstallMidi();
         ::unsetenv("JACK_DEFAULT_SERVER");
     }
 };
