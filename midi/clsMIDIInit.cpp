@@ -64,6 +64,21 @@ void runMessageLoopOnce()
 
 }  // namespace
 
+void ShowDeviceReport(bool input, const std::string& inName, bool output, const std::string& outName,
+                      const std::string& outcome)
+{
+    std::string report;
+    if (input && output)
+        report = "Input: " + inName + "    Output: " + outName;
+    else if (output)
+        report = "Output: " + outName;
+    else if (input)
+        report = "Input: " + inName;
+    else
+        return;
+    platform::ShowStatusMessage(report + "  " + outcome + " OK", kReportShowMs, 0);
+}
+
 clsMIDIInit& objMIDIInit() { return g_installed ? *g_installed : defaultInit(); }
 void installMIDIInit(clsMIDIInit* init) { g_installed = init; }
 bool CallbackFunctionMode() { return g_callbackFunctionMode; }
@@ -432,14 +447,7 @@ void clsMIDIInit::OpenMidiDevices(bool& failed)
 
     w.showManagerMinimised();
     SetPendingRequest(-1);
-    std::string report;
-    if (openedIn && openedOut)
-        report = "Input: " + inName + "    Output: " + outName + "  Opened OK";
-    else if (openedOut)
-        report = "Output: " + outName + "  Opened OK";
-    else
-        report = "Input: " + inName + "  Opened OK";
-    platform::ShowStatusMessage(report, kReportShowMs, 0);
+    ShowDeviceReport(openedIn, inName, openedOut, outName, "Opened");
     if (m_skipInit)
         platform::ShowStatusMessage("Initialisation skipped", kReportShowMs, 0);
     m_skipInOpen = false;

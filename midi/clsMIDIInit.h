@@ -177,6 +177,12 @@ private:
     double m_inStartTime = 0;
 };
 
+// Shows for half a second the status text of devices that were opened or closed
+// (outcome "Opened" or "Closed"): "Input: <in>    Output: <out>  Opened OK" for both,
+// else the one side that was. Shows nothing when neither was.
+void ShowDeviceReport(bool input, const std::string& inName, bool output, const std::string& outName,
+                      const std::string& outcome);
+
 // ---- program-wide MIDI state
 
 // The program's one settings object; a default one (no backend) until one is installed.

@@ -38,7 +38,6 @@ constexpr std::size_t kParameterChangeBytes = 7;
 constexpr std::size_t kLongFrom = 4;  // messages of 4 bytes or more (but not 7) are long
 
 constexpr std::int32_t kInputStoppedMs = 250;
-constexpr std::int32_t kReportShowMs = 500;
 
 // Holds notifications from any thread until the GUI thread handles them.
 class InputQueue final : public platform::MidiEventReceiver {
@@ -423,14 +422,7 @@ void CloseMidiDevices(bool closeInput, bool closeOutput)
 
     if (w.appClosing() || (!closedIn && !closedOut))
         return;
-    std::string summary;
-    if (closedIn && closedOut)
-        summary = "Input: " + inName + "    Output: " + outName + "  Closed OK";
-    else if (closedIn)
-        summary = "Input: " + inName + "  Closed OK";
-    else
-        summary = "Output: " + outName + "  Closed OK";
-    platform::ShowStatusMessage(summary, kReportShowMs, 0);
+    ShowDeviceReport(closedIn, inName, closedOut, outName, "Closed");
 }
 
 std::int32_t InputHandle() { return objMIDIInit().MidiInOpen ? objMIDIInit().MidiInputHandle() : 0; }
