@@ -141,6 +141,7 @@ bool clsVoiceNames::BuildRecordsetFromBytes(FileType fileType, std::string_view 
     built.createIndex(VoiceListField::CRCAll);
     built.createIndex(VoiceListField::CRCExName);
     built.createIndex(VoiceListField::ChecksumAll);
+    built.reserve(bytes.size() / size + 1);
 
     BusyCursor busy;
     std::int64_t counter = 1;

@@ -200,7 +200,6 @@ namespace detail {
 
 struct RecordTable {
     struct Row {
-        std::vector<Value> values;
         Bookmark bookmark = kNoBookmark;
         bool live = true;
     };
@@ -217,7 +216,10 @@ struct RecordTable {
     };
 
     std::vector<FieldDef> fields;
-    std::vector<Row> rows;  // by slot; deleted rows stay as empty tombstones
+    std::vector<Row> rows;  // by slot; deleted rows stay as tombstones
+    // The field values of every row, fields.size() per slot, in one block: a large list
+    // costs one allocation here instead of one per row.
+    std::vector<Value> cells;
     std::unordered_map<Bookmark, std::uint32_t> slotOf;
     std::vector<Index> indexes;
     std::size_t liveCount = 0;
@@ -230,7 +232,21 @@ struct RecordTable {
     {
         if (!isLive(slot) || field < 0 || field >= static_cast<int>(fields.size()))
             return nullValue();
-        return rows[slot].values[static_cast<std::size_t>(field)];
+        return cell(slot, field);
+    }
+
+    Value& cell(std::uint32_t slot, int field)
+    {
+        return cells[static_cast<std::size_t>(slot) * fields.size() + static_cast<std::size_t>(field)];
+    }
+    const Value& cell(std::uint32_t slot, int field) const
+    {
+        return cells[static_cast<std::size_t>(slot) * fields.size() + static_cast<std::size_t>(field)];
+    }
+    std::vector<Value> rowValues(std::uint32_t slot) const
+    {
+        const auto first = cells.begin() + static_cast<std::ptrdiff_t>(slot * fields.size());
+        return {first, first + static_cast<std::ptrdiff_t>(fields.size())};
     }
 
     Index* indexFor(int field, TextCompare compare)
@@ -243,7 +259,7 @@ struct RecordTable {
 
     std::uint64_t hashOf(const Index& ix, std::uint32_t slot) const
     {
-        return hashValue(rows[slot].values[static_cast<std::size_t>(ix.field)], ix.compare);
+        return hashValue(cell(slot, ix.field), ix.compare);
     }
 
     void build(Index& ix)
@@ -306,16 +322,8 @@ struct RecordTable {
     std::uint32_t append(std::vector<Value> values, Bookmark preferred)
     {
         Row row;
-        if (values.size() == fields.size()) {
-            for (std::size_t f = 0; f < fields.size(); ++f)
-                values[f] = coerce(fields[f], std::move(values[f]));
-            row.values = std::move(values);
-        } else {
-            row.values.resize(fields.size());
-            for (std::size_t f = 0; f < fields.size(); ++f)
-                row.values[f] = f < values.size() ? coerce(fields[f], std::move(values[f]))
-                                                  : initialValue(fields[f]);
-        }
+        for (std::size_t f = 0; f < fields.size(); ++f)
+            cells.push_back(f < values.size() ? coerce(fields[f], std::move(values[f])) : initialValue(fields[f]));
         row.bookmark =
             (preferred != kNoBookmark && !slotOf.contains(preferred)) ? preferred : newBookmark();
         const auto slot = static_cast<std::uint32_t>(rows.size());
@@ -336,7 +344,8 @@ struct RecordTable {
         Row& row = rows[slot];
         row.live = false;
         slotOf.erase(row.bookmark);
-        std::vector<Value>().swap(row.values);
+        for (std::size_t f = 0; f < fields.size(); ++f)
+            cell(slot, static_cast<int>(f)) = Value();
         --liveCount;
         ++structureVersion;
         ++changes;
@@ -347,7 +356,7 @@ struct RecordTable {
     {
         if (!isLive(slot) || field < 0 || field >= static_cast<int>(fields.size()))
             return;
-        Value& target = rows[slot].values[static_cast<std::size_t>(field)];
+        Value& target = cell(slot, field);
         target = coerce(fields[static_cast<std::size_t>(field)], std::move(v));
         for (auto& ix : indexes)
             if (ix.field == field)
@@ -716,7 +725,7 @@ std::vector<Value> Recordset::rowValues() const
     const auto slot = currentSlot();
     if (slot == UINT32_MAX)
         return {};
-    return m_table->rows[slot].values;
+    return m_table->rowValues(slot);
 }
 
 const Value& Recordset::valueAt(Bookmark b, int f) const
@@ -737,7 +746,7 @@ std::vector<Value> Recordset::rowValuesAt(Bookmark b) const
     const auto slot = m_table->slotFor(b);
     if (slot < 0)
         return {};
-    return m_table->rows[static_cast<std::size_t>(slot)].values;
+    return m_table->rowValues(static_cast<std::uint32_t>(slot));
 }
 
 // ---------------------------------------------------------------- adding and deleting
@@ -766,6 +775,7 @@ Bookmark Recordset::appendRecord(std::vector<Value> values, Bookmark preferred)
 void Recordset::reserve(std::size_t records)
 {
     m_table->rows.reserve(m_table->rows.size() + records);
+    m_table->cells.reserve((m_table->rows.size() + records) * m_table->fields.size());
     m_table->slotOf.reserve(m_table->slotOf.size() + records);
     m_view->order.reserve(m_view->order.size() + records);
 }
@@ -1101,12 +1111,15 @@ Recordset Recordset::copy() const
     }
     const auto& act = m_view->active();
     r.m_table->rows.reserve(act.size());
+    r.m_table->cells.reserve(act.size() * m_table->fields.size());
     r.m_table->slotOf.reserve(act.size());
     r.m_view->order.reserve(act.size());
     for (auto s : act) {
         const auto& row = m_table->rows[s];
         const auto slot = static_cast<std::uint32_t>(r.m_table->rows.size());
         r.m_table->rows.push_back(row);
+        for (std::size_t f = 0; f < m_table->fields.size(); ++f)
+            r.m_table->cells.push_back(m_table->cell(s, static_cast<int>(f)));
         r.m_table->slotOf.emplace(row.bookmark, slot);
         r.m_view->order.push_back(slot);
     }
