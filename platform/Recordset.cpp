@@ -217,9 +217,11 @@ struct RecordTable {
 
     std::vector<FieldDef> fields;
     std::vector<Row> rows;  // by slot; deleted rows stay as tombstones
-    // The field values of every row, fields.size() per slot, in one block: a large list
-    // costs one allocation here instead of one per row.
-    std::vector<Value> cells;
+    // The field values of every row, fields.size() per slot, in blocks of kBlockRows rows:
+    // a large list costs a few allocations instead of one per row, and growing it never
+    // moves the values already there.
+    static constexpr std::size_t kBlockRows = 4096;
+    std::vector<std::unique_ptr<Value[]>> blocks;
     std::unordered_map<Bookmark, std::uint32_t> slotOf;
     std::vector<Index> indexes;
     std::size_t liveCount = 0;
@@ -235,18 +237,24 @@ struct RecordTable {
         return cell(slot, field);
     }
 
-    Value& cell(std::uint32_t slot, int field)
+    Value* rowCells(std::uint32_t slot) const
     {
-        return cells[static_cast<std::size_t>(slot) * fields.size() + static_cast<std::size_t>(field)];
+        return blocks[slot / kBlockRows].get() + (slot % kBlockRows) * fields.size();
     }
-    const Value& cell(std::uint32_t slot, int field) const
-    {
-        return cells[static_cast<std::size_t>(slot) * fields.size() + static_cast<std::size_t>(field)];
-    }
+    Value& cell(std::uint32_t slot, int field) { return rowCells(slot)[field]; }
+    const Value& cell(std::uint32_t slot, int field) const { return rowCells(slot)[field]; }
     std::vector<Value> rowValues(std::uint32_t slot) const
     {
-        const auto first = cells.begin() + static_cast<std::ptrdiff_t>(slot * fields.size());
-        return {first, first + static_cast<std::ptrdiff_t>(fields.size())};
+        const Value* first = rowCells(slot);
+        return {first, first + fields.size()};
+    }
+    // Cells for the next slot, in a new block when the last one is full.
+    Value* newRowCells()
+    {
+        const std::size_t slot = rows.size();
+        if (slot / kBlockRows >= blocks.size())
+            blocks.push_back(std::make_unique<Value[]>(kBlockRows * std::max<std::size_t>(fields.size(), 1)));
+        return blocks[slot / kBlockRows].get() + (slot % kBlockRows) * fields.size();
     }
 
     Index* indexFor(int field, TextCompare compare)
@@ -322,8 +330,9 @@ struct RecordTable {
     std::uint32_t append(std::vector<Value> values, Bookmark preferred)
     {
         Row row;
+        Value* target = newRowCells();
         for (std::size_t f = 0; f < fields.size(); ++f)
-            cells.push_back(f < values.size() ? coerce(fields[f], std::move(values[f])) : initialValue(fields[f]));
+            target[f] = f < values.size() ? coerce(fields[f], std::move(values[f])) : initialValue(fields[f]);
         row.bookmark =
             (preferred != kNoBookmark && !slotOf.contains(preferred)) ? preferred : newBookmark();
         const auto slot = static_cast<std::uint32_t>(rows.size());
@@ -775,7 +784,6 @@ Bookmark Recordset::appendRecord(std::vector<Value> values, Bookmark preferred)
 void Recordset::reserve(std::size_t records)
 {
     m_table->rows.reserve(m_table->rows.size() + records);
-    m_table->cells.reserve((m_table->rows.size() + records) * m_table->fields.size());
     m_table->slotOf.reserve(m_table->slotOf.size() + records);
     m_view->order.reserve(m_view->order.size() + records);
 }
@@ -1111,15 +1119,13 @@ Recordset Recordset::copy() const
     }
     const auto& act = m_view->active();
     r.m_table->rows.reserve(act.size());
-    r.m_table->cells.reserve(act.size() * m_table->fields.size());
     r.m_table->slotOf.reserve(act.size());
     r.m_view->order.reserve(act.size());
     for (auto s : act) {
         const auto& row = m_table->rows[s];
         const auto slot = static_cast<std::uint32_t>(r.m_table->rows.size());
+        std::copy_n(m_table->rowCells(s), m_table->fields.size(), r.m_table->newRowCells());
         r.m_table->rows.push_back(row);
-        for (std::size_t f = 0; f < m_table->fields.size(); ++f)
-            r.m_table->cells.push_back(m_table->cell(s, static_cast<int>(f)));
         r.m_table->slotOf.emplace(row.bookmark, slot);
         r.m_view->order.push_back(slot);
     }
