@@ -146,6 +146,7 @@ bool clsVoiceNames::BuildRecordsetFromBytes(FileType fileType, std::string_view 
     BusyCursor busy;
     std::int64_t counter = 1;
     std::array<std::uint8_t, kUnpackedVoiceSize> voice{};
+    std::array<platform::Value, VoiceListField::Count> values;  // one record's fields, reused
     for (std::size_t at = 0; at < bytes.size(); at += size) {
         const std::size_t index = at / size;
         if (index % kVoicesPerBank == 0)
@@ -158,7 +159,7 @@ bool clsVoiceNames::BuildRecordsetFromBytes(FileType fileType, std::string_view 
             const std::span<const std::uint8_t> v(voice.data(), size);
             const std::string_view data = textOf(v.first(size - kNameLength));
             std::string name = CleanVoiceName(v.last(kNameLength), NamesRepaired);
-            std::vector<platform::Value> values(VoiceListField::Count);
+            std::fill(values.begin(), values.end(), platform::Value());
             values[VoiceListField::ID] = std::to_string(counter);
             values[VoiceListField::Data] = std::string(data);
             if (fingerprints == Fingerprints::Fill) {
@@ -174,7 +175,7 @@ bool clsVoiceNames::BuildRecordsetFromBytes(FileType fileType, std::string_view 
             }
             values[VoiceListField::Names] = std::move(name);
             values[VoiceListField::DelSelected] = false;
-            built.appendRecord(std::move(values));
+            built.appendRecordFrom(values);
         } catch (const std::exception&) {
             const std::int64_t bank = static_cast<std::int64_t>(index / kVoicesPerBank + 1);
             (void)platform::messages().messageBox(

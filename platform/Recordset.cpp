@@ -185,6 +185,23 @@ Value coerce(const FieldDef& f, Value v)
     return v;
 }
 
+// The same in place; values already of the field's type (the usual case) are not moved.
+void coerceInPlace(const FieldDef& f, Value& v)
+{
+    if (std::holds_alternative<std::monostate>(v))
+        return;
+    if (auto* s = std::get_if<std::string>(&v)) {
+        if (f.type == FieldType::Text)
+            return;
+        if (f.type == FieldType::FixedText) {
+            if (f.width > 0)
+                s->resize(static_cast<std::size_t>(f.width), ' ');
+            return;
+        }
+    }
+    v = coerce(f, std::move(v));
+}
+
 Value initialValue(const FieldDef& f)
 {
     if (f.type == FieldType::Boolean)
@@ -327,12 +344,19 @@ struct RecordTable {
         return out;
     }
 
-    std::uint32_t append(std::vector<Value> values, Bookmark preferred)
+    // Moves the values (missing trailing ones start empty) into a new row.
+    std::uint32_t append(std::span<Value> values, Bookmark preferred)
     {
         Row row;
         Value* target = newRowCells();
-        for (std::size_t f = 0; f < fields.size(); ++f)
-            target[f] = f < values.size() ? coerce(fields[f], std::move(values[f])) : initialValue(fields[f]);
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            if (f < values.size()) {
+                target[f] = std::move(values[f]);
+                coerceInPlace(fields[f], target[f]);
+            } else {
+                target[f] = initialValue(fields[f]);
+            }
+        }
         row.bookmark =
             (preferred != kNoBookmark && !slotOf.contains(preferred)) ? preferred : newBookmark();
         const auto slot = static_cast<std::uint32_t>(rows.size());
@@ -366,7 +390,8 @@ struct RecordTable {
         if (!isLive(slot) || field < 0 || field >= static_cast<int>(fields.size()))
             return;
         Value& target = cell(slot, field);
-        target = coerce(fields[static_cast<std::size_t>(field)], std::move(v));
+        target = std::move(v);
+        coerceInPlace(fields[static_cast<std::size_t>(field)], target);
         for (auto& ix : indexes)
             if (ix.field == field)
                 note(ix, slot, true);
@@ -770,7 +795,13 @@ Bookmark Recordset::addNew()
 Bookmark Recordset::appendRecord(std::vector<Value> values, Bookmark preferred)
 {
     sync();
-    const auto slot = m_table->append(std::move(values), preferred);
+    return appendRecordFrom(values, preferred);
+}
+
+Bookmark Recordset::appendRecordFrom(std::span<Value> values, Bookmark preferred)
+{
+    sync();
+    const auto slot = m_table->append(values, preferred);
     View& v = *m_view;
     v.order.push_back(slot);
     if (v.filter != View::FilterKind::None)

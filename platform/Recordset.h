@@ -161,6 +161,9 @@ public:
     // Adds a record with these values (missing trailing values stay Null). With a
     // preferred bookmark the record keeps it unless the table already holds it.
     Bookmark appendRecord(std::vector<Value> values, Bookmark preferred = kNoBookmark);
+    // The same, moving the values out of the caller's storage (which can then be reused
+    // for the next record without allocating).
+    Bookmark appendRecordFrom(std::span<Value> values, Bookmark preferred = kNoBookmark);
     // Room for this many more records (a build of a large list allocates once).
     void reserve(std::size_t records);
     // Sets several fields of one record.
