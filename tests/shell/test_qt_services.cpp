@@ -281,7 +281,7 @@ TEST(frmAbout, TitleVersionAndTheSystemInformationTool)
     EXPECT_EQ(frmAbout::findSystemInfoTool(path), QString::fromStdString(script));
     qputenv("PATH", path.toLocal8Bit());
     EXPECT_TRUE(about.StartSysInfo());
-    for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i)
+    for (int i = 0; i < 3000 && !std::filesystem::exists(marker); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(std::filesystem::exists(marker));
     EXPECT_EQ(scripted.messagesShown().size(), 1u);

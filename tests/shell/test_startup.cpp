@@ -207,7 +207,8 @@ TEST_F(StartupTest, FirstRunWritesItsSettingsAndTheSecondRunReadsThemBack)
         // The splash shows while the main window is still hidden.
         bool splashSeen = false;
         bool mainHiddenDuringSplash = false;
-        QTimer::singleShot(100, w.get(), [&] {
+        // Fires at the first event pass, which is the splash's own wait.
+        QTimer::singleShot(0, w.get(), [&] {
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (qobject_cast<frmSplash*>(top) && top->isVisible())
                     splashSeen = true;
@@ -341,12 +342,17 @@ TEST_F(StartupTest, CloseDuringAWaitIsDeferredUntilTheWaitEnds)
 {
     auto w = makeWindow(besideProgram());
     ASSERT_TRUE(w->Form_Load());
+    bool fired = false;
     bool visibleAfterCloseRequest = false;
     QTimer::singleShot(20, w.get(), [&] {
         w->mnuExit_Click();
         visibleAfterCloseRequest = w->isVisible();
+        fired = true;
     });
-    platform::PauseWithEvents(200);
+    // Every pass is a wait of its own, so the timer fires inside one even on a loaded machine.
+    for (int i = 0; i < 1000 && !fired; ++i)
+        platform::PauseWithEvents(10);
+    ASSERT_TRUE(fired);
     EXPECT_TRUE(visibleAfterCloseRequest);
     EXPECT_TRUE(w->isVisible());
     EXPECT_FALSE(std::filesystem::exists(program.file("Brevane.ini")));

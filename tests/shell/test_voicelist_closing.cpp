@@ -253,12 +253,17 @@ TEST_F(VoiceListClosing, ClosingDuringAWaitRunsAfterTheWait)
     platform::installEventLoop(&loop);
     frmVoiceList* w = openBank("wait.dat", 2, FileType::Unpacked);
     ASSERT_NE(w, nullptr);
+    bool fired = false;
     bool openRightAfterClose = false;
     QTimer::singleShot(10, [&] {
         w->subWindow()->close();
         openRightAfterClose = isOpen(w);
+        fired = true;
     });
-    platform::PauseWithEvents(100);
+    // Every pass is a wait of its own, so the timer fires inside one even on a loaded machine.
+    for (int i = 0; i < 1000 && !fired; ++i)
+        platform::PauseWithEvents(10);
+    ASSERT_TRUE(fired);
     EXPECT_TRUE(openRightAfterClose);
     EXPECT_TRUE(isOpen(w));
     // Back in the main loop (the idle check runs every few milliseconds) it closes.
