@@ -30,6 +30,8 @@
 #include <QMimeData>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 
 #include <algorithm>
 #include <cmath>
@@ -270,6 +272,28 @@ void frmVoiceList::resizeEvent(QResizeEvent* event)
 
 // ---------------------------------------------------------------- showing
 
+// A new window is made wide enough for its whole title (file name and voice count) when the
+// workspace has the room.
+void frmVoiceList::widenToShowCaption()
+{
+    QStyleOptionTitleBar option;
+    option.initFrom(m_subWindow);
+    option.titleBarFlags = m_subWindow->windowFlags();
+    option.titleBarState = Qt::WindowActive;
+    option.subControls = QStyle::SC_All;
+    const int titleHeight = m_subWindow->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, m_subWindow);
+    option.rect = QRect(0, 0, m_subWindow->width(), titleHeight);
+    const QRect label =
+        m_subWindow->style()->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarLabel, m_subWindow);
+    QFont font = m_subWindow->font();
+    font.setBold(true);
+    const int textWidth = QFontMetrics(font).horizontalAdvance(QFile::decodeName(m_caption.c_str()));
+    const int wanted = m_subWindow->width() - label.width() + textWidth + titleHeight / 2;
+    const int room = m_area ? m_area->viewport()->width() : wanted;
+    if (wanted > m_subWindow->width())
+        m_subWindow->resize(std::min(wanted, std::max(room, m_subWindow->width())), m_subWindow->height());
+}
+
 void frmVoiceList::show()
 {
     if (!m_loaded) {
@@ -290,8 +314,10 @@ void frmVoiceList::show()
         Form_Load();
         // Room beside the names for the caption and the file panel's values.
         resize(std::max(minimumWidth(), minimumWidth() * 3 / 2), minimumHeight());
-        if (m_subWindow)
+        if (m_subWindow) {
             m_subWindow->adjustSize();
+            widenToShowCaption();
+        }
     }
     if (m_subWindow) {
         m_subWindow->show();

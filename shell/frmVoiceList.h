@@ -262,6 +262,7 @@ private:
     void Form_Activate();
     void Form_Deactivate();
     void layoutControls();
+    void widenToShowCaption();
     void setModified(bool modified);
     void refreshCaption();
     void SelectRangeToAnchor(std::int32_t a, std::int32_t b);

@@ -103,6 +103,24 @@ TEST_F(VoiceListWindow, PagingShowsEachBankAndTheLastMayBeShort)
     EXPECT_EQ(w->GetVoiceNo(pointOf(*w, 15)), 16);
 }
 
+TEST_F(VoiceListWindow, ANewWindowShowsItsWholeTitleWhileTheWorkspaceHasRoom)
+{
+    main->mdiArea()->resize(1000, 600);
+    frmVoiceList* w = openBank("A rather long name for a bank of voices.dat", 40, FileType::Unpacked);
+    ASSERT_NE(w, nullptr);
+    QFont bold = w->subWindow()->font();
+    bold.setBold(true);
+    const int textWidth = QFontMetrics(bold).horizontalAdvance(QString::fromStdString(w->caption()));
+    EXPECT_GT(w->subWindow()->width(), textWidth);
+    EXPECT_LE(w->subWindow()->width(), main->mdiArea()->viewport()->width());
+
+    // A workspace too narrow for it keeps the window inside.
+    main->mdiArea()->resize(300, 600);
+    frmVoiceList* narrow = openBank("Another rather long name for a bank of voices.dat", 40, FileType::Unpacked);
+    ASSERT_NE(narrow, nullptr);
+    EXPECT_LE(narrow->subWindow()->width(), std::max(300, narrow->minimumWidth() + 20));
+}
+
 TEST_F(VoiceListWindow, AnEmptyListSaysSo)
 {
     frmVoiceList* w = openBank("few.dat", 3, FileType::Unpacked);
