@@ -1,6 +1,7 @@
 // Brevane - the installed MIDI windows and their headless stand-in.
 #include "midi/MidiWindows.h"
 
+#include "midi/MidiManagerSlots.h"
 #include "midi/clsMidiManagerData.h"
 
 #include <memory>
@@ -8,15 +9,11 @@
 namespace midi {
 namespace {
 
-// Keeps a monitor log and a loaded flag; everything else does nothing.
+// Keeps the monitor log, the bank slots and a loaded flag; everything else does nothing.
 class HeadlessMidiWindows final : public MidiWindows {
 public:
     void loadManager() override { m_loaded = true; }
-    void unloadManager() override
-    {
-        m_loaded = false;
-        m_data.reset();
-    }
+    void unloadManager() override { m_loaded = false; }
     bool managerLoaded() const override { return m_loaded; }
     void showManagerMinimised() override {}
     void setManagerCaption(const std::string&) override {}
@@ -24,8 +21,12 @@ public:
     void setManagerButtonEnabled(int, bool) override {}
     clsMidiManagerData& managerData() override
     {
-        if (!m_data)
+        if (!m_data) {
             m_data = std::make_unique<clsMidiManagerData>();
+            m_slots = std::make_unique<MidiManagerSlots>(*m_data);
+            m_slots->InitMidiGrid();
+            m_data->setSysexSlots(m_slots.get());
+        }
         return *m_data;
     }
     void setInputCommands(bool) override {}
@@ -35,6 +36,7 @@ public:
 private:
     bool m_loaded = false;
     std::unique_ptr<clsMidiManagerData> m_data;
+    std::unique_ptr<MidiManagerSlots> m_slots;
 };
 
 HeadlessMidiWindows& headless()

@@ -1,10 +1,11 @@
 // Brevane - what the MIDI code needs of the windows.
 //
-// The MIDI Manager window (frmMIDIManager) is the sink of all MIDI notifications and owns
-// the one clsMidiManagerData that keeps the monitor log and the System Exclusive bank
-// slots; the main window carries the MIDI menu and toolbar entries that follow the state
-// of the ports. The windows implement this interface and install it with
-// installMidiWindows(); until then a headless stand-in keeps a log and does nothing else.
+// The MIDI Manager window (frmMIDIManager) shows the one clsMidiManagerData that keeps the
+// monitor log and the System Exclusive bank slots; both live for the whole run, whether
+// the window is shown or not, and MIDI input is handled all the while. The main window
+// carries the MIDI menu and toolbar entries that follow the state of the ports. The
+// windows implement this interface and install it with installMidiWindows(); until then
+// a headless stand-in keeps the log and the slots and does nothing else.
 #pragma once
 
 #include <string>
@@ -18,10 +19,9 @@ public:
     virtual ~MidiWindows() = default;
 
     // ---- the MIDI Manager window
-    // Loads the window (not shown) unless it is loaded. While it is not loaded, MIDI
-    // notifications are dropped: there is nothing to receive them.
+    // Loads the window (not shown) unless it is loaded.
     virtual void loadManager() = 0;
-    // Unloads the window, and with it its data object.
+    // Unloads the window: it is hidden; its data object (log and slots) stays.
     virtual void unloadManager() = 0;
     [[nodiscard]] virtual bool managerLoaded() const = 0;
     // Shows the loaded window minimised, modeless.
@@ -31,7 +31,8 @@ public:
     // "Delete", "Load", "Save And Load", "Edit") or by its 1-based index.
     virtual void setManagerButtonEnabled(const std::string& key, bool enabled) = 0;
     virtual void setManagerButtonEnabled(int index, bool enabled) = 0;
-    // The window's data object: monitor log and bank slots, created on first use.
+    // The window's data object: monitor log and bank slots, created on first use and kept
+    // for the run.
     [[nodiscard]] virtual clsMidiManagerData& managerData() = 0;
 
     // ---- the main window

@@ -103,15 +103,19 @@ std::string clsMidiManagerData::FormatTimestamp(std::string_view t)
 bool clsMidiManagerData::AddMessage(const MonitorLines& values, bool replace)
 {
     platform::Recordset& rs = MidiMessage;
-    if (!replace || rs.isEOF() || rs.isBOF())
+    const bool replaced = replace && !rs.isEOF() && !rs.isBOF();
+    if (!replaced)
         rs.addNew();
     rs.setValue(MonitorField::Timestamp, FormatTimestamp(values[MonitorField::Timestamp]));
     rs.setValue(MonitorField::No, std::to_string(rs.recordCount()));
     for (int i = MonitorField::Channel; i < kMonitorFields; ++i)
         rs.setValue(i, values[static_cast<std::size_t>(i)]);
     rs.update();
+    const platform::Bookmark row = rs.bookmark();
     windows().setManagerButtonEnabled(2, true);
     rs.moveLast();
+    if (m_messageObserver)
+        m_messageObserver(row, replaced);
     return false;
 }
 
@@ -124,7 +128,10 @@ bool clsMidiManagerData::SendMIDIMessage(std::int16_t grid, std::int32_t)
     if (grid != 2 || MidiMessage.isEOF() || MidiMessage.isBOF())
         return false;
     const int position = MidiMessage.absolutePosition();
-    if (platform::Trim(MidiMessage.text(MonitorField::Type)) == "Short") {
+    // A short row without a status byte is a 4 to 6 byte System Exclusive message: its
+    // raw bytes go out as they were logged.
+    if (platform::Trim(MidiMessage.text(MonitorField::Type)) == "Short" &&
+        !MidiMessage.text(MonitorField::Status).empty()) {
         // Exactly the three bytes that were stored.
         const std::string status = MidiMessage.text(MonitorField::Status).substr(0, 1);
         const std::string data1 = MidiMessage.text(MonitorField::ShortData1).substr(0, 1);
@@ -210,6 +217,13 @@ bool clsMidiManagerData::AddSysex(std::string data, std::int32_t length, std::in
     if (!m_slots)
         return true;
     return m_slots->AddSysex(std::move(data), length, fileType, name);
+}
+
+std::int32_t clsMidiManagerData::StoreInFreeSlot(std::string data, std::int32_t fileType, const std::string& name)
+{
+    if (!m_slots)
+        return 0;
+    return m_slots->StoreInFreeSlot(std::move(data), fileType, name);
 }
 
 bool clsMidiManagerData::SendSysex()

@@ -4,8 +4,9 @@
 // The MIDI Manager window holds the one instance that keeps data: its monitor log
 // (MidiMessage) records every message sent and received. Other callers create a
 // throw-away instance for a send: the send operations keep nothing in the instance.
-// The System Exclusive bank slots belong to the MIDI Manager window's slot store, which
-// the window attaches with setSysexSlots(); AddSysex and SendSysex pass on to it.
+// The System Exclusive bank slots belong to a slot store (MidiManagerSlots) that lives,
+// like this instance, for the whole run and is attached with setSysexSlots(); AddSysex,
+// StoreInFreeSlot and SendSysex pass on to it.
 #pragma once
 
 #include "banklib/VoiceFormat.h"
@@ -28,6 +29,9 @@ public:
     // caller's variable) under a name ("" for "New Data"). Always true.
     virtual bool AddSysex(std::string data, std::int32_t length, std::int32_t& fileType,
                           const std::string& name) = 0;
+    // Stores data (FileType 1 and 3 stored as 0 and 2) in the first free slot without a
+    // question. The 1-based slot number, or 0 when every slot is used (the user is told).
+    virtual std::int32_t StoreInFreeSlot(std::string data, std::int32_t fileType, const std::string& name) = 0;
     // Sends the current slot. Always false.
     virtual bool SendSysex() = 0;
     // The slot recordset ("MidiSysex").
@@ -51,6 +55,12 @@ public:
     // Appends a row (replace false) or rewrites the current row (replace true) from the
     // 13 values, numbers it with the row count, and moves to the last row. Always false.
     bool AddMessage(const MonitorLines& values, bool replace);
+    // Called after each AddMessage with the row written and whether it was rewritten in
+    // place (a grid adds or redraws just that row).
+    void setMessageObserver(std::function<void(platform::Bookmark row, bool replaced)> observer)
+    {
+        m_messageObserver = std::move(observer);
+    }
     // Sends the current bank slot again (grid 1), or the current monitor row (grid 2):
     // a "Short" row as its three stored bytes, any other as its raw message. Always false.
     bool SendMIDIMessage(std::int16_t grid, std::int32_t row);
@@ -81,11 +91,14 @@ public:
     [[nodiscard]] MidiSysexSlots* sysexSlots() const { return m_slots; }
     // Passed on to the slot store; true without one.
     bool AddSysex(std::string data, std::int32_t length, std::int32_t& fileType, const std::string& name);
+    // Passed on to the slot store; 0 without one.
+    std::int32_t StoreInFreeSlot(std::string data, std::int32_t fileType, const std::string& name);
     // Passed on to the slot store; false without one.
     bool SendSysex();
 
 private:
     MidiSysexSlots* m_slots = nullptr;
+    std::function<void(platform::Bookmark, bool)> m_messageObserver;
     std::function<double()> m_random;
 };
 

@@ -26,6 +26,7 @@ using platform::MidiEventKind;
 
 constexpr std::uint8_t kTimingClock = 0xF8;
 constexpr std::uint8_t kActiveSensing = 0xFE;
+constexpr std::uint8_t kSysexStart = 0xF0;
 constexpr std::uint8_t kSysexEnd = 0xF7;
 constexpr std::uint8_t kYamaha = 0x43;
 constexpr std::uint8_t kFormatSingleVoice = 0x00;
@@ -146,8 +147,6 @@ void ProcessMidiInput()
 
 void MidiSinkWindowProc(const MidiEvent& event)
 {
-    if (!windows().managerLoaded())
-        return;
     if (event.kind == MidiEventKind::Data) {
         const auto status = static_cast<std::uint8_t>(event.data & 0xFF);
         if (status == kTimingClock || status == kActiveSensing)
@@ -290,8 +289,16 @@ std::optional<std::string> LongDataHandler(MidiEventKind message, std::span<cons
         return std::nullopt;
     }
     std::string received(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (GetPendingRequest() == -1 &&
-        DescribeSysexMessage(received, timeStamp, false) == DescribeResult::Long) {
+    if (const std::int32_t pending = GetPendingRequest(); pending != -1) {
+        // Only the dump asked for answers a request; anything else (the request's own echo
+        // through a MIDI Thru loop, a parameter change, another maker's data) is logged
+        // and the wait goes on.
+        if (DumpAnswersRequest(bytes, pending))
+            return received;
+        (void)DescribeSysexMessage(received, timeStamp, false);
+        return std::nullopt;
+    }
+    if (DescribeSysexMessage(received, timeStamp, false) == DescribeResult::Long) {
         // Nobody waits for it: keep it in a bank slot, without its dump wrappers.
         banklib::clsVoiceLists lists;
         std::string name;
@@ -307,6 +314,12 @@ std::optional<std::string> LongDataHandler(MidiEventKind message, std::span<cons
         (void)windows().managerData().AddSysex(received, length, fileType, "");
     }
     return received;
+}
+
+bool DumpAnswersRequest(std::span<const std::uint8_t> bytes, std::int32_t type)
+{
+    return bytes.size() >= kLongFrom && bytes[0] == kSysexStart && bytes[1] == kYamaha && (bytes[2] & 0xF0) == 0 &&
+           bytes[3] == type;
 }
 
 void BuildNoteNameTable()
@@ -355,7 +368,7 @@ DescribeResult DescribeSysexMessage(std::string_view message, std::uint32_t time
             text = "Unrecognised Sysex Recd. ID:" + platform::Str(byte(3));
         platform::ShowStatusMessage(text, 0, 1, false, 1);
         line[MonitorField::Message] = std::move(text);
-        logLine(line);
+        logLine(line, edited);
         return DescribeResult::Long;
     }
 

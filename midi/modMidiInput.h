@@ -30,19 +30,25 @@ namespace midi {
 void ProcessMidiInput();
 
 // Handles one notification: timing clock and active sensing are passed over; the rest is
-// described, logged and, for long messages, handed over. Notifications are dropped while
-// the MIDI Manager window is not loaded.
+// described, logged and, for long messages, handed over. Input is handled whether the
+// MIDI Manager window is shown or not.
 void MidiSinkWindowProc(const platform::MidiEvent& event);
 
 // Short messages, device notifications and errors; timeStamp in ms (0 in callback-window mode).
 void ShortMessageHandler(platform::MidiEventKind message, std::uint32_t data, std::uint32_t timeStamp);
 
-// A long message or a broken one. Returns the bytes to hand over (stripped of their dump
-// header when nobody waited for them and they were stored in a bank slot), or nullopt
-// when there is nothing to hand over.
+// A long message or a broken one. While a dump request is pending, only its answer is
+// handed over (unlogged); other long messages are logged and not handed over. With none
+// pending, the message is logged, stored in a bank slot when it is System Exclusive (a
+// voice dump without its wrapper) and handed over as stored. Returns the bytes to hand
+// over, or nullopt when there is nothing to hand over.
 [[nodiscard]] std::optional<std::string> LongDataHandler(platform::MidiEventKind message,
                                                          std::span<const std::uint8_t> bytes,
                                                          std::uint32_t timeStamp);
+
+// Whether a message answers a dump request of this type: F0 43 0n type ..., for any
+// device number n (a bank that finishes arriving after its probe timed out still counts).
+[[nodiscard]] bool DumpAnswersRequest(std::span<const std::uint8_t> bytes, std::int32_t type);
 
 // Note names by note number: 0 "C-2", 60 "C3", 127 "G8", 128 "G#8".
 void BuildNoteNameTable();
@@ -53,7 +59,8 @@ enum class DescribeResult : std::int16_t { Long = 0, ShortOrParameter = -1 };
 
 // Describes and logs a received (or, with edited, an edited) message: 4 bytes or more
 // but not 7 is a long System Exclusive message; fewer than 4 bytes, or exactly 7 (a
-// parameter change), is listed byte by byte. An empty message logs nothing.
+// parameter change), is listed byte by byte. An edited message rewrites the current row
+// of the log instead of adding one. An empty message logs nothing.
 [[nodiscard]] DescribeResult DescribeSysexMessage(std::string_view message, std::uint32_t timeStamp, bool edited);
 
 // Closes the input and/or the output when open; unloads the MIDI Manager window when no

@@ -43,6 +43,11 @@ public:
         stored.push_back({std::move(data), length, fileType, name});
         return true;
     }
+    std::int32_t StoreInFreeSlot(std::string data, std::int32_t fileType, const std::string& name) override
+    {
+        (void)AddSysex(std::move(data), 0, fileType, name);
+        return static_cast<std::int32_t>(stored.size());
+    }
     bool SendSysex() override
     {
         ++sendCount;
@@ -67,7 +72,6 @@ public:
         if (m_loaded)
             ++unloads;
         m_loaded = false;
-        m_data.reset();
     }
     bool managerLoaded() const override { return m_loaded; }
     void showManagerMinimised() override { ++shownMinimised; }

@@ -246,6 +246,40 @@ TEST_F(TransportTest, NoReplyTimesOutWithItsMonitorLine)
     EXPECT_EQ(midi::GetPendingRequest(), -1) << "reset whatever the outcome";
 }
 
+TEST_F(TransportTest, OnlyTheDumpAskedForEndsTheWait)
+{
+    backend.dx7().setSilent(true);
+    // What a MIDI Thru loop, a busy synth or another instrument puts on the cable meanwhile.
+    const std::vector<Bytes> others = {
+        bankRequest(),                                    // the request's own echo
+        {0xF0, 0x43, 0x10, 0x01, 0x02, 0x03, 0xF7},       // a parameter change
+        {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0xF7},  // another maker's data
+        {0xF0, 0x43},                                     // a cut reply
+    };
+    Bytes voice = backend.dx7().singleVoiceDump();       // a dump, but not the one asked for
+    Bytes bank = backend.dx7().bulkDump();
+    bank[2] = 0x05;                                       // from device number 6
+    int pass = 0;
+    svc.onProcessEvents([&](std::int64_t) {
+        ++pass;
+        if (pass == 5) {
+            for (const Bytes& b : others)
+                backend.inject(b);
+            backend.inject(voice);
+        } else if (pass == 50) {
+            backend.inject(bank);
+        }
+    });
+    std::string reply;
+    EXPECT_EQ(midi::RequestDumpAndWait(9, 2000, reply, true), TransportResult::Ok);
+    svc.onProcessEvents(nullptr);
+    EXPECT_EQ(reply, str(bank));
+    EXPECT_TRUE(monitorHas("Parm. Change: 240 67 16 1 2 3 247"));
+    EXPECT_TRUE(monitorHas("Unrecognised Long Sysex Received"));
+    EXPECT_TRUE(monitorHas("Single DX Voice Received"));
+    EXPECT_TRUE(windows.sysexSlots.stored.empty()) << "logged only, while the request waits";
+}
+
 TEST_F(TransportTest, AManualWaitSendsNothingAndTakesFifteenVirtualSeconds)
 {
     std::string reply;
@@ -562,14 +596,15 @@ TEST_F(TransportTest, TimeStampsComeFromTheDeviceOnlyInCallbackFunctionMode)
     EXPECT_EQ(platform::Trim(field(midi::MonitorField::Timestamp)), "0:0:6.5") << "the time when it was handled";
 }
 
-TEST_F(TransportTest, NotificationsAreDroppedWhileTheManagerWindowIsNotLoaded)
+TEST_F(TransportTest, InputIsHandledWhileTheManagerWindowIsNotLoaded)
 {
     windows.unloadManager();
     receive({0x90, 60, 1});
     receive(backend.dx7().bulkDump());
-    windows.loadManager();
-    EXPECT_EQ(log().MidiMessage.recordCount(), 0);
-    EXPECT_EQ(midi::ReceivedSysex(), "No Data");
+    EXPECT_EQ(monitorMessages(), (std::vector<std::string>{"Note C3 On", "32 Voice Bulk Dump Received"}));
+    ASSERT_EQ(windows.sysexSlots.stored.size(), 1U) << "the bank is kept in a slot";
+    EXPECT_EQ(windows.sysexSlots.stored[0].data.size(), 4096U);
+    EXPECT_EQ(midi::ReceivedSysex().size(), 4096U);
 }
 
 TEST_F(TransportTest, InputFromAnotherThreadIsHandledOnTheGuiThreadInOrder)
