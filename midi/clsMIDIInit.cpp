@@ -408,6 +408,7 @@ void clsMIDIInit::OpenMidiDevices(bool& failed)
         m_inStartTime = static_cast<double>(platform::eventLoop().nowMs());
         MidiInOpen = true;
         inName = listedInputName();
+        m_openInName = m_inName;
         openedIn = true;
     }
 
@@ -435,6 +436,7 @@ void clsMIDIInit::OpenMidiDevices(bool& failed)
         w.setManagerButtonEnabled("Send", true);
         MidiOutOpen = true;
         outName = listedOutputName();
+        m_openOutName = m_outName;
         openedOut = true;
     }
 

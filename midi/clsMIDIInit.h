@@ -10,6 +10,7 @@
 #include "platform/midi/MidiBackend.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,18 @@ enum class EnumerateOutcome : std::int32_t {
     OutputMissing = -3, // the configured output is not present
     ShowDialog = -5,    // both present, but the device dialog was asked for
 };
+
+// Outcome of the device selection and opening step of InitialiseMIDI. The values are pinned.
+enum class SetupOutcome : std::int32_t {
+    Offline = -2,      // no devices, both "None", switch n, the user chose offline, or a
+                       // cancel before any synthesizer type was known
+    BankReceived = 1,  // devices open and the synthesizer's bank received
+    Skipped = 5,       // devices open, detection skipped or abandoned
+    Cancelled = 7,     // cancelled: the previous settings are restored
+};
+
+// Outcome of synthesizer detection. The values are pinned.
+enum class DetectOutcome : std::int32_t { Offline = -2, BankReceived = 1, Skipped = 5 };
 
 // What the device choice dialog shows: two lists, each with "None" at entry 0, and the
 // entries to select. OutputDeviceID and InputDeviceID are the ids handed to the dialog
@@ -66,6 +79,18 @@ public:
     std::int32_t DetectionCount = 0;
     // The command line has been examined.
     bool CommandLineRead = false;
+    // The program's whole command-line argument text, examined by the first InitialiseMIDI
+    // of the run: "n" works offline, "c" opens the devices in callback-function mode, "s"
+    // skips detection (either letter case); anything else does nothing.
+    std::string CommandLineArgument;
+    // InitialiseMIDI is running (its commands are disabled meanwhile).
+    bool SetupRunning = false;
+    // The device dialog's OK was pressed during the running set-up.
+    bool DeviceChoiceMade = false;
+    // Raised after each unanswered probe of a series synthesizer with the device number
+    // probed; a handler sets cancel to stop. Empty: the main window's handling
+    // (objMIDIInit_InitStatus).
+    std::function<void(std::int16_t& deviceNumber, bool& cancel)> InitStatus;
 
     // ---- properties
     // Clock value (ms) at which the input was started; reading it before a start, while
@@ -144,8 +169,20 @@ public:
     [[nodiscard]] int inputEntryForId(std::int32_t id) const;
     // Opens the configured devices; failed is false when everything asked for opened.
     void OpenMidiDevices(bool& failed);
+    // The MIDI start-up (showDeviceDialog false) and the device set-up from the menu
+    // (true): reads the command line once, lists the devices, asks for devices and
+    // synthesizer type when needed, opens the devices and detects the synthesizer, whose
+    // bank opens as a voice list. Reports its failures itself and falls back to working
+    // offline; a cancel restores the previous settings and devices.
+    void InitialiseMIDI(bool showDeviceDialog);
 
 private:
+    void SelectAndOpenDevices(bool showDeviceDialog, SetupOutcome& outcome);
+    void DetectSynth(DetectOutcome& result);
+    void restoreOpenDevices(const std::string& openIn, const std::string& openOut, const std::string& nowIn,
+                            const std::string& nowOut);
+    // Opens a detected bank as the start-up voice list, or keeps it in a free bank slot.
+    void keepStartupBank(const std::string& bank);
     void sendBankHalf(bool value);
     [[nodiscard]] std::string listedInputName() const;
     [[nodiscard]] std::string listedOutputName() const;
@@ -175,6 +212,9 @@ private:
     bool m_sendToB = false;
     bool m_getFromB = false;
     double m_inStartTime = 0;
+    // The configured names of the devices as they were opened (while open).
+    std::string m_openInName;
+    std::string m_openOutName;
 };
 
 // Shows for half a second the status text of devices that were opened or closed
@@ -182,6 +222,10 @@ private:
 // else the one side that was. Shows nothing when neither was.
 void ShowDeviceReport(bool input, const std::string& inName, bool output, const std::string& outName,
                       const std::string& outcome);
+
+// The main window's handling of InitStatus: moves the progress bar and, when the user
+// pressed its Cancel, asks whether to stop (cancel set on Yes).
+void objMIDIInit_InitStatus(std::int16_t& deviceNumber, bool& cancel);
 
 // ---- program-wide MIDI state
 
