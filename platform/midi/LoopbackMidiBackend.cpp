@@ -107,6 +107,9 @@ MidiResult LoopbackMidiBackend::openOutput(int id)
     if (m_outputOpen)
         return MidiResult::Allocated;
     if (id == kMidiMapperId && m_mapperPresent) {
+        // The program's output on the Mapper: refused while the file player holds it.
+        if (!m_mapper.claim(MapperHolder::ProgramOutput))
+            return MidiResult::Allocated;
         m_outputId = id;
         m_outputOpen = true;
         return MidiResult::NoError;
@@ -125,6 +128,8 @@ MidiResult LoopbackMidiBackend::openOutput(int id)
 
 void LoopbackMidiBackend::closeOutput()
 {
+    if (m_outputOpen && m_outputId == kMidiMapperId)
+        m_mapper.release(MapperHolder::ProgramOutput);
     m_outputOpen = false;
     m_outputId = -2;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/MidiMapperPort.h"
 
 #include <cstdint>
 #include <deque>
@@ -31,7 +32,11 @@ public:
     // ---- configuration (the device lists are what refreshDevices() will find)
     void setInputs(std::vector<LoopbackDevice> devices);
     void setOutputs(std::vector<LoopbackDevice> devices);
+    // A MIDI Mapper: listed as output kMidiMapperId, and what the file player plays
+    // through (a RecordingMapperPort, recordingMapper()). The program's output opened on
+    // it is recorded with the other outputs' messages.
     void setMapperPresent(bool present) { m_mapperPresent = present; }
+    [[nodiscard]] RecordingMapperPort& recordingMapper() { return m_mapper; }
     void setStartResult(MidiResult r) { m_startResult = r; }
     // Whether what is sent comes back on the input.
     void setEcho(bool echo) { m_echo = echo; }
@@ -72,6 +77,7 @@ public:
     [[nodiscard]] bool outputIsOpen() const override { return m_outputOpen; }
     void resetOutput() override;
     void poll() override;
+    [[nodiscard]] MidiMapperPort* mapper() override { return m_mapperPresent ? &m_mapper : nullptr; }
 
 protected:
     [[nodiscard]] MidiResult writeSysex(std::span<const std::uint8_t> message) override;
@@ -95,6 +101,7 @@ private:
     std::vector<LoopbackDevice> m_inputList;  // the list taken by refreshDevices()
     std::vector<LoopbackDevice> m_outputList;
     bool m_mapperPresent = false;
+    RecordingMapperPort m_mapper;
     bool m_echo = true;
     MidiResult m_startResult = MidiResult::NoError;
     int m_failCount = 0;

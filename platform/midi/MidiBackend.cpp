@@ -84,23 +84,24 @@ void MidiBackend::resetOutput()
     }
 }
 
+bool isWholeMidiMessage(std::span<const std::uint8_t> message)
+{
+    if (message.empty())
+        return false;
+    if (message.front() == kSysexStart)
+        return message.size() >= 2 && message.back() == kSysexEnd &&
+               dataBytesAre7Bit(message.subspan(1, message.size() - 2));
+    const int length = shortMessageLength(message.front());
+    return length != 0 && static_cast<std::size_t>(length) == message.size() && dataBytesAre7Bit(message.subspan(1));
+}
+
 MidiResult MidiBackend::sendMessage(std::span<const std::uint8_t> message)
 {
     if (!outputIsOpen())
         return MidiResult::InvalidHandle;
-    if (message.empty())
+    if (!isWholeMidiMessage(message))
         return MidiResult::InvalidParameter;
-    if (message.front() == kSysexStart) {
-        if (message.size() < 2 || message.back() != kSysexEnd ||
-            !dataBytesAre7Bit(message.subspan(1, message.size() - 2)))
-            return MidiResult::InvalidParameter;
-        return writeSysex(message);
-    }
-    const int length = shortMessageLength(message.front());
-    if (length == 0 || static_cast<std::size_t>(length) != message.size() ||
-        !dataBytesAre7Bit(message.subspan(1)))
-        return MidiResult::InvalidParameter;
-    return writeShort(message);
+    return message.front() == kSysexStart ? writeSysex(message) : writeShort(message);
 }
 
 MidiResult MidiBackend::sendShort(std::uint32_t packed)

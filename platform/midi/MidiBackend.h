@@ -93,8 +93,14 @@ struct MidiStreamReport {
 // no short message (data bytes, F0h and F7h).
 [[nodiscard]] int shortMessageLength(std::uint8_t status);
 
+// Whether bytes are one whole message: F0h .. F7h with data bytes between, or a short
+// message as long as its status byte says, with data bytes.
+[[nodiscard]] bool isWholeMidiMessage(std::span<const std::uint8_t> message);
+
 // The notification for a piece the stream parser cut from incoming bytes.
 [[nodiscard]] MidiEvent eventFromPiece(MidiPiece piece, std::uint32_t timeMs);
+
+class MidiMapperPort;
 
 class MidiBackend {
 public:
@@ -111,7 +117,7 @@ public:
     // Capabilities of input id 0..inputCount()-1; nullopt when the query fails.
     [[nodiscard]] virtual std::optional<MidiDeviceCaps> inputCaps(int id) const = 0;
     // Capabilities of output id kMidiMapperId..outputCount()-1; nullopt when the query
-    // fails or there is no such device (every backend here has no mapper).
+    // fails or there is no such device.
     [[nodiscard]] virtual std::optional<MidiDeviceCaps> outputCaps(int id) const = 0;
 
     // ---- input
@@ -148,6 +154,11 @@ public:
     // Called on the GUI thread while the program waits; in-process backends deliver
     // input that has become due here.
     virtual void poll() {}
+
+    // The system's MIDI Mapper (MidiMapperPort.h), which the MIDI file player plays
+    // through; nullptr when this MIDI system has none. Its output list shows it as
+    // kMidiMapperId, and opening that output claims it for the program's output.
+    [[nodiscard]] virtual MidiMapperPort* mapper() { return nullptr; }
 
 protected:
     // A validated System Exclusive message, F0h .. F7h.

@@ -1,6 +1,8 @@
 // Brevane - the real MIDI system, through RtMidi: the ALSA sequencer or JACK.
 #include "platform/midi/RtMidiBackend.h"
 
+#include "platform/midi/MidiMapperPort.h"
+
 #include <RtMidi.h>
 #include <alsa/asoundlib.h>
 #include <jack/jack.h>
@@ -120,6 +122,82 @@ bool isDigits(std::string_view s)
 
 }  // namespace
 
+// The Mapper: an RtMidi client of its own ("<client> MIDI Mapper") with one virtual output
+// port, made at first use and kept until the backend goes.
+class RtMidiMapper final : public MidiMapperPort {
+public:
+    RtMidiMapper(RtMidiApi api, std::string clientName) : m_api(api), m_clientName(std::move(clientName)) {}
+    ~RtMidiMapper() override
+    {
+        try {
+            SilencedCerr quiet;
+            m_out.reset();
+        } catch (...) {
+            // Tearing down a client of a vanished server may throw; nothing is left to do.
+        }
+    }
+
+    [[nodiscard]] std::string name() const override { return m_clientName; }
+    [[nodiscard]] bool isOpen() const override { return m_open.load(); }
+
+    [[nodiscard]] MidiResult open() override
+    {
+        if (m_open.load())
+            return MidiResult::NoError;
+        silenceLibraries();
+        const bool present =
+            m_api == RtMidiApi::Jack ? RtMidiBackend::jackServerRunning() : RtMidiBackend::alsaSequencerPresent();
+        if (!present)
+            return MidiResult::NoDriver;
+        try {
+            SilencedCerr quiet;
+            m_errors.clear();
+            auto out = std::make_unique<RtMidiOut>(
+                m_api == RtMidiApi::Jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA, m_clientName);
+            out->setErrorCallback(&onRtMidiError, &m_errors);
+            out->openVirtualPort(kPortName);
+            if (m_errors.take())
+                return MidiResult::NotEnabled;
+            m_out = std::move(out);
+        } catch (...) {
+            return MidiResult::NotEnabled;
+        }
+        m_open.store(true);
+        return MidiResult::NoError;
+    }
+
+    // Any bytes (the pieces of a paced System Exclusive message too).
+    [[nodiscard]] MidiResult sendRaw(std::span<const std::uint8_t> bytes)
+    {
+        if (!m_open.load())
+            return MidiResult::InvalidHandle;
+        m_errors.clear();
+        try {
+            m_out->sendMessage(bytes.data(), bytes.size());
+        } catch (...) {
+            return MidiResult::Error;
+        }
+        std::string text;
+        if (m_errors.take(&text))
+            return resultForReport(text);
+        return MidiResult::NoError;
+    }
+
+    // Whether a listed port name is this Mapper's own port.
+    [[nodiscard]] bool isOwnPort(const std::string& listed) const { return listed.rfind(m_clientName + ":", 0) == 0; }
+
+protected:
+    [[nodiscard]] MidiResult write(std::span<const std::uint8_t> message) override { return sendRaw(message); }
+
+private:
+    static constexpr const char* kPortName = "out";
+    RtMidiApi m_api;
+    std::string m_clientName;
+    std::unique_ptr<RtMidiOut> m_out;
+    ErrorRecord m_errors;
+    std::atomic<bool> m_open{false};
+};
+
 std::string RtMidiBackend::cleanPortName(std::string_view name)
 {
     // ALSA lists "Client:Port 24:0": drop a last blank-separated word of the form digits:digits.
@@ -163,6 +241,8 @@ struct RtMidiBackend::Impl {
 
     bool inputOpen = false;
     bool outputOpen = false;
+    bool outputOnMapper = false;  // the open output is the Mapper
+    std::unique_ptr<RtMidiMapper> mapper;
 
     // Shared with RtMidi's input thread.
     std::mutex inputMutex;
@@ -307,6 +387,8 @@ struct RtMidiBackend::Impl {
 
     MidiResult send(std::span<const std::uint8_t> bytes)
     {
+        if (outputOpen && outputOnMapper)
+            return mapper->sendRaw(bytes);
         if (!out || !outputOpen)
             return MidiResult::InvalidHandle;
         outErrors.clear();
@@ -327,6 +409,7 @@ RtMidiBackend::RtMidiBackend(RtMidiApi api, std::string clientName)
 {
     m_impl->api = api;
     m_impl->clientName = std::move(clientName);
+    m_impl->mapper = std::make_unique<RtMidiMapper>(api, m_impl->clientName + " MIDI Mapper");
 }
 
 RtMidiBackend::~RtMidiBackend()
@@ -363,6 +446,8 @@ void RtMidiBackend::refreshDevices()
         return;
     m_impl->inputNames = m_impl->listNames(*m_impl->in, m_impl->inErrors);
     m_impl->outputNames = m_impl->listNames(*m_impl->out, m_impl->outErrors);
+    // The Mapper's own port is no input for the program: it would hear itself.
+    std::erase_if(m_impl->inputNames, [this](const std::string& n) { return m_impl->mapper->isOwnPort(n); });
 }
 
 int RtMidiBackend::inputCount() const { return static_cast<int>(m_impl->inputNames.size()); }
@@ -377,6 +462,10 @@ std::optional<MidiDeviceCaps> RtMidiBackend::inputCaps(int id) const
 
 std::optional<MidiDeviceCaps> RtMidiBackend::outputCaps(int id) const
 {
+    // The Mapper is there wherever the MIDI system is.
+    if (id == kMidiMapperId)
+        return m_impl->in && m_impl->out ? std::optional(MidiDeviceCaps{m_impl->mapper->name(), kModMapper})
+                                         : std::nullopt;
     if (id < 0 || id >= outputCount() || m_impl->outputNames[static_cast<std::size_t>(id)].empty())
         return std::nullopt;
     return MidiDeviceCaps{m_impl->outputNames[static_cast<std::size_t>(id)], 0};
@@ -483,6 +572,18 @@ MidiResult RtMidiBackend::openOutput(int id)
 {
     if (m_impl->outputOpen)
         return MidiResult::Allocated;
+    if (id == kMidiMapperId) {
+        // Held by the MIDI file player: not for the program's output meanwhile.
+        const MidiResult r = m_impl->mapper->open();
+        if (r != MidiResult::NoError)
+            return r;
+        if (!m_impl->mapper->claim(MapperHolder::ProgramOutput))
+            return MidiResult::Allocated;
+        m_impl->outputOpen = true;
+        m_impl->outputOnMapper = true;
+        m_impl->wireFreeAt = Clock::now();
+        return MidiResult::NoError;
+    }
     if (id < 0 || id >= outputCount())
         return MidiResult::BadDeviceId;
     if (m_impl->api == RtMidiApi::Jack && !jackServerRunning())
@@ -536,6 +637,12 @@ void RtMidiBackend::closeOutput()
     if (!m_impl->outputOpen)
         return;
     m_impl->outputOpen = false;
+    if (m_impl->outputOnMapper) {
+        // The Mapper's port stays open for the run; only the hold ends.
+        m_impl->outputOnMapper = false;
+        m_impl->mapper->release(MapperHolder::ProgramOutput);
+        return;
+    }
     try {
         SilencedCerr quiet;
         m_impl->out->closePort();
@@ -546,6 +653,8 @@ void RtMidiBackend::closeOutput()
 }
 
 bool RtMidiBackend::outputIsOpen() const { return m_impl->outputOpen; }
+
+MidiMapperPort* RtMidiBackend::mapper() { return m_impl->mapper.get(); }
 
 MidiResult RtMidiBackend::writeShort(std::span<const std::uint8_t> message) { return m_impl->send(message); }
 

@@ -11,6 +11,11 @@
 // Input: RtMidi calls back on its own thread; the adapter only joins System Exclusive
 // pieces, drops timing clock and active sensing, and posts each message to the receiver.
 //
+// The MIDI Mapper (output kMidiMapperId) is a client of its own named after this one
+// ("Brevane MIDI Mapper") with one virtual output port, which opens at first use and stays
+// for the run; it is listed wherever the MIDI system is, and its own port is left out of
+// the input list.
+//
 // Output: System Exclusive messages leave in pieces of kSysexChunkBytes, paced to the
 // wire speed of DIN MIDI by default, so that interfaces which drop bytes when flooded, and
 // JACK ports whose buffers hold less than a 4104-byte bank, get every byte.
@@ -72,6 +77,8 @@ public:
     [[nodiscard]] MidiResult openOutput(int id) override;
     void closeOutput() override;
     [[nodiscard]] bool outputIsOpen() const override;
+    // "<client name> MIDI Mapper": a client of its own with one virtual output port.
+    [[nodiscard]] MidiMapperPort* mapper() override;
 
 protected:
     [[nodiscard]] MidiResult writeSysex(std::span<const std::uint8_t> message) override;
