@@ -5,6 +5,7 @@
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "shell/HelpTopics.h"
+#include "shell/MidiFilePlayerBar.h"
 #include "shell/MidiInitSetup.h"
 #include "shell/MidiSettingsBag.h"
 #include "shell/SettingsFile.h"
@@ -117,6 +118,7 @@ frmStartup::frmStartup(StartupOptions options, QWidget* parent) : QMainWindow(pa
     buildMenus();
     buildToolbar();
     buildStatusBar();
+    m_player = std::make_unique<MidiFilePlayerBar>(*this, m_slider1, m_upDown1);
     setGeometry(kDesignedGeometry);
     updateCommands();
 }
@@ -484,10 +486,9 @@ void frmStartup::setNoPrinters(std::int32_t n)
 
 void frmStartup::MidiFilePlayer(int command)
 {
-    static constexpr CommandId kPlayer[] = {CommandId::PlayerOpen, CommandId::PlayerPlay, CommandId::PlayerPause,
-                                            CommandId::PlayerStop};
     if (command >= 0 && command < 4)
-        runExtra(kPlayer[command]);
+        m_player->MidiFilePlayer(command);
+    updateCommands();
 }
 
 MidiSetup& frmStartup::objMIDIInit()
@@ -615,7 +616,7 @@ void frmStartup::togglePlayerBar()
         return;
     if (m_playerBarShown) {
         // Hiding the bar closes any open MIDI file.
-        runExtra(CommandId::ToolsMidiFilePlayer);
+        m_player->closePlayer();
         setStatusPanelText(2, QString());
     }
     m_playerBarShown = !m_playerBarShown;
@@ -790,7 +791,7 @@ CommandInputs frmStartup::commandInputs() const
     f.voiceEditor = lists.voiceEditor || extra.voiceEditor;
     f.printing = lists.printing || extra.printing;
     f.midi = (m_midi && m_midi->available()) || extra.midi;
-    f.midiFilePlayer = lists.midiFilePlayer || extra.midiFilePlayer;
+    f.midiFilePlayer = true;
     f.patchGenerator = lists.patchGenerator || extra.patchGenerator;
     f.conversion = lists.conversion || extra.conversion;
     if (m_options.adjustCommandInputs)
@@ -971,6 +972,7 @@ void frmStartup::Form_Unload()
 {
     m_unloaded = true;
     hide();
+    m_player->closePlayer();
     if (m_options.onUnload)
         m_options.onUnload();
     SaveSettings();

@@ -38,6 +38,7 @@ class QToolButton;
 
 namespace shell {
 
+class MidiFilePlayerBar;
 class ShellAppState;
 
 // What the main window is built with: where it keeps its files, the command-line switch,
@@ -51,8 +52,8 @@ struct StartupOptions {
     std::function<std::unique_ptr<VoiceListHooks>(class frmStartup&)> makeVoiceLists;
     // Number of installed printers (start-up step 4); none when not given.
     std::function<std::int32_t()> countPrinters;
-    // Commands of other subsystems (MIDI transfer, editor, tools, printing, the MIDI file
-    // player): which of them are available, and who runs them.
+    // Commands of other subsystems (MIDI transfer, editor, tools, printing): which of them
+    // are available, and who runs them.
     CommandFeatures extraFeatures;
     std::function<void(CommandId)> runExtraCommand;
     // Lets other subsystems add their state (MIDI input running, clipboard...) before the
@@ -124,6 +125,10 @@ public:
     void setNoPrinters(std::int32_t n);
     // The MIDI file player's commands: 0 open, 1 play, 2 pause, 3 stop.
     void MidiFilePlayer(int command);
+    // The MIDI file player bar: objMIDIFilePlayer and the controls it drives.
+    [[nodiscard]] MidiFilePlayerBar& playerBar() { return *m_player; }
+    [[nodiscard]] QSlider* Slider1() const { return m_slider1; }
+    [[nodiscard]] QSpinBox* UpDown1() const { return m_upDown1; }
 
     // The MIDI settings object (made at start-up step 2).
     [[nodiscard]] MidiSetup& objMIDIInit();
@@ -276,6 +281,8 @@ private:
     std::vector<std::pair<CommandId, QAction*>> m_dropDownItems;
     bool m_playerBarShown = false;
     CommandState m_commandState;
+    // Last, so that it goes first: the player stops before the MIDI system goes.
+    std::unique_ptr<MidiFilePlayerBar> m_player;
 };
 
 }  // namespace shell

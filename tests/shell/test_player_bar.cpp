@@ -1,0 +1,136 @@
+// Brevane - the main window's MIDI file player bar: the toolbar buttons, the slider and
+// the tempo spinner drive the player, Timer1 moves the slider, hiding the bar or closing
+// the program closes the file and frees the Mapper.
+#include "ShellTestSupport.h"
+
+#include "midi/testing/MidiFileBuilder.h"
+#include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/testing/ScriptedServices.h"
+#include "shell/MidiFilePlayerBar.h"
+#include "shell/MidiInitSetup.h"
+#include "shell/frmStartup.h"
+
+#include <QSlider>
+#include <QSpinBox>
+
+using namespace shell;
+using namespace shell::testing;
+using midi::testing::TrackBuilder;
+
+namespace {
+
+class PlayerBarTest : public ::testing::Test {
+protected:
+    PlayerBarTest()
+    {
+        StartupOptions options;
+        options.paths.programFolder = program.folder();
+        options.paths.settingsFile = program.file("Brevane.ini");
+        options.paths.dataBaseFolder = program.folder();
+        options.paths.besideProgram = true;
+        options.splashMs = 0;
+        options.makeMidiSetup = [this] {
+            auto backend = std::make_unique<platform::LoopbackMidiBackend>();
+            backend->setMapperPresent(true);
+            loop = backend.get();
+            return std::make_unique<MidiInitSetup>(std::move(backend));
+        };
+        main = std::make_unique<frmStartup>(std::move(options));
+        (void)main->objMIDIInit();
+        main->playerBar().objMIDIFilePlayer().setEngineTiming(midi::MidiPlayerEngine::Timing::Manual,
+                                                             [this] { return ui.nowMs() * 1000; });
+        main->show();
+    }
+
+    std::string song()
+    {
+        TrackBuilder t;
+        t.tempo(0, 1'000'000).program(0, 0, 5);  // 60 BPM: a quarter note a second
+        for (int i = 0; i < 10; ++i)
+            t.noteOn(i == 0 ? 0 : 480, 0, 60 + i, 100);
+        t.end(480);  // 10 s
+        const auto bytes = midi::testing::buildMidiFile(0, 480, {t});
+        const std::string path = program.file("A Song.mid");
+        writeFile(path, std::string(bytes.begin(), bytes.end()));
+        return path;
+    }
+    void openSong()
+    {
+        main->mnuTools_Click(2);
+        ui.answerFile(song());
+        main->Toolbar1_ButtonClick(QStringLiteral("Open Mid File"));
+    }
+    void tick(int times)
+    {
+        for (int i = 0; i < times; ++i) {
+            ui.advance(50);
+            emit main->Timer1_Timer();
+        }
+    }
+    platform::RecordingMapperPort& mapper() { return loop->recordingMapper(); }
+
+    platform::testing::ScriptedServices ui;
+    TempFolder program;
+    platform::LoopbackMidiBackend* loop = nullptr;
+    std::unique_ptr<frmStartup> main;
+};
+
+}  // namespace
+
+TEST_F(PlayerBarTest, TheButtonsPlayAFileAndTimer1MovesTheSlider)
+{
+    openSong();
+    EXPECT_TRUE(main->IsOpen() && main->IsPlaying() && main->IsMIDIMapperAllocated());
+    EXPECT_EQ(main->MidiFileTitle(), "A Song");
+    EXPECT_EQ(main->Slider1()->maximum(), 10);
+    EXPECT_EQ(main->UpDown1()->value(), 60);
+    EXPECT_EQ(ui.statusText(2), "Opened : A Song");
+    tick(40);
+    EXPECT_EQ(main->Slider1()->value(), 2);
+    EXPECT_EQ(ui.statusText(2), "Playing : A Song");
+
+    main->Toolbar1_ButtonClick(QStringLiteral("Pause"));
+    EXPECT_FALSE(main->IsPlaying());
+    EXPECT_EQ(ui.statusText(2), "Paused : A Song");
+    main->Toolbar1_ButtonClick(QStringLiteral("Play"));
+    EXPECT_TRUE(main->IsPlaying());
+    main->Toolbar1_ButtonClick(QStringLiteral("Stop"));
+    main->Toolbar1_ButtonClick(QStringLiteral("Stop"));
+    EXPECT_EQ(main->Slider1()->value(), 0);
+    EXPECT_EQ(ui.statusText(2), "Stopped : A Song");
+}
+
+TEST_F(PlayerBarTest, ThePositionSliderAndTheTempoSpinnerAreTheUsersOwn)
+{
+    openSong();
+    tick(8);
+    // A page step to the right (a click beside the thumb) jumps and plays on from there.
+    main->Slider1()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(main->Slider1()->value(), 1);
+    EXPECT_TRUE(main->IsPlaying());
+    EXPECT_EQ(main->playerBar().objMIDIFilePlayer().SeqStatus(midi::SeqStatusItem::Position), 1000);
+
+    // Doubling the tempo doubles the speed at once.
+    main->UpDown1()->setValue(120);
+    tick(20);
+    EXPECT_EQ(main->playerBar().objMIDIFilePlayer().SeqStatus(midi::SeqStatusItem::Position), 3000);
+    EXPECT_EQ(main->UpDown1()->minimum(), 20);
+    EXPECT_EQ(main->UpDown1()->maximum(), 300);
+}
+
+TEST_F(PlayerBarTest, HidingTheBarOrClosingTheProgramClosesTheFile)
+{
+    openSong();
+    tick(4);
+    main->mnuTools_Click(2);
+    EXPECT_FALSE(main->IsOpen() || main->IsPlaying() || main->IsMIDIMapperAllocated());
+    EXPECT_EQ(main->statusPanelText(2), QString());
+    EXPECT_EQ(mapper().holder(), platform::MapperHolder::None);
+    EXPECT_EQ(mapper().sent().back().bytes, (std::vector<std::uint8_t>{0xB0, 123, 0}));
+
+    openSong();
+    EXPECT_EQ(mapper().holder(), platform::MapperHolder::Player);
+    EXPECT_TRUE(main->Form_Load());
+    EXPECT_TRUE(main->close());
+    EXPECT_EQ(mapper().holder(), platform::MapperHolder::None);
+}
