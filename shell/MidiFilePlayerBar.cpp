@@ -1,6 +1,7 @@
 // Brevane - the main window's MIDI file player bar.
 #include "shell/MidiFilePlayerBar.h"
 
+#include "midi/MidiSetupRules.h"
 #include "shell/frmStartup.h"
 
 #include <QSlider>
@@ -18,6 +19,8 @@ MidiFilePlayerBar::MidiFilePlayerBar(frmStartup& main, QSlider* slider, QSpinBox
     setTempoSpinnerValue(120);
     setSliderRange(0, 0);
     m_slider->setTickPosition(QSlider::TicksBelow);
+    // The device dialog refuses the Mapper as the program's output while a file holds it.
+    midi::setMidiMapperAllocatedQuery([this] { return m_main.IsMIDIMapperAllocated(); });
 
     connect(&m_main, &frmStartup::Timer1_Timer, this, [this] { m_control.Timer1_Timer(); });
     // Dragging the thumb jumps there; letting go, or a click or key beside it, plays on.
@@ -43,7 +46,7 @@ MidiFilePlayerBar::MidiFilePlayerBar(frmStartup& main, QSlider* slider, QSpinBox
     });
 }
 
-MidiFilePlayerBar::~MidiFilePlayerBar() = default;
+MidiFilePlayerBar::~MidiFilePlayerBar() { midi::setMidiMapperAllocatedQuery({}); }
 
 bool MidiFilePlayerBar::IsMIDIMapperAllocated() const { return m_main.IsMIDIMapperAllocated(); }
 void MidiFilePlayerBar::setIsMIDIMapperAllocated(bool b) { m_main.setIsMIDIMapperAllocated(b); }

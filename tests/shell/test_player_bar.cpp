@@ -3,6 +3,7 @@
 // the program closes the file and frees the Mapper.
 #include "ShellTestSupport.h"
 
+#include "midi/MidiSetupRules.h"
 #include "midi/testing/MidiFileBuilder.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "platform/testing/ScriptedServices.h"
@@ -128,8 +129,10 @@ TEST_F(PlayerBarTest, HidingTheBarOrClosingTheProgramClosesTheFile)
     EXPECT_EQ(mapper().holder(), platform::MapperHolder::None);
     EXPECT_EQ(mapper().sent().back().bytes, (std::vector<std::uint8_t>{0xB0, 123, 0}));
 
+    EXPECT_FALSE(midi::MidiMapperAllocated());
     openSong();
     EXPECT_EQ(mapper().holder(), platform::MapperHolder::Player);
+    EXPECT_TRUE(midi::MidiMapperAllocated()) << "the device dialog refuses the Mapper meanwhile";
     EXPECT_TRUE(main->Form_Load());
     EXPECT_TRUE(main->close());
     EXPECT_EQ(mapper().holder(), platform::MapperHolder::None);
