@@ -8,6 +8,7 @@
 #include "shell/frmStartup.h"
 
 #include "platform/midi/RtMidiBackend.h"
+#include "tools/frmTamselconversion.h"
 
 #include <QApplication>
 #include <QFile>
@@ -39,6 +40,18 @@ int main(int argc, char* argv[])
     // program lists no devices and works off-line.
     options.makeMidiSetup = [] {
         return std::make_unique<shell::MidiInitSetup>(platform::createSystemMidiBackend());
+    };
+
+    // Commands of the other subsystems.
+    options.extraFeatures.conversion = true;
+    options.runExtraCommand = [](shell::CommandId id) {
+        shell::frmStartup* mainWindow = shell::frmStartup::instance();
+        if (mainWindow == nullptr)
+            return;
+        switch (id) {
+        case shell::CommandId::ToolsConversion: tools::frmTamselconversion::showFor(*mainWindow); break;
+        default: break;
+        }
     };
 
     shell::frmStartup window(std::move(options));
