@@ -43,7 +43,7 @@ constexpr std::array<const char*, 31> kExplanation = {
     "3  Tamsel couldn't find syinit.dat file",
     "4  Tamsel couldn't open source or dest file",
     "5  An error occured whilst Tamsel was converting voices",
-    "The following code indicates Brevane could not locate or load Tamsel :",
+    "The following code indicates Calvine could not locate or load Tamsel :",
     "6  Error locating or loading Tamsel.com",
 };
 

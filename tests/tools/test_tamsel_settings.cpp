@@ -73,7 +73,7 @@ TEST(TamselSettingsFile, IsWrittenLineForLineWithCrLf)
         "3  Tamsel couldn't find syinit.dat file\r\n"
         "4  Tamsel couldn't open source or dest file\r\n"
         "5  An error occured whilst Tamsel was converting voices\r\n"
-        "The following code indicates Brevane could not locate or load Tamsel :\r\n"
+        "The following code indicates Calvine could not locate or load Tamsel :\r\n"
         "6  Error locating or loading Tamsel.com\r\n";
     EXPECT_EQ(tools::tamselSettingsText(OutputMode::FilePerSet, FileType::PackedSysex, "C:\\SOURCE.DAT",
                                         "C:\\OUTPUT.SY7"),
