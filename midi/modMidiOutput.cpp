@@ -197,19 +197,26 @@ TransportResult SendLongSysex(std::string_view message)
     return TransportResult::Ok;
 }
 
-TransportResult SendSysexSlice(std::span<const std::uint8_t> buffer, std::size_t offset, std::size_t length)
+TransportResult SendSysexSlice(std::span<const std::uint8_t> buffer, std::size_t offset, std::size_t length,
+                               std::size_t* bytesNotSent)
 {
     platform::MidiBackend* backend = objMIDIInit().backend();
     if (offset > buffer.size())
         offset = buffer.size();
     length = std::min(length, buffer.size() - offset);
+    if (bytesNotSent)
+        *bytesNotSent = 0;
     if (!backend || !objMIDIInit().MidiOutOpen) {
         logNotSent(length);
+        if (bytesNotSent)
+            *bytesNotSent = length;
         return TransportResult::Failed;
     }
     const auto report = backend->sendStream(buffer.subspan(offset, length));
     if (report.messagesSent > 0)
         PostMidiNotification(MidiEventKind::OutputDone);
+    if (bytesNotSent)
+        *bytesNotSent = report.bytesNotSent;
     if (report.bytesNotSent > 0) {
         logNotSent(report.bytesNotSent);
         return TransportResult::Failed;
@@ -217,12 +224,16 @@ TransportResult SendSysexSlice(std::span<const std::uint8_t> buffer, std::size_t
     return TransportResult::Ok;
 }
 
-TransportResult EndSysexSlices()
+TransportResult EndSysexSlices(std::size_t* bytesNotSent)
 {
     platform::MidiBackend* backend = objMIDIInit().backend();
+    if (bytesNotSent)
+        *bytesNotSent = 0;
     if (!backend)
         return TransportResult::Ok;
     const auto report = backend->finishStream();
+    if (bytesNotSent)
+        *bytesNotSent = report.bytesNotSent;
     if (report.bytesNotSent > 0) {
         logNotSent(report.bytesNotSent);
         return TransportResult::Failed;

@@ -40,10 +40,11 @@ constexpr std::int16_t kDumpBank = 9;
 // size). The slices are joined and cut again into whole messages, which go out one by
 // one; nothing is logged for them, but bytes that belong to no whole message, or that the
 // device refuses, are logged as an error and the result is Failed. EndSysexSlices() ends
-// the file, reporting a message it left unfinished.
+// the file, reporting a message it left unfinished. bytesNotSent, when given, receives
+// the number of bytes the call could not send.
 [[nodiscard]] TransportResult SendSysexSlice(std::span<const std::uint8_t> buffer, std::size_t offset,
-                                             std::size_t length);
-[[nodiscard]] TransportResult EndSysexSlices();
+                                             std::size_t length, std::size_t* bytesNotSent = nullptr);
+[[nodiscard]] TransportResult EndSysexSlices(std::size_t* bytesNotSent = nullptr);
 
 // Sends a short message: status and data as one-character texts (data may be empty), or,
 // with both data empty, status holding a packed message as a decimal number, resent with

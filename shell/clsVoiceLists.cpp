@@ -3,6 +3,8 @@
 
 #include "banklib/AppState.h"
 #include "banklib/GeneratorView.h"
+#include "midi/MidiTransfers.h"
+#include "platform/Latin1.h"
 #include "platform/FileIO.h"
 #include "platform/Services.h"
 #include "platform/VbText.h"
@@ -95,6 +97,13 @@ banklib::VoiceListView* clsVoiceLists::Add(const std::string& path, bool& cancel
     }
     m_lastFileType = fileType;
     auto* w = new frmVoiceList(m_area ? m_area() : nullptr);
+    // The list auditions its voices on the synthesizer, and sends a new name there too.
+    QObject::connect(w, &frmVoiceList::voiceAuditionRequested, w, [w](int voice, int buttons, bool allowScale) {
+        midi::SendPatchToMidi(*w, voice, buttons, allowScale);
+    });
+    QObject::connect(w, &frmVoiceList::voiceRenamed, w, [](int, platform::Bookmark, const QString&, const QString& name) {
+        midi::SendPatchNameToMidi(platform::toBytes(name));
+    });
     ++m_fileCounter;
     w->setListID("L" + platform::Format(m_fileCounter, "0000"));
     w->setFileName(path);

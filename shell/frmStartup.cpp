@@ -1,6 +1,7 @@
 // Brevane - the main window.
 #include "shell/frmStartup.h"
 
+#include "midi/MidiTransfers.h"
 #include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
@@ -118,6 +119,7 @@ frmStartup::frmStartup(StartupOptions options, QWidget* parent) : QMainWindow(pa
     buildMenus();
     buildToolbar();
     buildStatusBar();
+    m_transfers = std::make_unique<midi::MidiTransferCommands>();
     m_player = std::make_unique<MidiFilePlayerBar>(*this, m_slider1, m_upDown1);
     setGeometry(kDesignedGeometry);
     updateCommands();
@@ -576,14 +578,14 @@ void frmStartup::mnuMIDI_Click(int index)
 
 void frmStartup::mnuMIDIsend_Click(int index)
 {
-    if (const auto id = commandAt(MenuId::MidiSend, index))
-        runExtra(*id);
+    m_transfers->mnuMIDIsend_Click(index);
+    updateCommands();
 }
 
 void frmStartup::mnuMIDIreceive_Click(int index)
 {
-    if (const auto id = commandAt(MenuId::MidiReceive, index))
-        runExtra(*id);
+    m_transfers->mnuMIDIreceive_Click(index);
+    updateCommands();
 }
 
 void frmStartup::mnuMIDIOptions_Click(int index)

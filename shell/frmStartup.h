@@ -36,6 +36,10 @@ class QSpinBox;
 class QToolBar;
 class QToolButton;
 
+namespace midi {
+class MidiTransferCommands;
+}
+
 namespace shell {
 
 class MidiFilePlayerBar;
@@ -281,6 +285,8 @@ private:
     std::vector<std::pair<CommandId, QAction*>> m_dropDownItems;
     bool m_playerBarShown = false;
     CommandState m_commandState;
+    // Midi > Send and Receive.
+    std::unique_ptr<midi::MidiTransferCommands> m_transfers;
     // Last, so that it goes first: the player stops before the MIDI system goes.
     std::unique_ptr<MidiFilePlayerBar> m_player;
 };

@@ -557,13 +557,12 @@ TEST_F(StartupTest, CommandsOfOtherSubsystemsGoToTheirHandler)
     frmStartup w(std::move(options));
     ASSERT_TRUE(w.Form_Load());
 
-    // The drop-down buttons and the Midi menu reach the MIDI commands.
+    // The drop-down buttons and the Midi menu reach the main window's own MIDI transfers,
+    // which do nothing while the ports are in fact closed.
     w.Toolbar1_ButtonMenuClick(QStringLiteral("Get Bank"));
     w.Toolbar1_ButtonMenuClick(QStringLiteral("Send Voice"));
     w.action(CommandId::MidiReceiveVoice)->trigger();
-    EXPECT_EQ(extra, (std::vector<CommandId>{CommandId::MidiReceiveBank, CommandId::MidiSendVoice,
-                                             CommandId::MidiReceiveVoice}));
-    extra.clear();
+    EXPECT_TRUE(extra.empty());
 
     // The player bar: showing it opens nothing; hiding it closes the file and empties panel 2.
     EXPECT_FALSE(w.action(CommandId::PlayerPlay)->isVisible());

@@ -1,0 +1,73 @@
+// Brevane - the main window's MIDI transfers and the voice lists' audition.
+//
+// Receive: a voice or a bank is asked for (with the transport's retries and questions),
+// written unchanged into the data folder under the first free name " DX Bank  n.dat" and
+// opened as a temporary voice list; a dump that cannot be written or opened is kept in a
+// free bank slot of the MIDI Manager and the user is told where. Send: the active list's
+// current voice as a single-voice dump, its bank page as one 32-voice bank (a short page
+// filled with INIT VOICE once the user agrees), or any file as the whole MIDI messages it
+// holds, in slices with a pause after each. Audition: a voice clicked in a list goes out
+// as a single-voice dump (a right click adds the test scale), a renamed voice's new name
+// as ten parameter changes.
+//
+// Everything runs on the GUI thread; the waits keep the windows alive, so a command can
+// be started again from inside one: a second file send is refused while one runs, and a
+// right click during the test scale sends only the voice.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace banklib {
+class VoiceListView;
+}
+
+namespace midi {
+
+// The first name " DX Bank  n.dat" (n from 1) under which the folder holds nothing.
+[[nodiscard]] std::string FreeReceivedDumpName(const std::string& folder);
+
+// A list's voice as a 163-byte single-voice dump (unpacked first when the list is packed,
+// every data byte kept to 7 bits as packing keeps it); "" when the voice cannot be read.
+[[nodiscard]] std::string SingleVoiceDumpOf(banklib::VoiceListView& list, std::int32_t voice);
+// A bank page (from 1) of a list as one 4104-byte bulk dump: its voices packed, followed
+// by INIT VOICE up to 32 voices; "" for a page without voices. voices receives the number
+// of the list's own voices in it.
+[[nodiscard]] std::string BankPageDumpOf(banklib::VoiceListView& list, std::int32_t page, std::int32_t& voices);
+
+// A voice list's audition: sends voice (from 1) when the output is open; with the right
+// button (bit 2 of button) and allowScale, then the test scale, unless it is playing.
+void SendPatchToMidi(banklib::VoiceListView& list, std::int32_t voice, int button, bool allowScale);
+// A renamed voice's name as ten parameter changes (parameters 146 to 155), when the output
+// is open; characters missing from a shorter name are not sent.
+void SendPatchNameToMidi(std::string_view name);
+
+class MidiTransferCommands {
+public:
+    // Midi > Receive: 0 a voice, 1 a bank.
+    void mnuMIDIreceive_Click(int index);
+    // Midi > Send: 0 the current voice, 1 the bank page shown, 2 a file.
+    void mnuMIDIsend_Click(int index);
+
+    // Dumps received in this run.
+    [[nodiscard]] std::int32_t ReceivedFileNumber() const { return m_receivedFileNumber; }
+    // A file send is running (its pauses let other commands run meanwhile).
+    [[nodiscard]] bool sendingFile() const { return m_sendingFile; }
+
+    // A received dump (0 a voice, 1 a bank): written and opened as a temporary list, or
+    // kept in a bank slot. The list, or nullptr when it went to a slot (or was lost
+    // because every slot is in use, which the slots have said).
+    banklib::VoiceListView* keepReceivedDump(const std::string& data, int index);
+
+private:
+    void sendVoice();
+    void sendBankPage();
+    void sendFile();
+    void keepInSlot(const std::string& data, int index, const std::string& name, const std::string& why);
+
+    std::int32_t m_receivedFileNumber = 0;
+    bool m_sendingFile = false;
+};
+
+}  // namespace midi

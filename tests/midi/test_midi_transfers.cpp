@@ -1,0 +1,425 @@
+// Brevane - tests of the main window's MIDI transfers against a simulated DX7: received
+// dumps open as temporary lists under free names (or wait in a bank slot), voices, bank
+// pages and files go out whole, and the voice lists audition their voices.
+#include "MidiTestFixture.h"
+
+#include "banklib/InitVoice.h"
+#include "banklib/VoiceListRecordset.h"
+#include "banklib/clsVoiceData.h"
+#include "banklib/clsVoiceNames.h"
+#include "banklib/testing/FakeAppState.h"
+#include "banklib/testing/FakeVoiceList.h"
+#include "midi/MidiManagerSlots.h"
+#include "midi/MidiTransfers.h"
+#include "platform/FileIO.h"
+
+#include <QTemporaryDir>
+
+#include <fstream>
+
+using namespace miditest;
+using platform::MsgAnswer;
+using platform::SimulatedDX7;
+using Kind = platform::SimulatedDX7::Received::Kind;
+namespace SlotField = midi::SlotField;
+
+namespace {
+
+// n unpacked voices, voice i (from 1) named "VOICE <i>".
+std::string unpackedVoices(std::size_t n)
+{
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto init = banklib::InitVoice();
+        std::string v(init.begin(), init.end());
+        std::string name = "VOICE " + std::to_string(i + 1);
+        name.resize(10, ' ');
+        v.replace(145, 10, name);
+        v[134] = static_cast<char>(i % 32);  // the algorithm: each voice differs
+        out += v;
+    }
+    return out;
+}
+
+std::string packedVoices(std::size_t n)
+{
+    banklib::clsVoiceData codec;
+    const std::string unpacked = unpackedVoices(n);
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i)
+        out += codec.Pack(std::string_view(unpacked).substr(i * 155, 155));
+    return out;
+}
+
+class TransfersTest : public MidiFixture {
+protected:
+    void SetUp() override
+    {
+        MidiFixture::SetUp();
+        ASSERT_TRUE(folder.isValid());
+        app.dataDirectory = folder.path().toStdString() + "/";
+        windows.managerData().setSysexSlots(&banks);
+        banks.InitMidiGrid();
+        ASSERT_TRUE(openBoth());
+        backend.clearSent();
+        svc.clear();
+    }
+    void TearDown() override
+    {
+        platform::setWriteFaultInjector(nullptr);
+        windows.managerData().setSysexSlots(&windows.sysexSlots);
+        MidiFixture::TearDown();
+    }
+
+    // A list of n voices in a layout, made the active window.
+    banklib::testing::FakeVoiceList& activeList(std::size_t n, banklib::FileType type)
+    {
+        const std::string data = banklib::isPackedLayout(type) ? packedVoices(n) : unpackedVoices(n);
+        platform::Recordset rs;
+        bool repaired = false;
+        banklib::clsVoiceNames names;
+        EXPECT_FALSE(names.BuildRecordsetFromBytes(type, "list.dat", rs,
+                                                   std::span(reinterpret_cast<const std::uint8_t*>(data.data()),
+                                                             data.size()),
+                                                   repaired));
+        lists.push_back(std::make_unique<banklib::testing::FakeVoiceList>(app.dataDirectory + "list.dat", type,
+                                                                          std::move(rs)));
+        app.active = {lists.back().get(), nullptr};
+        return *lists.back();
+    }
+    std::string write(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = app.dataDirectory + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    static std::string readFile(const std::string& path)
+    {
+        const auto r = platform::readWholeFile(path);
+        return std::string(r.bytes.begin(), r.bytes.end());
+    }
+    std::vector<SimulatedDX7::Received> received(Kind kind) const
+    {
+        std::vector<SimulatedDX7::Received> out;
+        for (const auto& r : backend.dx7().received())
+            if (r.kind == kind)
+                out.push_back(r);
+        return out;
+    }
+    std::string slotText(int slot, int field)
+    {
+        banks.MidiSysex.setAbsolutePosition(slot);
+        return banks.MidiSysex.text(field);
+    }
+
+    QTemporaryDir folder;
+    banklib::testing::FakeAppState app;
+    midi::MidiManagerSlots banks{windows.managerData()};
+    std::vector<std::unique_ptr<banklib::testing::FakeVoiceList>> lists;
+    midi::MidiTransferCommands commands;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- receiving
+
+TEST_F(TransfersTest, AReceivedBankIsStoredUnchangedUnderAFreeNameAndOpensAsATemporaryList)
+{
+    const std::string oldFile = write(" DX Bank  1.dat", "an older dump, kept");
+    commands.mnuMIDIreceive_Click(1);
+    const std::string path = app.dataDirectory + " DX Bank  2.dat";
+    EXPECT_EQ(readFile(path), str(backend.dx7().bulkDump())) << "the 4104 bytes as received";
+    EXPECT_EQ(readFile(oldFile), "an older dump, kept") << "an earlier run's dump is not replaced";
+    EXPECT_EQ(commands.ReceivedFileNumber(), 1);
+    ASSERT_EQ(app.registry.count(), 1);
+    banklib::VoiceListView* list = app.registry.Item(1);
+    EXPECT_EQ(list->FileName(), path);
+    EXPECT_EQ(list->fileType(), banklib::FileType::PackedSysex);
+    EXPECT_EQ(list->VoiceCount(), 32);
+    EXPECT_EQ(list->SavedCRC(), banklib::kSavedCrcTemporary);
+    EXPECT_TRUE(app.recentFiles.empty()) << "a received dump does not join the recent files";
+}
+
+TEST_F(TransfersTest, TwoReceivedVoicesBecomeTwoListsNumberedOneAndTwo)
+{
+    commands.mnuMIDIreceive_Click(0);
+    commands.mnuMIDIreceive_Click(0);
+    EXPECT_EQ(readFile(app.dataDirectory + " DX Bank  1.dat"), str(backend.dx7().singleVoiceDump()));
+    EXPECT_EQ(readFile(app.dataDirectory + " DX Bank  2.dat").size(), 163U);
+    ASSERT_EQ(app.registry.count(), 2);
+    EXPECT_EQ(app.registry.Item(2)->fileType(), banklib::FileType::UnpackedSysex);
+    EXPECT_EQ(app.registry.Item(2)->VoiceCount(), 1);
+    EXPECT_EQ(commands.ReceivedFileNumber(), 2);
+}
+
+TEST_F(TransfersTest, ADumpThatCannotBeWrittenWaitsInAFreeSlotAndTheUserIsTold)
+{
+    platform::setWriteFaultInjector([](const std::string&) { return platform::FileError::NoSpace; });
+    commands.mnuMIDIreceive_Click(1);
+    EXPECT_EQ(app.registry.count(), 0);
+    EXPECT_FALSE(platform::fileExists(app.dataDirectory + " DX Bank  1.dat"));
+    EXPECT_EQ(slotText(1, SlotField::Data), str(backend.dx7().bulkDump()).substr(6, 4096));
+    EXPECT_EQ(platform::Trim(slotText(1, SlotField::FileType)), "2");
+    EXPECT_EQ(platform::Trim(slotText(1, SlotField::Name)), "DX Bank  1");
+    ASSERT_EQ(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(svc.messagesShown()[0].title, "DX7 Bank Received");
+    EXPECT_NE(svc.messagesShown()[0].text.find("Sysex Bank 1"), std::string::npos);
+}
+
+TEST_F(TransfersTest, NothingReceivedLeavesNoFileAndTheCounterAlone)
+{
+    backend.dx7().setSilent(true);
+    svc.answer(MsgAnswer::Cancel);  // no response: give up
+    commands.mnuMIDIreceive_Click(1);
+    EXPECT_EQ(commands.ReceivedFileNumber(), 0);
+    EXPECT_EQ(app.registry.count(), 0);
+    EXPECT_FALSE(platform::fileExists(app.dataDirectory + " DX Bank  1.dat"));
+}
+
+// ---------------------------------------------------------------- sending
+
+TEST_F(TransfersTest, SendVoiceAsksForAVoiceAndSendsAPackedListsVoiceUnpacked)
+{
+    auto& list = activeList(40, banklib::FileType::Packed);
+    commands.mnuMIDIsend_Click(0);
+    ASSERT_EQ(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(svc.messagesShown()[0].text, "Please select a voice to send to MIDI");
+    EXPECT_EQ(svc.messagesShown()[0].title, "No Voice To Send");
+    EXPECT_EQ(svc.messagesShown()[0].style, 48);
+    EXPECT_TRUE(backend.sentMessages().empty());
+
+    list.setCurrentVoice(35);
+    commands.mnuMIDIsend_Click(0);
+    const auto voices = received(Kind::Voice);
+    ASSERT_EQ(voices.size(), 1U);
+    EXPECT_TRUE(voices[0].checksumOk);
+    EXPECT_EQ(backend.dx7().editBufferName(), "VOICE 35  ");
+    EXPECT_EQ(str(voices[0].bytes).substr(6, 155), unpackedVoices(35).substr(34 * 155, 155));
+    EXPECT_TRUE(statusShown("VOICE 35  sent to MIDI"));
+}
+
+TEST_F(TransfersTest, AShortBankPageGoesAfterAYesAsOneWholeBankFilledWithInitVoice)
+{
+    auto& list = activeList(40, banklib::FileType::Unpacked);
+    list.setBankPage(2);
+    svc.answer(MsgAnswer::No);
+    commands.mnuMIDIsend_Click(1);
+    ASSERT_EQ(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(svc.messagesShown()[0].title, "Bank Not Full");
+    EXPECT_NE(svc.messagesShown()[0].text.find("voices 9 to 32"), std::string::npos);
+    EXPECT_TRUE(backend.sentMessages().empty());
+
+    svc.answer(MsgAnswer::Yes);
+    commands.mnuMIDIsend_Click(1);
+    const auto banksSent = received(Kind::Bank);
+    ASSERT_EQ(banksSent.size(), 1U);
+    EXPECT_EQ(banksSent[0].bytes.size(), 4104U);
+    EXPECT_TRUE(banksSent[0].checksumOk);
+    EXPECT_EQ(backend.dx7().voiceName(0), "VOICE 33  ");
+    EXPECT_EQ(backend.dx7().voiceName(7), "VOICE 40  ");
+    EXPECT_EQ(backend.dx7().voiceName(8), "INIT VOICE");
+    EXPECT_EQ(backend.dx7().voiceName(31), "INIT VOICE");
+    EXPECT_TRUE(statusShown("Please wait - sending Bank 2 to MIDI"));
+    EXPECT_TRUE(statusShown("Bank 2 sent to MIDI"));
+    EXPECT_TRUE(statusShown("Adding Voice  40 now string length is  1024"));
+
+    // A page past the last voice sends nothing and asks nothing.
+    list.setBankPage(3);
+    backend.clearSent();
+    svc.clear();
+    commands.mnuMIDIsend_Click(1);
+    EXPECT_TRUE(backend.sentMessages().empty());
+    EXPECT_TRUE(svc.messagesShown().empty());
+}
+
+TEST_F(TransfersTest, AFullPageGoesWithoutAQuestionAndNoListSendsNothing)
+{
+    activeList(64, banklib::FileType::PackedSysex).setBankPage(2);
+    commands.mnuMIDIsend_Click(1);
+    EXPECT_TRUE(svc.messagesShown().empty());
+    EXPECT_EQ(backend.dx7().voiceName(31), "VOICE 64  ");
+
+    app.active = {};
+    backend.clearSent();
+    commands.mnuMIDIsend_Click(0);
+    commands.mnuMIDIsend_Click(1);
+    EXPECT_TRUE(backend.sentMessages().empty());
+    EXPECT_TRUE(svc.messagesShown().empty());
+}
+
+TEST_F(TransfersTest, VoiceBytesOver127AreSentAsSevenBitData)
+{
+    auto& list = activeList(2, banklib::FileType::Unpacked);
+    list.rsmfimage().moveFirst();
+    std::string data = list.rsmfimage().text(banklib::VoiceListField::Data);
+    data[3] = static_cast<char>(0xE3);  // a byte no System Exclusive message may carry
+    list.rsmfimage().setValue(banklib::VoiceListField::Data, data);
+    list.setCurrentVoice(1);
+    commands.mnuMIDIsend_Click(0);
+    EXPECT_TRUE(svc.messagesShown().empty()) << "no \"MIDI output failed\"";
+    const auto voices = received(Kind::Voice);
+    ASSERT_EQ(voices.size(), 1U);
+    EXPECT_TRUE(voices[0].checksumOk);
+    EXPECT_EQ(voices[0].bytes[6 + 3], 0xE3 & 0x7F);
+}
+
+// ---- Send File
+
+TEST_F(TransfersTest, ABankFileArrivesWholeInTwoSlicesWithOneSecondPauses)
+{
+    const std::string path = write("bank.syx", str(backend.dx7().bulkDump()));
+    svc.answerFile(path);
+    const std::int64_t start = svc.nowMs();
+    commands.mnuMIDIsend_Click(2);
+    ASSERT_EQ(svc.fileDialogsShown().size(), 1U);
+    EXPECT_EQ(svc.fileDialogsShown()[0].title, "Choose a file to send to MIDI");
+    const auto banksSent = received(Kind::Bank);
+    ASSERT_EQ(banksSent.size(), 1U);
+    EXPECT_TRUE(banksSent[0].checksumOk);
+    EXPECT_GE(svc.nowMs() - start, 2000) << "a pause after each of the two slices";
+    const std::string progress = "Please wait - sending bank.syx to Midi 4 kb sent out of 4 kb";
+    const auto all = statusTexts();
+    EXPECT_EQ(std::count(all.begin(), all.end(), progress), 2);
+    EXPECT_EQ(all.back(), "") ;
+    EXPECT_TRUE(statusShown("bank.syx sent to Midi ( 4104) bytes"));
+    EXPECT_FALSE(commands.sendingFile());
+}
+
+TEST_F(TransfersTest, SendFileTellsHowManyBytesCouldNotGo)
+{
+    svc.answerFile(write("empty.syx", ""));
+    commands.mnuMIDIsend_Click(2);
+    EXPECT_TRUE(backend.sentMessages().empty());
+    EXPECT_TRUE(statusShown("empty.syx sent to Midi ( 0) bytes"));
+
+    svc.answerFile(write("notes.txt", "Some words, not MIDI."));
+    commands.mnuMIDIsend_Click(2);
+    EXPECT_TRUE(backend.sentMessages().empty());
+    EXPECT_TRUE(statusShown("notes.txt sent to Midi ( 0) bytes - 21 bytes could not be sent: they form no whole "
+                            "MIDI message"));
+    EXPECT_FALSE(statusShown("notes.txt sent to Midi ( 21) bytes"));
+
+    // A whole request, then a message cut off at the end of the file.
+    svc.answerFile(write("cut.syx", std::string("\xF0\x43\x20\x09\xF7\xF0\x43\x00\x09", 9)));
+    commands.mnuMIDIsend_Click(2);
+    EXPECT_EQ(received(Kind::BankRequest).size(), 1U);
+    EXPECT_TRUE(statusShown("cut.syx sent to Midi ( 5) bytes - 4 bytes could not be sent: they form no whole "
+                            "MIDI message"));
+}
+
+TEST_F(TransfersTest, AnUnreadableFileIsReportedAndNothingIsSent)
+{
+    svc.answerFile(app.dataDirectory + "gone.syx");
+    commands.mnuMIDIsend_Click(2);
+    ASSERT_EQ(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(svc.messagesShown()[0].title, "Send File");
+    EXPECT_NE(svc.messagesShown()[0].text.find("gone.syx cannot be sent"), std::string::npos);
+    EXPECT_TRUE(backend.sentMessages().empty());
+    EXPECT_FALSE(commands.sendingFile());
+}
+
+TEST_F(TransfersTest, ASecondFileSendIsRefusedAndClosingTheOutputEndsTheSend)
+{
+    const std::string big = str(backend.dx7().bulkDump()) + str(backend.dx7().bulkDump()) +
+                            str(backend.dx7().bulkDump());
+    svc.answerFile(write("three.syx", big));
+    bool tried = false;
+    bool closed = false;
+    svc.onProcessEvents([&](std::int64_t) {
+        if (!commands.sendingFile())
+            return;
+        if (!tried) {
+            tried = true;
+            commands.mnuMIDIsend_Click(2);  // from inside the first send's pause
+        } else if (!closed && backend.dx7().count(Kind::Bank) == 1) {
+            closed = true;
+            midi::CloseMidiDevices(false, true);
+        }
+    });
+    commands.mnuMIDIsend_Click(2);
+    svc.onProcessEvents({});
+    ASSERT_TRUE(tried && closed);
+    ASSERT_GE(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(svc.messagesShown()[0].title, "Send File");
+    EXPECT_EQ(svc.fileDialogsShown().size(), 1U) << "the second send asked for no file";
+    EXPECT_LT(backend.dx7().count(Kind::Bank), 3U);
+    bool stoppedText = false;
+    for (const auto& t : statusTexts())
+        stoppedText = stoppedText || t.find("three.syx not sent completely: the MIDI output was closed") == 0;
+    EXPECT_TRUE(stoppedText);
+    EXPECT_FALSE(statusShown("three.syx sent to Midi ( 12312) bytes"));
+}
+
+// ---------------------------------------------------------------- audition from the list
+
+TEST_F(TransfersTest, AClickedVoiceGoesOutUnpackedAndARightClickAddsTheTestScale)
+{
+    auto& list = activeList(40, banklib::FileType::PackedSysex);
+    init.setMIDIDeviceNumber(0);
+    midi::SendPatchToMidi(list, 40, 1, true);
+    ASSERT_EQ(backend.sentMessages().size(), 1U);
+    const Bytes& dump = backend.sentMessages()[0];
+    EXPECT_EQ(dump.size(), 163U);
+    EXPECT_EQ(dump[2], 0x00);
+    EXPECT_EQ(str(dump).substr(6, 155), unpackedVoices(40).substr(39 * 155, 155));
+
+    backend.clearSent();
+    midi::SendPatchToMidi(list, 2, 2, true);  // right button
+    const auto& sent = backend.sentMessages();
+    ASSERT_EQ(sent.size(), 1U + 14U) << "the dump, then seven notes on and off";
+    EXPECT_EQ(sent[0].size(), 163U);
+    EXPECT_EQ(sent[1][0], 0x90);
+
+    // With the keys (allowScale false) the scale never plays.
+    backend.clearSent();
+    midi::SendPatchToMidi(list, 3, 2, false);
+    EXPECT_EQ(backend.sentMessages().size(), 1U);
+}
+
+TEST_F(TransfersTest, ARightClickWhileTheScalePlaysSendsTheVoiceOnly)
+{
+    auto& list = activeList(4, banklib::FileType::Unpacked);
+    bool clicked = false;
+    svc.onProcessEvents([&](std::int64_t) {
+        if (!clicked && backend.sentMessages().size() == 3) {  // dump, first note on and off
+            clicked = true;
+            midi::SendPatchToMidi(list, 4, 2, true);
+        }
+    });
+    midi::SendPatchToMidi(list, 1, 2, true);
+    svc.onProcessEvents({});
+    ASSERT_TRUE(clicked);
+    std::size_t dumps = 0;
+    std::size_t notes = 0;
+    for (const auto& m : backend.sentMessages())
+        (m.size() == 163 ? dumps : notes) += 1;
+    EXPECT_EQ(dumps, 2U);
+    EXPECT_EQ(notes, 14U) << "one scale, not two";
+}
+
+TEST_F(TransfersTest, WithTheOutputClosedTheListSendsNothing)
+{
+    auto& list = activeList(4, banklib::FileType::Unpacked);
+    midi::CloseMidiDevices(false, true);
+    backend.clearSent();
+    midi::SendPatchToMidi(list, 1, 2, true);
+    midi::SendPatchNameToMidi("ANEW NAME ");
+    EXPECT_TRUE(backend.sentMessages().empty());
+}
+
+TEST_F(TransfersTest, ANewNameGoesOutAsTenParameterChanges)
+{
+    init.setMIDIDeviceNumber(2);
+    midi::SendPatchNameToMidi("Abcdefghij");
+    const auto& sent = backend.sentMessages();
+    ASSERT_EQ(sent.size(), 10U);
+    EXPECT_EQ(sent[0], (Bytes{0xF0, 0x43, 0x12, 0x01, 0x11, 0x41, 0xF7}));
+    EXPECT_EQ(sent[9], (Bytes{0xF0, 0x43, 0x12, 0x01, 0x1A, 'j', 0xF7}));
+    init.setMIDIDeviceNumber(0);
+    midi::SendPatchNameToMidi("Abcdefghij");
+    EXPECT_EQ(backend.dx7().editBufferName(), "Abcdefghij") << "the synthesizer takes the name";
+
+    backend.clearSent();
+    midi::SendPatchNameToMidi("Abc");
+    EXPECT_EQ(backend.sentMessages().size(), 3U) << "nothing for missing characters";
+}
