@@ -1,12 +1,13 @@
 // Brevane - a simulated DX7 as a process of its own, on JACK MIDI ports.
 //
-//   brevane_simdx7 --name CLIENT --report FILE [--device N] [--lifetime SECONDS]
+//   brevane_simdx7 --name CLIENT --report FILE [--device N] [--lifetime SECONDS] [--timeline FILE]
 //
 // Opens the ports "CLIENT In:in" (what the instrument receives) and "CLIENT Out:out" (what
 // it sends), prints READY on standard output, then answers like the instrument until its
 // standard input closes or its lifetime (default 60 s) runs out. Every message it receives
 // is appended to the report file as one line: kind, checksum test (1 good, 0 bad), length
-// and the bytes in hexadecimal.
+// and the bytes in hexadecimal. With --timeline, each message is also appended to that
+// file as the microseconds of the monotonic clock at which it arrived and its bytes.
 #include "platform/midi/RtMidiBackend.h"
 #include "platform/midi/SimulatedDX7.h"
 
@@ -28,22 +29,31 @@ namespace {
 using platform::MidiEvent;
 using platform::MidiEventKind;
 
+// A message as it arrived, with the monotonic time of its arrival.
+struct Arrival {
+    MidiEvent event;
+    std::int64_t atUs = 0;
+};
+
 class Inbox final : public platform::MidiEventReceiver {
 public:
     void post(MidiEvent e) override
     {
+        const auto at = std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
         {
             std::lock_guard lock(m_mutex);
-            m_events.push_back(std::move(e));
+            m_events.push_back({std::move(e), at});
         }
         m_ready.notify_one();
     }
-    bool wait(MidiEvent& e, std::chrono::milliseconds timeout)
+    bool wait(Arrival& a, std::chrono::milliseconds timeout)
     {
         std::unique_lock lock(m_mutex);
         if (!m_ready.wait_for(lock, timeout, [this] { return !m_events.empty(); }))
             return false;
-        e = std::move(m_events.front());
+        a = std::move(m_events.front());
         m_events.pop_front();
         return true;
     }
@@ -51,7 +61,7 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_ready;
-    std::deque<MidiEvent> m_events;
+    std::deque<Arrival> m_events;
 };
 
 const char* kindName(platform::SimulatedDX7::Received::Kind k)
@@ -80,6 +90,20 @@ void report(const std::string& path, const platform::SimulatedDX7::Received& r)
     std::fclose(f);
 }
 
+void timeline(const std::string& path, std::int64_t atUs, const std::vector<std::uint8_t>& bytes)
+{
+    if (path.empty())
+        return;
+    std::FILE* f = std::fopen(path.c_str(), "a");
+    if (!f)
+        return;
+    std::fprintf(f, "%lld", static_cast<long long>(atUs));
+    for (const std::uint8_t b : bytes)
+        std::fprintf(f, " %02X", b);
+    std::fprintf(f, "\n");
+    std::fclose(f);
+}
+
 // True once standard input has reached its end (the test closed it or died).
 bool stdinClosed()
 {
@@ -96,6 +120,7 @@ int main(int argc, char** argv)
 {
     std::string name = "brevsim";
     std::string reportPath;
+    std::string timelinePath;
     int device = 0;
     int lifetimeS = 60;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -109,9 +134,13 @@ int main(int argc, char** argv)
             device = std::atoi(value.c_str());
         else if (key == "--lifetime")
             lifetimeS = std::atoi(value.c_str());
+        else if (key == "--timeline")
+            timelinePath = value;
     }
     if (reportPath.empty()) {
-        std::fprintf(stderr, "usage: %s --name CLIENT --report FILE [--device N] [--lifetime SECONDS]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s --name CLIENT --report FILE [--device N] [--lifetime SECONDS] [--timeline FILE]\n",
+                     argv[0]);
         return 2;
     }
 
@@ -129,9 +158,10 @@ int main(int argc, char** argv)
 
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(lifetimeS);
     while (std::chrono::steady_clock::now() < end && !stdinClosed()) {
-        MidiEvent e;
-        if (!inbox.wait(e, std::chrono::milliseconds(50)))
+        Arrival arrival;
+        if (!inbox.wait(arrival, std::chrono::milliseconds(50)))
             continue;
+        MidiEvent& e = arrival.event;
         std::vector<std::uint8_t> message;
         if (e.kind == MidiEventKind::LongData) {
             message = std::move(e.bytes);
@@ -142,6 +172,7 @@ int main(int argc, char** argv)
         } else {
             continue;
         }
+        timeline(timelinePath, arrival.atUs, message);
         const auto replies = dx7.receive(message);
         report(reportPath, dx7.received().back());
         for (const auto& reply : replies) {

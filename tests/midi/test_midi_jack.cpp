@@ -1,6 +1,8 @@
-// Brevane - the real MIDI backend end to end: a private JACK server with the dummy driver,
-// the simulated DX7 as a second process on its own JACK ports, and the program's transport
-// requesting a bank and sending a voice and a parameter change.
+// Brevane - the real MIDI backend end to end: a private JACK server with the dummy driver
+// at a 64-frame period, the simulated DX7 as a second process on its own JACK ports, and
+// the program's transport requesting a bank and sending a voice and a parameter change,
+// Midi > Receive > Bank opening the bank as a list, and a MIDI file played through the
+// MIDI Mapper port into the simulator, in order and in time.
 //
 // Skips only when no JACK server can be started. Every wait has a hard time-out, and a
 // watchdog ends the whole test (and with it both child processes) should anything hang.
@@ -9,7 +11,13 @@
 #include "banklib/InitVoice.h"
 #include "banklib/clsVoiceData.h"
 #include "banklib/clsVoiceNames.h"
+#include "banklib/testing/FakeAppState.h"
+#include "midi/MidiTransfers.h"
+#include "midi/clsMIDIFilePlayer.h"
+#include "midi/testing/MidiFileBuilder.h"
 #include "platform/midi/RtMidiBackend.h"
+
+#include <jack/jack.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -217,6 +225,58 @@ std::string fileText(const std::string& path)
     return s.str();
 }
 
+// Connects the first JACK output port whose name holds `from` to the input port `to`, as a
+// user does in a patchbay.
+bool connectJackPorts(const std::string& from, const std::string& to)
+{
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open("brevane-test-patchbay", JackNoStartServer, &status);
+    if (!client)
+        return false;
+    bool connected = false;
+    if (const char** ports = jack_get_ports(client, from.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput)) {
+        if (ports[0])
+            connected = jack_connect(client, ports[0], to.c_str()) == 0;
+        jack_free(ports);
+    }
+    jack_client_close(client);
+    return connected;
+}
+
+// The note-ons of the simulator's timeline: arrival (us) and note number, in order.
+std::vector<std::pair<std::int64_t, int>> noteOns(const std::string& timelinePath)
+{
+    std::vector<std::pair<std::int64_t, int>> out;
+    for (const auto& line : readLines(timelinePath)) {
+        std::istringstream in(line);
+        long long at = 0;
+        std::string status;
+        std::string note;
+        std::string velocity;
+        if (in >> at >> status >> note >> velocity && status == "90" && velocity != "00")
+            out.emplace_back(at, std::stoi(note, nullptr, 16));
+    }
+    return out;
+}
+
+// The player state of the main window, as plain flags.
+class PlayerFlags final : public midi::MidiFilePlayerHost {
+public:
+    bool IsMIDIMapperAllocated() const override { return mapper; }
+    void setIsMIDIMapperAllocated(bool b) override { mapper = b; }
+    bool IsPlaying() const override { return playing; }
+    void setIsPlaying(bool b) override { playing = b; }
+    bool IsOpen() const override { return open; }
+    void setIsOpen(bool b) override { open = b; }
+    bool IsStopped() const override { return stopped; }
+    void setIsStopped(bool b) override { stopped = b; }
+    int tempoSpinnerValue() const override { return 120; }
+    bool mapper = false;
+    bool playing = false;
+    bool open = false;
+    bool stopped = false;
+};
+
 class MidiOverJack : public ::testing::Test {
 protected:
     void TearDown() override
@@ -228,7 +288,7 @@ protected:
 
 }  // namespace
 
-TEST_F(MidiOverJack, RequestABankAndSendAVoiceAndAParameterChangeToAnotherProcess)
+TEST_F(MidiOverJack, BanksVoicesParameterChangesAndAFileThroughTheMapperReachAnotherProcess)
 {
     Watchdog watchdog(kWatchdog);
     const std::string jackd = findJackd();
@@ -244,7 +304,8 @@ TEST_F(MidiOverJack, RequestABankAndSendAVoiceAndAParameterChangeToAnotherProces
         std::string dir;
         ~RemoveWork()
         {
-            for (const char* f : {"/received.txt", "/jackd.log", "/simulator.log"})
+            for (const char* f : {"/received.txt", "/jackd.log", "/simulator.log", "/timeline.txt", "/song.mid",
+                                  "/ DX Bank  1.dat"})
                 std::remove((dir + f).c_str());
             ::rmdir(dir.c_str());
         }
@@ -252,7 +313,7 @@ TEST_F(MidiOverJack, RequestABankAndSendAVoiceAndAParameterChangeToAnotherProces
     // A private server name, so that parallel runs and a user's own server never meet.
     ::setenv("JACK_DEFAULT_SERVER", tag.c_str(), 1);
 
-    Child server(jackd, {"--no-realtime", "-d", "dummy", "-r", "48000", "-p", "256"}, false, work + "/jackd.log");
+    Child server(jackd, {"--no-realtime", "-d", "dummy", "-r", "48000", "-p", "64"}, false, work + "/jackd.log");
     ASSERT_TRUE(server.started());
     const auto serverDeadline = Clock::now() + kServerStart;
     while (!platform::RtMidiBackend::jackServerRunning() && server.running() && Clock::now() < serverDeadline)
@@ -260,7 +321,10 @@ TEST_F(MidiOverJack, RequestABankAndSendAVoiceAndAParameterChangeToAnotherProces
     if (!platform::RtMidiBackend::jackServerRunning())
         GTEST_SKIP() << "no JACK server could be started (jackd says: " << fileText(work + "/jackd.log") << ")";
 
-    Child simulator(BREVANE_SIMDX7, {"--name", "brevsim", "--report", report, "--device", "0", "--lifetime", "100"},
+    const std::string timeline = work + "/timeline.txt";
+    Child simulator(BREVANE_SIMDX7,
+                    {"--name", "brevsim", "--report", report, "--device", "0", "--lifetime", "100", "--timeline",
+                     timeline},
                     true, work + "/simulator.log");
     ASSERT_TRUE(simulator.started());
     ASSERT_TRUE(simulator.waitForLine("READY", kSimulatorStart))
@@ -335,6 +399,57 @@ TEST_F(MidiOverJack, RequestABankAndSendAVoiceAndAParameterChangeToAnotherProces
     }
     EXPECT_NE(voiceLine.find(nameHex), std::string::npos);
     EXPECT_EQ(reportOf(lines, "ParameterChange"), "ParameterChange 1 7 F0 43 10 01 06 05 F7");
+
+    // Midi > Receive > Bank: the bank arrives whole, is stored as it came and opens as a list.
+    {
+        banklib::testing::FakeAppState app;
+        app.dataDirectory = work + "/";
+        midi::MidiTransferCommands commands;
+        commands.mnuMIDIreceive_Click(1);
+        const std::string stored = fileText(work + "/ DX Bank  1.dat");
+        EXPECT_EQ(stored.size(), 4104U);
+        EXPECT_EQ(stored, bank);
+        ASSERT_EQ(app.registry.count(), 1);
+        EXPECT_EQ(app.registry.Item(1)->fileType(), banklib::FileType::PackedSysex);
+        EXPECT_EQ(app.registry.Item(1)->VoiceCount(), 32);
+    }
+
+    // A MIDI file through the Mapper, which a patchbay connects to the simulator: 16 notes
+    // 50 ms apart arrive in order, each within 5 ms of its time after the one before.
+    midi::testing::TrackBuilder track;
+    constexpr int kNotes = 16;
+    for (int i = 0; i < kNotes; ++i)
+        track.noteOn(i == 0 ? 0 : 48, 0, 60 + i, 100).noteOff(0, 0, 60 + i);  // 48 ticks: 50 ms
+    track.end(48);
+    const auto song = midi::testing::buildMidiFile(0, 480, {track});
+    const std::string songPath = work + "/song.mid";
+    std::ofstream(songPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(song.data()), static_cast<std::streamsize>(song.size()));
+    PlayerFlags flags;
+    midi::clsMIDIFilePlayer player(flags);
+    ASSERT_FALSE(player.SeqOpen(songPath));
+    EXPECT_EQ(player.SeqStatus(midi::SeqStatusItem::Port), midi::kSeqMapperPort);
+    ASSERT_TRUE(connectJackPorts("BrevaneTest MIDI Mapper", "brevsim In:in"));
+    ASSERT_FALSE(player.SeqPlay(0, 0));
+    const auto playDeadline = Clock::now() + kReportWait;
+    std::vector<std::pair<std::int64_t, int>> notes;
+    while (Clock::now() < playDeadline) {
+        notes = noteOns(timeline);
+        if (player.ended() && notes.size() >= static_cast<std::size_t>(kNotes))
+            break;
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_TRUE(player.ended());
+    ASSERT_EQ(notes.size(), static_cast<std::size_t>(kNotes));
+    for (int i = 0; i < kNotes; ++i) {
+        EXPECT_EQ(notes[static_cast<std::size_t>(i)].second, 60 + i) << "in order";
+        if (i > 0) {
+            const std::int64_t spacing = notes[static_cast<std::size_t>(i)].first -
+                                         notes[static_cast<std::size_t>(i - 1)].first;
+            EXPECT_NEAR(static_cast<double>(spacing), 50'000.0, 5'000.0) << "note " << i;
+        }
+    }
+    (void)player.Seq(midi::SeqAction::Close);
 
     midi::CloseMidiDevices(true, true);
     midi::installMIDIInit(nullptr);
