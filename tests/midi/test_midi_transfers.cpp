@@ -423,3 +423,22 @@ TEST_F(TransfersTest, ANewNameGoesOutAsTenParameterChanges)
     midi::SendPatchNameToMidi("Abc");
     EXPECT_EQ(backend.sentMessages().size(), 3U) << "nothing for missing characters";
 }
+
+TEST_F(TransfersTest, ABankSentFromAListComesBackUnchangedIntoANewList)
+{
+    auto& list = activeList(32, banklib::FileType::Packed);
+    commands.mnuMIDIsend_Click(1);
+    ASSERT_EQ(received(Kind::Bank).size(), 1U);
+    commands.mnuMIDIreceive_Click(1);
+    ASSERT_EQ(app.registry.count(), 1);
+    banklib::VoiceListView* back = app.registry.Item(1);
+    ASSERT_EQ(back->VoiceCount(), 32);
+    for (int v = 1; v <= 32; ++v) {
+        list.rsmfimage().setAbsolutePosition(v);
+        back->rsmfimage().setAbsolutePosition(v);
+        EXPECT_EQ(back->rsmfimage().text(banklib::VoiceListField::Data),
+                  list.rsmfimage().text(banklib::VoiceListField::Data)) << "voice " << v;
+        EXPECT_EQ(back->rsmfimage().text(banklib::VoiceListField::Names),
+                  list.rsmfimage().text(banklib::VoiceListField::Names)) << "voice " << v;
+    }
+}
