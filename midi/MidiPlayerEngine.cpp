@@ -3,12 +3,15 @@
 
 #include "platform/midi/MidiMapperPort.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace midi {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
+
+constexpr std::int64_t kLongestWaitUs = 3'600'000'000;
 
 std::int64_t steadyUs()
 {
@@ -122,8 +125,10 @@ void MidiPlayerEngine::run()
             m_wake.wait(lock);
             continue;
         }
-        // The thread's clock is the steady clock: wait until the next message is due.
-        m_wake.wait_until(lock, SteadyClock::time_point(std::chrono::microseconds(*next)));
+        // The thread's clock is the steady clock: wait until the next message is due, at
+        // most an hour at a time (a file may put its next event years away).
+        const std::int64_t until = std::min(*next, now() + kLongestWaitUs);
+        m_wake.wait_until(lock, SteadyClock::time_point(std::chrono::microseconds(until)));
     }
 }
 

@@ -591,3 +591,29 @@ TEST(MidiPlayerEngine, TheThreadPlaysAFileToItsEndInOrder)
     EXPECT_EQ(sent.back().bytes, (Bytes{0xB0, 123, 0})) << "the end silences";
     EXPECT_EQ(engine.sendFailures(), 0);
 }
+
+// A file whose next event lies years away: the thread waits for it calmly and stops at once.
+TEST(MidiPlayerEngine, AnEventYearsAwayIsWaitedForAndAStopEndsTheWait)
+{
+    TrackBuilder t;
+    t.tempo(0, 0xFFFFFF).noteOn(0, 0, 60, 100);
+    for (int i = 0; i < 30; ++i)
+        t.raw(0x0FFFFFFF, {0xFF, 0x01, 0x00});  // empty text events, far apart
+    t.noteOn(0, 0, 61, 100).end(0);
+    auto r = midi::readMidiFile(buildMidiFile(0, 1, {t}));
+    ASSERT_EQ(r.error, midi::MidiFileError::None);
+    ASSERT_GT(r.file.events.back().timeUs, std::int64_t{1} << 49);
+    platform::RecordingMapperPort port;
+    ASSERT_EQ(port.open(), platform::MidiResult::NoError);
+    midi::MidiPlayerEngine engine(std::make_shared<const midi::MidiFile>(std::move(r.file)), port);
+    engine.setTempo(midi::kPlayerMinTempo, midi::kPlayerMaxTempo);  // as slow as it gets
+    engine.play();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (port.sentCount() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(port.sentCount(), 1U);
+    engine.halt();
+    EXPECT_FALSE(engine.playing());
+    EXPECT_FALSE(engine.ended());
+    EXPECT_EQ(port.sent().back().bytes, (Bytes{0xB0, 123, 0})) << "the stop silences";
+}
