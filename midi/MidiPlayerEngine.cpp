@@ -2,6 +2,7 @@
 #include "midi/MidiPlayerEngine.h"
 
 #include "platform/midi/MidiMapperPort.h"
+#include "platform/midi/TimingThread.h"
 
 #include <algorithm>
 #include <chrono>
@@ -118,6 +119,7 @@ void MidiPlayerEngine::service()
 
 void MidiPlayerEngine::run()
 {
+    (void)platform::requestTimingPriority();
     std::unique_lock lock(m_mutex);
     while (!m_quit) {
         const auto next = m_schedule.advance(now(), m_sink);
