@@ -68,6 +68,12 @@ frmVoiceList::DragRunner& dragRunner()
     return runner;
 }
 
+frmVoiceList::WindowAttacher& windowAttacher()
+{
+    static frmVoiceList::WindowAttacher attacher;
+    return attacher;
+}
+
 // The program's drag: QDrag runs its own loop until the drop or the give-up. Both
 // actions are offered; the drop decides which one it takes.
 void runQtDrag(frmVoiceList& source, std::unique_ptr<QMimeData> data)
@@ -147,6 +153,8 @@ std::string paddedVoiceName(std::string_view name)
 void frmVoiceList::setDeferredCallFactory(DeferredCallFactory factory) { deferredCallFactory() = std::move(factory); }
 
 void frmVoiceList::setDragRunner(DragRunner runner) { dragRunner() = std::move(runner); }
+
+void frmVoiceList::setWindowAttacher(WindowAttacher attacher) { windowAttacher() = std::move(attacher); }
 
 frmVoiceList::frmVoiceList(QMdiArea* area, QWidget* parent) : QWidget(parent), m_area(area)
 {
@@ -228,6 +236,8 @@ frmVoiceList::frmVoiceList(QMdiArea* area, QWidget* parent) : QWidget(parent), m
     m_text1->hide();
 
     layoutControls();
+    if (const WindowAttacher& attach = windowAttacher())
+        attach(*this);
 }
 
 frmVoiceList::~frmVoiceList()

@@ -81,6 +81,10 @@ public:
     using DragRunner = std::function<void(frmVoiceList& source, std::unique_ptr<QMimeData> data)>;
     // Installs the drag runner (empty: QDrag).
     static void setDragRunner(DragRunner runner);
+    // What other subsystems attach to every window made from now on (the voice editor
+    // hooks its signals and its say in closing); called at the end of the constructor.
+    using WindowAttacher = std::function<void(frmVoiceList&)>;
+    static void setWindowAttacher(WindowAttacher attacher);
 
     // ---- VoiceListView: identity
     std::string ListID() const override { return m_listId; }
