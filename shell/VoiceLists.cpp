@@ -4,6 +4,7 @@
 #include "banklib/AppState.h"
 #include "banklib/CatalogueHooks.h"
 #include "banklib/InitVoice.h"
+#include "banklib/VoiceEditorView.h"
 #include "banklib/clsVoiceNames.h"
 #include "platform/FileIO.h"
 #include "shell/CatalogueCommands.h"
@@ -155,6 +156,8 @@ ActiveChildState VoiceLists::describeChild(QMdiSubWindow* window) const
         return {};
     if (frmVoiceList* list = voiceListOf(window))
         return {ChildKind::VoiceList, list->TotalSelections(), list->renameBoxVisible()};
+    if (editorOf(window) != nullptr)
+        return {ChildKind::VoiceEditor, 0, false};
     return {ChildKind::Other, 0, false};
 }
 
@@ -172,8 +175,19 @@ CommandFeatures VoiceLists::features() const
 
 void VoiceLists::activeViews(QMdiSubWindow* window, banklib::ActiveWindow& views)
 {
-    if (frmVoiceList* list = voiceListOf(window))
+    if (frmVoiceList* list = voiceListOf(window)) {
         views.list = list;
+    } else if (banklib::VoiceEditorView* editor = editorOf(window)) {
+        views.editor = editor;
+        views.list = m_lists.window(editor->VoiceListID());
+    }
+}
+
+banklib::VoiceEditorView* VoiceLists::editorOf(QMdiSubWindow* window) const
+{
+    // A voice editor of one of the registered lists.
+    auto* editor = window != nullptr ? dynamic_cast<banklib::VoiceEditorView*>(window->widget()) : nullptr;
+    return editor != nullptr && m_lists.window(editor->VoiceListID()) != nullptr ? editor : nullptr;
 }
 
 }  // namespace shell

@@ -14,6 +14,10 @@
 #include "shell/VoiceListHooks.h"
 #include "shell/clsVoiceLists.h"
 
+namespace banklib {
+class VoiceEditorView;
+}
+
 namespace shell {
 
 class frmStartup;
@@ -47,6 +51,8 @@ public:
     [[nodiscard]] clsVoiceLists& lists() { return m_lists; }
     // The voice-list window shown in an MDI child, when it is a registered one.
     [[nodiscard]] frmVoiceList* voiceListOf(QMdiSubWindow* window) const;
+    // The voice editor shown in an MDI child, when its list is a registered one.
+    [[nodiscard]] banklib::VoiceEditorView* editorOf(QMdiSubWindow* window) const;
 
 private:
     frmStartup& m_main;
