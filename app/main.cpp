@@ -1,4 +1,5 @@
 // Brevane - librarian and editor for DX7 voices.
+#include "editor/VoiceListEditors.h"
 #include "shell/AppPaths.h"
 #include "shell/CommandLine.h"
 #include "shell/MidiInitSetup.h"
@@ -41,7 +42,6 @@ int main(int argc, char* argv[])
     options.makeMidiSetup = [] {
         return std::make_unique<shell::MidiInitSetup>(platform::createSystemMidiBackend());
     };
-
     // Commands of the other subsystems.
     options.extraFeatures.conversion = true;
     options.runExtraCommand = [](shell::CommandId id) {
@@ -53,6 +53,9 @@ int main(int argc, char* argv[])
         default: break;
         }
     };
+    // A double click on a voice opens it in the voice editor; File > Save Voice (the
+    // commands above are passed on).
+    editor::installVoiceEditor(options);
 
     shell::frmStartup window(std::move(options));
     services.setMainWindow(&window);

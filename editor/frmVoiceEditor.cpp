@@ -1,0 +1,850 @@
+// Brevane - the voice editor window: one voice of one voice list, all 155 parameters.
+#include "editor/frmVoiceEditor.h"
+
+#include "banklib/AppState.h"
+#include "banklib/BusyCursor.h"
+#include "banklib/VoiceListRegistry.h"
+#include "banklib/VoiceListView.h"
+#include "editor/AlgorithmDiagram.h"
+#include "editor/CellSpin.h"
+#include "editor/GridMap.h"
+#include "editor/ParameterGridModel.h"
+#include "editor/ParameterTexts.h"
+#include "editor/frmVoiceRecordset.h"
+#include "platform/Latin1.h"
+#include "platform/Services.h"
+#include "platform/VbText.h"
+#include "shell/UpdatingFlag.h"
+#include "shell/frmStartup.h"
+#include "shell/frmVoiceList.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace editor {
+namespace {
+
+constexpr int kNameRows = 10;
+constexpr int kCanvasMargin = 17;  // 250 twips
+constexpr const char* kTagProperty = "EditorControlTag";
+
+void updateMainCommands()
+{
+    if (shell::frmStartup* main = shell::frmStartup::instance())
+        main->updateCommands();
+}
+
+}  // namespace
+
+frmVoiceEditor::frmVoiceEditor(QMdiArea* area, QWidget* parent) : QWidget(parent), m_area(area)
+{
+    setWindowTitle(QStringLiteral("Voice Editor"));
+    m_caption = "Voice Editor";
+    connect(&m_edits, &ParameterEdits::rowChanged, this, &frmVoiceEditor::onRowChanged);
+    LayoutEditorWindow();
+}
+
+frmVoiceEditor::~frmVoiceEditor() = default;
+
+// ---------------------------------------------------------------- public state
+
+void frmVoiceEditor::setRsVoiceData(platform::Recordset rs)
+{
+    m_voice = std::move(rs);
+    m_edits.setVoice(m_voice, m_proxy);
+}
+
+void frmVoiceEditor::setRsProxyData(platform::Recordset rs)
+{
+    m_proxy = std::move(rs);
+    m_edits.setVoice(m_voice, m_proxy);
+}
+
+void frmVoiceEditor::setEditorID(const std::string& id)
+{
+    if (m_editorId.empty())
+        m_editorId = id;
+}
+
+void frmVoiceEditor::setFileType(banklib::FileType type)
+{
+    m_listType = type;
+    m_edits.setListType(type);
+}
+
+void frmVoiceEditor::setCaption(const std::string& text)
+{
+    m_caption = text;
+    setWindowTitle(platform::fromBytes(text));
+}
+
+void frmVoiceEditor::setOperatorStatus(int mask)
+{
+    m_edits.setOperatorStatus(mask);
+    m_diagram->setOperatorStatus(m_edits.OperatorStatus());
+}
+
+// ---------------------------------------------------------------- layout
+
+QFrame* frmVoiceEditor::buildChartPlace(int index, QSize size)
+{
+    auto* place = new QFrame;
+    place->setFrameShape(QFrame::StyledPanel);
+    place->setFrameShadow(QFrame::Sunken);
+    place->setFixedSize(size);
+    place->setObjectName(QStringLiteral("chartPlace%1").arg(index));
+    m_chartPlaces[static_cast<std::size_t>(index)] = place;
+    return place;
+}
+
+QWidget* frmVoiceEditor::buildZoomBox(int chart)
+{
+    auto* box = new QFrame;
+    auto* layout = new QGridLayout(box);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    auto* title = new QLabel(chart == 0 ? QStringLiteral("Zoom") : QStringLiteral(" EG Zoom"));
+    auto* text = new QLineEdit(QStringLiteral("1"));
+    text->setReadOnly(true);
+    text->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("00.000")) + 8);
+    auto* spin = new CellSpin;
+    spin->setRange(0, 9);
+    spin->setValue(kZoomStart);
+    spin->setFixedHeight(text->sizeHint().height());
+    connect(spin, &CellSpin::valueChanged, this, [this, chart] { UpDown2_Change(chart); });
+    layout->addWidget(title, 0, 0, 1, 2);
+    layout->addWidget(text, 1, 0);
+    layout->addWidget(spin, 1, 1);
+    m_zoomSpins[static_cast<std::size_t>(chart)] = spin;
+    m_zoomTexts[static_cast<std::size_t>(chart)] = text;
+    return box;
+}
+
+QWidget* frmVoiceEditor::buildGrid(int index)
+{
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    auto* caption = new QLabel(QString::fromLatin1(gridCaption(index).data(), static_cast<qsizetype>(gridCaption(index).size())));
+    auto* grid = new QTableView;
+    auto* model = new ParameterGridModel(grid);
+    model->setTypedHandler([this](int row, std::string_view text) { return m_edits.typeValue(row, text); });
+    grid->setModel(model);
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::AnyKeyPressed);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setTabKeyNavigation(false);
+    const QFontMetrics fm = grid->fontMetrics();
+    const int rowHeight = fm.height() + 4;
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    const int titleWidth = fm.horizontalAdvance(QStringLiteral("RDepth")) + 10;
+    const int valueWidth = (gridShowsRawValue(index) ? fm.horizontalAdvance(QStringLiteral("999"))
+                                                     : fm.horizontalAdvance(QStringLiteral("Saw Down"))) +
+                           CellSpin::kWidth + 10;
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->horizontalHeader()->setDefaultSectionSize(valueWidth);
+    const int rows = static_cast<int>(rowsOfGrid(index).size());
+    const int frame = 2 * grid->frameWidth();
+    grid->setFixedSize(titleWidth + valueWidth + frame, rowHeight * rows + frame);
+    grid->setObjectName(QStringLiteral("dGrid1_%1").arg(index));
+    connect(model, &QAbstractItemModel::modelReset, grid, [grid, titleWidth] { grid->setColumnWidth(0, titleWidth); });
+    grid->setColumnWidth(0, titleWidth);
+    layout->addWidget(caption);
+    layout->addWidget(grid);
+    m_grids[static_cast<std::size_t>(index)] = grid;
+    m_models[static_cast<std::size_t>(index)] = model;
+    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this, index] { onCurrentCellChanged(index); });
+    watch(grid);
+    watch(grid->viewport());
+    return box;
+}
+
+QFrame* frmVoiceEditor::buildOperatorPanel(int op)
+{
+    auto* panel = new QFrame;
+    panel->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QGridLayout(panel);
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setHorizontalSpacing(8);
+    layout->setVerticalSpacing(4);
+    auto* title = new QLabel(QStringLiteral("Operator %1").arg(op));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    m_titles[static_cast<std::size_t>(op)] = title;
+    layout->addWidget(title, 0, 0, 1, 4);
+    layout->addWidget(buildGrid(op), 1, 0, Qt::AlignTop);
+    layout->addWidget(buildChartPlace(op, {210, 118}), 1, 1, 1, 2, Qt::AlignTop);
+    layout->addWidget(buildZoomBox(op), 1, 3, Qt::AlignTop);
+    layout->addWidget(buildGrid(op + 6), 2, 0, Qt::AlignTop);
+    layout->addWidget(buildGrid(op + 12), 2, 1, Qt::AlignTop);
+    layout->addWidget(buildGrid(op + 18), 2, 2, 1, 2, Qt::AlignTop);
+    layout->addWidget(buildChartPlace(op + 6, {210, 86}), 3, 0, 1, 4, Qt::AlignLeft);
+    m_panels[static_cast<std::size_t>(op)] = panel;
+    return panel;
+}
+
+QFrame* frmVoiceEditor::buildNonOperatorPanel()
+{
+    auto* panel = new QFrame;
+    panel->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QGridLayout(panel);
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setHorizontalSpacing(10);
+    auto* title = new QLabel(QStringLiteral("Non Operator"));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    m_titles[0] = title;
+    layout->addWidget(title, 0, 0, 1, 6);
+    layout->addWidget(buildGrid(kPitchEgGrid), 1, 0, 2, 1, Qt::AlignTop);
+    layout->addWidget(buildChartPlace(0, {210, 118}), 1, 1, 2, 1, Qt::AlignTop);
+    layout->addWidget(buildZoomBox(0), 1, 2, 2, 1, Qt::AlignTop);
+
+    // The algorithm panel: the box, the diagram of the chosen algorithm.
+    auto* algorithm = new QFrame;
+    algorithm->setFrameShape(QFrame::StyledPanel);
+    auto* al = new QGridLayout(algorithm);
+    al->setContentsMargins(4, 2, 4, 4);
+    al->addWidget(new QLabel(QStringLiteral("Algorithm")), 0, 0);
+    m_combo = new QComboBox;
+    m_combo->setEditable(true);
+    m_combo->setInsertPolicy(QComboBox::NoInsert);
+    m_combo->setMaxVisibleItems(16);
+    for (int i = 1; i <= kAlgorithmCount; ++i)
+        m_combo->addItem(QStringLiteral(" %1").arg(i));
+    connect(m_combo, &QComboBox::currentIndexChanged, this, [this] { Combo1_Click(); });
+    m_combo->lineEdit()->installEventFilter(this);
+    al->addWidget(m_combo, 0, 1);
+    m_diagram = new AlgorithmDiagram;
+    connect(m_diagram, &AlgorithmDiagram::operatorClicked, this, &frmVoiceEditor::Label1_Click);
+    al->addWidget(m_diagram, 1, 0, 1, 2);
+    layout->addWidget(algorithm, 1, 3, 2, 1, Qt::AlignTop);
+
+    layout->addWidget(buildGrid(kLfoGrid), 1, 4, 2, 1, Qt::AlignTop);
+    auto* right = new QWidget;
+    auto* rl = new QVBoxLayout(right);
+    rl->setContentsMargins(0, 0, 0, 0);
+    rl->addWidget(buildGrid(kMiscGrid));
+    m_nameLabel = new QLabel(QStringLiteral("VoiceName"));
+    QFont big = m_nameLabel->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    m_nameLabel->setFont(big);
+    rl->addWidget(m_nameLabel);
+    m_reset = new QPushButton(QStringLiteral("Reset"));
+    connect(m_reset, &QPushButton::clicked, this, &frmVoiceEditor::Command1_Click);
+    rl->addWidget(m_reset);
+    rl->addStretch(1);
+    layout->addWidget(right, 1, 5, 2, 1, Qt::AlignTop);
+    layout->setColumnStretch(6, 1);
+    m_panels[0] = panel;
+    return panel;
+}
+
+void frmVoiceEditor::LayoutEditorWindow()
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_scroll = new QScrollArea;
+    m_scroll->setWidgetResizable(false);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    outer->addWidget(m_scroll);
+
+    m_canvas = new QWidget;
+    m_canvas->setObjectName(QStringLiteral("picClient"));
+    auto* grid = new QGridLayout(m_canvas);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setSpacing(4);
+    for (int op = 1; op <= 6; ++op)
+        grid->addWidget(buildOperatorPanel(op), (op - 1) / 3, (op - 1) % 3, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(buildNonOperatorPanel(), 2, 0, 1, 3, Qt::AlignLeft | Qt::AlignTop);
+
+    // Operator panels share one size; the canvas holds three across and two down, with
+    // the non-operator panel below.
+    QSize panelSize;
+    for (int op = 1; op <= 6; ++op)
+        panelSize = panelSize.expandedTo(m_panels[static_cast<std::size_t>(op)]->sizeHint());
+    for (int op = 1; op <= 6; ++op)
+        m_panels[static_cast<std::size_t>(op)]->setFixedSize(panelSize);
+    QSize nonOp = m_panels[0]->sizeHint();
+    nonOp.setWidth(std::max(nonOp.width(), 3 * panelSize.width() + 2 * grid->spacing()));
+    m_panels[0]->setFixedSize(nonOp);
+    m_canvas->setFixedSize(3 * m_panels[1]->width() + kCanvasMargin,
+                           2 * m_panels[2]->height() + m_panels[0]->height() + kCanvasMargin);
+    m_scroll->setWidget(m_canvas);
+
+    m_spin = new CellSpin(m_canvas);
+    m_spin->hide();
+    connect(m_spin, &CellSpin::valueChanged, this, [this] { UpDown_Change(); });
+    connect(m_spin, &CellSpin::pressed, this, &frmVoiceEditor::UpDown_MouseDown);
+    connect(m_spin, &CellSpin::moved, this, &frmVoiceEditor::UpDown_MouseMove);
+    connect(m_spin, &CellSpin::released, this, &frmVoiceEditor::UpDown_MouseUp);
+    watch(m_combo);
+    watch(m_canvas);
+    SetEditorColours();
+    resize(std::min(m_canvas->width() + 4, 1000), std::min(m_canvas->height() + 4, 640));
+}
+
+void frmVoiceEditor::watch(QWidget* w)
+{
+    if (w != nullptr)
+        w->installEventFilter(this);
+}
+
+void frmVoiceEditor::SetEditorColours()
+{
+    // The window colour behind the panels, the button face in the grids and the diagram.
+    const QColor window = palette().color(QPalette::Base);
+    const QColor face = palette().color(QPalette::Button);
+    QPalette canvas = m_canvas->palette();
+    canvas.setColor(QPalette::Window, window);
+    m_canvas->setPalette(canvas);
+    m_canvas->setAutoFillBackground(true);
+    QPalette diagram = m_diagram->palette();
+    diagram.setColor(QPalette::Window, face);
+    m_diagram->setPalette(diagram);
+    m_diagram->setAutoFillBackground(true);
+    for (QTableView* grid : m_grids) {
+        QPalette p = grid->palette();
+        p.setColor(QPalette::Base, face);
+        grid->setPalette(p);
+    }
+}
+
+// ---------------------------------------------------------------- controls
+
+QTableView* frmVoiceEditor::dGrid1(int index) const
+{
+    return index >= 0 && index < kGridCount ? m_grids[static_cast<std::size_t>(index)] : nullptr;
+}
+ParameterGridModel* frmVoiceEditor::gridModel(int index) const
+{
+    return index >= 0 && index < kGridCount ? m_models[static_cast<std::size_t>(index)] : nullptr;
+}
+QFrame* frmVoiceEditor::Frame3(int index) const
+{
+    return index >= 0 && index <= 6 ? m_panels[static_cast<std::size_t>(index)] : nullptr;
+}
+QLabel* frmVoiceEditor::Label3(int index) const
+{
+    return index >= 0 && index <= 6 ? m_titles[static_cast<std::size_t>(index)] : nullptr;
+}
+QFrame* frmVoiceEditor::chartPlace(int index) const
+{
+    return index >= 0 && index < kChartCount ? m_chartPlaces[static_cast<std::size_t>(index)] : nullptr;
+}
+CellSpin* frmVoiceEditor::UpDown2(int index) const
+{
+    return index >= 0 && index <= 6 ? m_zoomSpins[static_cast<std::size_t>(index)] : nullptr;
+}
+QLineEdit* frmVoiceEditor::Text1(int index) const
+{
+    return index >= 0 && index <= 6 ? m_zoomTexts[static_cast<std::size_t>(index)] : nullptr;
+}
+
+// ---------------------------------------------------------------- building the voice
+
+void frmVoiceEditor::bindGrid(int index)
+{
+    shell::UpdatingScope updating;
+    for (const int row : rowsOfGrid(index))
+        RefreshRowText(m_edits.voice(), m_edits.proxy(), row);
+    m_models[static_cast<std::size_t>(index)]->bind(m_voice, rowsOfGrid(index), gridShowsRawValue(index));
+}
+
+void frmVoiceEditor::BindOperatorGrids(int op)
+{
+    shell::UpdatingScope updating;
+    bindGrid(op);
+    bindGrid(op + 6);
+    bindGrid(op + 12);
+    bindGrid(op + 18);
+}
+
+void frmVoiceEditor::InitVoiceEditor(int first, int last)
+{
+    if (first == 0) {
+        first = 1;
+        last = 6;
+    }
+    first = std::clamp(first, 1, 6);
+    last = std::clamp(last, first, 6);
+    banklib::BusyCursor busy;
+    if (m_spin->parentWidget() != m_canvas) {
+        // The grids are rebound: the spin waits on the canvas until a cell takes it again.
+        m_spin->hide();
+        m_spin->setParent(m_canvas);
+    }
+    for (int op = first; op <= last; ++op) {
+        m_panels[static_cast<std::size_t>(op)]->setVisible(true);
+        BindOperatorGrids(op);
+        m_titles[static_cast<std::size_t>(op)]->setText(QStringLiteral("Operator %1").arg(op));
+        emit operatorRebuilt(op);
+    }
+    if (first != last) {
+        InitNonOperatorData();
+        ShowVoiceName();
+        SetEditorColours();
+    }
+}
+
+void frmVoiceEditor::InitNonOperatorData()
+{
+    bindGrid(kPitchEgGrid);
+    {
+        shell::UpdatingScope updating;
+        showAlgorithm(m_edits.value(ParameterEdits::kAlgorithmRow));
+        setOperatorStatus(ParameterEdits::kAllOperatorsOn);
+    }
+    bindGrid(kLfoGrid);
+    bindGrid(kMiscGrid);
+    m_panels[0]->setVisible(true);
+    emit operatorRebuilt(0);
+}
+
+void frmVoiceEditor::showAlgorithm(int index)
+{
+    shell::UpdatingScope updating;
+    index = std::clamp(index, 0, kAlgorithmCount - 1);
+    m_combo->setCurrentIndex(index);
+    m_diagram->setAlgorithm(index + 1);
+    m_diagram->setOperatorStatus(m_edits.OperatorStatus());
+}
+
+void frmVoiceEditor::ShowVoiceName()
+{
+    std::string name;
+    for (int i = 0; i < kNameRows; ++i) {
+        const std::string v = m_edits.voice().text(ParameterEdits::kFirstNameRow + i, banklib::VoiceDataField::Value);
+        name += v.empty() ? ' ' : v[0];
+    }
+    m_voiceName = name;
+    setCaption(name);
+    m_nameLabel->setText(platform::fromBytes(name));
+}
+
+void frmVoiceEditor::VoiceNameChange(const std::string& name, bool& done)
+{
+    const std::string padded = shell::paddedVoiceName(name);
+    for (int i = 0; i < kNameRows; ++i)
+        m_edits.voice().set(ParameterEdits::kFirstNameRow + i, banklib::VoiceDataField::Value,
+                            std::string(1, padded[static_cast<std::size_t>(i)]));
+    setCaption(padded);
+    m_nameLabel->setText(platform::fromBytes(padded));
+    done = true;
+}
+
+void frmVoiceEditor::TagEditorControls(const std::string& listId)
+{
+    if (m_listId.empty())
+        m_listId = listId;
+    const QString tag = platform::fromBytes(EditorControlTag());
+    for (QTableView* grid : m_grids)
+        grid->setProperty(kTagProperty, tag);
+    for (QLabel* title : m_titles)
+        title->setProperty(kTagProperty, tag);
+    for (QFrame* place : m_chartPlaces)
+        place->setProperty(kTagProperty, tag);
+}
+
+void frmVoiceEditor::ResetVoice()
+{
+    if (m_holder == nullptr)
+        return;
+    const auto result = m_holder->InitVoiceDataRecordset();
+    if (result == frmVoiceRecordset::LoadResult::VoiceGone) {
+        banklib::VoiceListView* list = banklib::appState().colVoiceLists().Item(m_listId);
+        const std::string where = list != nullptr ? list->FileTitle() : std::string("its voice list");
+        (void)platform::messages().messageBox("The voice edited in " + m_caption + " is no longer in " + where + "." +
+                                                  platform::kCrLf + "It can't be reset; the edits are kept.",
+                                              platform::MsgStyle::Exclamation, "Reset Voice");
+        return;
+    }
+    if (result != frmVoiceRecordset::LoadResult::Loaded)
+        return;
+    setRsVoiceData(m_holder->rsVoiceData().clone());
+    setRsProxyData(m_holder->rsProxyData().clone());
+    m_voiceCrc = m_holder->VoiceCRC;
+    const int grid = CurrentGrid;
+    const int row = CurrentGridRow;
+    const int col = CurrentGridCol;
+    InitVoiceEditor(0, 0);
+    if (QTableView* view = dGrid1(grid)) {
+        {
+            shell::UpdatingScope updating;
+            view->setCurrentIndex(view->model()->index(row, std::max(col, 1)));
+        }
+        AttachSpinToGrid(grid);
+        view->setFocus(Qt::OtherFocusReason);
+    }
+    m_edits.sendWholeVoice(false);
+}
+
+// ---------------------------------------------------------------- the spin
+
+void frmVoiceEditor::AttachSpinToGrid(int n)
+{
+    QTableView* grid = dGrid1(n);
+    if (grid == nullptr)
+        return;
+    QModelIndex index = grid->currentIndex();
+    if (!index.isValid())
+        return;
+    const int row = m_models[static_cast<std::size_t>(n)]->voiceRowAt(index.row());
+    if (row < 0)
+        return;
+    const QRect cell = grid->visualRect(grid->model()->index(index.row(), 1));
+    {
+        shell::UpdatingScope updating;
+        if (m_spin->parentWidget() != grid->viewport())
+            m_spin->setParent(grid->viewport());
+        m_spin->setGeometry(cell.right() - CellSpin::kWidth + 1, cell.top(), CellSpin::kWidth, cell.height());
+        m_spin->setRange(m_edits.minimum(row), m_edits.maximum(row));
+        m_spin->setTag(n);
+        m_spin->setValue(m_edits.value(row));
+        m_spin->show();
+        m_spin->raise();
+    }
+    CurrentGrid = n;
+    CurrentGridRow = index.row();
+    CurrentGridCol = index.column();
+}
+
+void frmVoiceEditor::onCurrentCellChanged(int grid)
+{
+    if (shell::Updating)
+        return;
+    AttachSpinToGrid(grid);
+}
+
+void frmVoiceEditor::UpDown_Change()
+{
+    if (shell::Updating)
+        return;
+    shell::UpdatingScope updating;
+    const int n = m_spin->tag();
+    QTableView* grid = dGrid1(n);
+    if (grid == nullptr)
+        return;
+    QModelIndex index = grid->currentIndex();
+    if (!index.isValid())
+        return;
+    if (index.column() == 0)
+        grid->setCurrentIndex(grid->model()->index(index.row(), 1));
+    const int row = m_models[static_cast<std::size_t>(n)]->voiceRowAt(index.row());
+    (void)m_edits.commit(row, m_spin->value(), EditPath::Spin);
+}
+
+void frmVoiceEditor::UpDown_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers.testFlag(Qt::ControlModifier))
+        m_edits.setSendSuppressed(true);
+    if (button == Qt::RightButton) {
+        playScaleForRightButton();
+        m_rightButtonHeld = true;
+    }
+}
+
+void frmVoiceEditor::UpDown_MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers.testFlag(Qt::ControlModifier))
+        m_edits.setSendSuppressed(true);
+    if (buttons.testFlag(Qt::RightButton))
+        m_rightButtonHeld = true;
+}
+
+void frmVoiceEditor::UpDown_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers)
+{
+    if (button == Qt::LeftButton) {
+        if (!m_rightButtonHeld)
+            m_edits.setSendSuppressed(false);
+    } else if (button == Qt::RightButton) {
+        m_rightButtonHeld = false;
+    }
+}
+
+void frmVoiceEditor::playScaleForRightButton()
+{
+    EditorOutput& out = editorOutput();
+    if (out.outputOpen())
+        out.playScale();
+}
+
+// ---------------------------------------------------------------- algorithm, operators, zoom
+
+void frmVoiceEditor::Combo1_Click()
+{
+    if (shell::Updating)
+        return;
+    const int index = m_combo->currentIndex();
+    if (index < 0)
+        return;
+    m_diagram->setAlgorithm(index + 1);
+    m_diagram->setOperatorStatus(m_edits.OperatorStatus());
+    (void)m_edits.selectAlgorithm(index);
+}
+
+bool frmVoiceEditor::Combo1_Enter()
+{
+    const std::string text = platform::toBytes(m_combo->currentText());
+    const auto index = ParameterEdits::algorithmIndexOfText(text);
+    if (!index) {
+        (void)platform::messages().messageBox("Algorithm values must be whole numbers between 1 and 32",
+                                              platform::MsgStyle::Information, "Invalid Algorithm Number");
+        m_combo->lineEdit()->selectAll();
+        return false;
+    }
+    if (*index == m_combo->currentIndex()) {
+        {
+            shell::UpdatingScope updating;
+            m_combo->setEditText(m_combo->itemText(*index));
+        }
+        Combo1_Click();
+    } else {
+        m_combo->setCurrentIndex(*index);
+    }
+    return true;
+}
+
+void frmVoiceEditor::Label1_Click(int op)
+{
+    if (op < 1 || op > 6)
+        return;
+    if (m_edits.switchOperator(op, !m_edits.operatorOn(op)))
+        m_diagram->setOperatorStatus(m_edits.OperatorStatus());
+}
+
+void frmVoiceEditor::UpDown2_Change(int n)
+{
+    CellSpin* spin = UpDown2(n);
+    if (spin == nullptr)
+        return;
+    m_zoom = 1 << spin->value();
+    m_zoomTexts[static_cast<std::size_t>(n)]->setText(
+        QString::fromStdString(platform::Format(static_cast<double>(m_zoom) / kChartZoom, "General Number")));
+    emit zoomChanged(n, m_zoom);
+}
+
+// ---------------------------------------------------------------- changes shown
+
+void frmVoiceEditor::onRowChanged(int row)
+{
+    shell::UpdatingScope updating;
+    if (row == ParameterEdits::kOperatorSwitchRow) {
+        m_diagram->setOperatorStatus(m_edits.OperatorStatus());
+        return;
+    }
+    if (row == ParameterEdits::kAlgorithmRow) {
+        showAlgorithm(m_edits.value(row));
+        return;
+    }
+    const int g = gridOfRow(row);
+    if (g < 0)
+        return;
+    ParameterGridModel* model = m_models[static_cast<std::size_t>(g)];
+    model->refreshValues();
+    if (m_spin->tag() == g && m_spin->isVisible()) {
+        const QModelIndex current = m_grids[static_cast<std::size_t>(g)]->currentIndex();
+        const int shown = current.isValid() ? model->voiceRowAt(current.row()) : -1;
+        if (shown >= 0) {
+            m_spin->setRange(m_edits.minimum(shown), m_edits.maximum(shown));
+            m_spin->setValue(m_edits.value(shown));
+        }
+    }
+}
+
+// ---------------------------------------------------------------- keys and mouse
+
+void frmVoiceEditor::Form_KeyDown(int, Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers.testFlag(Qt::ControlModifier))
+        m_edits.setSendSuppressed(true);
+}
+
+void frmVoiceEditor::Form_KeyUp(int key, Qt::KeyboardModifiers modifiers)
+{
+    // Some systems still report Ctrl among the modifiers of Ctrl's own release.
+    if (key == Qt::Key_Control || !modifiers.testFlag(Qt::ControlModifier))
+        m_edits.setSendSuppressed(false);
+}
+
+bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        Form_KeyDown(key->key(), key->modifiers());
+        if (watched == m_combo->lineEdit() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            (void)Combo1_Enter();
+            return true;
+        }
+        break;
+    }
+    case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        Form_KeyUp(key->key(), key->modifiers());
+        break;
+    }
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton && watched != m_canvas)
+            playScaleForRightButton();
+        break;
+    }
+    case QEvent::WindowStateChange:
+        if (watched == m_subWindow && m_subWindow->isMaximized()) {
+            m_scroll->horizontalScrollBar()->setValue(0);
+            m_scroll->verticalScrollBar()->setValue(0);
+        }
+        break;
+    default: break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmVoiceEditor::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton)
+        playScaleForRightButton();
+    QWidget::mousePressEvent(event);
+}
+
+// ---------------------------------------------------------------- showing, activation, closing
+
+void frmVoiceEditor::show()
+{
+    if (!m_shown) {
+        m_shown = true;
+        if (m_area) {
+            m_subWindow = m_area->addSubWindow(this);
+            m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
+            m_subWindow->installEventFilter(this);
+            connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
+                    [this](Qt::WindowStates before, Qt::WindowStates now) {
+                        const bool was = before.testFlag(Qt::WindowActive);
+                        const bool is = now.testFlag(Qt::WindowActive);
+                        if (!was && is)
+                            Form_Activate();
+                        else if (was && !is)
+                            Form_Deactivate();
+                    });
+            const QSize room = m_area->viewport()->size();
+            m_subWindow->resize(std::min(m_subWindow->sizeHint().width(), std::max(room.width(), 200)),
+                                std::min(m_subWindow->sizeHint().height(), std::max(room.height(), 200)));
+        }
+    }
+    if (m_subWindow) {
+        m_subWindow->show();
+        m_area->setActiveSubWindow(m_subWindow);
+    } else {
+        QWidget::show();
+    }
+}
+
+void frmVoiceEditor::Form_Activate()
+{
+    // The synthesizer gets the voice of the window being worked on.
+    m_edits.sendWholeVoice(true);
+    updateMainCommands();
+}
+
+void frmVoiceEditor::Form_Deactivate()
+{
+    // A Ctrl released in another window never reaches this one.
+    m_edits.setSendSuppressed(false);
+    m_rightButtonHeld = false;
+    updateMainCommands();
+}
+
+bool frmVoiceEditor::unload()
+{
+    if (m_unloaded)
+        return true;
+    if (!m_shown) {
+        Form_Unload();
+        deleteLater();
+        return true;
+    }
+    if (m_subWindow)
+        m_subWindow->close();
+    else
+        close();
+    return m_unloaded;
+}
+
+void frmVoiceEditor::closeEvent(QCloseEvent* event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    shell::frmStartup* main = shell::frmStartup::instance();
+    // A send that waits (the test scale) keeps running in this window: the close follows
+    // once it has ended.
+    if (main != nullptr && main->operationRunning()) {
+        event->ignore();
+        QPointer<frmVoiceEditor> self(this);
+        main->runWhenIdle([self] {
+            if (self)
+                (void)self->unload();
+        });
+        return;
+    }
+    if (m_closing) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
+    const bool ok = Form_QueryUnload();
+    m_closing = false;
+    if (!ok) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+bool frmVoiceEditor::Form_QueryUnload()
+{
+    if (m_editorId.empty())
+        return true;
+    banklib::VoiceListView* list = banklib::appState().colVoiceLists().Item(m_listId);
+    if (list == nullptr)
+        return true;
+    return !m_voiceData.SaveVoice(true, true, list, this);
+}
+
+void frmVoiceEditor::Form_Unload()
+{
+    m_unloaded = true;
+    m_edits.setSendSuppressed(false);
+    emit closed();
+    updateMainCommands();
+}
+
+}  // namespace editor

@@ -1,0 +1,233 @@
+// Brevane - the voice editor window: one voice of one voice list, all 155 parameters.
+//
+// Six operator panels and a non-operator panel on a canvas that scrolls. Each panel
+// holds parameter grids (GridMap.h) of short titles and values; the one spin control
+// floats over the cell being edited, and a value, a display text ("+EXP", "C 3") or a
+// frequency ("1.5", "263.0Hz") can be typed into the cell. The non-operator panel holds
+// the algorithm box with its diagram, whose operator boxes switch operators on and off,
+// and the Reset button. The places of the envelope and level-scaling charts are kept
+// (chartPlace) with the EG zoom spins beside them.
+//
+// Every change goes through ParameterEdits::commit, which writes the voice and sends it
+// at once while the MIDI output is open (Ctrl held keeps the edits quiet). The voice
+// goes back into its list when the window closes and the user answers Yes to "Save
+// Changes ?", or by File > Save Voice. Becoming the active window sends the whole voice.
+#pragma once
+
+#include "banklib/VoiceEditorView.h"
+#include "banklib/clsVoiceData.h"
+#include "editor/ParameterEdits.h"
+
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QPushButton;
+class QScrollArea;
+class QTableView;
+
+namespace editor {
+
+class AlgorithmDiagram;
+class CellSpin;
+class ParameterGridModel;
+class frmVoiceRecordset;
+
+class frmVoiceEditor final : public QWidget, public banklib::VoiceEditorView {
+    Q_OBJECT
+public:
+    static constexpr int kChartCount = 13;  // 0 pitch EG, 1..6 EG, 7..12 level scaling
+    static constexpr int kZoomStart = 4;     // zoom spin value; the zoom is 2^value
+    static constexpr int kChartZoom = 16;    // the zoom the charts are set up with
+
+    // A window for the MDI area (nullptr: a window of its own), hidden until show().
+    explicit frmVoiceEditor(QMdiArea* area, QWidget* parent = nullptr);
+    ~frmVoiceEditor() override;
+    frmVoiceEditor(const frmVoiceEditor&) = delete;
+    frmVoiceEditor& operator=(const frmVoiceEditor&) = delete;
+
+    // ---- VoiceEditorView
+    platform::Recordset& rsVoiceData() override { return m_voice; }
+    void setRsVoiceData(platform::Recordset rs) override;
+    platform::Recordset& rsProxyData() override { return m_proxy; }
+    void setRsProxyData(platform::Recordset rs) override;
+    std::string VoiceListID() const override { return m_listId; }
+    void setVoiceListID(const std::string& id) override { m_listId = id; }
+    // The key in the list's registries; set once (later values are ignored).
+    std::string EditorID() const override { return m_editorId; }
+    void setEditorID(const std::string& id) override;
+    std::int32_t VoiceNo() const override { return m_voiceNo; }
+    void setVoiceNo(std::int32_t voiceNo) override { m_voiceNo = voiceNo; }
+    platform::Bookmark VoiceBookmark() const override { return m_bookmark; }
+    void setVoiceBookmark(platform::Bookmark bookmark) override { m_bookmark = bookmark; }
+    std::string VoiceName() const override { return m_voiceName; }
+    void setVoiceName(const std::string& name) override { m_voiceName = name; }
+    // ListFileType: the layout of the owning list.
+    banklib::FileType fileType() const override { return m_listType; }
+    void setFileType(banklib::FileType type) override;
+    // VoiceCRC: the voice's CRC-32 as loaded or last saved.
+    std::int32_t ChecksumOnEntry() const override { return m_voiceCrc; }
+    void setChecksumOnEntry(std::int32_t crc) override { m_voiceCrc = crc; }
+    std::int32_t ChecksumStatus() const override { return m_checksumStatus; }
+    void setChecksumStatus(std::int32_t status) override { m_checksumStatus = status; }
+    std::string caption() const override { return m_caption; }
+    void setCaption(const std::string& text) override;
+
+    // ---- opening and the public operations
+    // The holder that loaded the voice (Reset reloads through it).
+    void setHolder(frmVoiceRecordset* holder) { m_holder = holder; }
+    [[nodiscard]] frmVoiceRecordset* holder() const { return m_holder; }
+    // (Re)builds operators first..last (first 0: all six, then also the non-operator
+    // panel, the name and the colours).
+    void InitVoiceEditor(int first, int last);
+    void InitNonOperatorData();
+    // Throws the edits away and reloads the voice as its list holds it. A voice no longer
+    // in its list, or a reload the user refused, keeps the edits.
+    void ResetVoice();
+    // Writes a new name into the voice (cut or padded with blanks to 10 characters) and
+    // the caption; done becomes true.
+    void VoiceNameChange(const std::string& name, bool& done);
+    [[nodiscard]] int OperatorStatus() const { return m_edits.OperatorStatus(); }
+    void setOperatorStatus(int mask);
+    // Marks every grid, panel title and chart place with "ListID,EditorID" (the
+    // EditorControlTag property), for element drag and drop between editors.
+    void TagEditorControls(const std::string& listId);
+    [[nodiscard]] std::string EditorControlTag() const { return m_listId + "," + m_editorId; }
+
+    [[nodiscard]] ParameterEdits& edits() { return m_edits; }
+    [[nodiscard]] bool SendSuppressed() const { return m_edits.SendSuppressed(); }
+    // The EG charts' zoom (0 until a zoom spin was changed).
+    [[nodiscard]] int zoomValue() const { return m_zoom; }
+
+    // ---- showing and closing
+    void show();
+    // Closes as the user would; false when the close was refused (Cancel).
+    bool unload();
+    [[nodiscard]] QMdiSubWindow* subWindow() const { return m_subWindow; }
+    [[nodiscard]] bool unloaded() const { return m_unloaded; }
+
+    // ---- where the spin sits
+    int CurrentGrid = -1;
+    int CurrentGridRow = -1;
+    int CurrentGridCol = -1;
+    // Puts the spin over grid n's current cell with that row's bounds and value.
+    void AttachSpinToGrid(int n);
+
+    // ---- what the controls report (public so that tests drive them like the user)
+    void UpDown_Change();
+    void UpDown_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void UpDown_MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    void UpDown_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void Combo1_Click();
+    // Enter in the algorithm box; false when the text was refused (the message shown).
+    bool Combo1_Enter();
+    void Label1_Click(int op);
+    void UpDown2_Change(int n);
+    void Command1_Click() { ResetVoice(); }
+    void Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void Form_KeyUp(int key, Qt::KeyboardModifiers modifiers);
+    void Form_Activate();
+    void Form_Deactivate();
+
+    // ---- controls
+    [[nodiscard]] QTableView* dGrid1(int index) const;
+    [[nodiscard]] ParameterGridModel* gridModel(int index) const;
+    [[nodiscard]] QFrame* Frame3(int index) const;
+    [[nodiscard]] QLabel* Label3(int index) const;
+    [[nodiscard]] QFrame* chartPlace(int index) const;
+    [[nodiscard]] CellSpin* UpDown2(int index) const;
+    [[nodiscard]] QLineEdit* Text1(int index) const;
+    [[nodiscard]] CellSpin* UpDown() const { return m_spin; }
+    [[nodiscard]] QComboBox* Combo1() const { return m_combo; }
+    [[nodiscard]] AlgorithmDiagram* diagram() const { return m_diagram; }
+    [[nodiscard]] QPushButton* Command1() const { return m_reset; }
+    [[nodiscard]] QScrollArea* scrollArea() const { return m_scroll; }
+    [[nodiscard]] QWidget* picClient() const { return m_canvas; }
+
+signals:
+    // Operator 1..6 (0: the pitch envelope and the non-operator panel) was rebuilt: its
+    // charts are to be drawn again.
+    void operatorRebuilt(int op);
+    // An EG zoom spin changed chart n's zoom.
+    void zoomChanged(int chart, int zoom);
+    // The window has closed.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void LayoutEditorWindow();
+    QFrame* buildOperatorPanel(int op);
+    QFrame* buildNonOperatorPanel();
+    QWidget* buildGrid(int index);
+    QWidget* buildZoomBox(int chart);
+    QFrame* buildChartPlace(int index, QSize size);
+    void BindOperatorGrids(int op);
+    void bindGrid(int index);
+    void ShowVoiceName();
+    void SetEditorColours();
+    void showAlgorithm(int index);
+    void onRowChanged(int row);
+    void onCurrentCellChanged(int grid);
+    [[nodiscard]] bool Form_QueryUnload();
+    void Form_Unload();
+    void playScaleForRightButton();
+    void watch(QWidget* w);
+
+    // public state
+    platform::Recordset m_voice;
+    platform::Recordset m_proxy;
+    std::string m_listId;
+    std::string m_editorId;
+    std::int32_t m_voiceNo = 0;
+    platform::Bookmark m_bookmark = platform::kNoBookmark;
+    std::string m_voiceName;
+    banklib::FileType m_listType = banklib::FileType::Unpacked;
+    std::int32_t m_voiceCrc = 0;
+    std::int32_t m_checksumStatus = 0;
+    std::string m_caption;
+
+    // private state
+    ParameterEdits m_edits;
+    banklib::clsVoiceData m_voiceData;
+    frmVoiceRecordset* m_holder = nullptr;
+    int m_zoom = 0;
+    bool m_rightButtonHeld = false;
+
+    // life cycle
+    QMdiArea* m_area = nullptr;
+    QPointer<QMdiSubWindow> m_subWindow;
+    bool m_shown = false;
+    bool m_unloaded = false;
+    bool m_closing = false;
+
+    // controls
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_canvas = nullptr;
+    std::array<QFrame*, 7> m_panels{};
+    std::array<QLabel*, 7> m_titles{};
+    std::array<QTableView*, 27> m_grids{};
+    std::array<ParameterGridModel*, 27> m_models{};
+    std::array<QFrame*, kChartCount> m_chartPlaces{};
+    std::array<CellSpin*, 7> m_zoomSpins{};
+    std::array<QLineEdit*, 7> m_zoomTexts{};
+    CellSpin* m_spin = nullptr;
+    QComboBox* m_combo = nullptr;
+    AlgorithmDiagram* m_diagram = nullptr;
+    QLabel* m_nameLabel = nullptr;
+    QPushButton* m_reset = nullptr;
+};
+
+}  // namespace editor
