@@ -136,6 +136,7 @@ frmVoiceEditor* VoiceListEditors::LoadVoice(int voice)
     frmAlgorithms& viewer = frmAlgorithms::load(mainArea());
     viewer.setUpDown1(editor->edits().value(ParameterEdits::kAlgorithmRow));
     viewer.showViewer();
+    editor->show();
     platform::ShowStatusMessage("");
     return editor;
 }

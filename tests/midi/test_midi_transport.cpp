@@ -1,6 +1,7 @@
 // Brevane - tests of the MIDI transport: sending and logging, dump requests and their
 // waits, the input hand-over and the descriptions of received messages.
 #include "MidiTestFixture.h"
+#include "midi/AuditionNote.h"
 
 #include <QCoreApplication>
 
@@ -698,4 +699,39 @@ TEST_F(TransportTest, ResendingARowSendsExactlyWhatWasLogged)
     EXPECT_EQ(windows.sysexSlots.sendCount, 1);
     (void)data.SendMIDIMessage(3, 0);
     EXPECT_EQ(backend.sentMessages().size(), 2U);
+}
+
+TEST_F(TransportTest, TheTimedAuditionNoteReturnsAtOnceAndItsTimerEndsIt)
+{
+    midi::TimedAuditionNote note;
+    init.setMIDIOutChannel(1);
+    const auto t0 = svc.nowMs();
+    note.play(60);
+    EXPECT_EQ(svc.nowMs(), t0) << "nothing waits while the note sounds";
+    ASSERT_EQ(backend.sentMessages().size(), 1U);
+    EXPECT_EQ(backend.sentMessages()[0], (Bytes{0x91, 60, 60}));
+    EXPECT_TRUE(note.sounding());
+    // The same note again restarts the hold without ending it.
+    note.play(60);
+    ASSERT_EQ(backend.sentMessages().size(), 2U);
+    EXPECT_EQ(backend.sentMessages()[1], (Bytes{0x91, 60, 60}));
+    // Another note ends the one sounding first.
+    note.play(64);
+    ASSERT_EQ(backend.sentMessages().size(), 4U);
+    EXPECT_EQ(backend.sentMessages()[2], (Bytes{0x91, 60, 0}));
+    EXPECT_EQ(backend.sentMessages()[3], (Bytes{0x91, 64, 60}));
+    // The timer's note off goes to the channel the note was played on.
+    init.setMIDIOutChannel(5);
+    note.release();
+    ASSERT_EQ(backend.sentMessages().size(), 5U);
+    EXPECT_EQ(backend.sentMessages()[4], (Bytes{0x91, 64, 0}));
+    EXPECT_FALSE(note.sounding());
+    note.release();
+    EXPECT_EQ(backend.sentMessages().size(), 5U);
+
+    midi::CloseMidiDevices(false, true);
+    backend.clearSent();
+    note.play(60);
+    EXPECT_FALSE(note.sounding());
+    EXPECT_TRUE(backend.sentMessages().empty());
 }

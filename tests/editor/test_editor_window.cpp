@@ -1,0 +1,501 @@
+// Brevane - the voice editor window opened from a voice list, edited, reset and closed.
+#include "EditorTestSupport.h"
+
+#include "editor/AlgorithmDiagram.h"
+#include "editor/CellSpin.h"
+#include "editor/GridMap.h"
+#include "editor/ParameterGridModel.h"
+#include "editor/frmVoiceRecordset.h"
+#include "platform/Latin1.h"
+#include "platform/VbText.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTableView>
+
+namespace {
+
+using banklib::FileType;
+using editor::EditPath;
+using editor::frmAlgorithms;
+using editor::frmVoiceEditor;
+using editor::ParameterEdits;
+using editor::VoiceListEditors;
+using platform::MsgAnswer;
+using shell::frmVoiceList;
+
+constexpr int kOutputOp1 = (6 - 1) * 21 + 16;  // operator 1's output level
+constexpr int kSensitivityGrid1 = 1 + 18;
+
+class EditorWindowTest : public editor::testing::EditorFixture {
+protected:
+    frmVoiceList* bank(const std::string& name = "bank.syx", std::size_t n = 8, FileType type = FileType::PackedSysex)
+    {
+        return openBank(name, n, type);
+    }
+    // Changes operator 1's output level as the spin does and returns the new value.
+    static int nudge(frmVoiceEditor& e)
+    {
+        const int v = e.edits().value(kOutputOp1);
+        const int next = v == 99 ? 98 : v + 1;
+        EXPECT_TRUE(e.edits().commit(kOutputOp1, next, EditPath::Spin));
+        return next;
+    }
+    // Puts the current cell of grid n on its row r, as a click would.
+    static void clickCell(frmVoiceEditor& e, int grid, int row)
+    {
+        QTableView* view = e.dGrid1(grid);
+        view->setCurrentIndex(view->model()->index(row, 1));
+    }
+};
+
+TEST_F(EditorWindowTest, OpeningAVoiceShowsItsEditorAndTheViewer)
+{
+    frmVoiceList* list = bank();
+    ASSERT_NE(list, nullptr);
+    ui.clear();
+    frmVoiceEditor* e = openEditor(*list, 3);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->caption(), shell::testing::nameOf(3, FileType::PackedSysex));
+    EXPECT_EQ(e->VoiceName(), e->caption());
+    EXPECT_EQ(e->VoiceListID(), list->ListID());
+    EXPECT_EQ(e->VoiceNo(), 3);
+    EXPECT_NE(e->ChecksumOnEntry(), 0);
+    EXPECT_TRUE(e->subWindow()->isVisible());
+    EXPECT_EQ(main->mdiArea()->activeSubWindow(), e->subWindow());
+    EXPECT_EQ(ui.statusText(), "");
+    EXPECT_EQ(ui.unexpectedMessages(), 0);
+    // Every grid shows its rows; the algorithm box, the diagram and the viewer show the
+    // voice's algorithm with all operators on.
+    for (int g = 0; g < editor::kGridCount; ++g)
+        EXPECT_EQ(e->dGrid1(g)->model()->rowCount(), static_cast<int>(editor::rowsOfGrid(g).size())) << g;
+    const int alg = stored(*list, 3, ParameterEdits::kAlgorithmRow);
+    EXPECT_EQ(e->Combo1()->currentIndex(), alg);
+    EXPECT_EQ(e->diagram()->algorithm(), alg + 1);
+    EXPECT_EQ(e->OperatorStatus(), 63);
+    ASSERT_NE(frmAlgorithms::instance(), nullptr);
+    EXPECT_EQ(frmAlgorithms::instance()->UpDown1(), alg);
+    EXPECT_EQ(frmAlgorithms::instance()->diagram()->algorithm(), alg + 1);
+    // The command table sees an editor: Save Voice is enabled.
+    EXPECT_EQ(main->activeChild().kind, shell::ChildKind::VoiceEditor);
+    // The tag of drag and drop between editors.
+    EXPECT_EQ(platform::toBytes(e->dGrid1(4)->property("EditorControlTag").toString()),
+              list->ListID() + "," + e->EditorID());
+}
+
+TEST_F(EditorWindowTest, SecondOpenOffersTheResetAndYesThrowsTheEditsAway)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 2);
+    const int original = e->edits().value(kOutputOp1);
+    nudge(*e);
+    ui.clear();
+    ui.answer(MsgAnswer::No);
+    EXPECT_EQ(openEditor(*list, 2), e);
+    ASSERT_EQ(ui.messagesShown().size(), 1u);
+    EXPECT_EQ(ui.messagesShown()[0].text,
+              "You already have an editor open for this voice, do you want to reset this to the saved version ?");
+    EXPECT_EQ(ui.messagesShown()[0].style, platform::MsgStyle::YesNoCancel + platform::MsgStyle::Question);
+    EXPECT_NE(e->edits().value(kOutputOp1), original);
+    ui.answer(MsgAnswer::Yes);
+    EXPECT_EQ(openEditor(*list, 2), e);
+    EXPECT_EQ(e->edits().value(kOutputOp1), original);
+    EXPECT_EQ(VoiceListEditors::of(*list).Editors().count(), 1);
+}
+
+TEST_F(EditorWindowTest, OneEditorPerVoiceAndPerList)
+{
+    frmVoiceList* a = bank("a.syx");
+    frmVoiceList* b = bank("b.syx");
+    frmVoiceEditor* a1 = openEditor(*a, 1);
+    frmVoiceEditor* a2 = openEditor(*a, 2);
+    frmVoiceEditor* b1 = openEditor(*b, 1);
+    EXPECT_NE(a1, a2);
+    EXPECT_NE(a1, b1);
+    EXPECT_EQ(VoiceListEditors::of(*a).Editors().count(), 2);
+    EXPECT_EQ(VoiceListEditors::of(*a).Recordsets().count(), 2);
+    EXPECT_EQ(VoiceListEditors::of(*b).Editors().count(), 1);
+    EXPECT_EQ(VoiceListEditors::openEditorCount(), 3);
+}
+
+TEST_F(EditorWindowTest, AVoiceRefusedWhileLoadingLeavesNothing)
+{
+    frmVoiceList* list = bank("bad.dat", 4, FileType::Unpacked);
+    // A value out of its range in voice 2 (operator 6's rate 1 at 120).
+    list->rsmfimage().setAbsolutePosition(2);
+    std::string data = list->rsmfimage().text(banklib::VoiceListField::Data);
+    data[0] = static_cast<char>(120);
+    list->rsmfimage().setValue(banklib::VoiceListField::Data, data);
+    ui.clear();
+    ui.answer(MsgAnswer::No);
+    EXPECT_EQ(openEditor(*list, 2), nullptr);
+    EXPECT_EQ(ui.messagesShown().size(), 1u);
+    EXPECT_EQ(ui.statusText(), "");
+    EXPECT_FALSE(ui.busy());
+    EXPECT_EQ(VoiceListEditors::of(*list).Editors().count(), 0);
+    EXPECT_EQ(VoiceListEditors::of(*list).Recordsets().count(), 0);
+    EXPECT_EQ(frmAlgorithms::instance(), nullptr);
+    EXPECT_EQ(openEditor(*list, 9), nullptr);
+    // Yes loads it with the value at its top.
+    ui.answer(MsgAnswer::Yes);
+    frmVoiceEditor* e = openEditor(*list, 2);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->edits().value(0), 99);
+}
+
+TEST_F(EditorWindowTest, ClosingAnUnchangedEditorAsksNothingAndTheLastClosesTheViewer)
+{
+    frmVoiceList* a = bank("a.syx");
+    frmVoiceList* b = bank("b.syx");
+    frmVoiceEditor* a1 = openEditor(*a, 1);
+    QPointer<frmVoiceEditor> b1 = openEditor(*b, 1);
+    ui.clear();
+    EXPECT_TRUE(a1->unload());
+    EXPECT_TRUE(ui.messagesShown().empty());
+    // Another list still has an editor: the viewer stays.
+    ASSERT_NE(frmAlgorithms::instance(), nullptr);
+    EXPECT_TRUE(b1->unload());
+    processEvents();
+    EXPECT_EQ(frmAlgorithms::instance(), nullptr);
+    EXPECT_EQ(VoiceListEditors::openEditorCount(), 0);
+}
+
+TEST_F(EditorWindowTest, SaveChangesYesNoCancel)
+{
+    frmVoiceList* list = bank();
+    const std::string before = storedVoice(*list, 4);
+
+    frmVoiceEditor* e = openEditor(*list, 4);
+    const int changed = nudge(*e);
+    ui.clear();
+    ui.answer(MsgAnswer::Cancel);
+    EXPECT_FALSE(e->unload());
+    ASSERT_EQ(ui.messagesShown().size(), 1u);
+    EXPECT_EQ(ui.messagesShown()[0].text, e->caption() + " has changed\r\nSave Changes ?");
+    EXPECT_EQ(ui.messagesShown()[0].title, "Save Voice");
+    EXPECT_EQ(e->edits().value(kOutputOp1), changed);
+    EXPECT_EQ(storedVoice(*list, 4), before);
+
+    ui.answer(MsgAnswer::No);
+    EXPECT_TRUE(e->unload());
+    EXPECT_EQ(storedVoice(*list, 4), before);
+
+    frmVoiceEditor* again = openEditor(*list, 4);
+    const int saved = nudge(*again);
+    ui.answer(MsgAnswer::Yes);
+    EXPECT_TRUE(again->unload());
+    EXPECT_EQ(stored(*list, 4, kOutputOp1), saved);
+    const std::string after = storedVoice(*list, 4);
+    for (std::size_t i = 0; i < after.size(); ++i)
+        if (static_cast<int>(i) != kOutputOp1)
+            EXPECT_EQ(after[i], before[i]) << i;
+}
+
+TEST_F(EditorWindowTest, AnEditorFollowsItsVoiceThroughSortPasteAndMove)
+{
+    frmVoiceList* list = bank("sorted.syx", 6);
+    // Voice 5 is renamed so that sorting moves it to the top.
+    list->rsmfimage().setAbsolutePosition(5);
+    list->rsmfimage().setValue(banklib::VoiceListField::Names, std::string("AAA FIRST "));
+    frmVoiceEditor* e = openEditor(*list, 5);
+    const int saved = nudge(*e);
+    edit(*list, 8);  // Sort Voice List
+    list->rsmfimage().setAbsolutePosition(1);
+    ASSERT_EQ(list->rsmfimage().text(banklib::VoiceListField::Names), "AAA FIRST ");
+    // Cut voice 1 (our voice) and paste it at voice 4 of the same list.
+    (void)list->AddTracker(1, 0);
+    edit(*list, 0);
+    list->setCurrentVoice(4);
+    edit(*list, 2);
+    ASSERT_EQ(list->rsmfimage().recordCount(), 6);
+    const int now = list->rsmfimage().positionOf(e->VoiceBookmark());
+    ASSERT_GT(now, 0);
+    ui.clear();
+    ui.answer(MsgAnswer::Yes);
+    EXPECT_TRUE(e->unload());
+    EXPECT_EQ(stored(*list, now, kOutputOp1), saved);
+    list->rsmfimage().setAbsolutePosition(now);
+    EXPECT_EQ(list->rsmfimage().text(banklib::VoiceListField::Names), "AAA FIRST ");
+}
+
+TEST_F(EditorWindowTest, AVoiceDeletedUnderItsEditor)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 2);
+    const int original = e->edits().value(kOutputOp1);
+    const int changed = nudge(*e);
+    const std::string third = storedVoice(*list, 3);
+    (void)list->AddTracker(2, 0);
+    edit(*list, 3);  // Delete
+    ASSERT_EQ(list->rsmfimage().recordCount(), 7);
+    // Reset says so and keeps the edits.
+    ui.clear();
+    e->ResetVoice();
+    ASSERT_EQ(ui.messagesShown().size(), 1u);
+    EXPECT_EQ(ui.messagesShown()[0].title, "Reset Voice");
+    EXPECT_EQ(e->edits().value(kOutputOp1), changed);
+    EXPECT_NE(changed, original);
+    // Closing says the voice is gone, and no other voice is overwritten.
+    ui.clear();
+    EXPECT_TRUE(e->unload());
+    ASSERT_EQ(ui.messagesShown().size(), 1u);
+    EXPECT_NE(ui.messagesShown()[0].text.find("is no longer in"), std::string::npos);
+    EXPECT_EQ(storedVoice(*list, 2), third);
+}
+
+TEST_F(EditorWindowTest, RenameReachesTheEditorAndAsksNothingAtClosing)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    list->rsmfimage().setAbsolutePosition(1);
+    const platform::Bookmark bookmark = list->rsmfimage().bookmark();
+    list->rsmfimage().setValue(banklib::VoiceListField::Names, std::string("NEW       "));
+    emit list->voiceRenamed(1, bookmark, QStringLiteral("VOICE 0001"), QStringLiteral("NEW"));
+    EXPECT_EQ(e->caption(), "NEW       ");
+    ui.clear();
+    EXPECT_TRUE(e->unload());
+    EXPECT_TRUE(ui.messagesShown().empty());
+    EXPECT_EQ(list->rsmfimage().text(banklib::VoiceListField::Names), "NEW       ");
+}
+
+TEST_F(EditorWindowTest, RenameOfAChangedVoiceSavesTheNewName)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    const int changed = nudge(*e);
+    list->rsmfimage().setAbsolutePosition(1);
+    const platform::Bookmark bookmark = list->rsmfimage().bookmark();
+    list->rsmfimage().setValue(banklib::VoiceListField::Names, std::string("RENAMED   "));
+    emit list->voiceRenamed(1, bookmark, QStringLiteral("VOICE 0001"), QStringLiteral("RENAMED"));
+    ui.clear();
+    ui.answer(MsgAnswer::Yes);
+    EXPECT_TRUE(e->unload());
+    EXPECT_EQ(ui.messagesShown().size(), 1u);
+    EXPECT_EQ(list->rsmfimage().text(banklib::VoiceListField::Names), "RENAMED   ");
+    EXPECT_EQ(stored(*list, 1, kOutputOp1), changed);
+}
+
+TEST_F(EditorWindowTest, AListClosesItsEditorsFirstAndCancelKeepsBoth)
+{
+    frmVoiceList* list = bank();
+    QPointer<frmVoiceEditor> e = openEditor(*list, 1);
+    nudge(*e);
+    ui.clear();
+    ui.answer(MsgAnswer::Cancel);
+    EXPECT_FALSE(list->unload());
+    EXPECT_TRUE(e);
+    EXPECT_FALSE(e->unloaded());
+    EXPECT_TRUE(voiceLists->lists().contains(list));
+    // No to the editor's question, No to the list's own.
+    ui.answer(MsgAnswer::No);
+    ui.answer(MsgAnswer::No);
+    EXPECT_TRUE(list->unload());
+    processEvents();
+    EXPECT_FALSE(e);
+    EXPECT_EQ(frmAlgorithms::instance(), nullptr);
+}
+
+TEST_F(EditorWindowTest, SaveVoiceWritesTheActiveEditorsVoiceWithoutAsking)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 6);
+    const int changed = nudge(*e);
+    main->mdiArea()->setActiveSubWindow(e->subWindow());
+    ui.clear();
+    // The command as the program installs it.
+    shell::StartupOptions options;
+    editor::installVoiceEditor(options);
+    EXPECT_TRUE(options.extraFeatures.voiceEditor);
+    options.runExtraCommand(shell::CommandId::FileSaveVoice);
+    EXPECT_TRUE(ui.messagesShown().empty());
+    EXPECT_EQ(stored(*list, 6, kOutputOp1), changed);
+    // Now unchanged against the list: closing asks nothing.
+    EXPECT_TRUE(e->unload());
+    EXPECT_TRUE(ui.messagesShown().empty());
+}
+
+TEST_F(EditorWindowTest, SpinStepsEachWriteAndSend)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    clickCell(*e, kSensitivityGrid1, 3);  // output level
+    ASSERT_EQ(e->UpDown()->tag(), kSensitivityGrid1);
+    EXPECT_EQ(e->CurrentGrid, kSensitivityGrid1);
+    EXPECT_EQ(e->CurrentGridRow, 3);
+    e->edits().commit(kOutputOp1, 50, EditPath::Quiet);
+    out.clear();
+    // Three steps inside the audition note's 250 ms: none is lost.
+    for (int i = 0; i < 3; ++i)
+        e->UpDown()->step(+1);
+    EXPECT_EQ(e->edits().value(kOutputOp1), 53);
+    EXPECT_EQ(out.parameters,
+              (std::vector<std::pair<int, int>>{{kOutputOp1 + 1, 51}, {kOutputOp1 + 1, 52}, {kOutputOp1 + 1, 53}}));
+    EXPECT_EQ(out.notes, 3);
+    EXPECT_EQ(e->gridModel(kSensitivityGrid1)->data(e->gridModel(kSensitivityGrid1)->index(3, 1)).toString(),
+              QStringLiteral("53"));
+    EXPECT_EQ(e->UpDown()->maximum(), 99);
+}
+
+TEST_F(EditorWindowTest, CtrlOnTheSpinAndTheRightButton)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    clickCell(*e, kSensitivityGrid1, 3);
+    out.clear();
+    e->UpDown_MouseDown(Qt::LeftButton, Qt::ControlModifier);
+    e->UpDown()->step(-1);
+    EXPECT_TRUE(e->SendSuppressed());
+    EXPECT_EQ(out.sends(), 0);
+    // A right button held while the left is released keeps sending off.
+    e->UpDown_MouseDown(Qt::RightButton, Qt::NoModifier);
+    EXPECT_EQ(out.scales, 1);
+    e->UpDown_MouseUp(Qt::LeftButton, Qt::NoModifier);
+    EXPECT_TRUE(e->SendSuppressed());
+    e->UpDown_MouseUp(Qt::RightButton, Qt::NoModifier);
+    e->UpDown_MouseUp(Qt::LeftButton, Qt::NoModifier);
+    EXPECT_FALSE(e->SendSuppressed());
+    // A Ctrl press; its release elsewhere never arrives, but leaving the window ends it.
+    e->Form_KeyDown(Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_TRUE(e->SendSuppressed());
+    e->Form_Deactivate();
+    EXPECT_FALSE(e->SendSuppressed());
+    e->Form_KeyDown(Qt::Key_Control, Qt::ControlModifier);
+    e->Form_KeyUp(Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_FALSE(e->SendSuppressed());
+}
+
+TEST_F(EditorWindowTest, ActivationSendsTheWholeVoiceAndResetToo)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    out.clear();
+    e->edits().setSendSuppressed(true);
+    e->Form_Activate();
+    EXPECT_EQ(out.voices, 1);
+    EXPECT_EQ(out.scales, 1);
+    out.clear();
+    e->ResetVoice();
+    EXPECT_EQ(out.voices, 0);
+    e->edits().setSendSuppressed(false);
+    e->Command1()->click();
+    EXPECT_EQ(out.voices, 1);
+    out.open = false;
+    out.clear();
+    e->Form_Activate();
+    EXPECT_EQ(out.voices, 0);
+}
+
+TEST_F(EditorWindowTest, ResetPutsTheSpinBackOnItsCell)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    clickCell(*e, kSensitivityGrid1, 2);
+    const int original = e->edits().value(kOutputOp1 - 1);
+    e->edits().commit(kOutputOp1 - 1, original == 0 ? 1 : 0, EditPath::Spin);
+    e->ResetVoice();
+    EXPECT_EQ(e->edits().value(kOutputOp1 - 1), original);
+    EXPECT_EQ(e->CurrentGrid, kSensitivityGrid1);
+    EXPECT_EQ(e->CurrentGridRow, 2);
+    EXPECT_EQ(e->UpDown()->value(), original);
+    EXPECT_EQ(e->ChecksumOnEntry(), e->holder()->VoiceCRC);
+}
+
+TEST_F(EditorWindowTest, TypingIntoACell)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    auto* model = e->gridModel(kSensitivityGrid1);
+    const QModelIndex cell = model->index(3, 1);
+    out.clear();
+    EXPECT_FALSE(model->setData(cell, QStringLiteral("120")));
+    EXPECT_EQ(out.sends(), 0);
+    EXPECT_TRUE(model->setData(cell, QStringLiteral("12.6")));
+    EXPECT_EQ(e->edits().value(kOutputOp1), 13);
+    EXPECT_EQ(model->data(cell).toString(), QStringLiteral("13"));
+    EXPECT_EQ(out.sends(), 1);
+    // The frequency grid: both rows change and both are shown.
+    auto* osc = e->gridModel(1 + 12);
+    e->edits().commit((6 - 1) * 21 + 17, 0, EditPath::Quiet);
+    EXPECT_TRUE(osc->setData(osc->index(1, 1), QStringLiteral("1.5")));
+    EXPECT_EQ(osc->data(osc->index(1, 1)).toString(), QStringLiteral("1.5"));
+    EXPECT_EQ(osc->data(osc->index(2, 1)).toString(), QStringLiteral("1.5"));
+    // Only the value column takes typing.
+    EXPECT_FALSE(model->flags(model->index(0, 0)).testFlag(Qt::ItemIsEditable));
+    EXPECT_TRUE(model->flags(cell).testFlag(Qt::ItemIsEditable));
+}
+
+TEST_F(EditorWindowTest, AlgorithmBoxAndOperatorBoxes)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    out.clear();
+    ui.clear();
+    for (const char* refused : {"0", "33"}) {
+        e->Combo1()->setEditText(QString::fromLatin1(refused));
+        EXPECT_FALSE(e->Combo1_Enter());
+        ASSERT_EQ(ui.messagesShown().size(), 1u);
+        EXPECT_EQ(ui.messagesShown()[0].text, "Algorithm values must be whole numbers between 1 and 32");
+        EXPECT_EQ(ui.messagesShown()[0].title, "Invalid Algorithm Number");
+        ui.clear();
+    }
+    EXPECT_EQ(out.sends(), 0);
+    e->Combo1()->setEditText(QStringLiteral("2.5"));
+    EXPECT_TRUE(e->Combo1_Enter());
+    EXPECT_EQ(e->edits().value(ParameterEdits::kAlgorithmRow), 2);
+    EXPECT_EQ(e->diagram()->algorithm(), 3);
+    EXPECT_EQ(out.parameters.back(), (std::pair<int, int>{135, 2}));
+    // Operator boxes: nothing while the output is closed, not even the colour.
+    out.open = false;
+    e->Label1_Click(4);
+    EXPECT_TRUE(e->diagram()->operatorOn(4));
+    out.open = true;
+    e->Label1_Click(4);
+    EXPECT_FALSE(e->diagram()->operatorOn(4));
+    EXPECT_EQ(out.parameters.back(), (std::pair<int, int>{156, 63 - 4}));
+    e->Label1_Click(4);
+    EXPECT_TRUE(e->diagram()->operatorOn(4));
+    // A click on the diagram's box reaches the same place.
+    emit e->diagram()->operatorClicked(1);
+    EXPECT_FALSE(e->diagram()->operatorOn(1));
+}
+
+TEST_F(EditorWindowTest, ZoomSpinsAndScrolling)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    EXPECT_EQ(e->zoomValue(), 0);
+    EXPECT_EQ(e->Text1(3)->text(), QStringLiteral("1"));
+    e->UpDown2(3)->step(+1);
+    EXPECT_EQ(e->zoomValue(), 32);
+    EXPECT_EQ(e->Text1(3)->text(), QStringLiteral("2"));
+    e->UpDown2(3)->setValue(0);
+    EXPECT_EQ(e->Text1(3)->text(), QStringLiteral("0.0625"));
+    // Maximising shows the canvas from its top left corner.
+    e->subWindow()->resize(300, 200);
+    processEvents();
+    e->scrollArea()->horizontalScrollBar()->setValue(100);
+    e->scrollArea()->verticalScrollBar()->setValue(100);
+    e->subWindow()->showMaximized();
+    processEvents();
+    EXPECT_EQ(e->scrollArea()->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(e->scrollArea()->verticalScrollBar()->value(), 0);
+}
+
+TEST_F(EditorWindowTest, NameChangesArePaddedWithBlanks)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    bool done = false;
+    e->VoiceNameChange("ABC", done);
+    EXPECT_TRUE(done);
+    EXPECT_EQ(e->caption(), "ABC       ");
+    ui.answer(MsgAnswer::Yes);
+    EXPECT_TRUE(e->unload());
+    EXPECT_EQ(list->rsmfimage().text(banklib::VoiceListField::Names), "ABC       ");
+}
+
+}  // namespace
