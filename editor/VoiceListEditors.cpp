@@ -130,9 +130,8 @@ frmVoiceEditor* VoiceListEditors::LoadVoice(int voice)
         editor->InitVoiceEditor(0, 0);
         editor->TagEditorControls(m_list.ListID());
     }
-    editor->show();
-
-    // The viewer follows the algorithm of the voice opened last.
+    // The viewer follows the algorithm of the voice opened last; it is brought up before
+    // the editor is shown, so that the editor becomes the active window once.
     frmAlgorithms& viewer = frmAlgorithms::load(mainArea());
     viewer.setUpDown1(editor->edits().value(ParameterEdits::kAlgorithmRow));
     viewer.showViewer();

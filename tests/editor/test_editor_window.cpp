@@ -8,6 +8,7 @@
 #include "editor/frmVoiceRecordset.h"
 #include "platform/Latin1.h"
 #include "platform/VbText.h"
+#include "shell/QtEventLoop.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -16,6 +17,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -372,6 +375,9 @@ TEST_F(EditorWindowTest, ActivationSendsTheWholeVoiceAndResetToo)
 {
     frmVoiceList* list = bank();
     frmVoiceEditor* e = openEditor(*list, 1);
+    // Opening made it the active window once: the voice went out once.
+    EXPECT_EQ(out.voices, 1);
+    EXPECT_EQ(main->mdiArea()->activeSubWindow(), e->subWindow());
     out.clear();
     e->edits().setSendSuppressed(true);
     e->Form_Activate();
@@ -496,6 +502,40 @@ TEST_F(EditorWindowTest, NameChangesArePaddedWithBlanks)
     ui.answer(MsgAnswer::Yes);
     EXPECT_TRUE(e->unload());
     EXPECT_EQ(list->rsmfimage().text(banklib::VoiceListField::Names), "ABC       ");
+}
+
+TEST_F(EditorWindowTest, ClosingWhileASendWaitsIsDoneAfterTheWait)
+{
+    frmVoiceList* list = bank();
+    QPointer<frmVoiceEditor> e = openEditor(*list, 1);
+    shell::QtEventLoop loop;
+    bool closedAtOnce = true;
+    // The close arrives while a send waits (the test scale keeps the event loop running).
+    QTimer::singleShot(0, e.data(), [&] { closedAtOnce = e->unload(); });
+    loop.processEvents(50);
+    EXPECT_FALSE(closedAtOnce);
+    ASSERT_TRUE(e);
+    EXPECT_FALSE(e->unloaded());
+    // Once the wait is over the close goes ahead.
+    for (int i = 0; i < 500 && e && !e->unloaded(); ++i)
+        QTest::qWait(10);
+    EXPECT_TRUE(!e || e->unloaded());
+    EXPECT_EQ(VoiceListEditors::of(*list).Editors().count(), 0);
+}
+
+TEST_F(EditorWindowTest, AWindowLargerThanTheCanvasHidesTheScrollBars)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    main->resize(e->picClient()->width() + 300, e->picClient()->height() + 300);
+    e->subWindow()->resize(e->picClient()->width() + 60, e->picClient()->height() + 80);
+    processEvents();
+    EXPECT_FALSE(e->scrollArea()->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(e->scrollArea()->verticalScrollBar()->isVisible());
+    EXPECT_EQ(e->picClient()->pos(), QPoint(0, 0));
+    e->subWindow()->resize(300, 200);
+    processEvents();
+    EXPECT_TRUE(e->scrollArea()->verticalScrollBar()->isVisible());
 }
 
 }  // namespace
