@@ -444,6 +444,18 @@ bool clsVoiceData::UnpackByt(std::span<const std::uint8_t> ibuf, std::vector<std
     return true;
 }
 
+std::uint8_t clsVoiceData::ParameterMaximum(std::size_t param)
+{
+    static const std::array<std::uint8_t, kUnpackedVoiceSize> maxima = [] {
+        std::array<std::uint8_t, kUnpackedVoiceSize> m{};
+        const std::vector<ParamRow>& table = paramTable();
+        for (std::size_t r = 0; r < kUnpackedVoiceSize; ++r)
+            m[r] = static_cast<std::uint8_t>(platform::Val(table[r].Max));
+        return m;
+    }();
+    return param < maxima.size() ? maxima[param] : 0;
+}
+
 std::int32_t clsVoiceData::GetVoiceLength(banklib::FileType type)
 {
     switch (type) {

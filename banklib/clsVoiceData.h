@@ -115,6 +115,9 @@ public:
     [[nodiscard]] static const PackMap& packMap();
     // Bytes of one voice record of a layout: 155 (0), 163 (1), 128 (2 and 3), -1 otherwise.
     [[nodiscard]] static std::int32_t GetVoiceLength(banklib::FileType type);
+    // The largest value of the unpacked parameter at 0-based position param in the
+    // voice parameter table (the least is always 0); 0 past the end of the voice.
+    [[nodiscard]] static std::uint8_t ParameterMaximum(std::size_t param);
     // DX7 checksum of the characters first..last (1-based, inclusive) of a string;
     // positions outside the string are ignored.
     [[nodiscard]] static std::uint8_t CalcChecksum(std::string_view text, std::int32_t first,
