@@ -9,6 +9,7 @@
 #include "shell/frmStartup.h"
 
 #include "platform/midi/RtMidiBackend.h"
+#include "tools/frmRandomiseVoices.h"
 #include "tools/frmTamselconversion.h"
 
 #include <QApplication>
@@ -44,12 +45,17 @@ int main(int argc, char* argv[])
     };
     // Commands of the other subsystems.
     options.extraFeatures.conversion = true;
+    options.extraFeatures.patchGenerator = true;
     options.runExtraCommand = [](shell::CommandId id) {
         shell::frmStartup* mainWindow = shell::frmStartup::instance();
         if (mainWindow == nullptr)
             return;
         switch (id) {
         case shell::CommandId::ToolsConversion: tools::frmTamselconversion::showFor(*mainWindow); break;
+        case shell::CommandId::ToolsPatchGenerator:
+            if (tools::frmRandomiseVoices* generator = tools::frmRandomiseVoices::instance())
+                generator->showWindow();
+            break;
         default: break;
         }
     };
@@ -59,6 +65,8 @@ int main(int argc, char* argv[])
 
     shell::frmStartup window(std::move(options));
     services.setMainWindow(&window);
+    // Loaded hidden before start-up, which may open a received bank as the first list.
+    (void)tools::frmRandomiseVoices::install(window);
     if (!window.Form_Load())
         return 0;
     return QApplication::exec();

@@ -1,9 +1,13 @@
-// Brevane - what the voice bank library and the MIDI code use of the voice generator window.
+// Brevane - what the voice bank library, the MIDI code and the voice-list registry use of
+// the voice generator window.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace banklib {
+
+class VoiceListView;
 
 class GeneratorView {
 public:
@@ -17,6 +21,12 @@ public:
     virtual void setWorkListFlag(std::int16_t flag) = 0;
     // Forgets the work list (called when the "PatchGen.dat" list closes).
     virtual void ResetState() = 0;
+    // A voice list was registered (its ListID and FileName are set, its voices not yet
+    // read) or has left the registry: the generator's source tree gains or loses its
+    // node, with the list's source voices. The first list brings the tree's "Root", the
+    // last one takes it away.
+    virtual void listAdded(VoiceListView& list) { (void)list; }
+    virtual void listRemoved(const std::string& listID) { (void)listID; }
 };
 
 }  // namespace banklib

@@ -111,6 +111,7 @@ banklib::VoiceListView* clsVoiceLists::Add(const std::string& path, bool& cancel
     w->setFileTitle(GetFileTitle(path));
     w->setFilePath(path.substr(0, path.size() - w->FileTitle().size()));
     m_windows.push_back(w);
+    banklib::appState().frmRandomiseVoices().listAdded(*w);
     refreshCommands();
     return w;
 }
@@ -125,6 +126,7 @@ void clsVoiceLists::Delete(const std::string& listID)
     if (w->FileTitle() == kPatchGenTitle)
         banklib::appState().frmRandomiseVoices().ResetState();
     m_windows.erase(it);
+    banklib::appState().frmRandomiseVoices().listRemoved(listID);
     // A window that was never shown has no MDI frame to delete it.
     if (!w->loaded())
         w->deleteLater();

@@ -1,0 +1,566 @@
+// The Patch Generator window: its tree following the lists, ticks, the controls, and
+// single and continuous runs into the work list.
+#include "tools/frmRandomiseVoices.h"
+
+#include "../shell/VoiceListTestSupport.h"
+
+#include "banklib/AppState.h"
+#include "midi/clsMIDIInit.h"
+#include "platform/VbText.h"
+#include "platform/midi/LoopbackMidiBackend.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using banklib::FileType;
+using shell::frmVoiceList;
+using shell::testing::ManualDeferredCall;
+using tools::frmRandomiseVoices;
+using tools::GeneratorTree;
+using Node = GeneratorTree::VoiceNode;
+
+// A bank of unpacked voices "ALG nn" whose algorithm bytes are given.
+std::string writeAlgorithmBank(const std::string& path, const std::vector<int>& algorithms)
+{
+    std::vector<std::uint8_t> data;
+    std::mt19937 rng(31);
+    for (std::size_t i = 0; i < algorithms.size(); ++i) {
+        auto v = banklib::test::randomVoice(rng);
+        v[banklib::Unpacked::kAlgorithm] = static_cast<std::uint8_t>(algorithms[i]);
+        banklib::test::setName(v, "ALG " + std::to_string(i + 1));
+        data.insert(data.end(), v.begin(), v.end());
+    }
+    banklib::clsVoiceNames writer;
+    EXPECT_FALSE(writer.SaveVoiceDataToFileByt(data, path, FileType::Unpacked, false));
+    return path;
+}
+
+class GeneratorFixture : public shell::testing::VoiceListFixture {
+protected:
+    GeneratorFixture()
+    {
+        frmRandomiseVoices::setDeferredCallFactory([] { return std::make_unique<ManualDeferredCall>(); });
+        frmRandomiseVoices::setAlgorithmViewer([this](int diagram) { diagrams.push_back(diagram); });
+        gen = &frmRandomiseVoices::install(*main);
+        gen->setGenerator(std::make_unique<tools::clsPatchGenerator>(5));
+    }
+    ~GeneratorFixture() override
+    {
+        midi::objMIDIInit().MidiOutOpen = false;
+        midi::objMIDIInit().setBackend(nullptr);
+        frmRandomiseVoices::setDeferredCallFactory({});
+        frmRandomiseVoices::setAlgorithmViewer({});
+    }
+
+    GeneratorTree& tree() { return *gen->TreeView1(); }
+    std::vector<Node*> nodes() { return tree().voiceNodes(); }
+    QTreeWidgetItem* item(const std::string& key) { return tree().findKey(key); }
+    // Ticks or unticks a node as a click on its box does.
+    static void tick(QTreeWidgetItem* item, bool on = true) { item->setCheckState(0, on ? Qt::Checked : Qt::Unchecked); }
+    static bool ticked(const QTreeWidgetItem* item) { return GeneratorTree::isChecked(item); }
+    static std::string text(const QTreeWidgetItem* item) { return item->text(0).toStdString(); }
+    ManualDeferredCall& pause() { return dynamic_cast<ManualDeferredCall&>(gen->pause()); }
+    frmVoiceList* workList() { return gen->PatchGenList(); }
+    std::string name(frmVoiceList& list, int voice)
+    {
+        platform::Recordset& rs = list.rsmfimage();
+        rs.setAbsolutePosition(voice);
+        const std::string n = rs.text(banklib::VoiceListField::Names);
+        rs.moveFirst();
+        return n;
+    }
+    std::string body(frmVoiceList& list, int voice)
+    {
+        platform::Recordset& rs = list.rsmfimage();
+        rs.setAbsolutePosition(voice);
+        tools::UnpackedVoiceBytes bytes{};
+        EXPECT_TRUE(tools::ReadSourceVoice(rs, rs.bookmark(), bytes));
+        rs.moveFirst();
+        return std::string(bytes.begin(), bytes.begin() + tools::kBodySize);
+    }
+    // The output open on a loopback device that records what is sent.
+    void openMidiOutput()
+    {
+        (void)main->objMIDIInit();  // the main window's settings object is the program's
+        midi::clsMIDIInit& init = midi::objMIDIInit();
+        init.setBackend(&loop);
+        loop.refreshDevices();
+        ASSERT_EQ(loop.openOutput(0), platform::MidiResult::NoError);
+        init.MidiOutOpen = true;
+        gen->SetPatchGenControls();
+    }
+
+    platform::LoopbackMidiBackend loop;
+    frmRandomiseVoices* gen = nullptr;
+    std::vector<int> diagrams;
+};
+
+// ---------------------------------------------------------------- the tree
+
+TEST_F(GeneratorFixture, TheTreeHoldsANodePerOpenListUnderFiles)
+{
+    EXPECT_EQ(tree().rootNode(), nullptr);
+    frmVoiceList* a = openBank("a.dat", 40, FileType::Packed);
+    frmVoiceList* b = openBank("b.dat", 8, FileType::Unpacked);
+    ASSERT_TRUE(a && b);
+    ASSERT_NE(tree().rootNode(), nullptr);
+    EXPECT_EQ(text(tree().rootNode()), "Files");
+    EXPECT_EQ(GeneratorTree::keyOf(tree().rootNode()), "Root");
+    ASSERT_EQ(tree().rootNode()->childCount(), 2);
+    EXPECT_EQ(text(tree().rootNode()->child(0)), data.file("a.dat"));
+    EXPECT_EQ(GeneratorTree::keyOf(tree().rootNode()->child(1)), "L0002");
+
+    click(*a, 2);
+    click(*b, 0);
+    EXPECT_EQ(gen->SourceVoiceCount(), 2);
+    ASSERT_TRUE(a->unload());
+    processEvents();
+    EXPECT_EQ(tree().listNode("L0001"), nullptr);
+    EXPECT_EQ(gen->SourceVoiceCount(), 1) << "a closed list takes its voices with it";
+    ASSERT_TRUE(b->unload());
+    processEvents();
+    EXPECT_EQ(tree().rootNode(), nullptr);
+    EXPECT_FALSE(gen->Command1()->isEnabled());
+    EXPECT_FALSE(gen->Check1(0)->isEnabled());
+    EXPECT_FALSE(gen->Check1(1)->isEnabled());
+}
+
+TEST_F(GeneratorFixture, AVoiceNodeHasItsFiftyOneNodesInTheirOrder)
+{
+    frmVoiceList* a = openBank("a.dat", 40, FileType::Packed);
+    click(*a, 11);
+    ASSERT_EQ(nodes().size(), 1U);
+    const Node& voice = *nodes().front();
+    EXPECT_EQ(GeneratorTree::keyOf(voice.item), "L0001: 12:");
+    EXPECT_EQ(voice.bookmark, a->selectedBookmarks().front());
+    EXPECT_TRUE(text(voice.item).starts_with("VOICE 0012 (Alg"));
+
+    std::vector<std::string> texts;
+    std::vector<std::string> keys;
+    for (QTreeWidgetItemIterator it(voice.item->child(0)); *it != nullptr; ++it) {
+        texts.push_back(text(*it));
+        keys.push_back(GeneratorTree::keyOf(*it));
+    }
+    ASSERT_EQ(texts.size(), 51U);
+    EXPECT_EQ(texts[0], "Operator");
+    EXPECT_EQ(texts[1], "Operator  1");
+    EXPECT_EQ(texts[2], "EG Rate");
+    EXPECT_EQ(keys[2], "L0001: 12:op 1:grp 1: 1");
+    EXPECT_EQ(texts[7], "Oscillator");
+    EXPECT_EQ(texts[36], "Operator  6");
+    EXPECT_EQ(keys[42], "L0001: 12:op 6:grp 6: 6");
+    EXPECT_EQ(texts[43], "Non-Operator");
+    EXPECT_EQ(keys[43], "L0001: 12:nonop:");
+    EXPECT_EQ(texts[44], "Algorithm");
+    EXPECT_EQ(keys[44], "L0001: 12:nonop:grp 11");
+    EXPECT_EQ(texts[50], "Transpose");
+    EXPECT_EQ(GeneratorTree::VoiceKeyOfNode(item("L0001: 12:op 3:grp 3: 4")), "L0001: 12:");
+    EXPECT_EQ(GeneratorTree::VoiceKeyOfNode(item("L0001: 12:op")), "True");
+    // The group table follows the layout, not index arithmetic.
+    EXPECT_EQ(voice.groups[tools::GroupPosition(banklib::unpackedOperatorOffset(3, 16)) - 1],
+              item("L0001: 12:op 3:grp 3: 4"));
+    EXPECT_EQ(voice.groups[36], item("L0001: 12:nonop:grp 11"));
+    EXPECT_EQ(voice.groups[42], item("L0001: 12:nonop:grp 17"));
+}
+
+TEST_F(GeneratorFixture, TheSelectionDecidesTheSourcesAndNeverMoreThanTen)
+{
+    frmVoiceList* a = openBank("a.dat", 40, FileType::Packed);
+    frmVoiceList* b = openBank("b.dat", 40, FileType::Unpacked);
+    click(*a, 2);
+    click(*a, 4, Qt::ControlModifier);
+    EXPECT_EQ(nodes().size(), 2U);
+    click(*a, 6);
+    ASSERT_EQ(nodes().size(), 1U);
+    EXPECT_EQ(GeneratorTree::keyOf(nodes().front()->item), "L0001: 7:");
+
+    click(*a, 0);
+    click(*a, 11, Qt::ShiftModifier);  // voices 1..12
+    EXPECT_EQ(gen->SourceVoiceCount(), 10);
+    EXPECT_EQ(GeneratorTree::keyOf(nodes().back()->item), "L0001: 10:");
+    click(*b, 0);
+    EXPECT_EQ(gen->SourceVoiceCount(), 10) << "the tree is full";
+    click(*a, 30);
+    EXPECT_EQ(gen->SourceVoiceCount(), 1);
+    // The other list's selection is looked at again when it next changes.
+    click(*b, 3, Qt::ControlModifier);
+    EXPECT_EQ(gen->SourceVoiceCount(), 3);
+}
+
+TEST_F(GeneratorFixture, SourcesLeaveWhenTheirListIsSortedOrThinnedOut)
+{
+    frmVoiceList* a = openBank("a.dat", 10, FileType::Packed);
+    click(*a, 9);
+    tick(nodes().front()->item);
+    ASSERT_EQ(gen->SourceVoiceCount(), 1);
+    // Five voices go by their records: voice 10 is now voice 5, and no longer selected.
+    std::vector<platform::Bookmark> first;
+    const auto all = a->rsmfimage().bookmarks();
+    first.assign(all.begin(), all.begin() + 5);
+    (void)a->EditDelete(false, first, nullptr, true);
+    EXPECT_EQ(gen->SourceVoiceCount(), 0) << "no node names voice 10 of a list of 5";
+    EXPECT_FALSE(gen->Command1()->isEnabled());
+
+    click(*a, 1);
+    click(*a, 3, Qt::ControlModifier);
+    ASSERT_EQ(gen->SourceVoiceCount(), 2);
+    edit(*a, 8);  // Sort Voice List
+    EXPECT_EQ(gen->SourceVoiceCount(), 0);
+}
+
+TEST_F(GeneratorFixture, TicksSpreadDownAndUpTheTree)
+{
+    frmVoiceList* a = openBank("a.dat", 40, FileType::Packed);
+    click(*a, 0);
+    const std::string v = "L0001: 1:";
+    tick(item(v));
+    for (int n = 1; n <= 6; ++n)
+        for (int g = 1; g <= 6; ++g)
+            EXPECT_TRUE(ticked(item(v + "op" + platform::Str(n) + ":grp" + platform::Str(n) + ":" + platform::Str(g))));
+    EXPECT_FALSE(ticked(item(v + "nonop:")));
+    for (int g = 11; g <= 17; ++g)
+        EXPECT_FALSE(ticked(item(v + "nonop:grp" + platform::Str(g))));
+    EXPECT_TRUE(ticked(item("L0001"))) << "its only voice is ticked";
+    EXPECT_TRUE(ticked(tree().rootNode()));
+
+    tick(item(v + "nonop:"));
+    for (int g = 11; g <= 17; ++g)
+        EXPECT_TRUE(ticked(item(v + "nonop:grp" + platform::Str(g))));
+
+    tick(item(v + "op 2:grp 2: 3"), false);
+    EXPECT_FALSE(ticked(item(v + "op 2:")));
+    EXPECT_FALSE(ticked(item(v + "op")));
+    EXPECT_FALSE(ticked(item(v)));
+    EXPECT_FALSE(ticked(item("L0001")));
+    EXPECT_FALSE(ticked(tree().rootNode()));
+    EXPECT_TRUE(ticked(item(v + "op 1:"))) << "siblings keep their ticks";
+
+    tick(item(v + "op 2:grp 2: 3"));
+    EXPECT_TRUE(ticked(item(v + "op 2:"))) << "its last unticked group ticks the operator";
+    EXPECT_TRUE(ticked(item(v + "op"))) << "and all six operators tick \"Operator\"";
+}
+
+TEST_F(GeneratorFixture, TheBaseMarkGoesToTheFirstSourceAndComesOffCleanly)
+{
+    frmVoiceList* a = openBank("a.dat", 40, FileType::Packed);
+    click(*a, 2);
+    click(*a, 5, Qt::ControlModifier);
+    Node* first = nodes()[0];
+    Node* second = nodes()[1];
+    const std::string before = text(first->item);
+    EXPECT_FALSE(gen->Command1()->isEnabled());
+    // Ticked lower voice first: the base is still the one higher in the tree.
+    tick(item("L0001: 6:op 1:grp 1: 4"));
+    EXPECT_TRUE(text(second->item).ends_with(" BASE"));
+    EXPECT_EQ(gen->Label2()->text().toStdString(), "&Single Patch Variance");
+    tick(item("L0001: 3:op"));
+    EXPECT_EQ(text(first->item), before + " BASE");
+    EXPECT_FALSE(text(second->item).ends_with("BASE"));
+    EXPECT_EQ(gen->Label2()->text().toStdString(), "&Multiple Patch Variance");
+    EXPECT_TRUE(gen->Command1()->isEnabled());
+    const auto sources = tree().snapshot();
+    ASSERT_EQ(sources.size(), 2U);
+    EXPECT_EQ(sources[0].bookmark, first->bookmark);
+    EXPECT_TRUE(sources[0].groups[0]);
+    EXPECT_FALSE(sources[0].groups[36]);
+    EXPECT_TRUE(sources[1].groups[3]);
+
+    tick(item("L0001: 3:op"), false);
+    EXPECT_EQ(text(first->item), before) << "the text is as it was before the mark";
+    EXPECT_TRUE(text(second->item).ends_with(" BASE"));
+    EXPECT_EQ(gen->Label2()->text().toStdString(), "&Single Patch Variance");
+}
+
+TEST_F(GeneratorFixture, AVoiceNodeClickShowsItsAlgorithm)
+{
+    frmVoiceList* a = open(writeAlgorithmBank(data.file("alg.dat"), {4, 11, 40}));
+    ASSERT_NE(a, nullptr);
+    click(*a, 0);
+    click(*a, 1, Qt::ControlModifier);
+    click(*a, 2, Qt::ControlModifier);
+    ASSERT_EQ(nodes().size(), 3U);
+    EXPECT_TRUE(text(nodes()[0]->item).ends_with("(Alg 5)"));
+    EXPECT_TRUE(text(nodes()[2]->item).ends_with("(Alg 32)")) << "as the voice model loads it";
+    tick(nodes()[0]->item);
+    ASSERT_TRUE(text(nodes()[0]->item).ends_with(" BASE"));
+    for (Node* n : nodes())
+        gen->TreeView1_NodeClick(n->item);
+    gen->TreeView1_NodeClick(item("L0001"));
+    EXPECT_EQ(diagrams, (std::vector<int>{4, 11, 31}));
+}
+
+// ---------------------------------------------------------------- the controls
+
+TEST_F(GeneratorFixture, TheVarianceTextSetsTheSpinOnlyWithANumberInRange)
+{
+    QLineEdit& text1 = *gen->Text1();
+    text1.setText("30");
+    EXPECT_EQ(gen->UpDown1()->value(), 30);
+    text1.setText("100.4");
+    EXPECT_EQ(gen->UpDown1()->value(), 100);
+    text1.setText("101");
+    EXPECT_EQ(gen->UpDown1()->value(), 100);
+    text1.setText("abc");
+    EXPECT_EQ(gen->UpDown1()->value(), 100);
+    text1.setText("20.5");
+    EXPECT_EQ(gen->UpDown1()->value(), 20) << "a half goes to the even number";
+    gen->UpDown1()->stepBy(3);
+    EXPECT_EQ(text1.text().toStdString(), "23");
+}
+
+TEST_F(GeneratorFixture, ThePrefixTakesSixVoiceNameCharactersAndNamesTheVoices)
+{
+    EXPECT_EQ(gen->MaskEdBox1()->text().toStdString(), "RandVc");
+    EXPECT_EQ(gen->voiceName(1), "RandVc 1  ");
+    EXPECT_EQ(gen->voiceName(999), "RandVc 999");
+    EXPECT_EQ(gen->voiceName(1000), "RandVc 100") << "\" 1000\" cut to four characters";
+    gen->MaskEdBox1()->clear();
+    QTest::keyClicks(gen->MaskEdBox1(), "It's a pad");
+    EXPECT_EQ(gen->MaskEdBox1()->text().toStdString(), "Its a ");
+    gen->MaskEdBox1()->setText("Ab");
+    EXPECT_EQ(gen->voiceName(12), "Ab     12 ");
+}
+
+// ---------------------------------------------------------------- runs
+
+TEST_F(GeneratorFixture, StartMakesAVoiceInTheWorkListInTheDataFolder)
+{
+    // Nothing lands in the folder the program was started from.
+    shell::testing::TempFolder elsewhere;
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path());
+
+    frmVoiceList* a = openBank("a.dat", 40, FileType::Packed);
+    click(*a, 4);
+    tick(item("L0001: 5:"));
+    tick(item("L0001: 5:nonop:"));
+    gen->Text1()->setText("0");
+    gen->Command1_Click();
+    ASSERT_NE(workList(), nullptr);
+    EXPECT_EQ(workList()->FileName(), data.file("PatchGen.dat"));
+    EXPECT_EQ(workList()->SavedCRC(), banklib::kSavedCrcTemporary);
+    EXPECT_EQ(workList()->VoiceCount(), 1);
+    EXPECT_EQ(name(*workList(), 1), "RandVc 1  ");
+    EXPECT_EQ(body(*workList(), 1), body(*a, 5)) << "no variance copies the source";
+    EXPECT_EQ(gen->PatchCount(), 1);
+    EXPECT_EQ(gen->WorkListFlag(), 1);
+    EXPECT_FALSE(gen->running());
+    EXPECT_TRUE(gen->Command1()->isEnabled());
+    EXPECT_EQ(gen->Command1()->text().toStdString(), "Start");
+
+    gen->Command1_Click();
+    EXPECT_EQ(workList()->VoiceCount(), 2);
+    EXPECT_EQ(workList()->caption(), "PatchGen [ 2 patches ]");
+    EXPECT_EQ(name(*workList(), 2), "RandVc 2  ");
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
+    std::filesystem::current_path(cwd);
+}
+
+TEST_F(GeneratorFixture, Voice33OfTheWorkListIsShownOnBankTwo)
+{
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    tick(item("L0001: 1:"));
+    for (int i = 0; i < 32; ++i)
+        gen->Command1_Click();
+    ASSERT_NE(workList(), nullptr);
+    EXPECT_EQ(workList()->bankPage(), 1);
+    gen->Command1_Click();
+    EXPECT_EQ(workList()->VoiceCount(), 33);
+    EXPECT_EQ(workList()->bankPage(), 2);
+    EXPECT_EQ(entries(*workList()).size(), 1U);
+}
+
+TEST_F(GeneratorFixture, AWorkListVoiceChosenAsSourceStaysWhileVoicesAreAdded)
+{
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    tick(item("L0001: 1:"));
+    gen->Command1_Click();
+    frmVoiceList* work = workList();
+    ASSERT_NE(work, nullptr);
+    click(*work, 0);
+    EXPECT_EQ(gen->SourceVoiceCount(), 2);
+    gen->Command1_Click();
+    EXPECT_EQ(work->VoiceCount(), 2);
+    EXPECT_EQ(gen->SourceVoiceCount(), 2);
+    EXPECT_EQ(shownSelected(*work), std::vector<int>{1});
+}
+
+TEST_F(GeneratorFixture, LoadVoiceOnCreationOpensTheVoiceJustAdded)
+{
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    tick(item("L0001: 1:"));
+    ASSERT_TRUE(gen->Check1(1)->isEnabled());
+    gen->Check1(1)->setChecked(true);
+    gen->Command1_Click();
+    gen->Command1_Click();
+    frmVoiceList* work = workList();
+    ASSERT_NE(work, nullptr);
+    QSignalSpy opened(work, &frmVoiceList::voiceOpenRequested);
+    // The user takes voice 1 out of the work list: the next voice is record 2, not 3.
+    const auto marks = work->rsmfimage().bookmarks();
+    (void)work->EditDelete(false, std::vector<platform::Bookmark>{marks.front()}, nullptr, true);
+    gen->Command1_Click();
+    EXPECT_EQ(gen->PatchCount(), 3);
+    EXPECT_EQ(work->VoiceCount(), 2);
+    EXPECT_EQ(name(*work, 2), "RandVc 3  ");
+    ASSERT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened.at(0).at(0).toInt(), 2);
+}
+
+TEST_F(GeneratorFixture, ContinuousRunsOneVoiceASecondUntilStop)
+{
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    tick(item("L0001: 1:"));
+    EXPECT_FALSE(gen->Check1(0)->isEnabled()) << "continuous needs the MIDI output";
+    openMidiOutput();
+    ASSERT_TRUE(gen->Check1(0)->isEnabled());
+    gen->Check1(0)->setChecked(true);
+    gen->Check1_Click(0);
+    EXPECT_FALSE(gen->Check1(1)->isEnabled());
+
+    gen->Command1_Click();
+    EXPECT_EQ(gen->Command1()->text().toStdString(), "Stop");
+    EXPECT_TRUE(gen->Command1()->isEnabled());
+    ASSERT_NE(workList(), nullptr);
+    EXPECT_EQ(workList()->VoiceCount(), 1);
+    // The voice went out as a single-voice dump, then the 13-note audition.
+    ASSERT_EQ(loop.sentMessages().size(), 27U);
+    EXPECT_EQ(loop.sentMessages()[0].size(), banklib::kSingleVoiceDumpSize);
+    EXPECT_EQ(pause().delayMs, frmRandomiseVoices::kContinuousPauseMs);
+    ASSERT_TRUE(pause().fire());
+    EXPECT_EQ(workList()->VoiceCount(), 2);
+
+    // Stop in the pause: no further voice.
+    gen->Command1_Click();
+    EXPECT_EQ(gen->Command1()->text().toStdString(), "Start");
+    EXPECT_FALSE(gen->running());
+    EXPECT_FALSE(pause().fire());
+    EXPECT_EQ(workList()->VoiceCount(), 2);
+    EXPECT_TRUE(gen->StopRequested());
+
+    // The stop asked for in the pause does not swallow the next run.
+    gen->Command1_Click();
+    EXPECT_EQ(workList()->VoiceCount(), 3);
+    EXPECT_TRUE(gen->running());
+}
+
+TEST_F(GeneratorFixture, StopDuringAVoiceEndsTheRunWhenThatVoiceIsDone)
+{
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    tick(item("L0001: 1:"));
+    openMidiOutput();
+    gen->Check1(0)->setChecked(true);
+    gen->Check1_Click(0);
+    gen->Command1_Click();
+    ASSERT_TRUE(pause().fire());
+    ASSERT_EQ(workList()->VoiceCount(), 2);
+    // The third voice's audition: Stop is pressed between its notes.
+    bool pressed = false;
+    ui.onProcessEvents([&](std::int64_t) {
+        if (!pressed && gen->Command1()->text() == "Stop") {
+            pressed = true;
+            gen->Command1_Click();
+        }
+    });
+    ASSERT_TRUE(pause().fire());
+    ui.onProcessEvents({});
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(workList()->VoiceCount(), 3);
+    EXPECT_FALSE(gen->running());
+    EXPECT_FALSE(pause().isActive());
+    EXPECT_EQ(gen->Command1()->text().toStdString(), "Start");
+    EXPECT_TRUE(gen->Command1()->isEnabled());
+}
+
+TEST_F(GeneratorFixture, ClosingTheWorkListMidRunStartsANewOne)
+{
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    tick(item("L0001: 1:"));
+    openMidiOutput();
+    gen->Check1(0)->setChecked(true);
+    gen->Check1_Click(0);
+    gen->Command1_Click();
+    ASSERT_TRUE(pause().fire());
+    ASSERT_EQ(workList()->VoiceCount(), 2);
+    ui.answer(platform::MsgAnswer::No);  // "must be saved under a different name": not saved
+    ASSERT_TRUE(workList()->unload());
+    processEvents();
+    EXPECT_EQ(workList(), nullptr);
+    EXPECT_EQ(gen->PatchCount(), 0);
+    ASSERT_TRUE(pause().fire());
+    ASSERT_NE(workList(), nullptr);
+    EXPECT_EQ(workList()->VoiceCount(), 1);
+    EXPECT_EQ(name(*workList(), 1), "RandVc 1  ");
+    EXPECT_EQ(gen->PatchCount(), 1);
+}
+
+TEST_F(GeneratorFixture, AWorkListThatCannotBeOpenedStopsTheRun)
+{
+    // "PatchGen.dat" of an earlier session is open in a list of its own; the new voice's
+    // file would replace it, and the user keeps the open one.
+    frmVoiceList* old = open(shell::testing::writeBankFile(data.file("PatchGen.dat"), 3, FileType::Unpacked));
+    ASSERT_NE(old, nullptr);
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    tick(item("L0002: 1:"));
+    ui.clear();
+    ui.answer(platform::MsgAnswer::No);  // "Revert to last saved version ?"
+    gen->Command1_Click();
+    ASSERT_EQ(ui.messagesShown().size(), 2U);
+    EXPECT_EQ(ui.messagesShown()[0].title, "File already open");
+    EXPECT_EQ(ui.messagesShown()[1].title, "Patch Generator");
+    EXPECT_EQ(gen->PatchCount(), 0);
+    EXPECT_EQ(workList(), nullptr);
+    EXPECT_FALSE(gen->running());
+    EXPECT_TRUE(gen->Command1()->isEnabled());
+    EXPECT_EQ(old->VoiceCount(), 3);
+}
+
+TEST_F(GeneratorFixture, AWorkListThatCannotBeWrittenStopsTheRun)
+{
+    shell::testing::writeFile(data.file("blocker"), "not a folder");
+    frmRandomiseVoices blocked(data.file("blocker") + "/sub/");
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    // The second generator is no registered one: its tree is filled by hand.
+    blocked.listAdded(*a);
+    blocked.TreeView1()->UpdateGeneratorSources(*a);
+    tick(blocked.TreeView1()->voiceNodes().front()->item);
+    ui.clear();
+    blocked.Command1_Click();
+    EXPECT_EQ(ui.messagesShown().size(), 1U) << "the writer says why";
+    EXPECT_EQ(blocked.PatchCount(), 0);
+    EXPECT_EQ(blocked.PatchGenList(), nullptr);
+    EXPECT_FALSE(blocked.running());
+}
+
+TEST_F(GeneratorFixture, ClosingTheWindowOnlyHidesIt)
+{
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    gen->showWindow();
+    ASSERT_TRUE(gen->isVisible());
+    gen->close();
+    EXPECT_FALSE(gen->isVisible());
+    EXPECT_EQ(frmRandomiseVoices::instance(), gen);
+    EXPECT_EQ(gen->SourceVoiceCount(), 1);
+    EXPECT_EQ(&banklib::appState().frmRandomiseVoices(), gen);
+}
+
+}  // namespace
