@@ -5,6 +5,8 @@
 #include "banklib/VoiceListRegistry.h"
 #include "banklib/clsVoiceData.h"
 #include "banklib/clsVoiceNames.h"
+#include "editor/VoiceListEditors.h"
+#include "editor/frmAlgorithms.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiOutput.h"
 #include "platform/Services.h"
@@ -22,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
@@ -55,12 +58,6 @@ shell::DeferredCallFactory& deferredCallFactory()
 {
     static shell::DeferredCallFactory factory;
     return factory;
-}
-
-frmRandomiseVoices::AlgorithmViewer& algorithmViewer()
-{
-    static frmRandomiseVoices::AlgorithmViewer viewer;
-    return viewer;
 }
 
 bool midiOutOpen() { return midi::objMIDIInit().MidiOutOpen; }
@@ -139,8 +136,6 @@ void frmRandomiseVoices::setDeferredCallFactory(shell::DeferredCallFactory facto
 {
     deferredCallFactory() = std::move(factory);
 }
-
-void frmRandomiseVoices::setAlgorithmViewer(AlgorithmViewer viewer) { algorithmViewer() = std::move(viewer); }
 
 frmRandomiseVoices* frmRandomiseVoices::instance() { return g_instance; }
 
@@ -254,6 +249,8 @@ void frmRandomiseVoices::closeEvent(QCloseEvent* event)
     // The tree and the counters live as long as the program: closing only hides.
     event->ignore();
     hide();
+    if (editor::VoiceListEditors::openEditorCount() == 0)
+        editor::frmAlgorithms::unloadViewer();
 }
 
 // ---------------------------------------------------------------- GeneratorView
@@ -351,8 +348,16 @@ void frmRandomiseVoices::TreeView1_NodeClick(QTreeWidgetItem* item)
     const GeneratorTree::VoiceNode* voice = m_tree->voiceNode(item);
     if (voice == nullptr)
         return;
-    if (const AlgorithmViewer& viewer = algorithmViewer())
-        viewer(voice->algorithm - 1);
+    shell::frmStartup* main = shell::frmStartup::instance();
+    editor::frmAlgorithms& viewer = editor::frmAlgorithms::load(main != nullptr ? main->mdiArea() : nullptr);
+    viewer.setUpDown1(voice->algorithm - 1);
+    // Asked for by a click, the diagram is shown, not left minimised.
+    if (QMdiSubWindow* frame = viewer.subWindow()) {
+        frame->showNormal();
+        frame->raise();
+    } else {
+        viewer.showViewer();
+    }
 }
 
 std::string frmRandomiseVoices::voiceName(std::int32_t count) const

@@ -22,7 +22,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -84,10 +83,6 @@ public:
 
     // What makes the pause between the voices of a continuous run (QtDeferredCall when empty).
     static void setDeferredCallFactory(shell::DeferredCallFactory factory);
-    // Shows the algorithm viewer on a diagram (0..31) when a voice node is clicked;
-    // empty: nothing is shown.
-    using AlgorithmViewer = std::function<void(int diagram)>;
-    static void setAlgorithmViewer(AlgorithmViewer viewer);
 
     // ---- GeneratorView
     void setContinuousEnabled(bool enabled) override;
@@ -121,6 +116,7 @@ public:
     void Command1_Click();
     void Check1_Click(int index);
     void Text1_Change();
+    // A click on a voice node shows its algorithm in the algorithm viewer.
     void TreeView1_NodeClick(QTreeWidgetItem* item);
     // Enables the controls for the sources in the tree and moves the base mark to the
     // first of them.

@@ -5,11 +5,15 @@
 #include "../shell/VoiceListTestSupport.h"
 
 #include "banklib/AppState.h"
+#include "editor/VoiceListEditors.h"
+#include "editor/frmAlgorithms.h"
 #include "midi/clsMIDIInit.h"
 #include "platform/VbText.h"
+#include "shell/frmFileFormatDialog.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 
 #include <QCheckBox>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,7 +54,7 @@ protected:
     GeneratorFixture()
     {
         frmRandomiseVoices::setDeferredCallFactory([] { return std::make_unique<ManualDeferredCall>(); });
-        frmRandomiseVoices::setAlgorithmViewer([this](int diagram) { diagrams.push_back(diagram); });
+        editor::installVoiceListHooks(true);
         gen = &frmRandomiseVoices::install(*main);
         gen->setGenerator(std::make_unique<tools::clsPatchGenerator>(5));
     }
@@ -59,7 +63,7 @@ protected:
         midi::objMIDIInit().MidiOutOpen = false;
         midi::objMIDIInit().setBackend(nullptr);
         frmRandomiseVoices::setDeferredCallFactory({});
-        frmRandomiseVoices::setAlgorithmViewer({});
+        editor::installVoiceListHooks(false);
     }
 
     GeneratorTree& tree() { return *gen->TreeView1(); }
@@ -102,7 +106,6 @@ protected:
 
     platform::LoopbackMidiBackend loop;
     frmRandomiseVoices* gen = nullptr;
-    std::vector<int> diagrams;
 };
 
 // ---------------------------------------------------------------- the tree
@@ -293,10 +296,22 @@ TEST_F(GeneratorFixture, AVoiceNodeClickShowsItsAlgorithm)
     EXPECT_TRUE(text(nodes()[2]->item).ends_with("(Alg 32)")) << "as the voice model loads it";
     tick(nodes()[0]->item);
     ASSERT_TRUE(text(nodes()[0]->item).ends_with(" BASE"));
-    for (Node* n : nodes())
+    std::vector<int> shown;
+    for (Node* n : nodes()) {
         gen->TreeView1_NodeClick(n->item);
+        ASSERT_NE(editor::frmAlgorithms::instance(), nullptr);
+        shown.push_back(editor::frmAlgorithms::instance()->UpDown1());
+    }
+    EXPECT_EQ(shown, (std::vector<int>{4, 11, 31}));
+    ASSERT_NE(editor::frmAlgorithms::instance()->subWindow(), nullptr);
+    EXPECT_TRUE(editor::frmAlgorithms::instance()->subWindow()->isVisible());
+    EXPECT_FALSE(editor::frmAlgorithms::instance()->subWindow()->isMinimized());
     gen->TreeView1_NodeClick(item("L0001"));
-    EXPECT_EQ(diagrams, (std::vector<int>{4, 11, 31}));
+    EXPECT_EQ(editor::frmAlgorithms::instance()->UpDown1(), 31) << "a list node shows nothing new";
+    // Closing the generator with no editor open takes the viewer away.
+    gen->close();
+    processEvents();
+    EXPECT_EQ(editor::frmAlgorithms::instance(), nullptr);
 }
 
 // ---------------------------------------------------------------- the controls
@@ -418,6 +433,11 @@ TEST_F(GeneratorFixture, LoadVoiceOnCreationOpensTheVoiceJustAdded)
     EXPECT_EQ(name(*work, 2), "RandVc 3  ");
     ASSERT_EQ(opened.count(), 1);
     EXPECT_EQ(opened.at(0).at(0).toInt(), 2);
+    // Each voice opened in an editor of its own.
+    editor::VoiceListEditors* editors = editor::VoiceListEditors::find(*work);
+    ASSERT_NE(editors, nullptr);
+    EXPECT_EQ(editors->Editors().count(), 3);
+    EXPECT_NE(editors->editorOf(work->rsmfimage().bookmarks().back()), nullptr);
 }
 
 TEST_F(GeneratorFixture, ContinuousRunsOneVoiceASecondUntilStop)
@@ -548,6 +568,48 @@ TEST_F(GeneratorFixture, AWorkListThatCannotBeWrittenStopsTheRun)
     EXPECT_EQ(blocked.PatchCount(), 0);
     EXPECT_EQ(blocked.PatchGenList(), nullptr);
     EXPECT_FALSE(blocked.running());
+}
+
+TEST_F(GeneratorFixture, BredVoicesLoadAndSaveLikeAnyOther)
+{
+    // From a real bank when the shared ones are there.
+    const std::string real = std::string(BREVANE_REAL_BANKS) + "/DXCARTFO__CART1A.SYX";
+    frmVoiceList* source = std::filesystem::exists(real) ? open(real) : openBank("a.dat", 40, FileType::PackedSysex);
+    ASSERT_NE(source, nullptr);
+    click(*source, 0);
+    click(*source, 5, Qt::ControlModifier);
+    tick(item("L0001"));
+    tick(item("L0001: 1:nonop:"));
+    tick(item("L0001: 6:nonop:"));
+    gen->Text1()->setText("100");
+    gen->Check1(1)->setChecked(true);
+    ui.clear();
+    for (int i = 0; i < 3; ++i)
+        gen->Command1_Click();
+    frmVoiceList* work = workList();
+    ASSERT_NE(work, nullptr);
+    ASSERT_EQ(work->VoiceCount(), 3);
+    ASSERT_NE(editor::VoiceListEditors::find(*work), nullptr);
+    EXPECT_EQ(editor::VoiceListEditors::find(*work)->Editors().count(), 3);
+    EXPECT_TRUE(ui.messagesShown().empty()) << "every value loads without a range warning";
+
+    // Closed with Yes, the work list is saved under a name of the user's; its own file goes.
+    const std::string kept = data.file("bred.dat");
+    ui.answer(platform::MsgAnswer::Yes);
+    ui.answerFile(kept);
+    QTimer::singleShot(0, [] {
+        if (auto* d = qobject_cast<shell::frmFileFormatDialog*>(QApplication::activeModalWidget()))
+            d->OKButton()->click();
+    });
+    ASSERT_TRUE(work->unload());
+    processEvents();
+    EXPECT_EQ(gen->PatchCount(), 0);
+    EXPECT_FALSE(std::filesystem::exists(data.file("PatchGen.dat")));
+    EXPECT_EQ(std::filesystem::file_size(kept), 3 * banklib::kUnpackedVoiceSize);
+    frmVoiceList* again = open(kept);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->VoiceCount(), 3);
+    EXPECT_EQ(name(*again, 3), "RandVc 3  ");
 }
 
 TEST_F(GeneratorFixture, ClosingTheWindowOnlyHidesIt)
