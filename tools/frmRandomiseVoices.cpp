@@ -148,6 +148,9 @@ frmRandomiseVoices& frmRandomiseVoices::install(shell::frmStartup& mainWindow)
     window->hide();
     g_instance = window;
     mainWindow.appState().setGenerator(window);
+    // Closing the program ends a continuous run first: no new voice list may open while
+    // the lists are being closed.
+    mainWindow.installEventFilter(window);
     return *window;
 }
 
@@ -379,16 +382,28 @@ void frmRandomiseVoices::setStopCaption(bool stop)
     m_command1->setText(QString::fromLatin1(stop ? kStop : kStart));
 }
 
+bool frmRandomiseVoices::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close && watched == parent() && stopCaption())
+        requestStop();
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmRandomiseVoices::requestStop()
+{
+    m_stopRequested = true;
+    setStopCaption(false);
+    // In the pause the run ends here; during a voice it ends when that voice is done.
+    if (m_pause->isActive()) {
+        m_pause->stop();
+        finishRun();
+    }
+}
+
 void frmRandomiseVoices::Command1_Click()
 {
     if (stopCaption()) {
-        m_stopRequested = true;
-        setStopCaption(false);
-        // In the pause the run ends here; during a voice it ends when that voice is done.
-        if (m_pause->isActive()) {
-            m_pause->stop();
-            finishRun();
-        }
+        requestStop();
         return;
     }
     if (m_running)

@@ -134,8 +134,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void requestStop();
     void buildWindow();
     [[nodiscard]] bool stopCaption() const;
     void setStopCaption(bool stop);

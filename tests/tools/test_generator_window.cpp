@@ -13,6 +13,7 @@
 #include "platform/midi/LoopbackMidiBackend.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -476,6 +477,23 @@ TEST_F(GeneratorFixture, ContinuousRunsOneVoiceASecondUntilStop)
     gen->Command1_Click();
     EXPECT_EQ(workList()->VoiceCount(), 3);
     EXPECT_TRUE(gen->running());
+}
+
+TEST_F(GeneratorFixture, ClosingTheProgramEndsAContinuousRun)
+{
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    tick(item("L0001: 1:"));
+    openMidiOutput();
+    gen->Check1(0)->setChecked(true);
+    gen->Check1_Click(0);
+    gen->Command1_Click();
+    ASSERT_TRUE(pause().isActive());
+    QCloseEvent close;
+    QApplication::sendEvent(main.get(), &close);
+    EXPECT_FALSE(gen->running());
+    EXPECT_FALSE(pause().isActive());
+    EXPECT_EQ(gen->Command1()->text().toStdString(), "Start");
 }
 
 TEST_F(GeneratorFixture, StopDuringAVoiceEndsTheRunWhenThatVoiceIsDone)
