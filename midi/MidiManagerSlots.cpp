@@ -233,8 +233,8 @@ bool MidiManagerSlots::AddSysex(std::string data, std::int32_t length, std::int3
                 std::string joined = MidiSysex.text(SlotField::Data) + data;
                 MidiSysex.setValue(SlotField::Length, plain(static_cast<std::int64_t>(joined.size())));
                 MidiSysex.setValue(SlotField::Data, std::move(joined));
-                changed();
                 moveToNextSlot();
+                changed();
                 return true;
             }
         }
@@ -254,8 +254,8 @@ bool MidiManagerSlots::AddSysex(std::string data, std::int32_t length, std::int3
         }
     }
     store(std::move(data), fileType, name);
-    changed();
     moveToNextSlot();
+    changed();
     return true;
 }
 

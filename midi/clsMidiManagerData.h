@@ -87,7 +87,7 @@ public:
     void setRandomSource(std::function<double()> source) { m_random = std::move(source); }
 
     // ---- bank slots (kept by the attached slot store)
-    void setSysexSlots(MidiSysexSlots* slots) { m_slots = slots; }
+    void setSysexSlots(MidiSysexSlots* store) { m_slots = store; }
     [[nodiscard]] MidiSysexSlots* sysexSlots() const { return m_slots; }
     // Passed on to the slot store; true without one.
     bool AddSysex(std::string data, std::int32_t length, std::int32_t& fileType, const std::string& name);

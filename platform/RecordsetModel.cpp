@@ -24,6 +24,26 @@ void RecordsetModel::refresh()
     endResetModel();
 }
 
+void RecordsetModel::appendRows(std::span<const Bookmark> bookmarks)
+{
+    if (bookmarks.empty())
+        return;
+    const int first = static_cast<int>(m_rows.size());
+    beginInsertRows({}, first, first + static_cast<int>(bookmarks.size()) - 1);
+    m_rows.insert(m_rows.end(), bookmarks.begin(), bookmarks.end());
+    endInsertRows();
+}
+
+void RecordsetModel::refreshRow(Bookmark bookmark)
+{
+    // Rows shown so far are in the recordset's order, so its position is the row.
+    const int row = rowOf(bookmark);
+    if (row < 0 || row >= static_cast<int>(m_rows.size()) || m_rows[static_cast<std::size_t>(row)] != bookmark ||
+        m_columns.empty())
+        return;
+    emit dataChanged(index(row, 0), index(row, static_cast<int>(m_columns.size()) - 1));
+}
+
 Bookmark RecordsetModel::bookmarkAt(int row) const
 {
     return row >= 0 && row < static_cast<int>(m_rows.size()) ? m_rows[static_cast<std::size_t>(row)]

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include <span>
 #include <vector>
 
 namespace platform {
@@ -30,6 +31,11 @@ public:
     // The model's own clone: filter or sort it to change what the grid shows, then refresh().
     Recordset& recordset() { return m_rs; }
     void refresh();
+    // Adds these records, appended to the recordset since the model last looked, as rows
+    // at the end (a log that only grows is shown without rebuilding the whole model).
+    void appendRows(std::span<const Bookmark> bookmarks);
+    // Redraws the row of a record whose values changed.
+    void refreshRow(Bookmark bookmark);
 
     Bookmark bookmarkAt(int row) const;
     int rowOf(Bookmark bookmark) const;

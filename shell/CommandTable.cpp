@@ -169,7 +169,8 @@ CommandState computeCommandState(const CommandInputs& in)
     set(CommandId::MidiSendVoice, s.midiSendMenu && listsOpen);
     set(CommandId::MidiSendBank, s.midiSendMenu && listsOpen);
     set(CommandId::MidiSendFile, s.midiSendMenu);
-    s.midiReceiveMenu = f.midi && in.midiInOpen && in.midiOutOpen;
+    // Receiving needs the input running, and waits while the device set-up runs.
+    s.midiReceiveMenu = f.midi && in.midiInOpen && in.midiOutOpen && in.midiInputRunning && !in.midiSetupRunning;
     set(CommandId::MidiReceiveVoice, s.midiReceiveMenu);
     set(CommandId::MidiReceiveBank, s.midiReceiveMenu);
     s.midiOptionsMenu = f.midi && (in.midiInOpen || in.midiOutOpen);
@@ -177,7 +178,7 @@ CommandState computeCommandState(const CommandInputs& in)
     set(CommandId::MidiShowManager, s.midiOptionsMenu);
     s.checked[at(CommandId::MidiInputOn)] = in.midiInputRunning;
     s.checked[at(CommandId::MidiShowManager)] = in.midiManagerShown;
-    set(CommandId::MidiDevices, f.midi);
+    set(CommandId::MidiDevices, f.midi && !in.midiSetupRunning);
 
     set(CommandId::ToolsConversion, f.conversion);
     set(CommandId::ToolsPatchGenerator, f.patchGenerator && listsOpen);

@@ -115,6 +115,7 @@ struct CommandInputs {
     bool midiOutOpen = false;
     bool midiInputRunning = false;     // check mark of "&Midi Input On"
     bool midiManagerShown = false;     // check mark of "Show Midi Ma&nager"
+    bool midiSetupRunning = false;     // the MIDI device set-up (and detection) is running
     bool playerBarShown = false;       // the MIDI file player bar is visible
     std::array<bool, kRecentFileSlots> recentFileSlots{};  // slot holds a path
     CommandFeatures features;

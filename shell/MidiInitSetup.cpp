@@ -1,8 +1,13 @@
 // Brevane - the main window's view of the program's clsMIDIInit.
 #include "shell/MidiInitSetup.h"
 
+#include "midi/MidiSetupHost.h"
+#include "midi/MidiWindows.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
+#include "shell/QtMidiSetupHost.h"
+#include "shell/QtMidiWindows.h"
+#include "shell/frmStartup.h"
 #include "platform/StatusHelpers.h"
 #include "platform/midi/MidiBackend.h"
 
@@ -29,11 +34,76 @@ MidiInitSetup::MidiInitSetup(midi::clsMIDIInit& init) : m_init(init) {}
 
 MidiInitSetup::~MidiInitSetup()
 {
-    // Ports still open go before the device layer does.
+    // Ports still open go before the device layer and the windows do.
     if (m_own && (m_own->MidiInOpen || m_own->MidiOutOpen))
         midi::CloseMidiDevices(true, true);
+    if (m_windows && &midi::windows() == m_windows.get())
+        midi::installMidiWindows(nullptr);
+    if (m_host && &midi::setupHost() == m_host.get())
+        midi::installSetupHost(nullptr);
     if (m_own && &midi::objMIDIInit() == m_own.get())
         midi::installMIDIInit(nullptr);
+}
+
+void MidiInitSetup::attachMainWindow(frmStartup& main)
+{
+    if (m_windows)
+        return;
+    m_windows = std::make_unique<QtMidiWindows>(main);
+    midi::installMidiWindows(m_windows.get());
+    if (!m_host)
+        m_host = std::make_unique<QtMidiSetupHost>(main);
+    midi::installSetupHost(m_host.get());
+}
+
+bool MidiInitSetup::available() const { return m_init.backend() != nullptr; }
+
+void MidiInitSetup::InitialiseMIDI(bool showDeviceDialog, CommandLineSwitch commandLine)
+{
+    const bool startUp = !m_init.CommandLineRead;
+    if (startUp) {
+        midi::setCallbackFunctionMode(false);
+        m_init.CommandLineArgument =
+            commandLine == CommandLineSwitch::None ? std::string() : std::string(1, static_cast<char>(commandLine));
+    }
+    m_init.InitialiseMIDI(showDeviceDialog);
+    // At start-up the reason for working off-line stays in the status bar.
+    if (startUp && !m_init.MidiInOpen && !m_init.MidiOutOpen)
+        announceOffline(commandLine);
+}
+
+bool MidiInitSetup::setupRunning() const { return m_init.SetupRunning; }
+
+bool MidiInitSetup::inputRunning() const { return m_windows ? m_windows->inputRunning() && m_init.MidiInOpen : m_init.MidiInOpen; }
+
+bool MidiInitSetup::managerShown() const { return m_windows && m_windows->managerShown(); }
+
+bool MidiInitSetup::optionsCommand(int index)
+{
+    if (!m_windows)
+        return false;
+    switch (index) {
+    case 0:
+        if (midi::InputHandle() == 0)
+            return true;
+        if (m_windows->inputRunning()) {
+            midi::StopMidiInput();
+            m_windows->setInputRunning(false);
+            platform::ShowStatusMessage("MIDI input stopped", 2000, 0);
+        } else {
+            midi::StartMidiInput();
+            m_windows->setInputRunning(true);
+            platform::ShowStatusMessage("MIDI input started", 2000, 0);
+        }
+        return true;
+    case 1:
+        if (m_windows->managerShown())
+            m_windows->hideManager();
+        else
+            m_windows->showManager();
+        return true;
+    default: return false;
+    }
 }
 
 std::string MidiInitSetup::MidiInDeviceName() const { return m_init.MidiInDeviceName(); }

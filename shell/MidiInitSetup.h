@@ -1,6 +1,7 @@
 // Brevane - the main window's view of the program's clsMIDIInit.
 #pragma once
 
+#include "midi/MidiSetupHost.h"
 #include "shell/MidiSetup.h"
 
 #include <memory>
@@ -14,10 +15,11 @@ class MidiBackend;
 
 namespace shell {
 
+class QtMidiWindows;
+
 // MidiSetup over the MIDI subsystem's settings object: the settings with that object's
-// own checks and messages, its port flags, and the closing of the ports. The device
-// set-up and synthesizer detection at start-up are not part of the MIDI subsystem yet,
-// so available() is false and the program runs offline.
+// own checks and messages, its port flags, the device set-up and synthesizer detection
+// (available with a MIDI backend), the MIDI Manager window and the closing of the ports.
 class MidiInitSetup : public MidiSetup {
 public:
     // The program's own settings object, without a MIDI backend: made here and installed
@@ -55,15 +57,28 @@ public:
 
     bool MidiInOpen() const override;
     bool MidiOutOpen() const override;
-    bool available() const override { return false; }
-    void InitialiseMIDI(bool, CommandLineSwitch) override {}
+    bool available() const override;
+    void InitialiseMIDI(bool showDeviceDialog, CommandLineSwitch commandLine) override;
     void CloseMidiDevices(bool input, bool output) override;
     void announceOffline(CommandLineSwitch commandLine) override;
+
+    void attachMainWindow(frmStartup& main) override;
+    bool setupRunning() const override;
+    bool inputRunning() const override;
+    bool managerShown() const override;
+    bool optionsCommand(int index) override;
+
+    // Answers the set-up windows instead of the Qt dialogs (tests); before attachMainWindow.
+    void setSetupHost(std::unique_ptr<midi::MidiSetupHost> host) { m_host = std::move(host); }
+    // The MIDI windows, once attached to the main window.
+    [[nodiscard]] QtMidiWindows* midiWindows() const { return m_windows.get(); }
 
 private:
     std::unique_ptr<platform::MidiBackend> m_backend;  // outlives m_own, which uses it
     std::unique_ptr<midi::clsMIDIInit> m_own;
     midi::clsMIDIInit& m_init;
+    std::unique_ptr<QtMidiWindows> m_windows;
+    std::unique_ptr<midi::MidiSetupHost> m_host;
 };
 
 }  // namespace shell

@@ -53,6 +53,19 @@ public:
     // Start-up without the device set-up: tells the user in the status bar when the
     // program works off-line because there is no MIDI system or no device.
     virtual void announceOffline(CommandLineSwitch) {}
+
+    // ---- the MIDI windows
+    // Connects the MIDI Manager and the set-up windows to the main window (once, when
+    // the main window makes this object).
+    virtual void attachMainWindow(class frmStartup&) {}
+    // The device set-up runs: MIDI Devices and every Receive command wait for its end.
+    [[nodiscard]] virtual bool setupRunning() const { return false; }
+    // The check marks of "&Midi Input On" and "Show Midi Ma&nager".
+    [[nodiscard]] virtual bool inputRunning() const { return MidiInOpen(); }
+    [[nodiscard]] virtual bool managerShown() const { return false; }
+    // The "&Options..." submenu: 0 switches MIDI input off or on, 1 shows or hides the
+    // MIDI Manager. False when this object does not handle the entry.
+    virtual bool optionsCommand(int) { return false; }
 };
 
 }  // namespace shell

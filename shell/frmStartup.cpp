@@ -499,6 +499,7 @@ MidiSetup& frmStartup::objMIDIInit()
         m_midi = m_options.makeMidiSetup ? m_options.makeMidiSetup() : nullptr;
         if (!m_midi)
             m_midi = std::make_unique<MidiInitSetup>();
+        m_midi->attachMainWindow(*this);
     }
     return *m_midi;
 }
@@ -590,8 +591,10 @@ void frmStartup::mnuMIDIreceive_Click(int index)
 
 void frmStartup::mnuMIDIOptions_Click(int index)
 {
-    if (const auto id = commandAt(MenuId::MidiOptions, index))
-        runExtra(*id);
+    if (!m_midi || !m_midi->optionsCommand(index)) {
+        if (const auto id = commandAt(MenuId::MidiOptions, index))
+            runExtra(*id);
+    }
     updateCommands();
 }
 
@@ -776,6 +779,9 @@ CommandInputs frmStartup::commandInputs() const
     if (m_midi) {
         in.midiInOpen = m_midi->MidiInOpen();
         in.midiOutOpen = m_midi->MidiOutOpen();
+        in.midiInputRunning = m_midi->inputRunning();
+        in.midiManagerShown = m_midi->managerShown();
+        in.midiSetupRunning = m_midi->setupRunning();
     }
     in.playerBarShown = m_playerBarShown;
     for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot)

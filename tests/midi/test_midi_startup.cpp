@@ -303,7 +303,7 @@ TEST_F(StartupTest, SwitchNWorksOfflineAndKeepsTheSavedDevices)
     EXPECT_TRUE(init.outputNames().empty()) << "no device is listed";
     EXPECT_TRUE(statusShown(" Working Offline - Press F1 for Help"));
     // Later in the same run MIDI Devices... lists and opens as usual.
-    host.deviceAnswers.push_back({});
+    host.deviceAnswers.push_back({false, -1, -1, std::nullopt});
     host.typeAnswers.push_back({false, true, 1});  // Skip Initialisation
     init.InitialiseMIDI(true);
     EXPECT_EQ(host.deviceDialogs, 1);
@@ -324,7 +324,7 @@ TEST_F(StartupTest, TheOtherSwitchesTakeEffectOnlyAsTheWholeArgument)
         init.CommandLineRead = false;
         init.CommandLineArgument = c.arg;
         init.setSkipMIDIInit(false);
-        host.typeAnswers = {ScriptedSetupHost::TypeAnswer{true}};  // cancel: nothing opens
+        host.typeAnswers = {ScriptedSetupHost::TypeAnswer{true, false, -1}};  // cancel: nothing opens
         const int typeDialogs = host.typeDialogs;
         init.InitialiseMIDI(false);
         EXPECT_EQ(midi::CallbackFunctionMode(), c.callback);
@@ -336,7 +336,7 @@ TEST_F(StartupTest, TheOtherSwitchesTakeEffectOnlyAsTheWholeArgument)
 
 TEST_F(StartupTest, NoneChosenInTheDeviceDialogIsKeptAsNone)
 {
-    host.deviceAnswers.push_back({false, 0, 0});
+    host.deviceAnswers.push_back({false, 0, 0, std::nullopt});
     init.InitialiseMIDI(true);
     EXPECT_EQ(init.MidiInDeviceName(), "None");
     EXPECT_EQ(init.MidiOutDeviceName(), "None");
@@ -363,7 +363,7 @@ TEST_F(StartupTest, CancelOnTheVeryFirstStartWorksOfflineAndLaterRestoresTheSett
     host.synthId.reset();
     init.setMidiInDeviceName("");
     init.setMidiOutDeviceName("");
-    host.deviceAnswers.push_back({true});
+    host.deviceAnswers.push_back({true, -1, -1, std::nullopt});
     init.InitialiseMIDI(false);
     EXPECT_EQ(host.deviceDialogs, 1) << "no configured device: the dialog is shown";
     EXPECT_FALSE(init.MidiInOpen || init.MidiOutOpen);
@@ -374,7 +374,7 @@ TEST_F(StartupTest, CancelOnTheVeryFirstStartWorksOfflineAndLaterRestoresTheSett
     init.setMidiOutDeviceName(kSimOut);
     host.synthId = 2;
     init.setMIDITimeout(4500);
-    host.deviceAnswers.push_back({false, 1, 1});
+    host.deviceAnswers.push_back({false, 1, 1, std::nullopt});
     host.typeAnswers.push_back({false, false, 0});  // another type: the time-out is reset...
     host.mkiAnswers.push_back(MkIButton::Cancel);   // ... and then the set-up cancelled
     init.InitialiseMIDI(true);

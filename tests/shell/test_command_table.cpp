@@ -203,6 +203,7 @@ TEST(CommandState, MidiCommandsFollowThePorts)
         in.features = everything();
         in.midiInOpen = r.in;
         in.midiOutOpen = r.out;
+        in.midiInputRunning = r.in;
         in.openVoiceLists = r.lists;
         const CommandState s = computeCommandState(in);
         SCOPED_TRACE(testing::Message() << "in " << r.in << " out " << r.out << " lists " << r.lists);
