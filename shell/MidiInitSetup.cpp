@@ -51,9 +51,10 @@ void MidiInitSetup::attachMainWindow(frmStartup& main)
         return;
     m_windows = std::make_unique<QtMidiWindows>(main);
     midi::installMidiWindows(m_windows.get());
-    if (!m_host)
+    if (!m_host && !m_headlessSetup)
         m_host = std::make_unique<QtMidiSetupHost>(main);
-    midi::installSetupHost(m_host.get());
+    if (m_host)
+        midi::installSetupHost(m_host.get());
 }
 
 bool MidiInitSetup::available() const { return m_init.backend() != nullptr; }

@@ -70,6 +70,9 @@ public:
 
     // Answers the set-up windows instead of the Qt dialogs (tests); before attachMainWindow.
     void setSetupHost(std::unique_ptr<midi::MidiSetupHost> host) { m_host = std::move(host); }
+    // Answers every set-up window with Cancel, without showing it (tests that start the
+    // program over a MIDI backend); before attachMainWindow.
+    void useHeadlessSetup() { m_headlessSetup = true; }
     // The MIDI windows, once attached to the main window.
     [[nodiscard]] QtMidiWindows* midiWindows() const { return m_windows.get(); }
 
@@ -79,6 +82,7 @@ private:
     midi::clsMIDIInit& m_init;
     std::unique_ptr<QtMidiWindows> m_windows;
     std::unique_ptr<midi::MidiSetupHost> m_host;
+    bool m_headlessSetup = false;
 };
 
 }  // namespace shell

@@ -34,7 +34,9 @@ protected:
             auto backend = std::make_unique<platform::LoopbackMidiBackend>();
             backend->setMapperPresent(true);
             loop = backend.get();
-            return std::make_unique<MidiInitSetup>(std::move(backend));
+            auto setup = std::make_unique<MidiInitSetup>(std::move(backend));
+            setup->useHeadlessSetup();
+            return setup;
         };
         main = std::make_unique<frmStartup>(std::move(options));
         (void)main->objMIDIInit();

@@ -4,8 +4,6 @@
 #include "banklib/VoiceListRegistry.h"
 #include "platform/StatusHelpers.h"
 #include "platform/testing/ScriptedServices.h"
-#include "midi/MidiSetupHost.h"
-#include "midi/clsMIDIInit.h"
 #include "shell/MidiInitSetup.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "shell/QtEventLoop.h"
@@ -117,23 +115,6 @@ public:
 
 private:
     frmStartup& m_main;
-};
-
-// The MIDI set-up's windows, each answered with Cancel at once.
-class CancellingSetupHost final : public midi::MidiSetupHost {
-public:
-    std::optional<std::int32_t> SynthID() const override { return std::nullopt; }
-    void setSynthID(std::optional<std::int32_t>) override {}
-    bool InitInterrupted() const override { return false; }
-    void setInitInterrupted(bool) override {}
-    void setupRunning(bool) override {}
-    void showDeviceDialog(midi::clsMIDIInit& init, const midi::DeviceChoiceLists&) override { init.InitCancelled = true; }
-    void showSynthTypeDialog(midi::clsMIDIInit& init) override { init.InitCancelled = true; }
-    void showMkIInstructions(midi::clsMIDIInit& init) override { init.InitCancelled = true; }
-    void showFailureDialog(midi::clsMIDIInit& init) override { init.InitCancelled = true; }
-    void showProgress() override {}
-    void setProgress(float) override {}
-    void hideProgress() override {}
 };
 
 // MIDI settings whose ports can be open.
@@ -669,7 +650,7 @@ TEST_F(StartupTest, StartUpSaysWhenItWorksOffline)
                 backend = std::move(loopback);
             }
             auto setup = std::make_unique<MidiInitSetup>(std::move(backend));
-            setup->setSetupHost(std::make_unique<CancellingSetupHost>());
+            setup->useHeadlessSetup();
             return setup;
         };
         frmStartup w(std::move(options));
