@@ -289,17 +289,10 @@ std::optional<std::string> LongDataHandler(MidiEventKind message, std::span<cons
         return std::nullopt;
     }
     std::string received(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (const std::int32_t pending = GetPendingRequest(); pending != -1) {
-        // Only the dump asked for answers a request; anything else (the request's own echo
-        // through a MIDI Thru loop, a parameter change, another maker's data) is logged
-        // and the wait goes on.
-        if (DumpAnswersRequest(bytes, pending))
-            return received;
-        (void)DescribeSysexMessage(received, timeStamp, false);
-        return std::nullopt;
-    }
-    if (DescribeSysexMessage(received, timeStamp, false) == DescribeResult::Long) {
-        // Nobody waits for it: keep it in a bank slot, without its dump wrappers.
+    // Nobody waits for it: logged and kept in a bank slot, without its dump wrappers.
+    const auto keep = [&] {
+        if (DescribeSysexMessage(received, timeStamp, false) != DescribeResult::Long)
+            return;
         banklib::clsVoiceLists lists;
         std::string name;
         banklib::FileType type = banklib::FileType::Unrecognised;
@@ -312,7 +305,22 @@ std::optional<std::string> LongDataHandler(MidiEventKind message, std::span<cons
         std::int32_t fileType = static_cast<std::int32_t>(type);
         const auto length = static_cast<std::int32_t>(received.size());
         (void)windows().managerData().AddSysex(received, length, fileType, "");
+    };
+    if (const std::int32_t pending = GetPendingRequest(); pending != -1) {
+        // Only the dump asked for answers a request; anything else (the request's own echo
+        // through a MIDI Thru loop, a parameter change, another maker's data) is logged
+        // and the wait goes on.
+        if (!DumpAnswersRequest(bytes, pending)) {
+            (void)DescribeSysexMessage(received, timeStamp, false);
+            return std::nullopt;
+        }
+        if (ReceivedSysex() == kNoData)
+            return received;
+        // A second answer while the first waits to be taken is kept, not put in its place.
+        keep();
+        return std::nullopt;
     }
+    keep();
     return received;
 }
 

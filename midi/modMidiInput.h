@@ -38,7 +38,8 @@ void MidiSinkWindowProc(const platform::MidiEvent& event);
 void ShortMessageHandler(platform::MidiEventKind message, std::uint32_t data, std::uint32_t timeStamp);
 
 // A long message or a broken one. While a dump request is pending, only its answer is
-// handed over (unlogged); other long messages are logged and not handed over. With none
+// handed over (unlogged); other long messages are logged and not handed over, and a
+// second answer arriving before the first was taken is kept like unrequested data. With none
 // pending, the message is logged, stored in a bank slot when it is System Exclusive (a
 // voice dump without its wrapper) and handed over as stored. Returns the bytes to hand
 // over, or nullopt when there is nothing to hand over.

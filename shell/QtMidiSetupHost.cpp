@@ -1,6 +1,9 @@
 // Brevane - the MIDI set-up's windows and main-window state, in Qt.
 #include "shell/QtMidiSetupHost.h"
 
+#include "midi/MidiWindows.h"
+#include "shell/QtMidiWindows.h"
+
 #include "shell/frmDX7MKIInit.h"
 #include "shell/frmInitFailureDialog.h"
 #include "shell/frmInitStatus.h"
@@ -22,7 +25,13 @@ std::optional<std::int32_t> QtMidiSetupHost::SynthID() const { return m_main.Syn
 
 void QtMidiSetupHost::setSynthID(std::optional<std::int32_t> id) { (void)m_main.setSynthID(id); }
 
-void QtMidiSetupHost::setupRunning(bool) { m_main.updateCommands(); }
+void QtMidiSetupHost::setupRunning(bool)
+{
+    // The MIDI Manager's Receive waits for the set-up as the menus do.
+    if (auto* windows = dynamic_cast<QtMidiWindows*>(&midi::windows()); windows && windows->manager())
+        windows->manager()->updateButtons();
+    m_main.updateCommands();
+}
 
 void QtMidiSetupHost::showDeviceDialog(midi::clsMIDIInit& init, const midi::DeviceChoiceLists& lists)
 {

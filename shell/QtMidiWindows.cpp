@@ -42,7 +42,10 @@ QtMidiWindows::~QtMidiWindows()
 {
     m_banks.setChangeObserver({});
     m_data.setMessageObserver({});
-    delete m_sub.data();
+    if (QMdiSubWindow* sub = m_sub.data()) {
+        sub->removeEventFilter(this);
+        delete sub;
+    }
 }
 
 void QtMidiWindows::loadManager()
@@ -63,6 +66,8 @@ void QtMidiWindows::loadManager()
     sub->installEventFilter(this);
     sub->hide();
     m_sub = sub;
+    m_subObject = sub;
+    connect(sub, &QObject::destroyed, this, [this] { m_subObject = nullptr; });
     // Lines logged before the window existed are shown too.
     window->monitorModel().refresh();
 }
@@ -141,7 +146,8 @@ void QtMidiWindows::commandsChanged()
 
 bool QtMidiWindows::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_sub.data()) {
+    // Compared as a plain object: the window may be on its way out.
+    if (watched == m_subObject) {
         switch (event->type()) {
         case QEvent::Show:
         case QEvent::Hide:
@@ -149,9 +155,10 @@ bool QtMidiWindows::eventFilter(QObject* watched, QEvent* event)
             break;
         case QEvent::Resize:
             // A resized window in its normal state goes back to its place in the workspace.
-            if (!m_placing && !m_sub->isMinimized() && !m_sub->isMaximized() && m_sub->isVisible()) {
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+                sub && !m_placing && !sub->isMinimized() && !sub->isMaximized() && sub->isVisible()) {
                 m_placing = true;
-                m_sub->move(kManagerPlace);
+                sub->move(kManagerPlace);
                 m_placing = false;
             }
             break;

@@ -63,6 +63,7 @@ private:
     midi::clsMidiManagerData m_data;
     midi::MidiManagerSlots m_banks{m_data};
     QPointer<QMdiSubWindow> m_sub;
+    QObject* m_subObject = nullptr;
     QPointer<frmMIDIManager> m_window;
     bool m_inputRunning = false;
     bool m_placing = false;

@@ -618,3 +618,80 @@ TEST(SetupRules, TimeOutsAndButtons)
         EXPECT_EQ(midi::managerButtonStates(r.in, r.out, r.used, r.setup), r.buttons)
             << r.in << r.out << r.used << r.setup;
 }
+
+// ---- replies that are not the bank
+
+namespace {
+
+// A synth that answers every bank request with the given messages.
+class OddReplies final : public platform::LoopbackMidiBackend {
+public:
+    OddReplies()
+    {
+        setInputs({{kSimIn}});
+        setOutputs({{kSimOut}});
+        setEcho(false);
+    }
+    std::vector<Bytes> replies;
+
+protected:
+    void delivered(std::span<const std::uint8_t> message) override
+    {
+        if (message.size() == 5 && message[3] == 9)
+            for (const Bytes& r : replies)
+                injectAfter(10, r);
+    }
+};
+
+Bytes bankOfLength(std::size_t n)
+{
+    Bytes b(n, 0x01);
+    b[0] = 0xF0;
+    b[1] = 0x43;
+    b[2] = 0x00;
+    b[3] = 0x09;
+    b[n - 1] = 0xF7;
+    return b;
+}
+
+}  // namespace
+
+TEST_F(StartupTest, RepliesThatAreNotABankNeitherCrashNorOpenAList)
+{
+    const Bytes bank = platform::SimulatedDX7(0).bulkDump();
+    struct Case {
+        const char* what;
+        std::vector<Bytes> replies;
+        int failureDialogs;
+        int lists;
+        std::size_t keptInSlots;
+    };
+    const Case cases[] = {
+        {"a cut reply", {{0xF0, 0x43, 0xF7}}, 1, 0, 0},
+        {"another maker's bank", {{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}}, 1, 0, 0},
+        {"another format", {{0xF0, 0x43, 0x00, 0x05, 0x01, 0x02, 0x03, 0x04, 0xF7}}, 1, 0, 0},
+        {"a bank of 4000 bytes", {bankOfLength(4000)}, 1, 0, 0},
+        {"two banks back to back", {bank, bank}, 0, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OddReplies odd;
+        odd.replies = c.replies;
+        init.setBackend(&odd);
+        const int listsBefore = app.registry.count();
+        windows.sysexSlots.stored.clear();
+        host.failureDialogs = 0;
+        host.failureAnswers = {FailureButton::Skip};
+        host.typeAnswers = {ScriptedSetupHost::TypeAnswer{false, false, 2}};
+        init.setSkipMIDIInit(false);
+        init.InitialiseMIDI(false);
+        midi::ProcessMidiInput();
+        EXPECT_EQ(host.failureDialogs, c.failureDialogs);
+        EXPECT_EQ(app.registry.count() - listsBefore, c.lists);
+        EXPECT_EQ(windows.sysexSlots.stored.size(), c.keptInSlots) << "the second bank is kept in a slot";
+        closeAndUninstallMidi();
+        midi::installMIDIInit(&init);
+        midi::installMidiWindows(&windows);
+        init.setBackend(&backend);
+    }
+}
