@@ -42,7 +42,7 @@ test)
     (cd build/test && ctest --no-tests=error --output-on-failure -j "$jobs")
     configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DBREVANE_BENCH=OFF \
         -DBREVANE_SANITIZE=ON
-    (cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    (cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions="$PWD/../../tests/lsan.supp" \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --no-tests=error --output-on-failure -j "$jobs")
     ;;
