@@ -184,6 +184,26 @@ TEST(CommandState, PrintingNeedsAPrinter)
         EXPECT_TRUE(some.isEnabled(id)) << commandSpec(id).caption;
 }
 
+TEST(CommandState, ReceivingWaitsForRunningInputAndForTheDeviceSetUp)
+{
+    CommandInputs in;
+    in.features = everything();
+    in.midiInOpen = in.midiOutOpen = in.midiInputRunning = true;
+    EXPECT_TRUE(computeCommandState(in).midiReceiveMenu);
+    in.midiInputRunning = false;  // "Midi Input On" unticked
+    const CommandState stopped = computeCommandState(in);
+    EXPECT_FALSE(stopped.midiReceiveMenu);
+    EXPECT_FALSE(stopped.isEnabled(C::MidiReceiveBank));
+    EXPECT_TRUE(stopped.isEnabled(C::MidiInputOn)) << "so it can be ticked again";
+    in.midiInputRunning = true;
+    in.midiSetupRunning = true;
+    const CommandState setUp = computeCommandState(in);
+    EXPECT_FALSE(setUp.midiReceiveMenu);
+    EXPECT_FALSE(setUp.isEnabled(C::MidiReceiveVoice));
+    EXPECT_FALSE(setUp.isEnabled(C::MidiDevices));
+    EXPECT_TRUE(setUp.midiSendMenu) << "other commands stay reachable";
+}
+
 TEST(CommandState, MidiCommandsFollowThePorts)
 {
     struct Row {
