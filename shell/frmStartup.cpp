@@ -127,6 +127,13 @@ frmStartup::frmStartup(StartupOptions options, QWidget* parent) : QMainWindow(pa
 
 frmStartup::~frmStartup()
 {
+    // The player and the MIDI ports go while every member is still there: closing a port
+    // updates the menus.
+    m_player.reset();
+    if (m_midi && (m_midi->MidiInOpen() || m_midi->MidiOutOpen())) {
+        m_appClosing = true;
+        m_midi->CloseMidiDevices(true, true);
+    }
     // The child windows outlive the members: closing them as the window goes must not
     // ask the (then gone) voice lists for the command states.
     if (m_mdiArea)

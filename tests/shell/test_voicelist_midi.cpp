@@ -7,6 +7,8 @@
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
 #include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/midi/SimulatedDX7Backend.h"
+#include "shell/MidiInitSetup.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -14,6 +16,7 @@
 using namespace shell;
 using namespace shell::testing;
 using banklib::FileType;
+using shell::CommandId;
 
 namespace {
 
@@ -90,4 +93,77 @@ TEST_F(VoiceListMidi, ARenamedVoiceSendsItsNewNameAndAClosedOutputSendsNothing)
     backend.clearSent();
     click(*w, 2, Qt::NoModifier, Qt::RightButton);
     EXPECT_TRUE(sent().empty());
+}
+
+// ---- the whole program over a simulated DX7: the Midi menu and the toolbar's drop-downs
+
+namespace {
+
+class ProgramOverSimulator : public ::testing::Test {
+protected:
+    ProgramOverSimulator()
+    {
+        frmVoiceList::setDeferredCallFactory([] { return std::make_unique<ManualDeferredCall>(); });
+        StartupOptions options;
+        options.paths.programFolder = program.folder();
+        options.paths.settingsFile = program.file("Brevane.ini");
+        options.paths.dataBaseFolder = data.folder();
+        options.paths.besideProgram = true;
+        options.splashMs = 0;
+        options.makeVoiceLists = [](frmStartup& main) { return std::make_unique<VoiceLists>(main); };
+        options.makeMidiSetup = [this] {
+            auto backend = std::make_unique<platform::SimulatedDX7Backend>(0);
+            dx7 = backend.get();
+            auto setup = std::make_unique<MidiInitSetup>(std::move(backend));
+            setup->useHeadlessSetup();
+            return setup;
+        };
+        main = std::make_unique<frmStartup>(std::move(options));
+        main->setDataDirectory(data.folder());
+        main->show();
+        auto& init = dynamic_cast<MidiInitSetup&>(main->objMIDIInit()).object();
+        init.setMidiInDeviceName("DX7 Simulator Out");
+        init.setMidiOutDeviceName("DX7 Simulator In");
+        midi::EnumerateOutcome outcome{};
+        init.EnumerateMidiDevices(false, outcome);
+        bool failed = true;
+        init.OpenMidiDevices(failed);
+        EXPECT_FALSE(failed);
+        main->updateCommands();
+    }
+    ~ProgramOverSimulator() override
+    {
+        main.reset();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        frmVoiceList::setDeferredCallFactory({});
+    }
+
+    platform::testing::ScriptedServices ui;
+    TempFolder program;
+    TempFolder data;
+    platform::SimulatedDX7Backend* dx7 = nullptr;
+    std::unique_ptr<frmStartup> main;
+};
+
+}  // namespace
+
+TEST_F(ProgramOverSimulator, GetBankOpensTheSynthesizersBankAndSendBankSendsItBack)
+{
+    ASSERT_TRUE(main->action(CommandId::MidiReceiveBank)->isEnabled());
+    main->Toolbar1_ButtonMenuClick(QStringLiteral("Get Bank"));
+    ASSERT_EQ(main->colVoiceLists().openListCount(), 1);
+    const auto bank = dx7->dx7().bulkDump();
+    EXPECT_EQ(readFile(data.file(" DX Bank  1.dat")), std::string(bank.begin(), bank.end()));
+    QMdiSubWindow* shown = main->mdiArea()->activeSubWindow();
+    ASSERT_NE(shown, nullptr);
+    auto* list = qobject_cast<frmVoiceList*>(shown->widget());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->VoiceCount(), 32);
+    EXPECT_TRUE(list->isWindowModified()) << "a received bank is a temporary list";
+
+    ASSERT_TRUE(main->action(CommandId::MidiSendBank)->isEnabled());
+    main->Toolbar1_ButtonMenuClick(QStringLiteral("Send Bank"));
+    using Kind = platform::SimulatedDX7::Received::Kind;
+    ASSERT_EQ(dx7->dx7().count(Kind::Bank), 1U);
+    EXPECT_EQ(dx7->dx7().received().back().bytes, bank) << "the bank comes back unchanged";
 }
