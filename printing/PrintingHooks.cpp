@@ -1,0 +1,36 @@
+// Brevane - what printing adds to the main window.
+#include "printing/PrintingHooks.h"
+
+#include "printing/modPrintOps.h"
+#include "shell/frmStartup.h"
+
+#include <utility>
+
+namespace printing {
+
+void installPrinting(shell::StartupOptions& options, modPrintOps& ops)
+{
+    options.extraFeatures.printing = true;
+    options.countPrinters = [&ops] { return ops.countPrinters(); };
+
+    auto otherCommands = std::move(options.runExtraCommand);
+    options.runExtraCommand = [&ops, otherCommands](shell::CommandId id) {
+        switch (id) {
+        case shell::CommandId::FilePageSetup: ops.ShowPageSetup(); return;
+        case shell::CommandId::FilePrintPreview: ops.showPreview(); return;
+        case shell::CommandId::FilePrint: ops.PrintVoiceListCommand(); return;
+        default: break;
+        }
+        if (otherCommands)
+            otherCommands(id);
+    };
+
+    auto otherUnload = std::move(options.onUnload);
+    options.onUnload = [&ops, otherUnload] {
+        ops.unload();
+        if (otherUnload)
+            otherUnload();
+    };
+}
+
+}  // namespace printing

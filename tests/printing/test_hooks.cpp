@@ -1,0 +1,57 @@
+// What printing adds to the main window's start-up options.
+#include "printing/PrintingHooks.h"
+#include "printing/frmPreview.h"
+#include "printing/modPrintOps.h"
+#include "shell/frmStartup.h"
+
+#include "PrintingTestSupport.h"
+#include "platform/testing/ScriptedServices.h"
+
+#include <QTextEdit>
+
+namespace printing {
+namespace {
+
+using shell::CommandId;
+
+TEST(PrintingHooks, PrintersAreCountedWithThePdfPrinterAndTheFileCommandsRunHere)
+{
+    platform::testing::ScriptedServices ui;
+    banklib::testing::FakeAppState app;
+    auto scripted = std::make_unique<testing::ScriptedPrintDialogs>();
+    testing::ScriptedPrintDialogs* dialogs = scripted.get();
+    modPrintOps ops(std::move(scripted));
+
+    shell::StartupOptions options;
+    std::vector<CommandId> others;
+    int otherUnloads = 0;
+    options.runExtraCommand = [&others](CommandId id) { others.push_back(id); };
+    options.onUnload = [&otherUnloads] { ++otherUnloads; };
+    installPrinting(options, ops);
+
+    EXPECT_TRUE(options.extraFeatures.printing);
+    ASSERT_TRUE(options.countPrinters);
+    EXPECT_GE(options.countPrinters(), 1);
+
+    options.runExtraCommand(CommandId::FilePageSetup);
+    EXPECT_EQ(dialogs->pageSetupsShown, 1);
+    options.runExtraCommand(CommandId::FilePrint);
+    EXPECT_EQ(ui.messagesShown().back().title, "No voice list selected");
+    options.runExtraCommand(CommandId::FilePrintPreview);
+    ASSERT_TRUE(ops.preview());
+    EXPECT_TRUE(ops.preview()->isVisible());
+    options.runExtraCommand(CommandId::MidiSendBank);
+    EXPECT_EQ(others, std::vector<CommandId>{CommandId::MidiSendBank});
+
+    // The unload closes the preview without a question, whatever it holds.
+    ops.preview()->RichTextBox1()->setPlainText(QStringLiteral("text"));
+    const std::size_t asked = ui.messagesShown().size();
+    options.onUnload();
+    EXPECT_EQ(ui.messagesShown().size(), asked);
+    EXPECT_FALSE(ops.preview());
+    EXPECT_EQ(otherUnloads, 1);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+}  // namespace printing
