@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev librtmidi-dev libasound2-dev libjack-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-liberation2)
 [ "${1:-}" = test ] && packages+=(jackd1)
 
 install_missing() {

@@ -9,6 +9,8 @@
 #include "shell/frmStartup.h"
 
 #include "platform/midi/RtMidiBackend.h"
+#include "printing/PrintingHooks.h"
+#include "printing/modPrintOps.h"
 #include "tools/frmRandomiseVoices.h"
 #include "tools/frmTamselconversion.h"
 
@@ -62,6 +64,10 @@ int main(int argc, char* argv[])
     // A double click on a voice opens it in the voice editor; File > Save Voice (the
     // commands above are passed on).
     editor::installVoiceEditor(options);
+    // Printing (to the installed printers, or to PDF files) for the whole run; its commands
+    // come first and pass the others on.
+    printing::modPrintOps printOps;
+    printing::installPrinting(options, printOps);
 
     shell::frmStartup window(std::move(options));
     services.setMainWindow(&window);
