@@ -49,7 +49,13 @@ QFont listingFontOf(const ListingLayout& layout)
 
 ListingBuilder::ListingBuilder(QTextDocument& doc, const QPaintDevice& device, ListingLayout layout,
                                std::function<QDateTime()> clock)
-    : m_doc(doc), m_device(device), m_layout(std::move(layout)), m_clock(std::move(clock)), m_cursor(&doc)
+    : m_doc(doc),
+      m_device(device),
+      m_layout(std::move(layout)),
+      m_clock(std::move(clock)),
+      m_cursor(&doc),
+      m_metrics(listingFontOf(m_layout), &device),
+      m_averageCharWidth(QFontMetrics(listingFontOf(m_layout), &device).averageCharWidth())
 {
     if (!m_clock)
         m_clock = [] { return QDateTime::currentDateTime(); };
@@ -229,7 +235,7 @@ int ListingBuilder::AppendNamesPage(banklib::VoiceListView& list, int& position,
 
 std::int32_t ListingBuilder::GetAverageCharWidth(int mode) const
 {
-    const int pixels = QFontMetrics(listingFontOf(m_layout), &m_device).averageCharWidth();
+    const int pixels = m_averageCharWidth;
     if (mode != 1)
         return pixels;
     const int dpi = std::max(1, m_device.logicalDpiX());
@@ -239,7 +245,7 @@ std::int32_t ListingBuilder::GetAverageCharWidth(int mode) const
 double ListingBuilder::TextWidth(const QString& text) const
 {
     const int dpi = std::max(1, m_device.logicalDpiX());
-    return QFontMetricsF(listingFontOf(m_layout), &m_device).horizontalAdvance(text) * kTwipsPerInch / dpi;
+    return m_metrics.horizontalAdvance(text) * kTwipsPerInch / dpi;
 }
 
 std::int32_t CollectVoiceNumbers(banklib::VoiceListView& list, bool selectedOnly, std::vector<bool>& flags,

@@ -19,6 +19,7 @@
 #include "printing/PrinterRecords.h"
 
 #include <QDateTime>
+#include <QFontMetricsF>
 #include <QString>
 #include <QTextCursor>
 
@@ -89,6 +90,8 @@ private:
     ListingLayout m_layout;
     std::function<QDateTime()> m_clock;
     QTextCursor m_cursor;
+    QFontMetricsF m_metrics;  // the listing font on the printer
+    int m_averageCharWidth = 0;  // pixels
 };
 
 // The 1-based voice numbers a listing prints: the selected voices (selectedOnly, the full

@@ -15,6 +15,7 @@
 #include "printing/RtfReader.h"
 #include "printing/RtfTextDocument.h"
 #include "printing/RtfWriter.h"
+#include "printing/VoiceDataListing.h"
 #include "printing/frmPreview.h"
 #include "shell/frmStartup.h"
 
@@ -211,7 +212,12 @@ bool modPrintOps::BuildPrintPreview(banklib::VoiceListView& list,
         request.copies = m_deviceMode.copies;
         request.collate = m_deviceMode.collate;
         request.ranges = ranges;
-        appendListingPages(builder, list, request, m_voiceDataPages ? m_voiceDataPages(builder) : VoiceDataPageWriter{});
+        VoiceDataListing data(builder, m_memory.OmitBankLine);
+        appendListingPages(builder, list, request,
+                           [&data](banklib::VoiceListView& l, int& position, std::int32_t page, std::int32_t pages,
+                                   std::int32_t first, const std::vector<std::int32_t>& numbers) {
+                               return data.AppendVoiceDataPage(l, position, page, pages, first, numbers);
+                           });
         block.endEditBlock();
     }
     doc.setUndoRedoEnabled(undo);

@@ -66,6 +66,9 @@ public:
     void ShowPageSetup();
     // File > Print Preview: the preview window, empty when no listing is shown.
     void showPreview();
+    // File > Print Voice Data: prints every open voice editor, one page each (not yet:
+    // nothing is printed).
+    void PrintVoiceEditors() {}
     // Builds the listing of list in the preview, then shows the preview or prints it.
     bool BuildPrintPreview(banklib::VoiceListView& list,
                            const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges);
@@ -125,8 +128,6 @@ private:
     std::function<QDateTime()> m_clock;
     QPointer<frmPreview> m_preview;
     QPointer<QWidget> m_owner;
-    // Writes the pages of the full listing for a builder.
-    std::function<VoiceDataPageWriter(ListingBuilder&)> m_voiceDataPages;
 };
 
 }  // namespace printing

@@ -64,6 +64,8 @@ public:
     bool printOptions(printing::PrintChoices& c, QWidget*) override
     {
         c.setRange(printing::BankRange::All);
+        if (withData)
+            c.chooseKind(1);
         if (preview)
             c.pressPreview();
         return true;
@@ -71,6 +73,7 @@ public:
     bool choosePrinter(QPrinter&, QWidget*) override { return true; }
     bool pageSetup(QPrinter&, printing::PageMargins&, QWidget*) override { return true; }
     bool preview = true;
+    bool withData = false;
 };
 
 struct Setup {
@@ -124,6 +127,24 @@ void BM_NameListingToPdf(benchmark::State& state)
     }
 }
 BENCHMARK(BM_NameListingToPdf)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The full listing of 1,000 selected voices (250 pages) built and laid out in the preview.
+void BM_FullListingIntoPreview(benchmark::State& state)
+{
+    Setup s(1'000);
+    s.list->selectionTracker().tr.assign(1'001, true);
+    s.list->selectionTracker().tr[0] = false;
+    s.list->selectionTracker().TotalSelections = 1'000;
+    s.dialogs->withData = true;
+    for (auto _ : state) {
+        s.ops->PrintVoiceListCommand();
+        benchmark::DoNotOptimize(s.ops->preview()->RichTextBox1()->document()->documentLayout()->documentSize());
+        state.PauseTiming();
+        s.closePreview();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FullListingIntoPreview)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The name listing of 100,000 voices saved as an .rtf file from the preview, and loaded
 // back into it (read, built and laid out).
