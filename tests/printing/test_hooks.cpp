@@ -40,6 +40,10 @@ TEST(PrintingHooks, PrintersAreCountedWithThePdfPrinterAndTheFileCommandsRunHere
     options.runExtraCommand(CommandId::FilePrintPreview);
     ASSERT_TRUE(ops.preview());
     EXPECT_TRUE(ops.preview()->isVisible());
+    // No voice editor is open: Print Voice Data prints nothing and asks nothing.
+    const std::size_t before = ui.messagesShown().size();
+    options.runExtraCommand(CommandId::FilePrintVoiceData);
+    EXPECT_EQ(ui.messagesShown().size(), before);
     options.runExtraCommand(CommandId::MidiSendBank);
     EXPECT_EQ(others, std::vector<CommandId>{CommandId::MidiSendBank});
 

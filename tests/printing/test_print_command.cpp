@@ -306,6 +306,39 @@ TEST_F(PrintCommandTest, PageSetupAfterThePrintedListClosedKeepsThePreviewsText)
     EXPECT_EQ(shown->RichTextBox1()->lineWrapColumnOrWidth(), 12240 / 15);
 }
 
+TEST_F(PrintCommandTest, PageSetupAfterAListingWasPrintedRebuildsTheShownOneAsAPreview)
+{
+    open(32);
+    choose([](PrintChoices& c) { c.pressPreview(); });
+    ops->PrintVoiceListCommand();
+    // The same list is then printed without a preview: the last dialog was not a preview.
+    choose([](PrintChoices&) {});
+    ui.answerFile(file("printed.pdf"));
+    ops->PrintVoiceListCommand();
+    const std::size_t dialogsAsked = ui.fileDialogsShown().size();
+    ops->ShowPageSetup();
+    ASSERT_TRUE(ops->preview());
+    EXPECT_TRUE(ops->preview()->isVisible());
+    EXPECT_EQ(pageStartCount(previewText()), 1);
+    EXPECT_EQ(ui.fileDialogsShown().size(), dialogsAsked);  // nothing was printed
+}
+
+TEST_F(PrintCommandTest, PageSetupKeepsAFileLoadedOverAListing)
+{
+    open(32);
+    choose([](PrintChoices& c) { c.pressPreview(); });
+    ops->PrintVoiceListCommand();
+    QFile f(QString::fromStdString(file("notes.txt")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("my notes");
+    f.close();
+    ui.answerFile(file("notes.txt"));
+    ui.answer(MsgAnswer::Yes);
+    ASSERT_TRUE(ops->LoadSavePreviewText(*ops->preview(), 0, false));
+    ops->ShowPageSetup();
+    EXPECT_EQ(previewText().toPlainText(), QStringLiteral("my notes"));
+}
+
 TEST_F(PrintCommandTest, PageSetupOnAPreviewOpenedEmptyKeepsWhatWasTyped)
 {
     open(32);
