@@ -19,7 +19,7 @@ void installPrinting(shell::StartupOptions& options, modPrintOps& ops)
         case shell::CommandId::FilePageSetup: ops.ShowPageSetup(); return;
         case shell::CommandId::FilePrintPreview: ops.showPreview(); return;
         case shell::CommandId::FilePrint: ops.PrintVoiceListCommand(); return;
-        case shell::CommandId::FilePrintVoiceData: ops.PrintVoiceEditors(); return;
+        case shell::CommandId::FilePrintVoiceData: (void)ops.PrintVoiceEditors(); return;
         default: break;
         }
         if (otherCommands)

@@ -10,6 +10,7 @@
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
+#include "printing/EditorPrintout.h"
 #include "printing/PagePrinter.h"
 #include "printing/PreviewText.h"
 #include "printing/RtfReader.h"
@@ -381,6 +382,17 @@ bool modPrintOps::PrintPreviewText(frmPreview& preview)
     const std::vector<PageSlice> pages = planPages(doc, paper);
     return runPrintJob([&](QPagedPaintDevice& device, QString* error) {
         return drawPages(doc, pages, device, paper, error);
+    });
+}
+
+bool modPrintOps::PrintVoiceEditors()
+{
+    const std::vector<editor::frmVoiceEditor*> editors = openVoiceEditors();
+    if (editors.empty())
+        return false;
+    const PaperGeometry paper = paperGeometry(m_metrics, m_margins);
+    return runPrintJob([&](QPagedPaintDevice& device, QString* error) {
+        return drawEditorPages(editors, device, paper, error);
     });
 }
 

@@ -66,9 +66,9 @@ public:
     void ShowPageSetup();
     // File > Print Preview: the preview window, empty when no listing is shown.
     void showPreview();
-    // File > Print Voice Data: prints every open voice editor, one page each (not yet:
-    // nothing is printed).
-    void PrintVoiceEditors() {}
+    // File > Print Voice Data: prints every open voice editor, one page each, in one job;
+    // with none open it does nothing. False when cancelled or failed (the failure shown).
+    bool PrintVoiceEditors();
     // Builds the listing of list in the preview, then shows the preview or prints it.
     bool BuildPrintPreview(banklib::VoiceListView& list,
                            const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges);
