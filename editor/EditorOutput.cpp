@@ -24,6 +24,8 @@ void MidiEditorOutput::sendParameter(int parameter, int value)
 
 void MidiEditorOutput::playNote() { midi::auditionNote().play(kAuditionNote); }
 
+void MidiEditorOutput::endNote() { midi::auditionNote().release(); }
+
 void MidiEditorOutput::playScale()
 {
     midi::clsMidiManagerData sender;

@@ -20,6 +20,8 @@ public:
     virtual void sendParameter(int parameter, int value) = 0;
     // Note 60 for 250 ms; returns at once (a timer ends the note).
     virtual void playNote() = 0;
+    // Ends that note now, when it still sounds.
+    virtual void endNote() = 0;
     // The test arpeggio (waits while it plays, keeping the windows alive).
     virtual void playScale() = 0;
     // The whole voice as a single-voice dump.
@@ -32,6 +34,7 @@ public:
     bool outputOpen() const override;
     void sendParameter(int parameter, int value) override;
     void playNote() override;
+    void endNote() override;
     void playScale() override;
     void sendVoice(platform::Recordset& voiceData, banklib::FileType listType) override;
 };

@@ -170,4 +170,25 @@ void ParameterEdits::sendWholeVoice(bool ignoreSuppressed)
     out.playScale();
 }
 
+void ParameterEdits::sendVoiceDump()
+{
+    EditorOutput& out = editorOutput();
+    if (out.outputOpen() && m_voice.valid())
+        out.sendVoice(m_voice.recordset(), m_listType);
+}
+
+void ParameterEdits::playAuditionNote()
+{
+    EditorOutput& out = editorOutput();
+    if (out.outputOpen())
+        out.playNote();
+}
+
+void ParameterEdits::endAuditionNote()
+{
+    EditorOutput& out = editorOutput();
+    if (out.outputOpen())
+        out.endNote();
+}
+
 }  // namespace editor

@@ -16,8 +16,9 @@
 //                   mask): nothing is written; the mask and the test scale are sent when
 //                   the output is open, whatever Ctrl says;
 //   Chart           a dragged chart point: a parameter change when the output is open,
-//                   whatever Ctrl says (the chart plays its own note);
-//   Quiet           written and shown, never sent.
+//                   whatever Ctrl says (the chart plays its own note, playAuditionNote);
+//   Quiet           written and shown, never sent (an element copied from another
+//                   operator or editor, which then goes out whole, sendVoiceDump).
 //
 // Typed texts are read here too (typeValue), so the window and its tests share the rules.
 // Rows are 0-based VoiceData positions; the parameter sent is the row + 1.
@@ -95,6 +96,12 @@ public:
     // The whole voice and the test scale, when the output is open (and, unless
     // ignoreSuppressed, sending is not suppressed).
     void sendWholeVoice(bool ignoreSuppressed);
+    // The whole voice as one single-voice dump, when the output is open.
+    void sendVoiceDump();
+    // The timed audition note (note 60, ended by its timer), and its end, when the output
+    // is open.
+    void playAuditionNote();
+    void endAuditionNote();
 
 signals:
     // A row's value or display text changed (kOperatorSwitchRow for the mask).

@@ -33,18 +33,20 @@ public:
     bool outputOpen() const override { return open; }
     void sendParameter(int parameter, int value) override { parameters.emplace_back(parameter, value); }
     void playNote() override { ++notes; }
+    void endNote() override { ++noteOffs; }
     void playScale() override { ++scales; }
     void sendVoice(platform::Recordset&, banklib::FileType) override { ++voices; }
     void clear()
     {
         parameters.clear();
-        notes = scales = voices = 0;
+        notes = noteOffs = scales = voices = 0;
     }
     [[nodiscard]] int sends() const { return static_cast<int>(parameters.size()); }
 
     bool open = true;
     std::vector<std::pair<int, int>> parameters;
     int notes = 0;
+    int noteOffs = 0;
     int scales = 0;
     int voices = 0;
 };
