@@ -10,6 +10,7 @@
 #include "editor/GridMap.h"
 #include "editor/ParameterGridModel.h"
 #include "editor/ParameterTexts.h"
+#include "editor/VoiceChart.h"
 #include "editor/frmVoiceRecordset.h"
 #include "platform/Latin1.h"
 #include "platform/Services.h"
@@ -56,7 +57,9 @@ frmVoiceEditor::frmVoiceEditor(QMdiArea* area, QWidget* parent) : QWidget(parent
     setWindowTitle(QStringLiteral("Voice Editor"));
     m_caption = "Voice Editor";
     connect(&m_edits, &ParameterEdits::rowChanged, this, &frmVoiceEditor::onRowChanged);
+    m_hold = makeHoldTimer();
     LayoutEditorWindow();
+    connectCharts();
 }
 
 frmVoiceEditor::~frmVoiceEditor() = default;
@@ -109,6 +112,7 @@ QFrame* frmVoiceEditor::buildChartPlace(int index, QSize size)
     place->setFixedSize(size);
     place->setObjectName(QStringLiteral("chartPlace%1").arg(index));
     m_chartPlaces[static_cast<std::size_t>(index)] = place;
+    buildChart(index, place);
     return place;
 }
 
@@ -469,6 +473,8 @@ void frmVoiceEditor::TagEditorControls(const std::string& listId)
         title->setProperty(kTagProperty, tag);
     for (QFrame* place : m_chartPlaces)
         place->setProperty(kTagProperty, tag);
+    for (VoiceChart* chart : m_charts)
+        chart->setProperty(kTagProperty, tag);
 }
 
 void frmVoiceEditor::ResetVoice()
@@ -694,6 +700,8 @@ void frmVoiceEditor::Form_KeyUp(int key, Qt::KeyboardModifiers modifiers)
 
 bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
 {
+    if (elementEvent(watched, event))
+        return true;
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -711,8 +719,24 @@ bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::RightButton && watched != m_canvas)
+        // A press held on a grid or a title drags it (the charts report their own).
+        const auto element = elementOf(watched);
+        const bool held = element && element->first != ElementKind::Chart;
+        if (held)
+            m_hold->press(mouse->button());
+        if (mouse->button() == Qt::RightButton && watched != m_canvas && !qobject_cast<VoiceChart*>(watched))
             playScaleForRightButton();
+        if (held) {
+            const auto [kind, index] = *element;
+            QPointer<frmVoiceEditor> self(this);
+            (void)m_hold->arm([self, kind, index] {
+                if (self)
+                    self->startElementDrag(kind, index);
+            });
+            // A title takes its own presses (the window's surface would play the scale again).
+            if (kind == ElementKind::Title)
+                return true;
+        }
         break;
     }
     case QEvent::WindowStateChange:
@@ -777,6 +801,7 @@ void frmVoiceEditor::Form_Deactivate()
     // A Ctrl released in another window never reaches this one.
     m_edits.setSendSuppressed(false);
     m_rightButtonHeld = false;
+    endMouseInteraction();
     updateMainCommands();
 }
 
@@ -842,6 +867,7 @@ bool frmVoiceEditor::Form_QueryUnload()
 void frmVoiceEditor::Form_Unload()
 {
     m_unloaded = true;
+    endMouseInteraction();
     m_edits.setSendSuppressed(false);
     emit closed();
     updateMainCommands();

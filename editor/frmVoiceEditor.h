@@ -5,8 +5,14 @@
 // floats over the cell being edited, and a value, a display text ("+EXP", "C 3") or a
 // frequency ("1.5", "263.0Hz") can be typed into the cell. The non-operator panel holds
 // the algorithm box with its diagram, whose operator boxes switch operators on and off,
-// and the Reset button. The places of the envelope and level-scaling charts are kept
-// (chartPlace) with the EG zoom spins beside them.
+// and the Reset button. Each operator panel shows its envelope and level-scaling charts
+// (MSChart1, VoiceChart.h) with the EG zoom spin beside the envelope, and the
+// non-operator panel the pitch envelope's chart.
+//
+// Chart points are dragged with the mouse (ChartPointDrag.h), and voice elements (an
+// envelope, a level scaling, an oscillator, a whole operator, the LFO...) are copied by
+// pressing a grid, a panel title or a chart's background for half a second and dragging
+// it onto the matching control of another operator or editor (VoiceElements.h).
 //
 // Every change goes through ParameterEdits::commit, which writes the voice and sends it
 // at once while the MIDI output is open (Ctrl held keeps the edits quiet). The voice
@@ -16,7 +22,11 @@
 
 #include "banklib/VoiceEditorView.h"
 #include "banklib/clsVoiceData.h"
+#include "editor/ChartPointDrag.h"
 #include "editor/ParameterEdits.h"
+#include "editor/PressAndHold.h"
+#include "editor/VoiceElements.h"
+#include "shell/DeferredCall.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -24,13 +34,18 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
+class QMimeData;
 class QPushButton;
 class QScrollArea;
 class QTableView;
@@ -40,6 +55,7 @@ namespace editor {
 class AlgorithmDiagram;
 class CellSpin;
 class ParameterGridModel;
+class VoiceChart;
 class frmVoiceRecordset;
 
 class frmVoiceEditor final : public QWidget, public banklib::VoiceEditorView {
@@ -138,12 +154,51 @@ public:
     void Form_Activate();
     void Form_Deactivate();
 
+    // ---- charts
+    // Draws chart n (0..12) from the voice. With setUp, the axes too: an envelope's X axis
+    // runs to 16 x its end / zoom. Without, only the points change and the axes hold.
+    void DrawChart(int n, bool setUp, int zoom = kChartZoom);
+    [[nodiscard]] ChartPointDrag& chartDrag() { return m_chartDrag; }
+    // What a chart reports (public so that tests drive them like the user): a press with
+    // the point or handle under the mouse (0 none), a move and a release, positions in
+    // the chart's plot box.
+    void MSChart1_MouseDown(int n, int point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void MSChart1_MouseMove(int n, QPointF mouse, Qt::KeyboardModifiers modifiers);
+    void MSChart1_MouseUp(int n, Qt::MouseButton button);
+
+    // ---- dragging voice elements
+    // What runs a drag once a press has been held (QDrag until another is installed; tests
+    // put in one that drops where they want). It returns when the drag has ended.
+    using ElementDragRunner =
+        std::function<void(frmVoiceEditor& source, QWidget* control, std::unique_ptr<QMimeData> data)>;
+    static void setElementDragRunner(ElementDragRunner runner);
+    // What makes the press-and-hold timer of windows made from now on (a single-shot
+    // QTimer when empty).
+    static void setDeferredCallFactory(shell::DeferredCallFactory factory);
+    [[nodiscard]] PressAndHold& pressAndHold() { return *m_hold; }
+    // An element of this window, named for a drag.
+    [[nodiscard]] ElementRef element(ElementKind kind, int index) const;
+    [[nodiscard]] QWidget* elementControl(ElementKind kind, int index) const;
+    // The open editor an element names (found through the voice lists), or nullptr.
+    [[nodiscard]] static frmVoiceEditor* editorOfElement(const ElementRef& element);
+    // Whether a drag over one of this window's controls may be dropped there (the icon).
+    [[nodiscard]] bool SetDragIcon(const QMimeData* data, ElementKind kind, int index) const;
+    // A drop on one of this window's controls: the element is copied; false (nothing
+    // changed) when the drop is refused.
+    bool DropElement(const QMimeData* data, ElementKind kind, int index);
+    // Copies an element of an open editor (this one too) onto this window's control,
+    // shows it and sends the voice once, as a single-voice dump, when the output is open.
+    bool CopyVoiceElementData(const ElementRef& source, ElementKind kind, int index);
+    // Starts dragging one of this window's elements (what a held press does).
+    void startElementDrag(ElementKind kind, int index);
+
     // ---- controls
     [[nodiscard]] QTableView* dGrid1(int index) const;
     [[nodiscard]] ParameterGridModel* gridModel(int index) const;
     [[nodiscard]] QFrame* Frame3(int index) const;
     [[nodiscard]] QLabel* Label3(int index) const;
     [[nodiscard]] QFrame* chartPlace(int index) const;
+    [[nodiscard]] VoiceChart* MSChart1(int index) const;
     [[nodiscard]] CellSpin* UpDown2(int index) const;
     [[nodiscard]] QLineEdit* Text1(int index) const;
     [[nodiscard]] CellSpin* UpDown() const { return m_spin; }
@@ -185,6 +240,16 @@ private:
     void Form_Unload();
     void playScaleForRightButton();
     void watch(QWidget* w);
+    // charts and element drags (frmVoiceEditorCharts.cpp)
+    [[nodiscard]] static std::unique_ptr<PressAndHold> makeHoldTimer();
+    void buildChart(int index, QFrame* place);
+    void connectCharts();
+    void drawChartsOfOperator(int op);
+    void refreshChartOfRow(int row);
+    void endMouseInteraction();
+    [[nodiscard]] std::optional<std::pair<ElementKind, int>> elementOf(QObject* watched) const;
+    // A press, release or drag event on an element control; true when it was consumed.
+    bool elementEvent(QObject* watched, QEvent* event);
 
     // public state
     platform::Recordset m_voice;
@@ -205,6 +270,8 @@ private:
     frmVoiceRecordset* m_holder = nullptr;
     int m_zoom = 0;
     bool m_rightButtonHeld = false;
+    ChartPointDrag m_chartDrag{m_edits};
+    std::unique_ptr<PressAndHold> m_hold;
 
     // life cycle
     QMdiArea* m_area = nullptr;
@@ -221,6 +288,7 @@ private:
     std::array<QTableView*, 27> m_grids{};
     std::array<ParameterGridModel*, 27> m_models{};
     std::array<QFrame*, kChartCount> m_chartPlaces{};
+    std::array<VoiceChart*, kChartCount> m_charts{};
     std::array<CellSpin*, 7> m_zoomSpins{};
     std::array<QLineEdit*, 7> m_zoomTexts{};
     CellSpin* m_spin = nullptr;

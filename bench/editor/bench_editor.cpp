@@ -1,9 +1,14 @@
 // Brevane - cost of the voice editor: opening a voice (double click to shown, also with
-// 20 editors open), one edit through commit to a loopback MIDI output, Reset and close.
+// 20 editors open), one edit through commit to a loopback MIDI output, Reset and close;
+// a chart drag step, the charts' repaint and geometry, and an operator copied between
+// two editors.
 #include "../shell/ShellBenchSupport.h"
 
 #include "banklib/clsVoiceNames.h"
 #include "editor/EditorOutput.h"
+#include "editor/EnvelopeGeometry.h"
+#include "editor/LevelScalingGeometry.h"
+#include "editor/VoiceChart.h"
 #include "editor/VoiceListEditors.h"
 #include "editor/frmAlgorithms.h"
 #include "editor/frmVoiceEditor.h"
@@ -12,6 +17,9 @@
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
 #include "platform/midi/LoopbackMidiBackend.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <benchmark/benchmark.h>
 
@@ -127,23 +135,49 @@ void BM_Reset(benchmark::State& state)
 }
 BENCHMARK(BM_Reset)->Unit(benchmark::kMillisecond);
 
+// The program's MIDI output opened on the loopback backend for as long as it lives.
+struct LoopbackOutput {
+    LoopbackOutput() : init(&backend)
+    {
+        midi::installMIDIInit(&init);
+        init.setMidiInDeviceName("None");
+        init.setMidiOutDeviceName("Loopback MIDI Out");
+        midi::EnumerateOutcome outcome{};
+        init.EnumerateMidiDevices(false, outcome);
+        bool failed = true;
+        init.OpenMidiDevices(failed);
+    }
+    ~LoopbackOutput()
+    {
+        midi::CloseMidiDevices(true, true);
+        midi::installMIDIInit(nullptr);
+    }
+    LoopbackOutput(const LoopbackOutput&) = delete;
+    LoopbackOutput& operator=(const LoopbackOutput&) = delete;
+    [[nodiscard]] bool open() const { return init.MidiOutOpen; }
+    // The monitor log grows with every message: start it afresh now and then.
+    void trimMonitor(benchmark::State& state, std::int64_t n)
+    {
+        if (n % 5000 != 0)
+            return;
+        state.PauseTiming();
+        midi::windows().unloadManager();
+        midi::windows().loadManager();
+        state.ResumeTiming();
+    }
+
+    platform::LoopbackMidiBackend backend;
+    midi::clsMIDIInit init;
+};
+
 // One spin step: written, shown and sent as a parameter change with its audition note
 // to an open loopback output.
 void BM_CommitToLoopback(benchmark::State& state)
 {
     EditorProgram& p = shared();
-    platform::LoopbackMidiBackend backend;
-    midi::clsMIDIInit init(&backend);
-    midi::installMIDIInit(&init);
-    init.setMidiInDeviceName("None");
-    init.setMidiOutDeviceName("Loopback MIDI Out");
-    midi::EnumerateOutcome outcome{};
-    init.EnumerateMidiDevices(false, outcome);
-    bool failed = true;
-    init.OpenMidiDevices(failed);
-    if (!init.MidiOutOpen) {
+    LoopbackOutput output;
+    if (!output.open()) {
         state.SkipWithError("the loopback output did not open");
-        midi::installMIDIInit(nullptr);
         return;
     }
     editor::frmVoiceEditor* e = p.open(4);
@@ -152,22 +186,117 @@ void BM_CommitToLoopback(benchmark::State& state)
     for (auto _ : state) {
         value = (value + 1) % 100;
         benchmark::DoNotOptimize(e->edits().commit(kOutputLevelOp1, value, editor::EditPath::Spin));
-        if (++n % 5000 == 0) {
-            state.PauseTiming();
-            midi::windows().unloadManager();
-            midi::windows().loadManager();
-            state.ResumeTiming();
-        }
+        output.trimMonitor(state, ++n);
     }
     state.SetItemsProcessed(state.iterations());
     e->edits().setSendSuppressed(true);
     (void)e->edits().commit(kOutputLevelOp1, 0, editor::EditPath::Quiet);
-    midi::CloseMidiDevices(true, true);
-    midi::installMIDIInit(nullptr);
     // Closing answers the save question with its first button (Yes): the list keeps it.
     (void)e->unload();
     EditorProgram::flush();
 }
 BENCHMARK(BM_CommitToLoopback)->Unit(benchmark::kMicrosecond);
+
+// Renders a chart as a repaint does.
+void repaint(editor::VoiceChart& chart, QImage& image)
+{
+    QPainter painter(&image);
+    chart.render(&painter);
+}
+
+// One drag step of an envelope point: two mouse moves (every second one is a step),
+// the rate and level written and sent to the loopback output with the audition note,
+// the grid refreshed and the chart repainted.
+void BM_ChartDragStep(benchmark::State& state)
+{
+    EditorProgram& p = shared();
+    LoopbackOutput output;
+    if (!output.open()) {
+        state.SkipWithError("the loopback output did not open");
+        return;
+    }
+    editor::frmVoiceEditor* e = p.open(5);
+    EditorProgram::flush();
+    editor::VoiceChart* chart = e->MSChart1(2);
+    QImage image(chart->size(), QImage::Format_ARGB32_Premultiplied);
+    e->MSChart1_MouseDown(2, 3, Qt::LeftButton, Qt::NoModifier);
+    std::int64_t n = 0;
+    for (auto _ : state) {
+        const double x = 300.0 + static_cast<double>(n % 1200);
+        const double y = 300.0 + static_cast<double>((n * 7) % 1300);
+        e->MSChart1_MouseMove(2, QPointF(x, y), Qt::NoModifier);
+        e->MSChart1_MouseMove(2, QPointF(x, y), Qt::NoModifier);
+        repaint(*chart, image);
+        output.trimMonitor(state, ++n);
+    }
+    state.SetItemsProcessed(state.iterations());
+    e->MSChart1_MouseUp(2, Qt::LeftButton);
+    e->edits().setSendSuppressed(true);
+    (void)e->unload();
+    EditorProgram::flush();
+}
+BENCHMARK(BM_ChartDragStep)->Unit(benchmark::kMicrosecond);
+
+// The repaint of an envelope chart, and of a level-scaling chart of 100 points.
+void BM_ChartRepaint(benchmark::State& state)
+{
+    EditorProgram& p = shared();
+    editor::frmVoiceEditor* e = p.open(6);
+    EditorProgram::flush();
+    const int n = static_cast<int>(state.range(0));
+    if (n == 8) {
+        // Both sides exponential at break point 50.
+        const int b = (6 - 2) * 21 + 8;
+        const int values[5] = {50, 80, 70, 1, 2};
+        for (int i = 0; i < 5; ++i)
+            (void)e->edits().commit(b + i, values[i], editor::EditPath::Quiet);
+    }
+    editor::VoiceChart* chart = e->MSChart1(n);
+    state.SetLabel(std::to_string(chart->series().size()) + " points");
+    QImage image(chart->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state)
+        repaint(*chart, image);
+    (void)e->unload();
+    EditorProgram::flush();
+}
+BENCHMARK(BM_ChartRepaint)->Arg(2)->Arg(8)->Unit(benchmark::kMicrosecond);
+
+// The level-scaling geometry of 100 points (two exponential sides).
+void BM_LevelScalingGeometry(benchmark::State& state)
+{
+    const editor::LevelScalingValues values{static_cast<int>(state.range(0)), 80, 70, 1, 2};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(editor::LevelScalingGeometry::FillLevScChart(values));
+}
+BENCHMARK(BM_LevelScalingGeometry)->Arg(50)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+// A whole operator dropped from one editor onto another: 21 values written, the target
+// operator's grids and charts rebuilt and repainted, the voice sent as one dump.
+void BM_CopyOperatorBetweenEditors(benchmark::State& state)
+{
+    EditorProgram& p = shared();
+    LoopbackOutput output;
+    if (!output.open()) {
+        state.SkipWithError("the loopback output did not open");
+        return;
+    }
+    editor::frmVoiceEditor* from = p.open(7);
+    editor::frmVoiceEditor* to = p.open(8);
+    EditorProgram::flush();
+    std::int64_t n = 0;
+    for (auto _ : state) {
+        const int op = static_cast<int>(n % 6) + 1;
+        benchmark::DoNotOptimize(
+            to->CopyVoiceElementData(from->element(editor::ElementKind::Title, op), editor::ElementKind::Title, 7 - op));
+        QApplication::processEvents();
+        output.trimMonitor(state, ++n);
+    }
+    state.SetItemsProcessed(state.iterations());
+    to->edits().setSendSuppressed(true);
+    (void)to->unload();
+    (void)from->unload();
+    EditorProgram::flush();
+}
+BENCHMARK(BM_CopyOperatorBetweenEditors)->Unit(benchmark::kMillisecond);
 
 }  // namespace

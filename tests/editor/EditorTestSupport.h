@@ -100,8 +100,23 @@ inline std::array<std::uint8_t, banklib::kUnpackedVoiceSize> plainVoice(const st
 // editors, and everything the editors send is recorded.
 class EditorFixture : public shell::testing::VoiceListFixture {
 protected:
-    EditorFixture() { installVoiceListHooks(true); }
-    ~EditorFixture() override { installVoiceListHooks(false); }
+    EditorFixture()
+    {
+        installVoiceListHooks(true);
+        frmVoiceEditor::setDeferredCallFactory([] { return std::make_unique<shell::testing::ManualDeferredCall>(); });
+    }
+    ~EditorFixture() override
+    {
+        installVoiceListHooks(false);
+        frmVoiceEditor::setDeferredCallFactory({});
+        frmVoiceEditor::setElementDragRunner({});
+    }
+
+    // The press-and-hold timer of an editor, which the test runs out itself.
+    static shell::testing::ManualDeferredCall& holdTimerOf(frmVoiceEditor& e)
+    {
+        return dynamic_cast<shell::testing::ManualDeferredCall&>(e.pressAndHold().timer());
+    }
 
     frmVoiceEditor* openEditor(shell::frmVoiceList& list, int voice)
     {
