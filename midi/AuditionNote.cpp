@@ -31,7 +31,9 @@ void TimedAuditionNote::play(std::int32_t note)
     clsMIDIInit& init = objMIDIInit();
     if (!init.MidiOutOpen || note < 0 || note > 127)
         return;
-    if (sounding() && (m_note != note || m_channel != init.MIDIOutChannel()))
+    // Every note on gets its own note off: a synthesizer that gives a repeated note a
+    // voice of its own would otherwise keep one of them sounding.
+    if (sounding())
         release();
     m_channel = init.MIDIOutChannel();
     m_note = note;

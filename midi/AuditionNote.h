@@ -2,9 +2,9 @@
 //
 // PlayAuditionNote holds the note in a yielding 250 ms wait, during which the caller's
 // window keeps receiving clicks it cannot act on. The timed note sends its note on and
-// returns; a 250 ms timer sends the note off. A new note while one sounds restarts the
-// timer (ending the old note first when it is another one), so quick repeated edits
-// each sound and the last one is held for the full 250 ms.
+// returns; a 250 ms timer sends the note off. A new note while one sounds ends the old
+// one first (the same note too) and restarts the timer, so quick repeated edits each
+// sound and the last one is held for the full 250 ms.
 #pragma once
 
 #include <cstdint>

@@ -711,23 +711,25 @@ TEST_F(TransportTest, TheTimedAuditionNoteReturnsAtOnceAndItsTimerEndsIt)
     ASSERT_EQ(backend.sentMessages().size(), 1U);
     EXPECT_EQ(backend.sentMessages()[0], (Bytes{0x91, 60, 60}));
     EXPECT_TRUE(note.sounding());
-    // The same note again restarts the hold without ending it.
+    // The same note again ends the sounding one before it starts again, so no note on is
+    // left without its note off.
     note.play(60);
-    ASSERT_EQ(backend.sentMessages().size(), 2U);
-    EXPECT_EQ(backend.sentMessages()[1], (Bytes{0x91, 60, 60}));
+    ASSERT_EQ(backend.sentMessages().size(), 3U);
+    EXPECT_EQ(backend.sentMessages()[1], (Bytes{0x91, 60, 0}));
+    EXPECT_EQ(backend.sentMessages()[2], (Bytes{0x91, 60, 60}));
     // Another note ends the one sounding first.
     note.play(64);
-    ASSERT_EQ(backend.sentMessages().size(), 4U);
-    EXPECT_EQ(backend.sentMessages()[2], (Bytes{0x91, 60, 0}));
-    EXPECT_EQ(backend.sentMessages()[3], (Bytes{0x91, 64, 60}));
+    ASSERT_EQ(backend.sentMessages().size(), 5U);
+    EXPECT_EQ(backend.sentMessages()[3], (Bytes{0x91, 60, 0}));
+    EXPECT_EQ(backend.sentMessages()[4], (Bytes{0x91, 64, 60}));
     // The timer's note off goes to the channel the note was played on.
     init.setMIDIOutChannel(5);
     note.release();
-    ASSERT_EQ(backend.sentMessages().size(), 5U);
-    EXPECT_EQ(backend.sentMessages()[4], (Bytes{0x91, 64, 0}));
+    ASSERT_EQ(backend.sentMessages().size(), 6U);
+    EXPECT_EQ(backend.sentMessages()[5], (Bytes{0x91, 64, 0}));
     EXPECT_FALSE(note.sounding());
     note.release();
-    EXPECT_EQ(backend.sentMessages().size(), 5U);
+    EXPECT_EQ(backend.sentMessages().size(), 6U);
 
     midi::CloseMidiDevices(false, true);
     backend.clearSent();
