@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <numeric>
 #include <unordered_map>
 
@@ -194,19 +196,39 @@ void coerceInPlace(const FieldDef& f, Value& v)
         if (f.type == FieldType::Text)
             return;
         if (f.type == FieldType::FixedText) {
-            if (f.width > 0)
+            if (f.width > 0 && s->size() != static_cast<std::size_t>(f.width))
                 s->resize(static_cast<std::size_t>(f.width), ' ');
             return;
         }
     }
+    if ((f.type == FieldType::Double && std::holds_alternative<double>(v)) ||
+        (f.type == FieldType::Integer && std::holds_alternative<std::int64_t>(v)) ||
+        (f.type == FieldType::Boolean && std::holds_alternative<bool>(v)))
+        return;
     v = coerce(f, std::move(v));
 }
 
-Value initialValue(const FieldDef& f)
+// Builds a cell of the field's type from a value, moving it out of the caller's storage.
+void constructCell(Value* cell, const FieldDef& f, Value& v)
+{
+    auto* s = std::get_if<std::string>(&v);
+    if (s && f.type == FieldType::FixedText && f.width > 0 && s->size() != static_cast<std::size_t>(f.width))
+        s->resize(static_cast<std::size_t>(f.width), ' ');
+    if (s && (f.type == FieldType::Text || f.type == FieldType::FixedText)) {
+        std::construct_at(cell, std::in_place_type<std::string>, std::move(*s));
+        return;
+    }
+    coerceInPlace(f, v);
+    std::construct_at(cell, std::move(v));
+}
+
+// Builds a cell holding a field's starting value: false for Boolean fields, Null otherwise.
+void constructInitialCell(Value* cell, const FieldDef& f)
 {
     if (f.type == FieldType::Boolean)
-        return false;
-    return {};
+        std::construct_at(cell, std::in_place_type<bool>, false);
+    else
+        std::construct_at(cell);
 }
 
 }  // namespace
@@ -234,15 +256,37 @@ struct RecordTable {
 
     std::vector<FieldDef> fields;
     std::vector<Row> rows;  // by slot; deleted rows stay as tombstones
-    // The field values of every row, fields.size() per slot, in blocks of kBlockRows rows:
-    // a large list costs a few allocations instead of one per row, and growing it never
-    // moves the values already there.
-    static constexpr std::size_t kBlockRows = 4096;
-    std::vector<std::unique_ptr<Value[]>> blocks;
+    // The field values of every row, fields.size() per slot, in blocks that never move once
+    // allocated: a large list costs a few allocations instead of one per row, and growing
+    // it never moves the values already there. The first block holds kFirstBlockRows rows
+    // and each further one as many as all before it, up to kBlockRows a block, so a small
+    // table clears room for little more than the rows it holds.
+    static constexpr unsigned kFirstBlockBits = 4;
+    static constexpr unsigned kBlockBits = 12;
+    static constexpr std::size_t kFirstBlockRows = std::size_t{1} << kFirstBlockBits;
+    static constexpr std::size_t kBlockRows = std::size_t{1} << kBlockBits;
+    // Blocks before the first full-sized one: 0 .. kBlockBits - kFirstBlockBits.
+    static constexpr std::size_t kGrowingBlocks = kBlockBits - kFirstBlockBits + 1;
+    // Raw storage: the cells of slots 0 .. rows.size() - 1 are constructed, the rest not,
+    // so a new block costs no clearing and a row's values are built in place.
+    struct FreeBlock {
+        void operator()(Value* p) const { ::operator delete(static_cast<void*>(p)); }
+    };
+    std::vector<std::unique_ptr<Value, FreeBlock>> blocks;
+
+    RecordTable() = default;
+    RecordTable(const RecordTable&) = delete;
+    RecordTable& operator=(const RecordTable&) = delete;
+    ~RecordTable()
+    {
+        for (std::size_t s = 0; s < rows.size(); ++s)
+            std::destroy_n(rowCells(static_cast<std::uint32_t>(s)), fields.size());
+    }
     std::unordered_map<Bookmark, std::uint32_t> slotOf;
     std::vector<Index> indexes;
     std::size_t liveCount = 0;
     std::uint64_t structureVersion = 0;  // rows added or deleted
+    std::uint64_t erasures = 0;          // rows deleted
     std::uint64_t changes = 0;           // anything at all
 
     bool isLive(std::uint32_t slot) const { return slot < rows.size() && rows[slot].live; }
@@ -254,9 +298,27 @@ struct RecordTable {
         return cell(slot, field);
     }
 
+    // Block and row within it of a slot.
+    static std::pair<std::size_t, std::size_t> blockOf(std::size_t slot)
+    {
+        if (slot >= kBlockRows)
+            return {kGrowingBlocks - 1 + (slot >> kBlockBits), slot & (kBlockRows - 1)};
+        if (slot < kFirstBlockRows)
+            return {0, slot};
+        const auto width = static_cast<std::size_t>(std::bit_width(slot));
+        return {width - kFirstBlockBits, slot - (std::size_t{1} << (width - 1))};
+    }
+    static std::size_t blockRows(std::size_t block)
+    {
+        if (block == 0)
+            return kFirstBlockRows;
+        return block < kGrowingBlocks ? std::size_t{1} << (block + kFirstBlockBits - 1) : kBlockRows;
+    }
+
     Value* rowCells(std::uint32_t slot) const
     {
-        return blocks[slot / kBlockRows].get() + (slot % kBlockRows) * fields.size();
+        const auto [block, row] = blockOf(slot);
+        return blocks[block].get() + row * fields.size();
     }
     Value& cell(std::uint32_t slot, int field) { return rowCells(slot)[field]; }
     const Value& cell(std::uint32_t slot, int field) const { return rowCells(slot)[field]; }
@@ -265,13 +327,16 @@ struct RecordTable {
         const Value* first = rowCells(slot);
         return {first, first + fields.size()};
     }
-    // Cells for the next slot, in a new block when the last one is full.
+    // Unconstructed cells for the next slot, in a new block when the last one is full. The
+    // caller constructs every one of them before the row joins `rows`.
     Value* newRowCells()
     {
-        const std::size_t slot = rows.size();
-        if (slot / kBlockRows >= blocks.size())
-            blocks.push_back(std::make_unique<Value[]>(kBlockRows * std::max<std::size_t>(fields.size(), 1)));
-        return blocks[slot / kBlockRows].get() + (slot % kBlockRows) * fields.size();
+        const auto [block, row] = blockOf(rows.size());
+        if (block >= blocks.size()) {
+            const std::size_t cells = blockRows(block) * std::max<std::size_t>(fields.size(), 1);
+            blocks.emplace_back(static_cast<Value*>(::operator new(cells * sizeof(Value))));
+        }
+        return blocks[block].get() + row * fields.size();
     }
 
     Index* indexFor(int field, TextCompare compare)
@@ -347,21 +412,24 @@ struct RecordTable {
     // Moves the values (missing trailing ones start empty) into a new row.
     std::uint32_t append(std::span<Value> values, Bookmark preferred)
     {
-        Row row;
         Value* target = newRowCells();
-        for (std::size_t f = 0; f < fields.size(); ++f) {
-            if (f < values.size()) {
-                target[f] = std::move(values[f]);
-                coerceInPlace(fields[f], target[f]);
-            } else {
-                target[f] = initialValue(fields[f]);
-            }
+        const std::size_t given = std::min(values.size(), fields.size());
+        std::size_t built = 0;
+        try {
+            for (; built < given; ++built)
+                constructCell(target + built, fields[built], values[built]);
+            for (; built < fields.size(); ++built)
+                constructInitialCell(target + built, fields[built]);
+            rows.emplace_back();  // from here on its cells count as constructed
+        } catch (...) {
+            std::destroy_n(target, built);
+            throw;
         }
+        const auto slot = static_cast<std::uint32_t>(rows.size() - 1);
+        Row& row = rows.back();
         row.bookmark =
             (preferred != kNoBookmark && !slotOf.contains(preferred)) ? preferred : newBookmark();
-        const auto slot = static_cast<std::uint32_t>(rows.size());
         slotOf.emplace(row.bookmark, slot);
-        rows.push_back(std::move(row));
         ++liveCount;
         for (auto& ix : indexes)
             note(ix, slot, false);
@@ -381,6 +449,7 @@ struct RecordTable {
             cell(slot, static_cast<int>(f)) = Value();
         --liveCount;
         ++structureVersion;
+        ++erasures;
         ++changes;
         noteDeleted();
     }
@@ -422,6 +491,7 @@ struct Recordset::View {
     long pos = 0;  // index into active(); -1 is BOF, size() is EOF
     std::uint64_t seenVersion = 0;
     std::size_t seenRows = 0;
+    std::uint64_t seenErasures = 0;
     std::vector<std::uint32_t> positionOfSlot;  // index in active() + 1, 0 = not there
     bool positionsDirty = true;
     std::vector<std::uint32_t> orderPositionOfSlot;  // index in order + 1
@@ -438,6 +508,23 @@ struct Recordset::View {
         orderPositionsDirty = true;
     }
     void atFirst() { pos = 0; }
+    // A record joined the end of the order (and of the filtered records when shown):
+    // position tables that are up to date stay so, at O(1) cost.
+    void appended(std::uint32_t slot, bool shown, std::size_t slots)
+    {
+        order.push_back(slot);
+        if (shown)
+            visible.push_back(slot);
+        if (!orderPositionsDirty) {
+            orderPositionOfSlot.resize(slots, 0);
+            orderPositionOfSlot[slot] = static_cast<std::uint32_t>(order.size());
+        }
+        if (!positionsDirty) {
+            positionOfSlot.resize(slots, 0);
+            if (filter == FilterKind::None || shown)
+                positionOfSlot[slot] = static_cast<std::uint32_t>(active().size());
+        }
+    }
     // After order changed: the filtered records follow it, and the cursor goes to the first.
     void afterReorder(std::size_t slots)
     {
@@ -496,6 +583,7 @@ Recordset::Recordset() : m_table(std::make_shared<RecordTable>()), m_view(std::m
 
 Recordset::Recordset(std::vector<FieldDef> fields) : Recordset()
 {
+    m_table->fields.reserve(fields.size());
     for (auto& f : fields)
         appendField(std::move(f.name), f.type, f.width);
 }
@@ -553,25 +641,27 @@ void Recordset::sync() const
     if (v.seenVersion == t.structureVersion && v.seenRows == t.rows.size())
         return;
 
-    // Drop deleted records, keeping the cursor on its record or on the one that followed.
-    auto& act = v.active();
-    long removedBefore = 0;
-    for (long i = 0; i < static_cast<long>(act.size()) && i < v.pos; ++i)
-        if (!t.isLive(act[static_cast<std::size_t>(i)]))
-            ++removedBefore;
-    const bool wasEOF = v.pos >= static_cast<long>(act.size());
-    std::erase_if(v.order, [&](std::uint32_t s) { return !t.isLive(s); });
-    if (v.filter != View::FilterKind::None)
-        std::erase_if(v.visible, [&](std::uint32_t s) { return !t.isLive(s); });
-    if (v.pos > 0)
-        v.pos -= removedBefore;
+    const bool wasEOF = v.pos >= static_cast<long>(v.active().size());
+    if (v.seenErasures != t.erasures) {
+        // Drop deleted records, keeping the cursor on its record or on the one that followed.
+        auto& act = v.active();
+        long removedBefore = 0;
+        for (long i = 0; i < static_cast<long>(act.size()) && i < v.pos; ++i)
+            if (!t.isLive(act[static_cast<std::size_t>(i)]))
+                ++removedBefore;
+        std::erase_if(v.order, [&](std::uint32_t s) { return !t.isLive(s); });
+        if (v.filter != View::FilterKind::None)
+            std::erase_if(v.visible, [&](std::uint32_t s) { return !t.isLive(s); });
+        if (v.pos > 0)
+            v.pos -= removedBefore;
+        v.touched();
+    }
 
     // Records added through other recordsets on the same rows join at the end.
     for (std::size_t s = v.seenRows; s < t.rows.size(); ++s) {
         const auto slot = static_cast<std::uint32_t>(s);
         if (!t.isLive(slot))
             continue;
-        v.order.push_back(slot);
         bool show = false;
         switch (v.filter) {
         case View::FilterKind::None:
@@ -584,15 +674,14 @@ void Recordset::sync() const
             show = matchesTerms(slot, v.terms);
             break;
         }
-        if (show)
-            v.visible.push_back(slot);
+        v.appended(slot, show, t.rows.size());
     }
     if (wasEOF)
         v.pos = static_cast<long>(v.active().size());
     v.pos = std::clamp(v.pos, -1L, static_cast<long>(v.active().size()));
     v.seenVersion = t.structureVersion;
     v.seenRows = t.rows.size();
-    v.touched();
+    v.seenErasures = t.erasures;
 }
 
 std::uint32_t Recordset::currentSlot() const
@@ -788,7 +877,8 @@ std::vector<Value> Recordset::rowValuesAt(Bookmark b) const
 Bookmark Recordset::addNew()
 {
     const Bookmark b = appendRecord({});
-    moveToBookmark(b);
+    // The new record ends this recordset's order (and shows through its filter).
+    m_view->pos = static_cast<long>(m_view->active().size()) - 1;
     return b;
 }
 
@@ -803,12 +893,11 @@ Bookmark Recordset::appendRecordFrom(std::span<Value> values, Bookmark preferred
     sync();
     const auto slot = m_table->append(values, preferred);
     View& v = *m_view;
-    v.order.push_back(slot);
-    if (v.filter != View::FilterKind::None)
-        v.visible.push_back(slot);  // a record added here shows here until the next filter
+    // A record added here shows here until the next filter.
+    v.appended(slot, v.filter != View::FilterKind::None, m_table->rows.size());
     v.seenVersion = m_table->structureVersion;
     v.seenRows = m_table->rows.size();
-    v.touched();
+    v.seenErasures = m_table->erasures;
     return m_table->rows[slot].bookmark;
 }
 
@@ -1134,6 +1223,7 @@ Recordset Recordset::clone() const
     r.m_view->order = m_view->order;
     r.m_view->seenVersion = m_table->structureVersion;
     r.m_view->seenRows = m_table->rows.size();
+    r.m_view->seenErasures = m_table->erasures;
     return r;
 }
 
@@ -1155,7 +1245,7 @@ Recordset Recordset::copy() const
     for (auto s : act) {
         const auto& row = m_table->rows[s];
         const auto slot = static_cast<std::uint32_t>(r.m_table->rows.size());
-        std::copy_n(m_table->rowCells(s), m_table->fields.size(), r.m_table->newRowCells());
+        std::uninitialized_copy_n(m_table->rowCells(s), m_table->fields.size(), r.m_table->newRowCells());
         r.m_table->rows.push_back(row);
         r.m_table->slotOf.emplace(row.bookmark, slot);
         r.m_view->order.push_back(slot);

@@ -126,3 +126,48 @@ void BM_Burst10000(benchmark::State& state)
 BENCHMARK(BM_Burst10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The monitor log on its own: 100,000 lines logged into an empty log, as a long session
+// of MIDI traffic does.
+midi::MonitorLines noteLine(int i)
+{
+    midi::MonitorLines line;
+    line[midi::MonitorField::Timestamp] = std::to_string(1000 + i);
+    line[midi::MonitorField::Channel] = "1";
+    line[midi::MonitorField::Message] = "Note On";
+    line[midi::MonitorField::Data1Title] = "Note";
+    line[midi::MonitorField::Data1] = std::to_string(36 + i % 60);
+    line[midi::MonitorField::Data2Title] = "Velocity";
+    line[midi::MonitorField::Data2] = "100";
+    line[midi::MonitorField::Type] = "Short";
+    return line;
+}
+
+void BM_MonitorLog100000(benchmark::State& state)
+{
+    constexpr int kLines = 100'000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        freshManager();
+        auto& data = midi::windows().managerData();
+        state.ResumeTiming();
+        for (int i = 0; i < kLines; ++i)
+            data.AddMessage(noteLine(i), false);
+        benchmark::DoNotOptimize(data.MidiMessage.recordCount());
+    }
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_MonitorLog100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// One more line on a log that already holds 100,000.
+void BM_MonitorAppendAfter100000(benchmark::State& state)
+{
+    freshManager();
+    auto& data = midi::windows().managerData();
+    for (int i = 0; i < 100'000; ++i)
+        data.AddMessage(noteLine(i), false);
+    int i = 0;
+    for (auto _ : state)
+        data.AddMessage(noteLine(i++), false);
+}
+BENCHMARK(BM_MonitorAppendAfter100000)->Unit(benchmark::kMicrosecond)->Iterations(200);

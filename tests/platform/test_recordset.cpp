@@ -311,3 +311,86 @@ TEST(RecordsetModel, ShowsLatin1AndEditsThroughToTheRows)
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(t.rs.recordCount(), 2) << "the grid's filter does not touch the owner's view";
 }
+
+TEST(Recordset, GrowingTablesKeepEveryValueInPlace)
+{
+    // Rows cross every block boundary; values already stored neither change nor move.
+    Recordset rs({{"No", FieldType::Integer, 0}, {"Name", FieldType::FixedText, 20}});
+    const Value* first = nullptr;
+    std::vector<Bookmark> marks;
+    for (int i = 0; i < 9000; ++i) {
+        marks.push_back(rs.appendRecord({std::int64_t{i}, "V" + std::to_string(i)}));
+        if (i == 0)
+            first = &rs.valueAt(marks[0], 1);
+    }
+    EXPECT_EQ(&rs.valueAt(marks[0], 1), first) << "growing the table moved a stored value";
+    for (int i : {0, 15, 16, 31, 32, 2047, 2048, 4095, 4096, 8191, 8192, 8999}) {
+        EXPECT_EQ(rs.valueAt(marks[static_cast<std::size_t>(i)], 0), Value(std::int64_t{i}));
+        std::string name = "V" + std::to_string(i);
+        name.resize(20, ' ');
+        EXPECT_EQ(rs.valueAt(marks[static_cast<std::size_t>(i)], 1), Value(name));
+    }
+    Recordset copy = rs.copy();
+    EXPECT_EQ(copy.recordCount(), 9000);
+    EXPECT_EQ(copy.valueAt(marks[8999], 0), Value(std::int64_t{8999}));
+}
+
+TEST(Recordset, BookmarksStayFoundThroughManyDeletesAndAdds)
+{
+    Recordset rs({{"No", FieldType::Integer, 0}});
+    std::vector<Bookmark> marks;
+    for (int i = 0; i < 3000; ++i)
+        marks.push_back(rs.appendRecord({std::int64_t{i}}));
+    // Delete every third record, then add more: every survivor is still found by bookmark.
+    std::vector<Bookmark> doomed;
+    for (std::size_t i = 0; i < marks.size(); i += 3)
+        doomed.push_back(marks[i]);
+    EXPECT_EQ(rs.deleteRecords(doomed), 1000);
+    for (int i = 3000; i < 4000; ++i)
+        marks.push_back(rs.appendRecord({std::int64_t{i}}));
+    int found = 0;
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        const bool gone = i < 3000 && i % 3 == 0;
+        EXPECT_EQ(rs.contains(marks[i]), !gone) << i;
+        if (!gone && rs.valueAt(marks[i], 0) == Value(static_cast<std::int64_t>(i)))
+            ++found;
+    }
+    EXPECT_EQ(found, 3000);
+    EXPECT_EQ(rs.positionOf(marks[1]), 1);
+    EXPECT_EQ(rs.positionOf(marks.back()), 3000);
+    EXPECT_EQ(rs.positionOf(marks[0]), 0);
+}
+
+TEST(Recordset, AddedRecordsTakeTheirPlaceInEveryView)
+{
+    // Appends keep positions right in the recordset that adds, in a filtered one and in
+    // clones, also after a deletion and while positions are being asked for all along.
+    VoiceTable t;
+    for (int i = 0; i < 40; ++i)
+        t.add(i % 2 ? "Odd" : "Even");
+    Recordset evens = t.rs.clone();
+    evens.setFilter(std::vector<Equals>{{t.names, std::string("Even")}});
+    Recordset all = t.rs.clone();
+    ASSERT_EQ(evens.recordCount(), 20);
+    for (int i = 40; i < 60; ++i) {
+        const Bookmark b = t.add(i % 2 ? "Odd" : "Even");
+        EXPECT_EQ(t.rs.absolutePosition(), i + 1) << "addNew makes the new record current";
+        EXPECT_EQ(t.rs.positionOf(b), i + 1);
+        EXPECT_EQ(all.positionOf(b), i + 1) << "a clone sees the record at its end";
+        EXPECT_EQ(evens.positionOf(b), i % 2 ? 0 : evens.recordCount()) << "a filtered clone shows what passes";
+    }
+    const Bookmark second = all.bookmarks()[1];
+    all.moveToBookmark(second);
+    all.deleteCurrent();
+    const Bookmark last = t.add("Even");
+    EXPECT_EQ(t.rs.positionOf(last), 60);
+    EXPECT_EQ(all.positionOf(last), 60);
+    EXPECT_EQ(t.rs.recordCount(), 60);
+    t.rs.moveLast();
+    EXPECT_EQ(t.rs.bookmark(), last);
+    // A filtered recordset shows a record added through it at its end.
+    const Bookmark mine = evens.addNew();
+    EXPECT_EQ(evens.positionOf(mine), evens.recordCount());
+    EXPECT_EQ(evens.bookmark(), mine);
+    EXPECT_EQ(t.rs.positionOf(mine), 61);
+}
