@@ -59,6 +59,12 @@ MidiEvent eventFromPiece(MidiPiece piece, std::uint32_t timeMs)
 {
     MidiEvent e;
     e.timeMs = timeMs;
+    if (piece.kind == MidiPiece::Kind::TooLong) {
+        // Reported like a bad short message, by its first bytes; the data is dropped.
+        e.kind = MidiEventKind::Error;
+        e.data = packShort(piece.bytes);
+        return e;
+    }
     const bool sysex = !piece.bytes.empty() && piece.bytes.front() == kSysexStart;
     if (sysex) {
         const bool whole = piece.kind == MidiPiece::Kind::Message &&

@@ -40,6 +40,14 @@ void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sin
             sink(MidiPiece{MidiPiece::Kind::Message, {b}});
             continue;
         }
+        if (m_dropping) {
+            // The rest of a message that was too long, up to its end or the next status.
+            if (!(b & kStatusBit))
+                continue;
+            m_dropping = false;
+            if (b == kSysexEnd)
+                continue;
+        }
         const bool inSysex = !m_message.empty() && m_message.front() == kSysexStart;
         if (b == kSysexEnd) {
             if (inSysex) {
@@ -48,6 +56,8 @@ void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sin
                 m_message.clear();
             } else {
                 flushIncomplete(sink);
+                if (m_stray.size() == kMaxMessageBytes)
+                    flushStray(sink);
                 m_stray.push_back(b);
             }
             m_runningStatus = 0;
@@ -73,6 +83,12 @@ void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sin
         }
         // A data byte.
         if (inSysex) {
+            if (m_message.size() + 2 > kMaxMessageBytes) {  // this byte and the F7h to come
+                sink(MidiPiece{MidiPiece::Kind::TooLong, std::move(m_message)});
+                m_message = {};  // gives the memory back
+                m_dropping = true;
+                continue;
+            }
             m_message.push_back(b);
             continue;
         }
@@ -81,6 +97,8 @@ void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sin
             m_expected = static_cast<std::size_t>(shortMessageLength(m_runningStatus));
         }
         if (m_message.empty()) {
+            if (m_stray.size() == kMaxMessageBytes)
+                flushStray(sink);
             m_stray.push_back(b);
             continue;
         }
@@ -91,7 +109,6 @@ void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sin
             m_message.clear();
         }
     }
-    flushStray(sink);
 }
 
 void MidiStreamParser::finish(const Sink& sink)
@@ -99,14 +116,16 @@ void MidiStreamParser::finish(const Sink& sink)
     flushStray(sink);
     flushIncomplete(sink);
     m_runningStatus = 0;
+    m_dropping = false;
 }
 
 void MidiStreamParser::reset()
 {
-    m_message.clear();
-    m_stray.clear();
+    m_message = {};
+    m_stray = {};
     m_expected = 0;
     m_runningStatus = 0;
+    m_dropping = false;
 }
 
 }  // namespace platform

@@ -115,6 +115,93 @@ TEST(MidiStreamParser, UnfinishedSysexComesOutOnlyAtFinish)
     EXPECT_EQ(got.pieces[0].kind, MidiPiece::Kind::Incomplete);
 }
 
+// Every piece of a stream, fed in the given cuts and finished.
+std::vector<std::pair<MidiPiece::Kind, Bytes>> parseInCuts(const Bytes& stream, const std::vector<std::size_t>& cuts)
+{
+    MidiStreamParser parser;
+    std::vector<std::pair<MidiPiece::Kind, Bytes>> out;
+    const auto sink = [&](MidiPiece&& p) { out.emplace_back(p.kind, std::move(p.bytes)); };
+    std::size_t at = 0;
+    for (std::size_t cut : cuts) {
+        parser.feed(std::span(stream).subspan(at, cut - at), sink);
+        at = cut;
+    }
+    parser.feed(std::span(stream).subspan(at), sink);
+    parser.finish(sink);
+    return out;
+}
+
+TEST(MidiStreamParser, ThePiecesDoNotDependOnHowTheStreamIsCut)
+{
+    const std::vector<Bytes> streams = {
+        {0x01, 0x02, 0xF7, 0x90, 0x40},                          // strays, a lone F7, a cut-off note
+        {0x05, 0xF0, 0x43, 0xF8, 0x00, 0xF7, 0x06, 0x07, 0xFE},  // strays around a sysex with a clock
+        {0x90, 60, 100, 62, 0x11, 0xF3, 2, 61, 0xF7, 0xC0},      // running status, system common
+        {0xF0, 0x01, 0x02, 0x80, 60, 0x03, 0x04, 0xF0, 0xF7},    // a sysex cut by a status byte
+    };
+    for (const Bytes& stream : streams) {
+        const auto whole = parseInCuts(stream, {});
+        ASSERT_FALSE(whole.empty());
+        // Every way of cutting the stream into feeds (2^(n-1) of them) gives the same pieces.
+        const std::size_t n = stream.size();
+        for (std::uint32_t mask = 1; mask < (1U << (n - 1)); ++mask) {
+            std::vector<std::size_t> cuts;
+            for (std::size_t i = 0; i + 1 < n; ++i)
+                if (mask & (1U << i))
+                    cuts.push_back(i + 1);
+            ASSERT_EQ(parseInCuts(stream, cuts), whole) << "stream of " << n << " bytes, cut mask " << mask;
+        }
+    }
+    // The stream the issue was found with: one stray piece whichever way it arrives.
+    using K = MidiPiece::Kind;
+    const std::vector<std::pair<K, Bytes>> expected = {{K::Stray, {0x01, 0x02, 0xF7}}, {K::Incomplete, {0x90, 0x40}}};
+    EXPECT_EQ(parseInCuts(streams[0], {}), expected);
+    EXPECT_EQ(parseInCuts(streams[0], {2}), expected);
+}
+
+TEST(MidiStreamParser, AnEndlessSysexIsDroppedAtTheCapAndTheStreamGoesOn)
+{
+    constexpr std::size_t kCap = MidiStreamParser::kMaxMessageBytes;
+    using K = MidiPiece::Kind;
+    // F0h, 3 MiB of data, then either its F7h or straight away a note: the message is given
+    // up once, when it reaches the cap, and what follows is read normally.
+    for (const bool ended : {true, false}) {
+        MidiStreamParser parser;
+        Collected got;
+        std::size_t held = 0;
+        parser.feed(Bytes{0xF0, 0x43}, got.sink());
+        const Bytes chunk(64 * 1024, 0x11);
+        for (std::size_t sent = 0; sent < 3 * kCap; sent += chunk.size()) {
+            parser.feed(chunk, got.sink());
+            for (const auto& p : got.pieces)
+                held = std::max(held, p.bytes.size());
+        }
+        EXPECT_TRUE(parser.midMessage());
+        if (ended)
+            parser.feed(Bytes{0xF7}, got.sink());
+        parser.feed(Bytes{0x90, 60, 100}, got.sink());
+        parser.finish(got.sink());
+        ASSERT_EQ(got.pieces.size(), 2U) << (ended ? "with F7" : "without F7");
+        EXPECT_EQ(got.pieces[0].kind, K::TooLong);
+        EXPECT_LE(got.pieces[0].bytes.size(), kCap);
+        EXPECT_EQ(got.pieces[0].bytes[0], 0xF0);
+        EXPECT_EQ(got.pieces[1].kind, K::Message);
+        EXPECT_EQ(got.pieces[1].bytes, (Bytes{0x90, 60, 100}));
+        EXPECT_LE(held, kCap);
+        // Reported as one bad message, by its first bytes.
+        const MidiEvent e = eventFromPiece(std::move(got.pieces[0]), 0);
+        EXPECT_EQ(e.kind, MidiEventKind::Error);
+        EXPECT_EQ(e.data, 0x1143F0U);
+    }
+    // A message exactly at the cap is still whole.
+    Bytes atCap = sysex(kCap - 2);
+    EXPECT_EQ(parseInCuts(atCap, {kCap / 2}), (std::vector<std::pair<K, Bytes>>{{K::Message, atCap}}));
+    atCap.insert(atCap.begin() + 1, 0x11);
+    const auto over = parseInCuts(atCap, {});
+    ASSERT_EQ(over.size(), 1U);
+    EXPECT_EQ(over[0].first, K::TooLong);
+}
+
 TEST(MidiEvents, PiecesBecomeNotifications)
 {
     const MidiEvent whole = eventFromPiece({MidiPiece::Kind::Message, {0xF0, 0x43, 0xF7}}, 5);

@@ -2,6 +2,7 @@
 // waits, the input hand-over and the descriptions of received messages.
 #include "MidiTestFixture.h"
 #include "midi/AuditionNote.h"
+#include "platform/midi/MidiStreamParser.h"
 
 #include <QCoreApplication>
 
@@ -506,6 +507,20 @@ TEST_F(TransportTest, ClockSensingAndStrayBytesAreHandledWithoutNoise)
     EXPECT_EQ(lastMessage(), "Bad MIDI Message:Status  5 Data1  6 Data2  0");
     midi::ShortMessageHandler(MidiEventKind::Error, 0xF7, 0);
     EXPECT_EQ(lastMessage(), "Bad MIDI Message:Status  5 Data1  6 Data2  0") << "a lone F7 error is not logged";
+}
+
+TEST_F(TransportTest, AnEndlessSysexIsOneBadMessageAndInputGoesOn)
+{
+    const auto rows = log().MidiMessage.recordCount();
+    Bytes endless(3 * platform::MidiStreamParser::kMaxMessageBytes, 0x11);
+    endless[0] = 0xF0;
+    endless[1] = 0x43;
+    receive(endless);
+    receive({0x90, 60, 100});
+    const auto all = monitorMessages();
+    ASSERT_EQ(all.size(), static_cast<std::size_t>(rows) + 2);
+    EXPECT_EQ(all[all.size() - 2], "Bad MIDI Message:Status  240 Data1  67 Data2  17");
+    EXPECT_EQ(midi::ReceivedSysex(), "No Data") << "nothing of the dropped message is handed over";
 }
 
 TEST_F(TransportTest, NoteNamesRunFromCMinusTwo)
