@@ -1,13 +1,16 @@
 // Brevane - reading and writing whole files (POSIX).
 #include "platform/FileIO.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <mutex>
 #include <random>
 #include <system_error>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +25,10 @@ constexpr std::size_t kGrowthChunk = 64 * 1024;
 
 std::mutex g_injectorMutex;
 std::function<FileError(const std::string&)> g_injector;
+std::function<void(const std::string&)> g_commitHook;
+std::atomic<bool> g_anonymousTemporaries{true};
+
+constexpr std::string_view kTempMarker = ".tmp-";
 
 enum class Activity { Read, Write };
 
@@ -82,7 +89,11 @@ public:
         m_fd = -1;
         return rc == 0 || errno == EINTR ? 0 : errno;
     }
-    void reset() { close(); }
+    void reset(int fd = -1)
+    {
+        close();
+        m_fd = fd;
+    }
 
 private:
     int m_fd;
@@ -104,18 +115,25 @@ std::string baseOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Creates a new, empty temporary file beside target. Returns its descriptor or -1 with
-// errno set.
-int createTempBeside(const std::string& target, std::string& tempPath)
+// A name for a temporary file beside target: "." + target's name + ".tmp-" + process id +
+// "-" + counter + "-" + random number. The process id tells a later save whether the
+// file's writer is still alive.
+std::string tempNameBeside(const std::string& target)
 {
     static std::atomic<unsigned> counter{0};
     thread_local std::mt19937 rng{std::random_device{}()};
-    const std::string folder = folderOf(target);
     const std::string base = baseOf(target).substr(0, kTempBaseKeep);
+    return joinPath(folderOf(target), "." + base + std::string(kTempMarker) + std::to_string(::getpid()) + "-" +
+                                          std::to_string(counter.fetch_add(1)) + "-" +
+                                          std::to_string(rng() % 1'000'000));
+}
+
+// Creates a new, empty named temporary file beside target. Returns its descriptor or -1
+// with errno set.
+int createTempBeside(const std::string& target, std::string& tempPath)
+{
     for (int attempt = 0; attempt < kMaxTempTries; ++attempt) {
-        tempPath = joinPath(folder, "." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(counter.fetch_add(1)) + "-" +
-                                        std::to_string(rng() % 1'000'000));
+        tempPath = tempNameBeside(target);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
                               0666);
         if (fd >= 0 || errno != EEXIST)
@@ -123,6 +141,78 @@ int createTempBeside(const std::string& target, std::string& tempPath)
     }
     errno = EEXIST;
     return -1;
+}
+
+// Creates a temporary file without a name in target's folder (it vanishes with its last
+// descriptor, so a killed save leaves nothing). -1 with errno set; EOPNOTSUPP (or EISDIR,
+// EINVAL from an older kernel) when the file system has no such files.
+int createAnonymousTempBeside(const std::string& target)
+{
+    if (!g_anonymousTemporaries.load())
+        return errno = EOPNOTSUPP, -1;
+    return ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0666);
+}
+
+bool anonymousFilesUnsupported(int err) { return err == EOPNOTSUPP || err == EISDIR || err == EINVAL; }
+
+// Gives a file without a name the name `name`; fails with EEXIST when the name is taken.
+int linkAnonymous(int fd, const std::string& name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    const int err = errno;
+    if (err != ENOENT)
+        return err;
+    // No /proc: the direct form, which needs the right to search by descriptor.
+    if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+        return 0;
+    return errno;
+}
+
+// Whether a process of this id is running (or may be: one of another user counts too).
+bool processAlive(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+
+// Removes the temporary files that saves of processes no longer running left in a folder
+// (a save killed part-way, where the file system has no anonymous files, or between
+// naming the new file and putting it in place). Only regular files of this user whose
+// name is exactly of the form tempNameBeside makes are touched.
+void removeStaleTemporaries(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const pid_t self = ::getpid();
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() < 2 || name[0] != '.')
+            continue;
+        const std::size_t marker = name.rfind(kTempMarker);
+        if (marker == std::string_view::npos || marker < 1)
+            continue;
+        // process id, counter and random number: three runs of digits joined by '-'
+        std::string_view rest = name.substr(marker + kTempMarker.size());
+        std::int64_t numbers[3] = {};
+        bool wellFormed = true;
+        for (int i = 0; i < 3 && wellFormed; ++i) {
+            const std::size_t end = i < 2 ? rest.find('-') : rest.size();
+            const std::string_view digits = rest.substr(0, end);
+            wellFormed = end != std::string_view::npos && !digits.empty() && digits.size() <= 18 &&
+                         std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+            if (wellFormed)
+                numbers[i] = std::stoll(std::string(digits));
+            rest.remove_prefix(std::min(rest.size(), end + 1));
+        }
+        const auto pid = static_cast<pid_t>(numbers[0]);
+        if (!wellFormed || numbers[0] <= 0 || numbers[0] > INT32_MAX || pid == self || processAlive(pid))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        (void)::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 }  // namespace
@@ -157,6 +247,14 @@ void setWriteFaultInjector(std::function<FileError(const std::string& path)> inj
     const std::lock_guard lock(g_injectorMutex);
     g_injector = std::move(injector);
 }
+
+void setWriteCommitHook(std::function<void(const std::string& path)> hook)
+{
+    const std::lock_guard lock(g_injectorMutex);
+    g_commitHook = std::move(hook);
+}
+
+void setAnonymousTemporaryFiles(bool enabled) { g_anonymousTemporaries.store(enabled); }
 
 ReadResult readWholeFile(const std::string& path, std::size_t maxBytes)
 {
@@ -222,6 +320,47 @@ ReadResult readWholeFile(const std::string& path, std::size_t maxBytes)
     return result;
 }
 
+namespace {
+
+// Writes every byte and flushes the file to the disk; 0 or the errno of the failure.
+int writeAndFlush(int fd, std::span<const std::uint8_t> bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return EIO;
+        done += static_cast<std::size_t>(n);
+    }
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// Gives a new file the old one's owner (possible only with the right to do so) and mode
+// bits; 0 or the errno of the failure.
+int takeOverOwnerAndMode(int fd, const struct stat& old)
+{
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+        [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
+    }
+    return ::fchmod(fd, old.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+void syncFolder(const std::string& folder)
+{
+    // Makes a new name durable. The new file is in place whatever this returns, so a
+    // failure here (some file systems refuse to flush a folder) is not reported.
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0)
+        ::fsync(dir.get());
+}
+
+}  // namespace
+
 FileError writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes,
                           std::string* message)
 {
@@ -230,6 +369,7 @@ FileError writeFileAtomic(const std::string& path, std::span<const std::uint8_t>
             *message = describe(e, shown, err);
         return e;
     };
+    auto failErrno = [&](int err) { return fail(fromErrno(err, Activity::Write), path, err); };
     if (message)
         message->clear();
     if (!nameIsUsable(path))
@@ -252,79 +392,97 @@ FileError writeFileAtomic(const std::string& path, std::span<const std::uint8_t>
             return fail(FileError::IsDirectory, path, 0);
         if (!S_ISREG(st.st_mode))
             return fail(FileError::AccessDenied, path, 0);
+        // Renaming over the file needs only the folder's permission: a file the user may
+        // not write (read-only, another user's) is refused here.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return failErrno(errno);
         replacing = true;
     } else if (errno != ENOENT) {
-        const int err = errno;
-        return fail(fromErrno(err, Activity::Write), path, err);
+        return failErrno(errno);
     }
     if (!target.empty() && target.back() == '/')
         return fail(FileError::InvalidName, path, 0);
+    const std::string folder = folderOf(target);
 
-    std::string tempPath;
-    FileDescriptor fd(createTempBeside(target, tempPath));
-    if (fd.get() < 0) {
-        const int err = errno;
-        return fail(fromErrno(err, Activity::Write), path, err);
-    }
-    auto abandon = [&](FileError e, int err) {
-        fd.close();
-        ::unlink(tempPath.c_str());
-        return fail(e, path, err);
-    };
-
-    if (replacing) {
-        // Keep the old file's owner (possible only with the right to do so) and mode bits.
-        if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
-            [[maybe_unused]] const int ignored = ::fchown(fd.get(), st.st_uid, st.st_gid);
-        }
-        if (::fchmod(fd.get(), st.st_mode & 07777) != 0) {
-            const int err = errno;
-            return abandon(fromErrno(err, Activity::Write), err);
-        }
-    }
+    removeStaleTemporaries(folder);
 
     std::function<FileError(const std::string&)> injector;
+    std::function<void(const std::string&)> commitHook;
     {
         const std::lock_guard lock(g_injectorMutex);
         injector = g_injector;
+        commitHook = g_commitHook;
     }
+
+    // The new content goes to a file without a name where the file system allows it, so
+    // nothing is left behind if the program dies before the file is in place; else to a
+    // named temporary file, which the next save into the folder removes if need be.
+    std::string tempPath;  // empty while the new file has no name
+    FileDescriptor fd(createAnonymousTempBeside(target));
+    if (fd.get() < 0) {
+        if (!anonymousFilesUnsupported(errno))
+            return failErrno(errno);
+        fd.reset(createTempBeside(target, tempPath));
+        if (fd.get() < 0)
+            return failErrno(errno);
+    }
+    auto abandon = [&](FileError e, int err) {
+        fd.close();
+        if (!tempPath.empty())
+            ::unlink(tempPath.c_str());
+        return fail(e, path, err);
+    };
+
+    if (replacing)
+        if (const int err = takeOverOwnerAndMode(fd.get(), st); err != 0)
+            return abandon(fromErrno(err, Activity::Write), err);
     if (injector) {
         const FileError injected = injector(path);
         if (injected != FileError::None)
             return abandon(injected, 0);
     }
+    if (const int err = writeAndFlush(fd.get(), bytes); err != 0)
+        return abandon(fromErrno(err, Activity::Write), err);
+    if (commitHook)
+        commitHook(path);
 
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            return abandon(fromErrno(err, Activity::Write), err);
+    if (tempPath.empty()) {
+        // A new target takes the file's name at once. To replace a file, or when the name
+        // was taken meanwhile, the file gets a temporary name for the rename below.
+        int err = replacing ? EEXIST : linkAnonymous(fd.get(), target);
+        if (err == 0) {
+            if (const int closed = fd.close(); closed != 0) {
+                ::unlink(target.c_str());
+                return failErrno(closed);
+            }
+            syncFolder(folder);
+            return FileError::None;
         }
-        if (n == 0)
-            return abandon(FileError::WriteFailed, 0);
-        done += static_cast<std::size_t>(n);
+        for (int attempt = 0; attempt < kMaxTempTries && err == EEXIST; ++attempt) {
+            tempPath = tempNameBeside(target);
+            err = linkAnonymous(fd.get(), tempPath);
+        }
+        if (err != 0) {
+            // The file cannot be given a name here (no /proc, no right to link by
+            // descriptor): write the content again, to a named temporary file.
+            tempPath.clear();
+            fd.reset(createTempBeside(target, tempPath));
+            if (fd.get() < 0)
+                return failErrno(errno);
+            if (replacing)
+                if (const int e = takeOverOwnerAndMode(fd.get(), st); e != 0)
+                    return abandon(fromErrno(e, Activity::Write), e);
+            if (const int e = writeAndFlush(fd.get(), bytes); e != 0)
+                return abandon(fromErrno(e, Activity::Write), e);
+        }
     }
-    if (::fsync(fd.get()) != 0) {
+    if (const int err = fd.close(); err != 0)
+        return abandon(fromErrno(err, Activity::Write), err);
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
         const int err = errno;
         return abandon(fromErrno(err, Activity::Write), err);
     }
-    if (const int err = fd.close(); err != 0) {
-        ::unlink(tempPath.c_str());
-        return fail(fromErrno(err, Activity::Write), path, err);
-    }
-    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tempPath.c_str());
-        return fail(fromErrno(err, Activity::Write), path, err);
-    }
-    // Make the rename itself durable. The new file is in place whatever this returns, so a
-    // failure here (some file systems refuse to flush a folder) is not reported.
-    FileDescriptor dir(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0)
-        ::fsync(dir.get());
+    syncFolder(folder);
     return FileError::None;
 }
 

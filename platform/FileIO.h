@@ -43,8 +43,12 @@ struct ReadResult {
 // Replaces (or creates) path with bytes: writes a temporary file beside it, flushes it,
 // renames it over the target and flushes the folder. On any failure the temporary file is
 // removed and the old file is left untouched; message (when given) receives the reason.
+// The temporary file has no name until it is complete (where the file system allows
+// that), so a program killed part-way leaves no file behind; named temporary files that
+// saves of programs no longer running left in the folder are removed.
 // A target that is a symbolic link has the file it points to replaced; the link stays.
-// A target that exists but is not a regular file (folder, device, pipe) is refused.
+// A target that exists but is not a regular file (folder, device, pipe), or that the user
+// may not write (read-only, another user's), is refused (AccessDenied).
 // When replacing, the old file's permission bits are kept; a new file gets the usual
 // permissions of a new file (0666 less the process's umask).
 [[nodiscard]] FileError writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes,
@@ -65,6 +69,13 @@ struct ReadResult {
 // file is created and before any byte is written, and fails with the returned code when it
 // is not None (to simulate a full disk). nullptr removes it.
 void setWriteFaultInjector(std::function<FileError(const std::string& path)> injector);
+// Test hook: when set, writeFileAtomic calls it with the target path once every byte is
+// written and flushed, just before the new file is put in place (a test stops the
+// process there to leave what a killed save leaves). nullptr removes it.
+void setWriteCommitHook(std::function<void(const std::string& path)> hook);
+// Test hook: false makes writeFileAtomic use named temporary files, as it does where the
+// file system has no files without a name; true (the default) restores the usual way.
+void setAnonymousTemporaryFiles(bool enabled);
 
 // An absolute path with ".", ".." and symbolic links resolved as far as the path exists
 // (the missing tail is normalised as text); two paths to the same existing file give the

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <grp.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -36,6 +38,8 @@ protected:
     void TearDown() override
     {
         setWriteFaultInjector(nullptr);
+        setWriteCommitHook(nullptr);
+        setAnonymousTemporaryFiles(true);
         std::error_code ec;
         fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(m_dir, ec);
@@ -247,15 +251,116 @@ TEST_F(FileIOTest, ARealWriteErrorLeavesTheOldFile)
     EXPECT_EQ(entries(), std::vector<std::string>{"bank.dat"});
 }
 
+// Exit code of a child that could not give up root's rights.
+constexpr int kCannotDropRights = 77;
+
+// Runs fn in a child process as an ordinary user (nobody, when the tests run as root:
+// permission bits do not stop root) and returns its exit code, or kCannotDropRights.
+int exitCodeAsUser(const std::function<int()>& fn)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(kCannotDropRights);
+        ::_exit(fn());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
 TEST_F(FileIOTest, AnUnwritableFolderIsReportedAsAccessDenied)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permission bits do not stop root";
     put("bank.dat", "precious");
-    ::chmod(m_dir.c_str(), 0500);
-    EXPECT_EQ(writeFileAtomic(path("bank.dat"), bytesOf("x")), FileError::AccessDenied);
+    ::chmod(m_dir.c_str(), 0555);
+    const int code =
+        exitCodeAsUser([&] { return static_cast<int>(writeFileAtomic(path("bank.dat"), bytesOf("x"))); });
     ::chmod(m_dir.c_str(), 0700);
+    if (code == kCannotDropRights)
+        GTEST_SKIP() << "cannot run as an ordinary user here";
+    EXPECT_EQ(code, static_cast<int>(FileError::AccessDenied));
     EXPECT_EQ(contentOf("bank.dat"), "precious");
+}
+
+TEST_F(FileIOTest, AReadOnlyFileIsNeverReplaced)
+{
+    // The folder may be written, so only the file's own permission stands in the way.
+    put("locked.dat", "precious");
+    put("open.dat", "old");
+    ::chmod(path("locked.dat").c_str(), 0444);
+    ::chmod(path("open.dat").c_str(), 0666);
+    ::chmod(m_dir.c_str(), 0777);
+    const int code = exitCodeAsUser([&] {
+        std::string message;
+        const FileError locked = writeFileAtomic(path("locked.dat"), bytesOf("replacement"), &message);
+        const FileError open = writeFileAtomic(path("open.dat"), bytesOf("new"));
+        if (message.find("Access denied") == std::string::npos)
+            return 1;
+        return static_cast<int>(locked) * 16 + static_cast<int>(open);
+    });
+    ::chmod(m_dir.c_str(), 0700);
+    if (code == kCannotDropRights)
+        GTEST_SKIP() << "cannot run as an ordinary user here";
+    EXPECT_EQ(code, static_cast<int>(FileError::AccessDenied) * 16 + static_cast<int>(FileError::None));
+    EXPECT_EQ(contentOf("locked.dat"), "precious");
+    EXPECT_EQ(modeOf("locked.dat"), 0444U);
+    EXPECT_EQ(contentOf("open.dat"), "new");
+    EXPECT_EQ(entries(), (std::vector<std::string>{"locked.dat", "open.dat"}));
+}
+
+TEST_F(FileIOTest, AKilledSaveLeavesTheOldFileAndTheNextSaveLeavesOneFile)
+{
+    const std::vector<std::uint8_t> big(2 * 1024 * 1024, 0x42);
+    for (const bool anonymous : {true, false}) {
+        SCOPED_TRACE(anonymous ? "temporary file without a name" : "named temporary file");
+        put("bank.dat", "the old bank");
+        // A save that dies once its data is written, before the new file is in place.
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            setAnonymousTemporaryFiles(anonymous);
+            setWriteCommitHook([](const std::string&) { ::_exit(9); });
+            ::_exit(static_cast<int>(writeFileAtomic(path("bank.dat"), big)));
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_EQ(WEXITSTATUS(status), 9) << "the save was not stopped before it finished";
+        EXPECT_EQ(contentOf("bank.dat"), "the old bank");
+        EXPECT_EQ(entries().size(), anonymous ? 1U : 2U);
+
+        // A temporary file of a program that is still running, and files that only look
+        // like temporary files, are left alone.
+        put(".other.dat.tmp-1-0-0", "init is alive");
+        put(".notes.tmp-x-1-2", "not ours");
+        put("bank.dat.tmp-123456789-1-2", "no leading dot");
+        EXPECT_EQ(writeFileAtomic(path("bank.dat"), bytesOf("the new bank")), FileError::None);
+        EXPECT_EQ(contentOf("bank.dat"), "the new bank");
+        EXPECT_EQ(entries(), (std::vector<std::string>{".notes.tmp-x-1-2", ".other.dat.tmp-1-0-0", "bank.dat",
+                                                       "bank.dat.tmp-123456789-1-2"}));
+        for (const char* name : {".notes.tmp-x-1-2", ".other.dat.tmp-1-0-0", "bank.dat.tmp-123456789-1-2"})
+            fs::remove(path(name));
+    }
+}
+
+TEST_F(FileIOTest, BothKindsOfTemporaryFileGiveTheSameFiles)
+{
+    for (const bool anonymous : {true, false}) {
+        SCOPED_TRACE(anonymous ? "temporary file without a name" : "named temporary file");
+        setAnonymousTemporaryFiles(anonymous);
+        EXPECT_EQ(writeFileAtomic(path("new.dat"), bytesOf("first")), FileError::None);
+        EXPECT_EQ(contentOf("new.dat"), "first");
+        ::chmod(path("new.dat").c_str(), 0640);
+        EXPECT_EQ(writeFileAtomic(path("new.dat"), bytesOf("second")), FileError::None);
+        EXPECT_EQ(contentOf("new.dat"), "second");
+        EXPECT_EQ(modeOf("new.dat"), 0640U) << "the old file's permissions are kept";
+        EXPECT_EQ(entries(), std::vector<std::string>{"new.dat"});
+        fs::remove(path("new.dat"));
+    }
 }
 
 // ---- Queries ----
