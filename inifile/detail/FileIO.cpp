@@ -4,10 +4,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -32,6 +35,8 @@ public:
     {
         const int fd = m_fd;
         m_fd = -1;
+        if (fd < 0)
+            return 0;
         return ::close(fd) == 0 ? 0 : errno;
     }
 
@@ -92,6 +97,91 @@ void syncFolder(const std::string& folder) noexcept
 
 std::atomic<unsigned> g_tempCounter{0};
 
+constexpr std::string_view kTempMarker = ".tmp";
+
+// "." + the target's name + ".tmp" + process id + "-" + counter, beside the target. The
+// process id tells a later save whether the file's writer is still running.
+std::string tempNameFor(const std::string& folder, const std::string& base)
+{
+    return folder + "/." + base + std::string(kTempMarker) + std::to_string(::getpid()) + "-" +
+           std::to_string(g_tempCounter++);
+}
+
+bool allDigits(std::string_view s)
+{
+    return !s.empty() && s.size() <= 18 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Removes the named temporary files that saves of processes no longer running left in a
+// folder (a save killed part-way where the file system has no files without a name, or
+// killed between naming the new file and renaming it). Only this user's regular files
+// whose name has exactly the form tempNameFor gives are touched.
+void removeStaleTemporaries(const std::string& folder) noexcept
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const pid_t self = ::getpid();
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        const std::size_t marker = name.rfind(kTempMarker);
+        if (name.size() < 2 || name[0] != '.' || marker == std::string_view::npos || marker < 2)
+            continue;
+        const std::string_view numbers = name.substr(marker + kTempMarker.size());
+        const std::size_t dash = numbers.find('-');
+        if (dash == std::string_view::npos || !allDigits(numbers.substr(0, dash)) ||
+            !allDigits(numbers.substr(dash + 1)))
+            continue;
+        const long long pid = std::stoll(std::string(numbers.substr(0, dash)));
+        if (pid <= 0 || pid > INT_MAX || static_cast<pid_t>(pid) == self)
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            continue;  // running (or another user's process)
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        (void)::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+// Gives a file without a name (O_TMPFILE) a name; 0 or the errno (EEXIST: name taken).
+int linkAnonymous(int fd, const std::string& name) noexcept
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno != ENOENT)
+        return errno;
+    return ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+
+// Opens a new named temporary file beside the target; -1 with errno set.
+int createNamedTemp(const std::string& folder, const std::string& base, std::string& temp) noexcept
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = tempNameFor(folder, base);
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    temp.clear();
+    errno = EEXIST;
+    return -1;
+}
+
+// Writes the data to fd, sets the mode when asked and flushes; 0 or the errno.
+int fillTemp(int fd, std::string_view data, bool keepMode, mode_t mode) noexcept
+{
+    int failure = writeAll(fd, data);
+    if (failure == 0 && keepMode && ::fchmod(fd, mode) != 0)
+        failure = errno;
+    if (failure == 0 && ::fsync(fd) != 0)
+        failure = errno;
+    return failure;
+}
+
 }  // namespace
 
 int readWholeFile(const std::string& path, std::string& out)
@@ -147,31 +237,66 @@ int writeFileAtomically(const std::string& path, std::string_view data)
     const std::string folder = folderOf(target);
     const std::size_t slash = target.rfind('/');
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    removeStaleTemporaries(folder);
+
+    // The new text goes to a file without a name where the file system allows it, so a
+    // save that is killed part-way leaves nothing behind; else to a named temporary file.
     std::string temp;
-    int fdNumber = -1;
-    for (int attempt = 0; attempt < 100 && fdNumber < 0; ++attempt) {
-        temp = folder + "/." + base + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(g_tempCounter++);
-        fdNumber = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fdNumber < 0 && errno != EEXIST)
+    int fdNumber = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fdNumber < 0) {
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return errno;
+        fdNumber = createNamedTemp(folder, base, temp);
+        if (fdNumber < 0)
             return errno;
     }
-    if (fdNumber < 0)
-        return EEXIST;
     FileDescriptor fd(fdNumber);
-
-    int failure = writeAll(fd.get(), data);
-    if (failure == 0 && keepMode && ::fchmod(fd.get(), mode) != 0)
-        failure = errno;
-    if (failure == 0 && ::fsync(fd.get()) != 0)
-        failure = errno;
-    if (const int closed = fd.close(); failure == 0)
-        failure = closed;
-    if (failure == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
-        failure = errno;
-    if (failure != 0) {
-        ::unlink(temp.c_str());
+    const auto failWith = [&](int failure) {
+        if (!temp.empty())
+            ::unlink(temp.c_str());
         return failure;
+    };
+
+    int failure = fillTemp(fd.get(), data, keepMode, mode);
+    if (failure != 0) {
+        (void)fd.close();
+        return failWith(failure);
     }
+    if (temp.empty()) {
+        // A new target takes the file's name at once; to replace one, the file gets a
+        // temporary name for the rename.
+        failure = keepMode ? EEXIST : linkAnonymous(fd.get(), target);
+        if (failure == 0) {
+            if (const int closed = fd.close(); closed != 0) {
+                ::unlink(target.c_str());
+                return closed;
+            }
+            syncFolder(folder);
+            return 0;
+        }
+        for (int attempt = 0; attempt < 100 && failure == EEXIST; ++attempt) {
+            temp = tempNameFor(folder, base);
+            failure = linkAnonymous(fd.get(), temp);
+        }
+        if (failure != 0) {
+            // It cannot be given a name here: write the text again, to a named file.
+            temp.clear();
+            (void)fd.close();
+            const int named = createNamedTemp(folder, base, temp);
+            if (named < 0)
+                return errno;
+            FileDescriptor again(named);
+            failure = fillTemp(again.get(), data, keepMode, mode);
+            if (const int closed = again.close(); failure == 0)
+                failure = closed;
+            if (failure != 0)
+                return failWith(failure);
+        }
+    }
+    if (const int closed = fd.close(); closed != 0)
+        return failWith(closed);
+    if (::rename(temp.c_str(), target.c_str()) != 0)
+        return failWith(errno);
     syncFolder(folder);
     return 0;
 }

@@ -4,8 +4,10 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 
 namespace tavisco::testing {
@@ -204,6 +206,57 @@ TEST_F(Files, AFailedSaveLeavesTheOldFileIntact)
                                         std::filesystem::directory_iterator());
         EXPECT_EQ(left, 1) << "no temporary file left";
     }
+}
+
+TEST_F(Files, ASaveKilledPartWayLeavesTheOldFileAndNothingElse)
+{
+    TempFolder folder;
+    const std::string path = folder.file("Brevane.ini");
+    writeBytes(path, kOldText);
+    // The file size limit kills the saving process (SIGXFSZ) in the middle of the write.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 64 * 1024;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        Ref<INIFile> ini = Create<INIFile>();
+        ini->setText("[Big]\r\nvalue=" + std::string(1024 * 1024, 'x') + "\r\n");
+        (void)ini->Save(path);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "the save was not killed part-way";
+    EXPECT_EQ(readBytes(path), kOldText);
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"Brevane.ini"});
+}
+
+TEST_F(Files, TemporaryFilesOfSavesThatDiedAreRemovedByTheNextSave)
+{
+    TempFolder folder;
+    const std::string path = folder.file("Brevane.ini");
+    writeBytes(path, kOldText);
+    // A process id that is surely not running any more: a child that has ended.
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const std::string stale = ".Brevane.ini.tmp" + std::to_string(gone) + "-3";
+    const std::string running = ".Other.ini.tmp1-0";  // process 1 is always running
+    writeBytes(folder.file(stale), "half a file");
+    writeBytes(folder.file(running), "being written");
+    writeBytes(folder.file(".Brevane.ini.tmpx-1"), "not ours");
+
+    Ref<INIFile> ini = fileWithNewText();
+    const Error e = ini->Save(path);
+    EXPECT_TRUE(e.is(ErrorNumber::None)) << e.description;
+    auto left = folder.entries();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{".Brevane.ini.tmpx-1", running, "Brevane.ini"}));
 }
 
 // The program's settings file as its settings code writes it: three sections with a
