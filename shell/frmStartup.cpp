@@ -263,7 +263,7 @@ void frmStartup::buildToolbar()
         for (const auto& [text, id] : items) {
             QAction* a = menu->addAction(text);
             m_dropDownItems.emplace_back(id, a);
-            connect(a, &QAction::triggered, this, [this, text] { Toolbar1_ButtonMenuClick(text); });
+            connect(a, &QAction::triggered, this, [this, text = text] { Toolbar1_ButtonMenuClick(text); });
         }
         button->setMenu(menu);
         m_toolbar->addWidget(button);
