@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Brevane set-up on Debian 12, run as root.
 #   ./setup.sh run    install what is missing, build, start the program
-#   ./setup.sh test   install what is missing, build and run every test (plain and sanitized)
+#   ./setup.sh test   install what is missing, build and run every test (plain and sanitized),
+#                     then build the fuzz targets and run each for a minute
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev librtmidi-dev libasound2-dev libjack-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-liberation2)
-[ "${1:-}" = test ] && packages+=(jackd1)
+[ "${1:-}" = test ] && packages+=(jackd1 clang-14 libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -45,6 +46,10 @@ test)
     (cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions="$PWD/../../tests/lsan.supp" \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --no-tests=error --output-on-failure -j "$jobs")
+    # The whole tree with clang and libFuzzer, then a short run of every fuzz target.
+    configure_and_build build/fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DBUILD_TESTING=OFF -DBREVANE_BENCH=OFF -DBREVANE_FUZZ=ON
+    .ci/fuzz-smoke build/fuzz "${BREVANE_FUZZ_SECONDS:-60}" ../shared/testdata/real-banks
     ;;
 *)
     echo "usage: $0 run|test" >&2

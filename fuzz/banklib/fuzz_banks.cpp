@@ -5,6 +5,8 @@
 // (and in every other layout), building the voice-list recordset with its fingerprints,
 // laying it out again, converting between packed and unpacked voices, and unpacking each
 // packed voice. Message boxes answer with their first button (the headless services).
+#include "FuzzSeeds.h"
+#include "banklib/InitVoice.h"
 #include "banklib/VoiceListRecordset.h"
 #include "banklib/clsVoiceData.h"
 #include "banklib/clsVoiceLists.h"
@@ -38,7 +40,41 @@ void catalogue(clsVoiceNames& names, FileType layout, std::span<const std::uint8
         std::abort();
 }
 
+// Files of each layout as the program writes them: initial voices under other names,
+// one voice, one bank, a bank and a bit, two banks.
+std::vector<fuzzseeds::Seed> seeds()
+{
+    std::vector<std::uint8_t> unpacked;
+    for (int i = 0; i < 40; ++i) {
+        auto voice = InitVoice();
+        voice[Unpacked::kName] = static_cast<std::uint8_t>('A' + i % 26);
+        voice[Unpacked::kName + 1] = static_cast<std::uint8_t>('0' + i % 10);
+        unpacked.insert(unpacked.end(), voice.begin(), voice.end());
+    }
+    clsVoiceNames names;
+    std::vector<std::uint8_t> packed = unpacked;
+    names.RestructureFileBufferByt(packed, FileType::Unpacked, FileType::Packed);
+    std::vector<std::uint8_t> oneVoice(unpacked.begin(), unpacked.begin() + kUnpackedVoiceSize);
+    std::vector<std::uint8_t> oneBank(packed.begin(), packed.begin() + 32 * kPackedVoiceSize);
+    std::vector<std::uint8_t> twoBanks = oneBank;
+    twoBanks.insert(twoBanks.end(), oneBank.begin(), oneBank.end());
+    std::vector<fuzzseeds::Seed> out = {oneVoice, oneBank, packed, unpacked};
+    for (const auto* bare : {&oneVoice, &unpacked}) {
+        std::vector<std::uint8_t> wrapped;
+        names.AddWrappersByt(*bare, wrapped, FileType::UnpackedSysex);
+        out.push_back(wrapped);
+    }
+    for (const auto* bare : {&oneBank, &packed, &twoBanks}) {
+        std::vector<std::uint8_t> wrapped;
+        names.AddWrappersByt(*bare, wrapped, FileType::PackedSysex);
+        out.push_back(wrapped);
+    }
+    return out;
+}
+
 }  // namespace
+
+BREVANE_FUZZ_SEEDS(seeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -6,13 +6,16 @@
 // back (other characters, dropped text after a header); from the second build on the text
 // must build back to itself, unless it holds a section with an empty name, which is written
 // as a bare "[]" line that reads back as a key.
+#include "FuzzSeeds.h"
 #include "inifile/ClassFactory.h"
 #include "inifile/INIFile.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -34,7 +37,24 @@ void check(bool condition)
         std::abort();
 }
 
+// The program's settings file, and texts with other section and remark characters.
+std::vector<fuzzseeds::Seed> seeds()
+{
+    const std::string settings =
+        ";MDI initialisation\r\n[StartUp]\r\nLeft=1200\r\nTop=900\r\nDataDirectory=/home/user/Data/\r\n"
+        "MIDIFileDirectory\r\nShowSplash=True\r\n\r\n;Recent Files List\r\n[Recent Files]\r\n"
+        "File 0=/home/user/Data/DX Bank 1.syx\r\nFile 1\r\n\r\n;MIDI\r\n[MIDI]\r\nMIDIOutChannel=0\r\n"
+        "MIDITimeout=5000\r\n";
+    return {
+        fuzzseeds::seedOf(std::string(1, '\0') + settings),
+        fuzzseeds::seedOf(std::string(1, '\x09') + "#remark\n|One|\nkey=value ;not a remark\n||\n=x\n"),
+        fuzzseeds::seedOf(std::string(1, '\x10') + "<Section> ; inline\r\nA=1\r\nA=2\r\n[]\r\n[\r\n]["),
+    };
+}
+
 }  // namespace
+
+BREVANE_FUZZ_SEEDS(seeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
