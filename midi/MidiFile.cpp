@@ -420,13 +420,12 @@ MidiFileRead readMidiFile(std::span<const std::uint8_t> bytes)
         f.damageNote = "the file holds another number of tracks than its header says";
     }
 
-    // Tracks play together: merge them by time, keeping file order at equal times.
-    if (f.trackCount > 1) {
-        std::stable_sort(staged.begin(), staged.end(),
-                         [](const Staged& a, const Staged& b) { return a.timeUs < b.timeUs; });
-        std::stable_sort(tempos.begin(), tempos.end(),
-                         [](const StagedTempo& a, const StagedTempo& b) { return a.tick < b.tick; });
-    }
+    // Tracks play together, and a dump sent in packets stands at its first packet's time,
+    // before events between its packets: order by time, keeping file order at equal times.
+    std::stable_sort(staged.begin(), staged.end(),
+                     [](const Staged& a, const Staged& b) { return a.timeUs < b.timeUs; });
+    std::stable_sort(tempos.begin(), tempos.end(),
+                     [](const StagedTempo& a, const StagedTempo& b) { return a.tick < b.tick; });
 
     TickClock clock(f, tempos);
     for (Staged& e : staged)

@@ -157,6 +157,20 @@ TEST(MidiFileReader, SystemExclusivePacketsAreJoinedIntoOneMessageAtTheFirstPack
     EXPECT_EQ(r.file.events[1].timeUs, 500'000);
 }
 
+TEST(MidiFileReader, EventsBetweenTheDumpPacketsKeepTheTimeOrder)
+{
+    // Notes that stand between the packets of a dump play after it: it starts first.
+    const Bytes first{0x43, 0x10, 0x01};
+    const Bytes last{0x1B, 0x05, 0xF7};
+    TrackBuilder t;
+    t.sysex(0, first).noteOn(480, 0, 60, 100).noteOff(480, 0, 60).sysexContinuation(480, last).noteOn(0, 0, 62, 90).end(0);
+    const auto r = readMidiFile(buildMidiFile(0, 480, {t}));
+    ASSERT_EQ(r.error, MidiFileError::None);
+    EXPECT_EQ(timeline(r.file), (std::vector<Timed>{{0, 0xF0}, {500, msg(0x90, 60, 100)}, {1000, msg(0x80, 60)},
+                                                    {1500, msg(0x90, 62, 90)}}));
+    EXPECT_EQ(r.file.lengthUs, 1'500'000);
+}
+
 TEST(MidiFileReader, EscapedBytesPlayWhenTheyAreWholeMessagesAndArePassedOverOtherwise)
 {
     const Bytes note{0x93, 0x40, 0x50};
