@@ -1,4 +1,4 @@
-// Tavisco - creating the library's objects by class identifier.
+// Tavisco - A library for INI files: creating its objects by class identifier.
 #pragma once
 
 #include "inifile/ClassIds.h"

@@ -19,18 +19,24 @@ class TAVISCO_EXPORT Section : public Object {
 public:
     static constexpr const char* kClassId = kClsidSection;
 
+    // The name of this section (without surrounding brackets).
     // The name without the enclosing brackets; any text, the empty text included.
     [[nodiscard]] virtual std::string Name() const noexcept = 0;
     virtual void setName(std::string_view name) noexcept = 0;
 
+    // The Keys collection
     [[nodiscard]] virtual Ref<tavisco::Keys> Keys() const noexcept = 0;
 
+    // The comment associated to this section. This is the text that precedes this section in the
+    // INI file.
     // The remark lines before the header (joined by CR LF), or the remark written on the
     // header line itself. Setting it puts ";" in front of every line that does not start
     // with one; empty lines stay empty.
     [[nodiscard]] virtual std::string Remark() const noexcept = 0;
     virtual void setRemark(std::string_view remark) noexcept = 0;
 
+    // The text of this section header, optionally preceded by the remark and followed by the text
+    // of all keys.
     // The header line "[Name]" and CR LF; with includeRemarks the remark too (before the
     // header, or after it on the same line when it was read from there); with includeKeys
     // followed by every key's text.
