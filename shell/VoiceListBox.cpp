@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -136,12 +135,16 @@ void VoiceListBox::paintEvent(QPaintEvent* event)
         p.setPen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
         p.drawText(r.adjusted(kTextPadding, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                    m_text[static_cast<std::size_t>(i)]);
-        if (i == m_current && hasFocus()) {
-            QStyleOptionFocusRect option;
-            option.initFrom(this);
-            option.rect = r.adjusted(0, 0, -1, -1);
-            option.backgroundColor = selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base);
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+        if (i == m_current) {
+            // A dotted frame round the current entry, whether the box has the focus or not
+            // (styles draw a focus frame only after keyboard use, or never), so the arrow
+            // keys' progress and a voice that Find shows are always visible.
+            QPen frame(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+            frame.setStyle(Qt::DotLine);
+            frame.setWidth(0);
+            p.setPen(frame);
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(r.adjusted(0, 0, -1, -1));
         }
     }
 }

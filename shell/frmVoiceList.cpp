@@ -386,6 +386,17 @@ void frmVoiceList::UpdateListBox(std::int32_t bankPage, std::int32_t voiceInBank
 {
     std::int32_t bank = bankPage;
     UpdateListBoxPage(bank, noCurrent, voiceInBank >= 1 ? voiceInBank : -1);
+    // The given voice (a voice found, a duplicate shown) becomes the selected voice, as a
+    // click on it would make it.
+    const std::int32_t voice = (bank - 1) * kVoicesPerBank + voiceInBank;
+    if (noCurrent || voiceInBank < 1 || voiceInBank > kVoicesPerBank || voice > m_voiceCount)
+        return;
+    m_currentVoice = voice;
+    (void)m_objNames.TrReset(voice, m_voiceCount, m_tracker.tr, m_tracker.TotalSelections);
+    m_selectionAnchor = voice;
+    UpdateSelections(0);
+    emit selectionChanged();
+    SetMenuAndToolbar(true);
 }
 
 void frmVoiceList::UpdateListBoxPage(std::int32_t& bank, bool noCurrent, std::int32_t entry)

@@ -142,7 +142,8 @@ public:
     std::string caption() const override;
     void setCaption(const std::string& text) override;
     void show() override;
-    // voiceInBank 1..32 becomes the current entry unless noCurrent (0 or -1: none).
+    // voiceInBank 1..32 becomes the current entry and the one selected voice (and
+    // CurrentVoice) unless noCurrent (0 or -1: none).
     void UpdateListBox(std::int32_t bankPage, std::int32_t voiceInBank, bool noCurrent) override;
     // Takes VoiceCount from the recordset (clearing the selection when rebuild is set
     // or the count changed) and shows the bank.

@@ -386,4 +386,65 @@ TEST(VoiceNames, AreTenPrintableCharactersWithoutTheApostrophe)
 }
 
 }  // namespace
+namespace {
+
+// Pixels of the top line of an entry, as the list box draws it, that have the colour of
+// its current-entry frame (text colour, or highlighted text over a selected entry).
+int framePixels(VoiceListBox& box, int entry)
+{
+    const QImage image = box.grab().toImage();
+    const QRect r = box.itemRect(entry);
+    const QColor frame = box.palette().color(box.isSelected(entry) ? QPalette::HighlightedText : QPalette::Text);
+    int n = 0;
+    for (int x = r.left() + 1; x < r.right(); ++x)
+        if (image.pixelColor(x, r.top()) == frame)
+            ++n;
+    return n;
+}
+
+// The colour in the middle of an entry's empty right-hand part.
+QColor fillOf(VoiceListBox& box, int entry)
+{
+    const QRect r = box.itemRect(entry);
+    return box.grab().toImage().pixelColor(r.right() - 3, r.center().y());
+}
+
+}  // namespace
+
+TEST_F(VoiceListWindow, TheCurrentEntryIsDrawnAndAVoiceShownByFindIsSelected)
+{
+    frmVoiceList* w = openBank("shown.dat", 40, FileType::Unpacked);
+    ASSERT_NE(w, nullptr);
+    VoiceListBox& box = *w->List1();
+    const QColor base = box.palette().color(QPalette::Base);
+    const QColor highlight = box.palette().color(QPalette::Highlight);
+
+    // The arrow keys move a frame the user can see, focus or not.
+    box.setCurrentIndex(3);
+    QTest::keyClick(&box, Qt::Key_Down);
+    ASSERT_EQ(box.currentIndex(), 4);
+    EXPECT_GT(framePixels(box, 4), 5) << "the current entry has no frame";
+    EXPECT_EQ(framePixels(box, 3), 0);
+    EXPECT_EQ(fillOf(box, 4), base) << "keys move the frame, not the selection";
+
+    // A voice shown by Find (UpdateListBox with a voice): its bank, framed and selected,
+    // as the selected voice of the list.
+    w->UpdateListBox(2, 5, false);
+    EXPECT_EQ(w->bankPage(), 2);
+    EXPECT_EQ(box.currentIndex(), 4);
+    EXPECT_TRUE(box.isSelected(4));
+    EXPECT_EQ(fillOf(box, 4), highlight);
+    EXPECT_GT(framePixels(box, 4), 5);
+    EXPECT_EQ(fillOf(box, 3), base);
+    EXPECT_EQ(w->CurrentVoice(), 37);
+    EXPECT_EQ(w->TotalSelections(), 1);
+    EXPECT_EQ(testing::VoiceListFixture::shownSelected(*w), std::vector<int>{37});
+
+    // Without a voice the page is shown as it is, nothing framed.
+    w->UpdateListBox(1, 0, true);
+    EXPECT_EQ(box.currentIndex(), -1);
+    for (int i = 0; i < box.count(); ++i)
+        EXPECT_EQ(framePixels(box, i), 0) << i;
+}
+
 }  // namespace shell
