@@ -251,9 +251,16 @@ void clsVoiceNames::SearchDuplicates(VoiceListView& vlist)
     }
 
     status("Please Wait - Preparing to search " + s.title);
+    // Only marks left from an earlier search are cleared: a pass that writes every voice
+    // would cost as much as the search itself.
     Recordset& rs = vlist.rsmfimage();
-    for (rs.moveFirst(); !rs.isEOF(); rs.moveNext())
-        rs.setValue(VoiceListField::DelSelected, false);
+    std::vector<Bookmark> marked;
+    rs.forEach([&](const platform::RowRef& row) {
+        if (row.boolean(VoiceListField::DelSelected))
+            marked.push_back(row.bookmark());
+    });
+    for (const Bookmark b : marked)
+        rs.setValueAt(b, VoiceListField::DelSelected, false);
     rs.moveFirst();
 
     // The fingerprint fields show what the search compared; the fast path of a sorted

@@ -57,7 +57,8 @@ platform::Recordset FakeVoiceList::EditDelete(bool, std::span<const platform::Bo
     if (doomed.empty())
         doomed = selectedBookmarks();
     platform::Recordset& list = rsmfimage();
-    platform::Recordset removed(list.copy());
+    // Only the voices that go are copied, as the real window does.
+    platform::Recordset removed = list.clone();
     removed.setFilter(std::span<const platform::Bookmark>(doomed));
     platform::Recordset result = removed.copy();
     list.deleteRecords(doomed);

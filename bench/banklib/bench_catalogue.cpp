@@ -84,6 +84,9 @@ const platform::Recordset& master()
 
 // A fresh window on a copy of the big list, with scripted services and a data folder.
 struct Workbench {
+    // The big list is built first: building it installs and then removes services of its
+    // own, which would otherwise leave this workbench's scripted answers uninstalled.
+    const bool listBuilt = (static_cast<void>(master()), true);
     platform::testing::ScriptedServices ui;
     testing::FakeAppState app;
     QTemporaryDir dir;
