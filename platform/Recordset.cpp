@@ -282,7 +282,13 @@ struct RecordTable {
         for (std::size_t s = 0; s < rows.size(); ++s)
             std::destroy_n(rowCells(static_cast<std::uint32_t>(s)), fields.size());
     }
+    // Bookmark to slot. While the table is small and its rows' bookmarks rise with their
+    // slots (rows added with new bookmarks), a binary search over the rows finds them and
+    // nothing else is kept; a larger table, or a row that arrives out of that order, has
+    // them in a hash map from then on.
+    static constexpr std::size_t kSearchedRows = 1024;
     std::unordered_map<Bookmark, std::uint32_t> slotOf;
+    bool mapped = false;
     std::vector<Index> indexes;
     std::size_t liveCount = 0;
     std::uint64_t structureVersion = 0;  // rows added or deleted
@@ -427,9 +433,8 @@ struct RecordTable {
         }
         const auto slot = static_cast<std::uint32_t>(rows.size() - 1);
         Row& row = rows.back();
-        row.bookmark =
-            (preferred != kNoBookmark && !slotOf.contains(preferred)) ? preferred : newBookmark();
-        slotOf.emplace(row.bookmark, slot);
+        row.bookmark = (preferred != kNoBookmark && slotFor(preferred) < 0) ? preferred : newBookmark();
+        fileBookmark(slot);
         ++liveCount;
         for (auto& ix : indexes)
             note(ix, slot, false);
@@ -444,7 +449,8 @@ struct RecordTable {
             return;
         Row& row = rows[slot];
         row.live = false;
-        slotOf.erase(row.bookmark);
+        if (mapped)
+            slotOf.erase(row.bookmark);
         for (std::size_t f = 0; f < fields.size(); ++f)
             cell(slot, static_cast<int>(f)) = Value();
         --liveCount;
@@ -469,8 +475,32 @@ struct RecordTable {
 
     std::int64_t slotFor(Bookmark b) const
     {
-        auto it = slotOf.find(b);
-        return it == slotOf.end() ? -1 : static_cast<std::int64_t>(it->second);
+        if (mapped) {
+            auto it = slotOf.find(b);
+            return it == slotOf.end() ? -1 : static_cast<std::int64_t>(it->second);
+        }
+        const auto it = std::lower_bound(rows.begin(), rows.end(), b,
+                                         [](const Row& r, Bookmark key) { return r.bookmark < key; });
+        if (it == rows.end() || it->bookmark != b || !it->live)
+            return -1;
+        return it - rows.begin();
+    }
+
+    // Files the bookmark of the row just added at slot (the last).
+    void fileBookmark(std::uint32_t slot)
+    {
+        const Bookmark b = rows[slot].bookmark;
+        if (mapped) {
+            slotOf.emplace(b, slot);
+            return;
+        }
+        if (rows.size() <= kSearchedRows && (slot == 0 || rows[slot - 1].bookmark < b))
+            return;
+        mapped = true;
+        slotOf.reserve(std::max(rows.capacity(), 2 * rows.size()));
+        for (std::uint32_t s = 0; s < rows.size(); ++s)
+            if (rows[s].live)
+                slotOf.emplace(rows[s].bookmark, s);
     }
 };
 
@@ -930,7 +960,8 @@ Bookmark Recordset::appendRecordFrom(std::span<Value> values, Bookmark preferred
 void Recordset::reserve(std::size_t records)
 {
     m_table->rows.reserve(m_table->rows.size() + records);
-    m_table->slotOf.reserve(m_table->slotOf.size() + records);
+    if (m_table->mapped || m_table->rows.size() + records > RecordTable::kSearchedRows)
+        m_table->slotOf.reserve(m_table->slotOf.size() + records);
     m_view->order.reserve(m_view->order.size() + records);
 }
 
@@ -1269,7 +1300,7 @@ Recordset Recordset::copy() const
     }
     const auto& act = m_view->active();
     r.m_table->rows.reserve(act.size());
-    r.m_table->slotOf.reserve(act.size());
+
     r.m_view->order.reserve(act.size());
     const std::size_t fieldCount = m_table->fields.size();
     for (std::size_t i = 0; i < act.size(); ++i) {
@@ -1284,7 +1315,7 @@ Recordset Recordset::copy() const
         const auto slot = static_cast<std::uint32_t>(r.m_table->rows.size());
         std::uninitialized_copy_n(m_table->rowCells(s), fieldCount, r.m_table->newRowCells());
         r.m_table->rows.push_back(row);
-        r.m_table->slotOf.emplace(row.bookmark, slot);
+        r.m_table->fileBookmark(slot);
         r.m_view->order.push_back(slot);
     }
     r.m_table->liveCount = act.size();

@@ -394,3 +394,43 @@ TEST(Recordset, AddedRecordsTakeTheirPlaceInEveryView)
     EXPECT_EQ(evens.bookmark(), mine);
     EXPECT_EQ(t.rs.positionOf(mine), 61);
 }
+
+TEST(Recordset, BookmarksAreFoundWhateverOrderTheyArriveIn)
+{
+    // Rows copied from another list keep bookmarks older than the table's own ones.
+    Recordset source({{"No", FieldType::Integer, 0}});
+    std::vector<Bookmark> old;
+    for (int i = 0; i < 5; ++i)
+        old.push_back(source.appendRecord({std::int64_t{i}}));
+    Recordset rs({{"No", FieldType::Integer, 0}});
+    const Bookmark a = rs.appendRecord({std::int64_t{100}});
+    const Bookmark b = rs.appendRecord({std::int64_t{101}});
+    EXPECT_EQ(rs.valueAt(b, 0), Value(std::int64_t{101}));
+    EXPECT_FALSE(rs.contains(old[2]));
+    EXPECT_EQ(rs.appendRecord({std::int64_t{2}}, old[2]), old[2]) << "an older bookmark that is free is kept";
+    EXPECT_EQ(rs.appendRecord({std::int64_t{0}}, old[0]), old[0]);
+    EXPECT_NE(rs.appendRecord({std::int64_t{7}}, a), a) << "a bookmark in use is not given twice";
+    for (const auto& [mark, value] : std::vector<std::pair<Bookmark, std::int64_t>>{{a, 100}, {b, 101}, {old[2], 2}, {old[0], 0}})
+        EXPECT_EQ(rs.valueAt(mark, 0), Value(value));
+    EXPECT_EQ(rs.positionOf(old[0]), 4);
+    // A deleted record's bookmark is no longer found, and may come back.
+    rs.moveToBookmark(a);
+    rs.deleteCurrent();
+    EXPECT_FALSE(rs.contains(a));
+    EXPECT_EQ(rs.appendRecord({std::int64_t{100}}, a), a);
+    EXPECT_EQ(rs.positionOf(a), 5);
+    // The same in a table of new bookmarks only, before and after it grows large.
+    Recordset plain({{"No", FieldType::Integer, 0}});
+    std::vector<Bookmark> marks;
+    for (int i = 0; i < 1500; ++i) {
+        marks.push_back(plain.appendRecord({std::int64_t{i}}));
+        if (i == 10 || i == 1499) {
+            EXPECT_EQ(plain.valueAt(marks[5], 0), Value(std::int64_t{5}));
+            EXPECT_FALSE(plain.contains(old[1]));
+        }
+    }
+    plain.deleteRecords(std::vector<Bookmark>{marks[3], marks[1200]});
+    EXPECT_FALSE(plain.contains(marks[3]));
+    EXPECT_FALSE(plain.contains(marks[1200]));
+    EXPECT_EQ(plain.positionOf(marks[1499]), 1498);
+}
