@@ -729,7 +729,7 @@ bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
         if (held) {
             const auto [kind, index] = *element;
             QPointer<frmVoiceEditor> self(this);
-            (void)m_hold->arm([self, kind, index] {
+            (void)m_hold->arm([self, kind = kind, index = index] {
                 if (self)
                     self->startElementDrag(kind, index);
             });
