@@ -191,7 +191,7 @@ constexpr GlobalParam kGlobalParams[19] = {
     {"LFO PMD        ", "PMD", "99", "LFO", "", "LFO"},
     {"LFO AMD        ", "AMD", "99", "LFO", "", "LFO"},
     {"LFO KeySnc     ", "KeySnc", "1", "LFO", " 7", "LFO"},
-    {"LFO Wave       ", "Wave", "4", "LFO", " 8", "LFO"},
+    {"LFO Wave       ", "Wave", "5", "LFO", " 8", "LFO"},
     {"LFO PMS        ", "PMS", "7", "LFO", "", "LFO"},
     {"Transpose      ", "Trans", "48", "Misc", "9", "Transpose"},
 };
@@ -503,7 +503,8 @@ void clsVoiceData::FillProxyData(platform::Recordset& rs)
     static const char* const kCurves[] = {"-LIN", "-EXP", "+EXP", "+LIN"};
     static const char* const kModes[] = {"Ratio", "Fixed"};
     static const char* const kOnOff[] = {"Off", "On"};
-    static const std::string kWaves = "Triangle Saw Down Saw Up   Sine     S/Hold";
+    // The synthesizer's six LFO waves, 0 to 5, in 9-character slices.
+    static const std::string kWaves = "Triangle Saw Down Saw Up   Square   Sine     S/Hold";
 
     const bool overwrite = rs.recordCount() > 0;
     if (overwrite)
@@ -524,7 +525,7 @@ void clsVoiceData::FillProxyData(platform::Recordset& rs)
         rs.setValue(ProxyDataField::FreqRatioFine, Str(static_cast<float>(v) / 100.0f));
         if (v <= 14)
             rs.setValue(ProxyDataField::Detune, Str(v - 7));
-        if (v <= 4)
+        if (v <= 5)
             rs.setValue(ProxyDataField::LFOWave, platform::Mid(kWaves, v * 9 + 1, 9));
         if (v <= 48)
             rs.setValue(ProxyDataField::Transpose, noteName(v + 15));

@@ -45,8 +45,9 @@ TEST(ProxyData, DisplayTexts)
         {7, ProxyDataField::Detune, " 0"},             {14, ProxyDataField::Detune, " 7"},
         {15, ProxyDataField::Detune, ""},              {1, ProxyDataField::LFOKeySync, "On"},
         {0, ProxyDataField::OscKeySync, "Off"},        {0, ProxyDataField::LFOWave, "Triangle"},
-        {2, ProxyDataField::LFOWave, "Saw Up"},        {4, ProxyDataField::LFOWave, "S/Hold"},
-        {5, ProxyDataField::LFOWave, ""},              {0, ProxyDataField::Transpose, "C 1"},
+        {2, ProxyDataField::LFOWave, "Saw Up"},        {3, ProxyDataField::LFOWave, "Square"},
+        {4, ProxyDataField::LFOWave, "Sine"},          {5, ProxyDataField::LFOWave, "S/Hold"},
+        {6, ProxyDataField::LFOWave, ""},              {0, ProxyDataField::Transpose, "C 1"},
         {24, ProxyDataField::Transpose, "C 3"},        {48, ProxyDataField::Transpose, "C 5"},
         {49, ProxyDataField::Transpose, ""},           {0, ProxyDataField::BreakPoint, "A-1"},
         {1, ProxyDataField::BreakPoint, "A#-1"},       {39, ProxyDataField::BreakPoint, "C 3"},
@@ -117,7 +118,7 @@ TEST(VoiceDataRecordset, LoadsAVoiceWithTheParameterTable)
     EXPECT_EQ(rowText(rsVoice, 38, VoiceDataField::SubGroup), "Operator 5");
     EXPECT_EQ(rowText(rsVoice, 18, VoiceDataField::ProxyFieldID), " 3") << "fixed mode";
     EXPECT_EQ(rowText(rsVoice, 21 + 19, VoiceDataField::ProxyFieldID), " 4") << "ratio mode";
-    EXPECT_EQ(rowText(rsVoice, 142, VoiceDataField::Max), "4");
+    EXPECT_EQ(rowText(rsVoice, 142, VoiceDataField::Max), "5") << "six LFO waves, sample and hold the last";
     EXPECT_EQ(rowText(rsVoice, 141, VoiceDataField::ProxyFieldID), " 7");
     EXPECT_EQ(rowText(rsVoice, 126, VoiceDataField::Group), "Non-Operator");
     EXPECT_EQ(rowText(rsVoice, 126, VoiceDataField::OpGroup), "Not Applicable");
@@ -146,7 +147,7 @@ TEST(VoiceDataRecordset, OutOfRangeValuesAskOrResetQuietly)
     std::array<std::uint8_t, kUnpackedVoiceSize> voice{};
     test::setName(voice, "RANGE 9");
     voice[UnpackedOp::kKeyVelocitySens] = 9;  // operator 6 KVS, range 0..7
-    voice[Unpacked::kLfoWave] = 5;             // range 0..4
+    voice[Unpacked::kLfoWave] = 6;             // range 0..5
     const platform::Recordset packedList = listOf(voice, FileType::Unpacked);
 
     {
@@ -165,9 +166,9 @@ TEST(VoiceDataRecordset, OutOfRangeValuesAskOrResetQuietly)
         EXPECT_EQ(m.style, 4 + 64);
         EXPECT_EQ(m.text, "The value for OP6 KVS         (9)  is outside the permitted range ( 0 to 7 )\r\n"
                           " If you continue the value will be reset to 7.\r\n OK to continue loading this voice ?");
-        EXPECT_NE(ui.messagesShown()[1].text.find("reset to 4."), std::string::npos);
+        EXPECT_NE(ui.messagesShown()[1].text.find("reset to 5."), std::string::npos);
         EXPECT_EQ(rowText(rsVoice, 15, VoiceDataField::Value), "7");
-        EXPECT_EQ(rowText(rsVoice, 142, VoiceDataField::Value), "4");
+        EXPECT_EQ(rowText(rsVoice, 142, VoiceDataField::Value), "5");
         EXPECT_NE(crc, 0);
     }
     {
@@ -192,7 +193,7 @@ TEST(VoiceDataRecordset, OutOfRangeValuesAskOrResetQuietly)
         std::string mode;
         ASSERT_FALSE(vd.GetVoiceData(list, 1, FileType::Unpacked, rsVoice, crc, true, mode, 0));
         EXPECT_TRUE(ui.messagesShown().empty());
-        EXPECT_EQ(rowText(rsVoice, 142, VoiceDataField::Value), "4");
+        EXPECT_EQ(rowText(rsVoice, 142, VoiceDataField::Value), "5");
     }
 }
 

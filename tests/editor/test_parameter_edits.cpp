@@ -140,7 +140,9 @@ TEST_F(ParameterEditsTest, TypedDisplayTexts)
     EXPECT_EQ(edits.displayText(kLeftCurve), "+EXP");
     EXPECT_FALSE(edits.typeValue(kLeftCurve, "+exp"));
     EXPECT_TRUE(edits.typeValue(kWave, "S/Hold"));
-    EXPECT_EQ(edits.value(kWave), 4);
+    EXPECT_EQ(edits.value(kWave), 5);
+    EXPECT_TRUE(edits.typeValue(kWave, "Square"));
+    EXPECT_EQ(edits.value(kWave), 3);
     EXPECT_TRUE(edits.typeValue(kTranspose, "C 3"));
     EXPECT_EQ(edits.value(kTranspose), 24);
     EXPECT_TRUE(edits.typeValue(kDetune, "3"));

@@ -143,7 +143,7 @@ TEST_F(VoiceDataListingTest, ValuesReadAsTheEditorShowsThem)
     v[Unpacked::kFeedback] = 7;
     v[Unpacked::kOscKeySync] = 1;
     v[Unpacked::kTranspose] = 24;
-    v[Unpacked::kLfoWave] = 4;
+    v[Unpacked::kLfoWave] = 5;
     v[Unpacked::kLfoKeySync] = 1;
     v[unpackedOperatorOffset(6, UnpackedOp::kLeftCurve)] = 1;
     v[unpackedOperatorOffset(6, UnpackedOp::kRightCurve)] = 3;
