@@ -193,9 +193,11 @@ TEST_F(EditorWindowTest, SaveChangesYesNoCancel)
     EXPECT_TRUE(again->unload());
     EXPECT_EQ(stored(*list, 4, kOutputOp1), saved);
     const std::string after = storedVoice(*list, 4);
-    for (std::size_t i = 0; i < after.size(); ++i)
-        if (static_cast<int>(i) != kOutputOp1)
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (static_cast<int>(i) != kOutputOp1) {
             EXPECT_EQ(after[i], before[i]) << i;
+        }
+    }
 }
 
 TEST_F(EditorWindowTest, AnEditorFollowsItsVoiceThroughSortPasteAndMove)
