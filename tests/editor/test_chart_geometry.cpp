@@ -330,8 +330,9 @@ TEST(VoiceElements, RowsOfEachElement)
     const auto all = everyControl("1");
     for (const ElementRef& a : all)
         for (const ElementRef& b : all)
-            if (!editor::GetSourceTargetID(a, b).refuse)
+            if (!editor::GetSourceTargetID(a, b).refuse) {
                 EXPECT_EQ(editor::elementRows(a.kind, a.index).size(), editor::elementRows(b.kind, b.index).size());
+            }
 }
 
 TEST(VoiceElements, DragDataIsThisProcesssOwn)

@@ -206,8 +206,9 @@ TEST_P(RealBankEditTest, DraggedChartPointsAndACopiedOperatorChangeOnlyThosePara
     const std::size_t first = bank.voiceStart + (kVoiceA - 1) * bank.voiceSize;
     const std::size_t last = first + 2 * bank.voiceSize;
     for (std::size_t i = 0; i < before.size(); ++i)
-        if (before[i] != after[i])
+        if (before[i] != after[i]) {
             EXPECT_TRUE((i >= first && i < last) || (bank.checksumAt != 0 && i == bank.checksumAt)) << "byte " << i;
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(
