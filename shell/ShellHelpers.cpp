@@ -4,6 +4,8 @@
 #include "shell/frmStartup.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QPushButton>
 #include <QStyle>
 #include <QWidget>
 
@@ -49,6 +51,22 @@ void RefreshWindowFrame(QWidget* window)
     window->style()->polish(window);
     window->updateGeometry();
     window->update();
+}
+
+void addCommandButtons(QWidget& dialog, QBoxLayout& row, std::span<const CommandButton> buttons,
+                       std::span<QPushButton*> created, const std::function<void(int)>& onClick)
+{
+    for (std::size_t n = 0; n < buttons.size(); ++n) {
+        const int i = static_cast<int>(n);
+        auto* b = new QPushButton(QString::fromLatin1(buttons[n].caption), &dialog);
+        b->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        if (buttons[n].toolTip != nullptr)
+            b->setToolTip(QString::fromLatin1(buttons[n].toolTip));
+        b->setAutoDefault(false);
+        QObject::connect(b, &QPushButton::clicked, &dialog, [onClick, i] { onClick(i); });
+        created[n] = b;
+        row.addWidget(b);
+    }
 }
 
 std::string compactPath(const std::string& path, std::size_t maxChars)

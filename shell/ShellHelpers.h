@@ -1,4 +1,5 @@
-// Brevane - small helpers of the windows: repaints and the recent-file captions.
+// Brevane - small helpers of the windows: repaints, rows of command buttons and the
+// recent-file captions.
 //
 // The status and wait helpers without widgets (SetBusyCursor, ShowStatusMessage,
 // PauseWithEvents, the bank arithmetic, TrimAtNull, LoWord, HiWord) are in
@@ -6,8 +7,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <span>
 #include <string>
 
+class QBoxLayout;
+class QPushButton;
 class QWidget;
 
 namespace shell {
@@ -22,6 +27,19 @@ void RefreshWindow(QWidget*& window);
 // Re-applies a window's frame after a change of style, without moving, sizing or
 // reordering it; dialogs call it when they load.
 void RefreshWindowFrame(QWidget* window);
+
+// A dialog's command button: its caption and, where it has one, its tool tip.
+struct CommandButton {
+    const char* caption;
+    const char* toolTip = nullptr;
+};
+
+// Appends a push button for each of buttons to row, in order, as children of dialog.
+// Button i is named "Command1_<i>", is never made the default by the focus (no
+// auto-default), calls onClick(i) when clicked while dialog exists, and is stored in
+// created[i]; created holds at least one place per button.
+void addCommandButtons(QWidget& dialog, QBoxLayout& row, std::span<const CommandButton> buttons,
+                       std::span<QPushButton*> created, const std::function<void(int)>& onClick);
 
 // A path shortened to at most maxChars characters for a menu: the first folder, "...",
 // and as many of the last folders as fit, always with the file name; a file name that

@@ -3,6 +3,7 @@
 
 #include "midi/MidiSetupRules.h"
 #include "shell/MidiDialogPlacement.h"
+#include "shell/ShellHelpers.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -48,20 +49,12 @@ frmDX7MKIInit::frmDX7MKIInit(midi::clsMIDIInit& init, QWidget* parent) : CancelO
     m_steps->setFrameShape(QFrame::StyledPanel);
     layout->addWidget(m_steps);
 
-    const char* buttons[3][2] = {{"&Ready to Send", "Starts Manual Download "},
-                                 {"&Skip Initialisation", "Abandons Download - MIDI Devices remain open"},
-                                 {"&Cancel", "Reverts to previous MIDI settings"}};
+    const CommandButton buttons[] = {{"&Ready to Send", "Starts Manual Download "},
+                                     {"&Skip Initialisation", "Abandons Download - MIDI Devices remain open"},
+                                     {"&Cancel", "Reverts to previous MIDI settings"}};
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    for (int i = 0; i < 3; ++i) {
-        auto* b = new QPushButton(QString::fromLatin1(buttons[i][0]), this);
-        b->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        b->setToolTip(QString::fromLatin1(buttons[i][1]));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-        m_command1[static_cast<std::size_t>(i)] = b;
-        row->addWidget(b);
-    }
+    addCommandButtons(*this, *row, buttons, m_command1, [this](int i) { Command1_Click(i); });
     m_command1[0]->setDefault(true);
     layout->addLayout(row);
     centreOverMainWindow(*this, parent);

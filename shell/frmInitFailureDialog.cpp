@@ -4,6 +4,7 @@
 #include "midi/MidiSetupRules.h"
 #include "platform/Latin1.h"
 #include "shell/MidiDialogPlacement.h"
+#include "shell/ShellHelpers.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,21 +34,13 @@ frmInitFailureDialog::frmInitFailureDialog(midi::clsMIDIInit& init, QWidget* par
     m_text1->setMinimumSize(460, 300);
     frameLayout->addWidget(m_text1);
 
-    const char* buttons[4][2] = {{"&Work Offline", "Closes MIDI devices"},
-                                 {"&Skip Initialisation", "Skip Download of Patch Bank"},
-                                 {"&Retry", "Repeats download"},
-                                 {"&Cancel", "Abandons initialisation"}};
+    const CommandButton buttons[] = {{"&Work Offline", "Closes MIDI devices"},
+                                     {"&Skip Initialisation", "Skip Download of Patch Bank"},
+                                     {"&Retry", "Repeats download"},
+                                     {"&Cancel", "Abandons initialisation"}};
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    for (int i = 0; i < 4; ++i) {
-        auto* b = new QPushButton(QString::fromLatin1(buttons[i][0]), this);
-        b->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        b->setToolTip(QString::fromLatin1(buttons[i][1]));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-        m_command1[static_cast<std::size_t>(i)] = b;
-        row->addWidget(b);
-    }
+    addCommandButtons(*this, *row, buttons, m_command1, [this](int i) { Command1_Click(i); });
     m_command1[2]->setDefault(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);

@@ -3,6 +3,7 @@
 
 #include "midi/MidiSetupRules.h"
 #include "shell/MidiDialogPlacement.h"
+#include "shell/ShellHelpers.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -38,20 +39,12 @@ frmInitialisationMessage::frmInitialisationMessage(midi::clsMIDIInit& init, std:
     layout->addWidget(frame);
     m_option1[static_cast<std::size_t>(midi::synthTypeOptionOnLoad(m_synthId))]->setChecked(true);
 
-    const char* buttons[3][2] = {{"&OK", "Gets patch bank"},
-                                 {"&Skip Initialisation", "Skips download of patch bank"},
-                                 {"&Cancel", "Revert to previous MIDI settings"}};
+    const CommandButton buttons[] = {{"&OK", "Gets patch bank"},
+                                     {"&Skip Initialisation", "Skips download of patch bank"},
+                                     {"&Cancel", "Revert to previous MIDI settings"}};
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    for (int i = 0; i < 3; ++i) {
-        auto* b = new QPushButton(QString::fromLatin1(buttons[i][0]), this);
-        b->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        b->setToolTip(QString::fromLatin1(buttons[i][1]));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-        m_command1[static_cast<std::size_t>(i)] = b;
-        row->addWidget(b);
-    }
+    addCommandButtons(*this, *row, buttons, m_command1, [this](int i) { Command1_Click(i); });
     m_command1[0]->setDefault(true);
     layout->addLayout(row);
     centreOverMainWindow(*this, parent);
