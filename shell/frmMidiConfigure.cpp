@@ -5,6 +5,7 @@
 #include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "shell/MidiDialogPlacement.h"
+#include "shell/ShellHelpers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -45,18 +46,11 @@ frmMidiConfigure::frmMidiConfigure(midi::clsMIDIInit& init, midi::DeviceChoiceLi
     m_check1->setObjectName(QStringLiteral("Check1"));
     m_check1->setChecked(m_init.SkipMIDIInit());
 
-    const char* captions[3] = {"&OK", "&Cancel", "&Help"};
+    const CommandButton captions[] = {{"&OK"}, {"&Cancel"}, {"&Help"}};
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_check1);
     buttons->addStretch(1);
-    for (int i = 0; i < 3; ++i) {
-        auto* b = new QPushButton(QString::fromLatin1(captions[i]), this);
-        b->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-        m_command1[static_cast<std::size_t>(i)] = b;
-        buttons->addWidget(b);
-    }
+    addCommandButtons(*this, *buttons, captions, m_command1, [this](int i) { Command1_Click(i); });
     m_command1[0]->setDefault(true);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -4,6 +4,7 @@
 #include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "platform/VbText.h"
+#include "shell/ShellHelpers.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -120,17 +121,10 @@ frmOptions::frmOptions(std::optional<bool>& showSplash, std::optional<std::int32
     m_tabs->addTab(general, QStringLiteral("&General"));
     m_tabs->addTab(midiPage, QStringLiteral("&MIDI"));
 
-    const char* captions[] = {"&OK", "&Cancel", "&Help"};
+    const CommandButton captions[] = {{"&OK"}, {"&Cancel"}, {"&Help"}};
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (int i = 0; i < 3; ++i) {
-        auto* b = new QPushButton(QString::fromLatin1(captions[i]), this);
-        b->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-        m_command1[static_cast<std::size_t>(i)] = b;
-        buttons->addWidget(b);
-    }
+    addCommandButtons(*this, *buttons, captions, m_command1, [this](int i) { Command1_Click(i); });
     // Enter anywhere in the dialog is OK.
     m_command1[0]->setDefault(true);
 
