@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../banklib/BankTestSupport.h"
+#include "../shell/TestApplication.h"
 
 #include "banklib/VoiceListRecordset.h"
 #include "banklib/clsVoiceNames.h"
@@ -29,30 +30,8 @@
 namespace printing::testing {
 
 // One QApplication for the whole test program (offscreen), made before the first test.
-class QtAppEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (!QApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            m_app = new QApplication(m_argc, m_argv);
-        }
-    }
-    void TearDown() override
-    {
-        delete m_app;
-        m_app = nullptr;
-    }
-
-private:
-    int m_argc = 1;
-    char m_name[16] = "printing_test";
-    char* m_argv[2] = {m_name, nullptr};
-    QApplication* m_app = nullptr;
-};
-
 inline ::testing::Environment* const kQtAppEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtAppEnvironment);
+    ::testing::AddGlobalTestEnvironment(new shell::testing::AppEnvironment<QApplication>("printing_test"));
 
 // Print dialogs that answer from the test: each handler edits what the dialog would and
 // returns whether it was confirmed. Unset handlers confirm without changes.

@@ -1,6 +1,8 @@
 // Shared helpers of the shell tests: the application object, temporary folders, files.
 #pragma once
 
+#include "TestApplication.h"
+
 #include <QApplication>
 #include <QTimer>
 
@@ -16,32 +18,11 @@
 namespace shell::testing {
 
 // One QApplication for the whole test program (offscreen), made before the first test.
-class QtAppEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (!QApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            m_app = new QApplication(m_argc, m_argv);
-            QApplication::setApplicationName(QStringLiteral("Brevane"));
-            QApplication::setApplicationVersion(QStringLiteral("1.2.3"));
-        }
-    }
-    void TearDown() override
-    {
-        delete m_app;
-        m_app = nullptr;
-    }
-
-private:
-    int m_argc = 1;
-    char m_name[16] = "shell_test";
-    char* m_argv[2] = {m_name, nullptr};
-    QApplication* m_app = nullptr;
-};
-
 inline ::testing::Environment* const kQtAppEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtAppEnvironment);
+    ::testing::AddGlobalTestEnvironment(new AppEnvironment<QApplication>("shell_test", [] {
+        QApplication::setApplicationName(QStringLiteral("Brevane"));
+        QApplication::setApplicationVersion(QStringLiteral("1.2.3"));
+    }));
 
 // A fresh empty folder, removed with everything in it when the object goes.
 class TempFolder {

@@ -3,6 +3,8 @@
 
 #include "ConversionTestSupport.h"
 
+#include "../shell/TestApplication.h"
+
 #include "platform/FileIO.h"
 #include "platform/testing/ScriptedServices.h"
 
@@ -23,30 +25,9 @@ using tools::frmTamselconversion;
 using tools::TamselBridge;
 using namespace tools::testing;
 
-class QtAppEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (!QApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            m_app = new QApplication(m_argc, m_argv);
-        }
-    }
-    void TearDown() override
-    {
-        delete m_app;
-        m_app = nullptr;
-    }
-
-private:
-    int m_argc = 1;
-    char m_name[16] = "tools_test";
-    char* m_argv[2] = {m_name, nullptr};
-    QApplication* m_app = nullptr;
-};
-
+// One QApplication for the whole test program (offscreen), made before the first test.
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtAppEnvironment);
+    ::testing::AddGlobalTestEnvironment(new shell::testing::AppEnvironment<QApplication>("tools_test"));
 
 class ConversionDialogTest : public ::testing::Test {
 protected:

@@ -1,6 +1,8 @@
 // The settings file of the converter, its exit codes and the numbers of the output sets.
 #include "tools/TamselSettings.h"
 
+#include "../shell/TestApplication.h"
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -12,28 +14,8 @@ using tools::ExitCodeReading;
 using tools::OutputMode;
 
 // One application object for the whole test program, made before the first test.
-class CoreAppEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (!QCoreApplication::instance())
-            m_app = new QCoreApplication(m_argc, m_argv);
-    }
-    void TearDown() override
-    {
-        delete m_app;
-        m_app = nullptr;
-    }
-
-private:
-    int m_argc = 1;
-    char m_name[16] = "tools_test";
-    char* m_argv[2] = {m_name, nullptr};
-    QCoreApplication* m_app = nullptr;
-};
-
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new CoreAppEnvironment);
+    ::testing::AddGlobalTestEnvironment(new shell::testing::AppEnvironment<QCoreApplication>("tools_test"));
 
 TEST(TamselSettingsFile, IsWrittenLineForLineWithCrLf)
 {
