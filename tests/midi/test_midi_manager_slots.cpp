@@ -1,6 +1,6 @@
 // Brevane - tests of the MIDI Manager's bank banks: storing, appending, sending to a
 // simulated DX7, saving, loading and editing.
-#include "MidiTestFixture.h"
+#include "SlotsFixture.h"
 
 #include "banklib/InitVoice.h"
 #include "banklib/clsVoiceData.h"
@@ -14,35 +14,22 @@
 #include <fstream>
 
 using namespace miditest;
-using midi::MidiManagerSlots;
 namespace SlotField = midi::SlotField;
 using platform::MsgAnswer;
 using platform::SimulatedDX7;
 
 namespace {
 
-class SlotsTest : public MidiFixture {
+class SlotsTest : public SlotsFixture {
 protected:
     void SetUp() override
     {
-        MidiFixture::SetUp();
-        ASSERT_TRUE(folder.isValid());
-        app.dataDirectory = folder.path().toStdString() + "/";
-        windows.managerData().setSysexSlots(&banks);
-        banks.InitMidiGrid();
+        SlotsFixture::SetUp();
         banks.setEditor([this](const std::string& message, bool voiceData) -> std::optional<std::string> {
             edited.push_back(message);
             editedAsVoiceData = voiceData;
             return editorAnswer;
         });
-        ASSERT_TRUE(openBoth());
-        backend.clearSent();
-        svc.clear();
-    }
-    void TearDown() override
-    {
-        windows.managerData().setSysexSlots(&windows.sysexSlots);
-        MidiFixture::TearDown();
     }
 
     std::string at(int slot, int field)
@@ -85,9 +72,6 @@ protected:
         return std::string(r.bytes.begin(), r.bytes.end());
     }
 
-    QTemporaryDir folder;
-    banklib::testing::FakeAppState app;
-    MidiManagerSlots banks{windows.managerData()};
     std::vector<std::string> edited;
     bool editedAsVoiceData = false;
     std::optional<std::string> editorAnswer;

@@ -1,7 +1,7 @@
 // Brevane - tests of the main window's MIDI transfers against a simulated DX7: received
 // dumps open as temporary lists under free names (or wait in a bank slot), voices, bank
 // pages and files go out whole, and the voice lists audition their voices.
-#include "MidiTestFixture.h"
+#include "SlotsFixture.h"
 
 #include "banklib/InitVoice.h"
 #include "banklib/VoiceListRecordset.h"
@@ -51,24 +51,12 @@ std::string packedVoices(std::size_t n)
     return out;
 }
 
-class TransfersTest : public MidiFixture {
+class TransfersTest : public SlotsFixture {
 protected:
-    void SetUp() override
-    {
-        MidiFixture::SetUp();
-        ASSERT_TRUE(folder.isValid());
-        app.dataDirectory = folder.path().toStdString() + "/";
-        windows.managerData().setSysexSlots(&banks);
-        banks.InitMidiGrid();
-        ASSERT_TRUE(openBoth());
-        backend.clearSent();
-        svc.clear();
-    }
     void TearDown() override
     {
         platform::setWriteFaultInjector(nullptr);
-        windows.managerData().setSysexSlots(&windows.sysexSlots);
-        MidiFixture::TearDown();
+        SlotsFixture::TearDown();
     }
 
     // A list of n voices in a layout, made the active window.
@@ -112,9 +100,6 @@ protected:
         return banks.MidiSysex.text(field);
     }
 
-    QTemporaryDir folder;
-    banklib::testing::FakeAppState app;
-    midi::MidiManagerSlots banks{windows.managerData()};
     std::vector<std::unique_ptr<banklib::testing::FakeVoiceList>> lists;
     midi::MidiTransferCommands commands;
 };
