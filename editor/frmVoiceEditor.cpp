@@ -15,6 +15,7 @@
 #include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "platform/VbText.h"
+#include "shell/ShellHelpers.h"
 #include "shell/UpdatingFlag.h"
 #include "shell/frmStartup.h"
 #include "shell/frmVoiceList.h"
@@ -827,18 +828,10 @@ void frmVoiceEditor::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    shell::frmStartup* main = shell::frmStartup::instance();
     // A send that waits (the test scale) keeps running in this window: the close follows
     // once it has ended.
-    if (main != nullptr && main->operationRunning()) {
-        event->ignore();
-        QPointer<frmVoiceEditor> self(this);
-        main->runWhenIdle([self] {
-            if (self)
-                (void)self->unload();
-        });
+    if (shell::closeWhenIdle(*this, *event, [this] { (void)unload(); }))
         return;
-    }
     if (m_closing) {
         event->ignore();
         return;

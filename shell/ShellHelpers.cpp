@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QCloseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QWidget>
@@ -67,6 +69,20 @@ void addCommandButtons(QWidget& dialog, QBoxLayout& row, std::span<const Command
         created[n] = b;
         row.addWidget(b);
     }
+}
+
+bool closeWhenIdle(QObject& window, QCloseEvent& event, std::function<void()> unload)
+{
+    frmStartup* main = frmStartup::instance();
+    if (main == nullptr || !main->operationRunning())
+        return false;
+    event.ignore();
+    QPointer<QObject> self(&window);
+    main->runWhenIdle([self, unload = std::move(unload)] {
+        if (self)
+            unload();
+    });
+    return true;
 }
 
 std::string compactPath(const std::string& path, std::size_t maxChars)

@@ -1,5 +1,5 @@
-// Brevane - small helpers of the windows: repaints, rows of command buttons and the
-// recent-file captions.
+// Brevane - small helpers of the windows: repaints, rows of command buttons, closes put
+// off while an operation runs, and the recent-file captions.
 //
 // The status and wait helpers without widgets (SetBusyCursor, ShowStatusMessage,
 // PauseWithEvents, the bank arithmetic, TrimAtNull, LoWord, HiWord) are in
@@ -12,6 +12,8 @@
 #include <string>
 
 class QBoxLayout;
+class QCloseEvent;
+class QObject;
 class QPushButton;
 class QWidget;
 
@@ -40,6 +42,11 @@ struct CommandButton {
 // created[i]; created holds at least one place per button.
 void addCommandButtons(QWidget& dialog, QBoxLayout& row, std::span<const CommandButton> buttons,
                        std::span<QPushButton*> created, const std::function<void(int)>& onClick);
+
+// A close asked for while a wait or a long operation runs would pull the window from under
+// it: when one runs, event is ignored, unload runs once the operation has ended (unless
+// window has gone by then), and the answer is true. Otherwise nothing happens: false.
+[[nodiscard]] bool closeWhenIdle(QObject& window, QCloseEvent& event, std::function<void()> unload);
 
 // A path shortened to at most maxChars characters for a menu: the first folder, "...",
 // and as many of the last folders as fit, always with the file name; a file name that

@@ -11,6 +11,7 @@
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 #include "shell/PatchClipboard.h"
+#include "shell/ShellHelpers.h"
 #include "shell/UpdatingFlag.h"
 #include "shell/VoiceDrag.h"
 #include "shell/VoiceListBox.h"
@@ -1249,18 +1250,10 @@ void frmVoiceList::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    frmStartup* main = frmStartup::instance();
     // Closing under a wait or a long operation would pull the list from under it: the
     // close runs once the operation has ended.
-    if (main && main->operationRunning()) {
-        event->ignore();
-        QPointer<frmVoiceList> self(this);
-        main->runWhenIdle([self] {
-            if (self)
-                (void)self->unload();
-        });
+    if (closeWhenIdle(*this, *event, [this] { (void)unload(); }))
         return;
-    }
     // A duplicate search or grouping works on this list, or its save question is open.
     if (banklib::catalogueRunList() == this || m_unloading) {
         event->ignore();
@@ -1271,7 +1264,7 @@ void frmVoiceList::closeEvent(QCloseEvent* event)
     m_unloading = false;
     if (!ok) {
         event->ignore();
-        if (main)
+        if (frmStartup* main = frmStartup::instance())
             main->setUnloadCancelled(true);
         return;
     }
