@@ -286,7 +286,9 @@ void clsMIDIInit::DetectSynth(DetectOutcome& result)
                 answered = true;
                 break;
             }
-            if (!series)
+            // A damaged answer (the user has been told) ends the probes: the failure
+            // dialog offers another try.
+            if (!series || reply == kDamagedReply)
                 break;
             platform::eventLoop().processEvents(0);
             bool cancel = false;

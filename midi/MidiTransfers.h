@@ -3,7 +3,8 @@
 // Receive: a voice or a bank is asked for (with the transport's retries and questions),
 // written unchanged into the data folder under the first free name " DX Bank  n.dat" and
 // opened as a temporary voice list; a dump that cannot be written or opened is kept in a
-// free bank slot of the MIDI Manager and the user is told where. Send: the active list's
+// free bank slot of the MIDI Manager and the user is told where. A damaged reply never
+// gets this far: the input side keeps it in a slot and the wait tells the user. Send: the active list's
 // current voice as a single-voice dump, its bank page as one 32-voice bank (a short page
 // filled with INIT VOICE once the user agrees), or any file as the whole MIDI messages it
 // holds, in slices with a pause after each. Audition: a voice clicked in a list goes out

@@ -4,6 +4,7 @@
 #include "banklib/clsVoiceLists.h"
 #include "banklib/clsVoiceNames.h"
 #include "midi/MidiWindows.h"
+#include "midi/ReceivedDump.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/clsMidiManagerData.h"
 #include "midi/modMidiOutput.h"
@@ -39,6 +40,7 @@ constexpr std::size_t kParameterChangeBytes = 7;
 constexpr std::size_t kLongFrom = 4;  // messages of 4 bytes or more (but not 7) are long
 
 constexpr std::int32_t kInputStoppedMs = 250;
+constexpr const char* kCrLf = "\r\n";
 
 // Holds notifications from any thread until the GUI thread handles them.
 class InputQueue final : public platform::MidiEventReceiver {
@@ -108,6 +110,39 @@ std::string oneChar(std::uint8_t b) { return std::string(1, static_cast<char>(b)
 void logLine(const MonitorLines& line, bool replace = false)
 {
     windows().managerData().AddMessage(line, replace);
+}
+
+// A damaged dump is kept, exactly as received, in a free bank slot and logged with what is
+// wrong; when it answers the pending request, the wait is told to end and say so.
+void keepDamagedDump(std::span<const std::uint8_t> bytes, std::uint32_t timeStamp, DumpCheck check,
+                     bool answersRequest)
+{
+    const bool single = isSingleVoiceDump(bytes);
+    const std::string damage = DumpDamage(check, bytes);
+    std::string received(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    MonitorLines line;
+    line[MonitorField::Type] = "Long";
+    line[MonitorField::RawMessage] = received;
+    line[MonitorField::Timestamp] = plain(timeStamp);
+    line[MonitorField::Channel] = plain((bytes[2] & 0x0F) + 1);
+    const std::int32_t slot = windows().managerData().StoreInFreeSlot(std::move(received),
+                                                                     banklib::toCode(banklib::FileType::Unrecognised),
+                                                                     single ? "Damaged Voice" : "Damaged Bank");
+    std::string text =
+        std::string(single ? "Damaged Single DX Voice Received: it " : "Damaged 32 Voice Bulk Dump Received: it ") +
+        damage;
+    platform::ShowStatusMessage(text, 0, 1, false, 1);
+    line[MonitorField::Message] = std::move(text);
+    line[MonitorField::Data1Title] = slot > 0 ? "Sysex Bank" : "Not kept";
+    if (slot > 0)
+        line[MonitorField::Data1] = platform::Str(slot);
+    logLine(line);
+    if (!answersRequest)
+        return;
+    SetDamagedReply("The dump received " + damage + "." + kCrLf +
+                    (slot > 0 ? "It was not opened: it is kept exactly as received in Sysex Bank " + plain(slot) +
+                                    " of the MIDI Manager, from where it can be saved."
+                              : std::string("It was not opened, and could not be kept: every Sysex Bank is in use.")));
 }
 
 const std::string& noteName(std::uint32_t note)
@@ -286,6 +321,12 @@ std::optional<std::string> LongDataHandler(MidiEventKind message, std::span<cons
                       platform::Str(static_cast<std::int64_t>(bytes.size())) + " bytes) returned."
                 : std::string("Midi Long Message Error - Invalid, Empty or Unrecognised Buffer returned.");
         logLine(line);
+        return std::nullopt;
+    }
+    if (const DumpCheck check = CheckReceivedDump(bytes); isDamaged(check)) {
+        const std::int32_t pending = GetPendingRequest();
+        keepDamagedDump(bytes, timeStamp, check,
+                        pending != -1 && DumpAnswersRequest(bytes, pending) && ReceivedSysex() == kNoData);
         return std::nullopt;
     }
     std::string received(reinterpret_cast<const char*>(bytes.data()), bytes.size());

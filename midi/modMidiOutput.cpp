@@ -49,6 +49,8 @@ constexpr std::int64_t kCountdownWidth = 6;
 
 std::int32_t g_pendingRequest = -1;
 std::string g_receivedSysex(kNoData);
+// What the user is told of a damaged answer; empty while none arrived.
+std::string g_damagedReply;
 bool g_sequenceActive = false;
 
 // One request sequence: the dump type stays pending from start to end, and a reply left
@@ -60,6 +62,7 @@ public:
         g_sequenceActive = true;
         g_pendingRequest = type;
         g_receivedSysex = std::string(kNoData);
+        g_damagedReply.clear();
     }
     ~RequestSequence()
     {
@@ -126,6 +129,7 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
     const std::int64_t start = loop.nowMs();
     std::int64_t shownTenths = -1;
     TransportResult result = TransportResult::Failed;
+    std::string damaged;
     for (;;) {
         ProcessMidiInput();
         if (g_receivedSysex != kNoData) {
@@ -134,6 +138,12 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
             platform::ShowStatusMessage("Sysex received on device " + platform::Str(init.MIDIDeviceNumber() + 1),
                                         kReceivedPauseMs, 1);
             result = TransportResult::Ok;
+            break;
+        }
+        if (!g_damagedReply.empty()) {
+            damaged = std::move(g_damagedReply);
+            g_damagedReply.clear();
+            reply = std::string(kDamagedReply);
             break;
         }
         const std::int64_t now = loop.nowMs();
@@ -159,6 +169,8 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
     platform::ShowStatusMessage("", 0, 1);
     platform::SetBusyCursor(false);
     loop.processEvents(0);
+    if (!damaged.empty())
+        (void)platform::messages().messageBox(damaged, platform::MsgStyle::Exclamation, "Damaged Dump Received");
     return result;
 }
 
@@ -344,6 +356,12 @@ std::int32_t GetPendingRequest() { return g_pendingRequest; }
 const std::string& ReceivedSysex() { return g_receivedSysex; }
 void SetReceivedSysex(std::string message) { g_receivedSysex = std::move(message); }
 
+void SetDamagedReply(std::string message)
+{
+    if (g_damagedReply.empty())
+        g_damagedReply = std::move(message);
+}
+
 bool RequestSequenceActive() { return g_sequenceActive; }
 
 TransportResult RequestDumpAndWait(std::int16_t type, std::int32_t timeoutMs, std::string& reply, bool sendRequest)
@@ -366,6 +384,8 @@ std::string RequestDumpWithRetry(std::int16_t kind)
     for (;;) {
         if (waitForDump(type, kFirstWaitMs, reply, true) == TransportResult::Ok)
             return reply;
+        if (reply == kDamagedReply)
+            return {};
         const MsgAnswer how = platform::messages().messageBox(
             "There was no response from your synth. \r\n\r\nAre you using a MKI DX7 (which does not respond to "
             "bulk dump requests), or would you like to send the data manually anyway ?\r\n\r\nIs so, please set "
@@ -381,6 +401,8 @@ std::string RequestDumpWithRetry(std::int16_t kind)
             return {};
         if (second == TransportResult::Ok)
             return reply;
+        if (reply == kDamagedReply)
+            return {};
         const MsgAnswer again = platform::messages().messageBox(
             "No data received at timeout\r\n\r\nWould you like to try again ?",
             platform::MsgStyle::YesNoCancel + platform::MsgStyle::Question, "No data received");
@@ -393,6 +415,7 @@ void ResetMidiOutputState()
 {
     g_pendingRequest = -1;
     g_receivedSysex = std::string(kNoData);
+    g_damagedReply.clear();
     g_sequenceActive = false;
     if (platform::MidiBackend* backend = objMIDIInit().backend())
         (void)backend->finishStream();

@@ -3,7 +3,8 @@
 // Long (System Exclusive) and short messages go out through the backend of objMIDIInit;
 // every message sent is logged in the MIDI Manager's monitor. A dump request is sent and
 // its reply awaited on the GUI thread: the wait keeps the windows alive and hands MIDI
-// input over (ProcessMidiInput) until the input side stores a reply in ReceivedSysex.
+// input over (ProcessMidiInput) until the input side stores a reply in ReceivedSysex, or
+// reports that the reply arrived damaged (SetDamagedReply).
 //
 // A request sequence (one RequestDumpAndWait, or one RequestDumpWithRetry with all its
 // attempts) keeps PendingRequest at its dump type from start to end, and only one runs
@@ -24,6 +25,8 @@ enum class TransportResult : std::int16_t { Ok = 0, Failed = -1 };
 inline constexpr std::string_view kNoData = "No Data";
 // What a timed-out wait returns as its reply.
 inline constexpr std::string_view kTimeoutReply = "Timeout";
+// What a wait returns as its reply when the answer arrived damaged.
+inline constexpr std::string_view kDamagedReply = "Damaged";
 // Title of message boxes that have no title of their own.
 inline constexpr std::string_view kProgramTitle = "Brevane";
 
@@ -73,18 +76,24 @@ void SetPendingRequest(std::int32_t type);
 [[nodiscard]] const std::string& ReceivedSysex();
 void SetReceivedSysex(std::string message);
 
+// A damaged answer to the pending request, which the input side kept in a bank slot:
+// the wait ends and tells the user this text. Only the first one of a sequence counts.
+void SetDamagedReply(std::string message);
+
 // Whether a request sequence is running.
 [[nodiscard]] bool RequestSequenceActive();
 
 // Asks for a dump (or, without sendRequest, waits for one sent by hand) and waits up to
 // timeoutMs with a countdown in the status bar. Ok with the reply; Failed with reply
-// "Timeout" after the time-out, or "" when the request could not be sent or another
-// request sequence is running.
+// "Timeout" after the time-out, "Damaged" when the answer arrived damaged (the user has
+// been told), or "" when the request could not be sent or another request sequence is
+// running.
 [[nodiscard]] TransportResult RequestDumpAndWait(std::int16_t type, std::int32_t timeoutMs, std::string& reply,
                                                  bool sendRequest);
 
 // Asks for one voice (kind 0) or a bank (kind 1) with retries and the manual-send path,
-// asking the user between attempts. Returns the reply, or "" when the user gives up.
+// asking the user between attempts. Returns the reply, or "" when the user gives up or
+// the answer arrived damaged.
 [[nodiscard]] std::string RequestDumpWithRetry(std::int16_t kind);
 
 // Forgets the transport's state (pending request, hand-over, an unfinished slice stream).

@@ -670,7 +670,7 @@ TEST_F(StartupTest, RepliesThatAreNotABankNeitherCrashNorOpenAList)
         {"a cut reply", {{0xF0, 0x43, 0xF7}}, 1, 0, 0},
         {"another maker's bank", {{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}}, 1, 0, 0},
         {"another format", {{0xF0, 0x43, 0x00, 0x05, 0x01, 0x02, 0x03, 0x04, 0xF7}}, 1, 0, 0},
-        {"a bank of 4000 bytes", {bankOfLength(4000)}, 1, 0, 0},
+        {"a bank of 4000 bytes, kept as received", {bankOfLength(4000)}, 1, 0, 1},
         {"two banks back to back", {bank, bank}, 0, 1, 1},
     };
     for (const Case& c : cases) {

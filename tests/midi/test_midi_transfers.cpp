@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <fstream>
+#include <functional>
 
 using namespace miditest;
 using platform::MsgAnswer;
@@ -159,6 +160,78 @@ TEST_F(TransfersTest, NothingReceivedLeavesNoFileAndTheCounterAlone)
     EXPECT_EQ(commands.ReceivedFileNumber(), 0);
     EXPECT_EQ(app.registry.count(), 0);
     EXPECT_FALSE(platform::fileExists(app.dataDirectory + " DX Bank  1.dat"));
+}
+
+TEST_F(TransfersTest, ADamagedDumpIsKeptAsReceivedAndNeverOpened)
+{
+    struct Case {
+        const char* what;
+        bool bank;
+        std::function<void(Bytes&)> spoil;
+        const char* damage;
+    };
+    const auto cutAt = [](std::size_t n) {
+        return [n](Bytes& d) {
+            d.resize(n);
+            d.back() = 0xF7;
+        };
+    };
+    const auto extraByte = [](Bytes& d) { d.insert(d.end() - 2, 0x00); };
+    const auto wrongCount = [](Bytes& d) { d[4] ^= 0x01; };
+    const auto wrongChecksum = [](Bytes& d) { d[d.size() - 2] = (d[d.size() - 2] + 1) & 0x7F; };
+    const Case cases[] = {
+        {"bank, wrong checksum", true, wrongChecksum, "has a wrong checksum"},
+        {"bank, short", true, cutAt(2001), "is incomplete (2001 of 4104 bytes)"},
+        {"bank, long", true, extraByte, "is too long (4105 of 4104 bytes)"},
+        {"bank, wrong header", true, wrongCount, "has a wrong header"},
+        {"voice, wrong checksum", false, wrongChecksum, "has a wrong checksum"},
+        {"voice, short", false, cutAt(100), "is incomplete (100 of 163 bytes)"},
+        {"voice, long", false, extraByte, "is too long (164 of 163 bytes)"},
+        {"voice, wrong header", false, wrongCount, "has a wrong header"},
+    };
+    backend.dx7().setSilent(true);
+    for (const Case& c : cases) {
+        Bytes dump = c.bank ? backend.dx7().bulkDump() : backend.dx7().singleVoiceDump();
+        c.spoil(dump);
+        for (const bool requested : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (requested ? ", requested" : ", unsolicited"));
+            banks.MidiSysex.setAbsolutePosition(1);
+            (void)banks.DeleteSysex();
+            log().MidiMessage.clear();
+            svc.clear();
+            if (requested) {
+                bool answered = false;
+                svc.onProcessEvents([&](std::int64_t) {
+                    if (!answered && midi::GetPendingRequest() != -1) {
+                        answered = true;
+                        backend.inject(dump);
+                    }
+                });
+                commands.mnuMIDIreceive_Click(c.bank ? 1 : 0);
+                svc.onProcessEvents({});
+            } else {
+                backend.inject(dump);
+                midi::ProcessMidiInput();
+            }
+            EXPECT_EQ(slotText(1, SlotField::Data), str(dump)) << "every byte kept";
+            EXPECT_EQ(platform::Trim(slotText(1, SlotField::Name)), c.bank ? "Damaged Bank" : "Damaged Voice");
+            const std::string line = std::string(c.bank ? "Damaged 32 Voice Bulk Dump Received: it "
+                                                        : "Damaged Single DX Voice Received: it ") + c.damage;
+            EXPECT_EQ(monitorMessages().back(), line);
+            if (requested) {
+                ASSERT_EQ(svc.messagesShown().size(), 1U) << "no question about a missing response";
+                EXPECT_EQ(svc.messagesShown()[0].text.rfind("The dump received " + std::string(c.damage) + ".", 0), 0U)
+                    << svc.messagesShown()[0].text;
+                EXPECT_NE(svc.messagesShown()[0].text.find("Sysex Bank 1 "), std::string::npos);
+            } else {
+                EXPECT_TRUE(svc.messagesShown().empty());
+            }
+            EXPECT_EQ(midi::ReceivedSysex(), "No Data") << "never handed over";
+            EXPECT_FALSE(platform::fileExists(app.dataDirectory + " DX Bank  1.dat")) << "no bank file written";
+            EXPECT_EQ(app.registry.count(), 0) << "no list opened";
+            EXPECT_EQ(commands.ReceivedFileNumber(), 0);
+        }
+    }
 }
 
 // ---------------------------------------------------------------- sending

@@ -574,7 +574,7 @@ TEST_F(TransportTest, ShortAndTruncatedRepliesAreDescribedWithinTheirBounds)
     cut.resize(999);
     cut.push_back(0xF7);
     receive(cut);
-    EXPECT_EQ(lastMessage(), "32 Voice Bulk Dump Received");
+    EXPECT_EQ(lastMessage(), "Damaged 32 Voice Bulk Dump Received: it is incomplete (1000 of 4104 bytes)");
     EXPECT_EQ(field(midi::MonitorField::RawMessage).size(), 1000U);
     // Messages of any length are kept whole in the log.
     Bytes big(9000, 0x10);
