@@ -385,13 +385,29 @@ bool MidiManagerSlots::ReceiveSysex()
 
 // ---- files
 
+bool MidiManagerSlots::atSlot(platform::Bookmark slot, const std::function<void()>& work)
+{
+    const platform::Bookmark current = MidiSysex.bookmark();
+    if (!MidiSysex.moveToBookmark(slot))
+        return false;
+    work();
+    if (current != platform::kNoBookmark)
+        (void)MidiSysex.moveToBookmark(current);
+    return true;
+}
+
 bool MidiManagerSlots::SaveSysex(std::string& path)
 {
     changed();
-    if (!currentSlotUsed()) {
+    const auto noData = [] {
         (void)ask("No data to save - please choose another bank or load some data", Style::Exclamation, "No data");
         return true;
-    }
+    };
+    if (!currentSlotUsed())
+        return noData();
+    // Dumps that arrive while the file dialog is open may move the current slot: the slot
+    // saved is the one the save started on.
+    const platform::Bookmark slot = MidiSysex.bookmark();
     const std::string name = platform::Trim(MidiSysex.text(SlotField::Name));
     const std::string proposed =
         name != kNewDataName ? banklib::appState().DataDirectory() + fileNameFromSlotName(name) + ".dat" : std::string();
@@ -408,8 +424,16 @@ bool MidiManagerSlots::SaveSysex(std::string& path)
         (void)ask("Please choose a different name - New Data cannot be used", Style::Exclamation,
                   "Invalid File Name");
     }
-    const std::string data = MidiSysex.text(SlotField::Data);
-    const std::int32_t type = slotType().value_or(-1);
+    bool used = false;
+    std::string data;
+    std::int32_t type = -1;
+    (void)atSlot(slot, [&] {
+        used = currentSlotUsed();
+        data = MidiSysex.text(SlotField::Data);
+        type = slotType().value_or(-1);
+    });
+    if (!used)
+        return noData();
     // Voice data is written as complete dumps; anything else exactly as it is.
     const bool failed =
         isVoiceData(type)
@@ -486,15 +510,38 @@ void MidiManagerSlots::EditSysex(int grid)
     if (grid == 1) {
         if (!currentSlotUsed())
             return;
+        // Dumps that arrive while the editor is open may move the current slot: the edit
+        // goes to the slot it was opened for.
+        const platform::Bookmark slot = MidiSysex.bookmark();
         const std::string message = MidiSysex.text(SlotField::Data);
         if (message.empty())
             return;
-        const auto edited = m_editor(message, isVoiceData(slotType().value_or(-1)));
+        const std::int32_t type = slotType().value_or(-1);
+        const std::string name = platform::Trim(MidiSysex.text(SlotField::Name));
+        const auto edited = m_editor(message, isVoiceData(type));
         if (!edited || *edited == message || edited->empty())
             return;
-        MidiSysex.setValue(SlotField::Length, plain(static_cast<std::int64_t>(edited->size())));
-        MidiSysex.setValue(SlotField::Data, *edited);
-        changed();
+        bool untouched = false;
+        int position = 0;
+        (void)atSlot(slot, [&] {
+            position = MidiSysex.absolutePosition();
+            untouched = currentSlotUsed() && MidiSysex.text(SlotField::Data) == message;
+            if (!untouched)
+                return;
+            MidiSysex.setValue(SlotField::Length, plain(static_cast<std::int64_t>(edited->size())));
+            MidiSysex.setValue(SlotField::Data, *edited);
+        });
+        if (untouched) {
+            changed();
+            return;
+        }
+        // A dump was appended to the slot, or replaced it, while it was being edited: the
+        // edit goes to a free slot, so that neither is lost.
+        const std::int32_t kept = StoreInFreeSlot(*edited, type, name);
+        if (kept > 0)
+            (void)ask("Bank " + plain(position) + " received new data while it was being edited." + kCrLf +
+                          "The edited data is kept in Bank " + plain(kept) + ".",
+                      Style::Exclamation, "Edit Sysex");
         return;
     }
     if (grid != 2)

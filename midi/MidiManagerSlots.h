@@ -74,7 +74,8 @@ public:
     // Asks the synthesizer for its bank (with retries) and stores the reply. Always false.
     bool ReceiveSysex();
     // Saves the current slot as a bank file chosen by the user: voice data wrapped as
-    // complete dumps, other data byte for byte. False when saved (path receives the file).
+    // complete dumps, other data byte for byte; the slot saved is the one current when the
+    // save starts. False when saved (path receives the file).
     [[nodiscard]] bool SaveSysex(std::string& path);
     // Frees the current slot. Always false.
     bool DeleteSysex();
@@ -83,7 +84,9 @@ public:
     // SaveSysex, then opens the file as a voice list. Always false.
     bool SaveAndLoadSysex();
     // Edits, byte by byte, the current slot (grid 1) or the current monitor row (grid 2),
-    // and writes the result back in place when it differs.
+    // and writes the result back in place when it differs. The slot or row edited is the
+    // one current when the editor opens; a slot that took in new data meanwhile keeps it,
+    // and the edit goes to a free slot.
     void EditSysex(int grid);
 
     // Slots that hold data.
@@ -102,6 +105,9 @@ public:
 
 private:
     void store(std::string data, std::int32_t fileType, const std::string& name);
+    // Runs work with the slot of this bookmark current, then makes current again the slot
+    // that was current before. False (nothing run) when there is no such slot.
+    bool atSlot(platform::Bookmark slot, const std::function<void()>& work);
     void moveToNextSlot();
     void changed();
     [[nodiscard]] std::optional<std::int32_t> slotType() const;

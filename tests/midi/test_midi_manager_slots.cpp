@@ -539,3 +539,85 @@ TEST_F(SlotsTest, AShortSystemExclusiveRowIsEditedAndResentFromItsRawBytes)
     ASSERT_EQ(backend.sentMessages().size(), 1U);
     EXPECT_EQ(backend.sentMessages()[0], request);
 }
+
+TEST_F(SlotsTest, AnEditOrASaveLandsOnItsSlotWhenADumpArrivesMeanwhile)
+{
+    const std::string bank = str(backend.dx7().bulkDump()).substr(6, 4096);
+    const std::string other = unpackedVoices(2);
+    // The dump asks about slot 1 (current); No, No, Yes puts it in the first free slot, 2,
+    // and makes slot 3 current.
+    const auto dumpArrives = [&](std::vector<MsgAnswer> answers) {
+        for (MsgAnswer a : answers)
+            svc.answer(a);
+        backend.sendUnsolicitedBank();
+        midi::ProcessMidiInput();
+    };
+    const auto prepare = [&] {
+        for (int slot = 1; slot <= 4; ++slot) {
+            select(slot);
+            (void)banks.DeleteSysex();
+        }
+        select(1);
+        add(unpackedVoices(1), 0, "Mine");
+        select(3);
+        add(other, 0, "Other");
+        select(1);
+        svc.clear();
+    };
+
+    // Edit.
+    prepare();
+    const std::string edit = std::string(155, '\x07');
+    banks.setEditor([&](const std::string&, bool) -> std::optional<std::string> {
+        dumpArrives({MsgAnswer::No, MsgAnswer::No, MsgAnswer::Yes});
+        return edit;
+    });
+    banks.EditSysex(1);
+    EXPECT_EQ(dataOf(1), edit) << "the edit lands on the slot it was opened for";
+    EXPECT_EQ(dataOf(2), bank) << "the dump goes where it would have gone";
+    EXPECT_EQ(dataOf(3), other) << "the slot that became current is not overwritten";
+
+    // Save: the dump arrives while the file dialog is open.
+    struct DumpDuringDialog final : platform::FileDialogService {
+        DumpDuringDialog(platform::FileDialogService& scripted, std::function<void()> whileOpen)
+            : m_scripted(scripted), m_whileOpen(std::move(whileOpen))
+        {
+        }
+        platform::FileDialogResult openFile(const platform::FileDialogRequest& r) override
+        {
+            return m_scripted.openFile(r);
+        }
+        platform::FileDialogResult saveFile(const platform::FileDialogRequest& r) override
+        {
+            m_whileOpen();
+            return m_scripted.saveFile(r);
+        }
+        platform::FileDialogService& m_scripted;
+        std::function<void()> m_whileOpen;
+    } dialog(svc, [&] { dumpArrives({MsgAnswer::No, MsgAnswer::No, MsgAnswer::Yes}); });
+    prepare();
+    platform::installFileDialogService(&dialog);
+    const std::string target = app.dataDirectory + "Mine.dat";
+    svc.answerFile(target);
+    std::string path;
+    const bool failed = banks.SaveSysex(path);
+    platform::installFileDialogService(&svc);
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(dataOf(2), bank);
+    EXPECT_EQ(readFile(target).size(), 163U) << "slot 1's voice, not the bank nor slot 3";
+    EXPECT_EQ(readFile(target).substr(6, 155), unpackedVoices(1));
+
+    // A dump appended to the slot being edited stays; the edit goes to a free slot.
+    prepare();
+    banks.setEditor([&](const std::string&, bool) -> std::optional<std::string> {
+        dumpArrives({MsgAnswer::Yes, MsgAnswer::Yes});  // append, converting to unpacked voices
+        return edit;
+    });
+    banks.EditSysex(1);
+    EXPECT_EQ(dataOf(1).size(), 155U + 4960U);
+    EXPECT_EQ(dataOf(2), edit);
+    EXPECT_EQ(at(2, SlotField::Name), "Mine");
+    ASSERT_EQ(svc.messagesShown().size(), 3U);
+    EXPECT_EQ(svc.messagesShown()[2].text,
+              "Bank 1 received new data while it was being edited.\r\nThe edited data is kept in Bank 2.");
+}
