@@ -768,15 +768,7 @@ void frmVoiceEditor::show()
             m_subWindow = m_area->addSubWindow(this);
             m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
             m_subWindow->installEventFilter(this);
-            connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
-                    [this](Qt::WindowStates before, Qt::WindowStates now) {
-                        const bool was = before.testFlag(Qt::WindowActive);
-                        const bool is = now.testFlag(Qt::WindowActive);
-                        if (!was && is)
-                            Form_Activate();
-                        else if (was && !is)
-                            Form_Deactivate();
-                    });
+            connect(m_area, &QMdiArea::subWindowActivated, this, &frmVoiceEditor::onSubWindowActivated);
             const QSize room = m_area->viewport()->size();
             m_subWindow->resize(std::min(m_subWindow->sizeHint().width(), std::max(room.width(), 200)),
                                 std::min(m_subWindow->sizeHint().height(), std::max(room.height(), 200)));
@@ -787,6 +779,28 @@ void frmVoiceEditor::show()
         m_area->setActiveSubWindow(m_subWindow);
     } else {
         QWidget::show();
+    }
+}
+
+void frmVoiceEditor::onSubWindowActivated(QMdiSubWindow* window)
+{
+    if (m_unloaded || !m_subWindow)
+        return;
+    if (window == m_subWindow) {
+        if (!m_active) {
+            m_active = true;
+            Form_Activate();
+        }
+        return;
+    }
+    // None active while the area still counts this window as its current one: the program
+    // lost the focus (another program, Alt+Tab) or the main window was minimised. It stays
+    // this editor's turn, and coming back sends nothing.
+    if (window == nullptr && m_area->currentSubWindow() == m_subWindow)
+        return;
+    if (m_active) {
+        m_active = false;
+        Form_Deactivate();
     }
 }
 

@@ -10,9 +10,11 @@
 #include "platform/VbText.h"
 #include "shell/QtEventLoop.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -47,6 +49,19 @@ protected:
         const int next = v == 99 ? 98 : v + 1;
         EXPECT_TRUE(e.edits().commit(kOutputOp1, next, EditPath::Spin));
         return next;
+    }
+    // The program loses (false) or regains the focus as the window system reports it: its
+    // main window deactivated or activated and the application's state changed, in
+    // either order.
+    void programFocus(bool focus, bool windowFirst)
+    {
+        QEvent state(focus ? QEvent::ApplicationActivate : QEvent::ApplicationDeactivate);
+        if (!windowFirst)
+            QCoreApplication::sendEvent(qApp, &state);
+        QApplication::setActiveWindow(focus ? main.get() : nullptr);
+        if (windowFirst)
+            QCoreApplication::sendEvent(qApp, &state);
+        processEvents();
     }
     // Puts the current cell of grid n on its row r, as a click would.
     static void clickCell(frmVoiceEditor& e, int grid, int row)
@@ -395,6 +410,42 @@ TEST_F(EditorWindowTest, ActivationSendsTheWholeVoiceAndResetToo)
     out.clear();
     e->Form_Activate();
     EXPECT_EQ(out.voices, 0);
+}
+
+TEST_F(EditorWindowTest, OnlyAChangeOfSubWindowActivatesAnEditor)
+{
+    // The program has the focus, as it has when the user works in it.
+    QApplication::setActiveWindow(main.get());
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e1 = openEditor(*list, 1);
+    frmVoiceEditor* e2 = openEditor(*list, 2);
+    QMdiArea* area = main->mdiArea();
+    ASSERT_EQ(area->activeSubWindow(), e2->subWindow());
+    // Another program takes the focus and gives it back, reported in either order:
+    // nothing goes out, and the editor is still the one worked in.
+    for (const bool windowFirst : {true, false}) {
+        out.clear();
+        e2->UpDown_MouseDown(Qt::LeftButton, Qt::ControlModifier);
+        programFocus(false, windowFirst);
+        programFocus(true, windowFirst);
+        EXPECT_EQ(out.voices, 0) << windowFirst;
+        EXPECT_EQ(out.scales, 0) << windowFirst;
+        EXPECT_EQ(area->activeSubWindow(), e2->subWindow());
+        EXPECT_TRUE(e2->SendSuppressed()) << "not deactivated";
+        e2->UpDown_MouseUp(Qt::LeftButton, Qt::NoModifier);
+    }
+    // Moving between the sub-windows activates and deactivates, each once.
+    out.clear();
+    e2->UpDown_MouseDown(Qt::LeftButton, Qt::ControlModifier);
+    area->setActiveSubWindow(e1->subWindow());
+    EXPECT_EQ(out.voices, 1);
+    EXPECT_EQ(out.scales, 1);
+    EXPECT_FALSE(e2->SendSuppressed()) << "deactivated";
+    area->setActiveSubWindow(list->subWindow());
+    area->setActiveSubWindow(e2->subWindow());
+    EXPECT_EQ(out.voices, 2);
+    area->setActiveSubWindow(e2->subWindow());
+    EXPECT_EQ(out.voices, 2);
 }
 
 TEST_F(EditorWindowTest, ResetPutsTheSpinBackOnItsCell)
