@@ -686,19 +686,6 @@ void frmVoiceEditor::onRowChanged(int row)
 
 // ---------------------------------------------------------------- keys and mouse
 
-void frmVoiceEditor::Form_KeyDown(int, Qt::KeyboardModifiers modifiers)
-{
-    if (modifiers.testFlag(Qt::ControlModifier))
-        m_edits.setSendSuppressed(true);
-}
-
-void frmVoiceEditor::Form_KeyUp(int key, Qt::KeyboardModifiers modifiers)
-{
-    // Some systems still report Ctrl among the modifiers of Ctrl's own release.
-    if (key == Qt::Key_Control || !modifiers.testFlag(Qt::ControlModifier))
-        m_edits.setSendSuppressed(false);
-}
-
 bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (elementEvent(watched, event))
@@ -706,16 +693,10 @@ bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
-        Form_KeyDown(key->key(), key->modifiers());
         if (watched == m_combo->lineEdit() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             (void)Combo1_Enter();
             return true;
         }
-        break;
-    }
-    case QEvent::KeyRelease: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        Form_KeyUp(key->key(), key->modifiers());
         break;
     }
     case QEvent::MouseButtonPress: {
@@ -813,7 +794,7 @@ void frmVoiceEditor::Form_Activate()
 
 void frmVoiceEditor::Form_Deactivate()
 {
-    // A Ctrl released in another window never reaches this one.
+    // A release on the spin that went to another window never reaches this one.
     m_edits.setSendSuppressed(false);
     m_rightButtonHeld = false;
     endMouseInteraction();

@@ -150,8 +150,6 @@ public:
     void Label1_Click(int op);
     void UpDown2_Change(int n);
     void Command1_Click() { ResetVoice(); }
-    void Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
-    void Form_KeyUp(int key, Qt::KeyboardModifiers modifiers);
     void Form_Activate();
     void Form_Deactivate();
 

@@ -378,14 +378,50 @@ TEST_F(EditorWindowTest, CtrlOnTheSpinAndTheRightButton)
     e->UpDown_MouseUp(Qt::RightButton, Qt::NoModifier);
     e->UpDown_MouseUp(Qt::LeftButton, Qt::NoModifier);
     EXPECT_FALSE(e->SendSuppressed());
-    // A Ctrl press; its release elsewhere never arrives, but leaving the window ends it.
-    e->Form_KeyDown(Qt::Key_Control, Qt::ControlModifier);
+    // A Ctrl press on the spin whose release went elsewhere: leaving the window ends it.
+    e->UpDown_MouseDown(Qt::LeftButton, Qt::ControlModifier);
     EXPECT_TRUE(e->SendSuppressed());
     e->Form_Deactivate();
     EXPECT_FALSE(e->SendSuppressed());
-    e->Form_KeyDown(Qt::Key_Control, Qt::ControlModifier);
-    e->Form_KeyUp(Qt::Key_Control, Qt::ControlModifier);
-    EXPECT_FALSE(e->SendSuppressed());
+}
+
+TEST_F(EditorWindowTest, CtrlOnTheKeyboardSilencesSendingWhereverTheFocusIs)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    clickCell(*e, kSensitivityGrid1, 3);
+    e->edits().commit(kOutputOp1, 50, EditPath::Quiet);
+    out.clear();
+    heldKeys = Qt::ControlModifier;
+    // Focus in the zoom box: the spin changes the voice and sends nothing.
+    e->Text1(1)->setFocus();
+    e->UpDown()->step(+1);
+    EXPECT_EQ(e->edits().value(kOutputOp1), 51);
+    // On Reset: the stored voice comes back and is not sent.
+    e->Command1()->setFocus();
+    e->Command1()->click();
+    EXPECT_EQ(e->edits().value(kOutputOp1), stored(*list, 1, kOutputOp1));
+    // In an open cell editor: the typed value is taken quietly.
+    QTableView* grid = e->dGrid1(kSensitivityGrid1);
+    const QModelIndex cell = grid->model()->index(3, 1);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* box = grid->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(box, nullptr);
+    box->setText(QStringLiteral("42"));
+    QTest::keyClick(box, Qt::Key_Return);
+    processEvents();  // the cell editor commits after its own key handling
+    EXPECT_EQ(e->edits().value(kOutputOp1), 42);
+    EXPECT_EQ(out.sends(), 0);
+    EXPECT_EQ(out.notes, 0);
+    EXPECT_EQ(out.voices, 0);
+    EXPECT_EQ(out.scales, 0);
+    // Ctrl let go: the next change goes out.
+    heldKeys = Qt::NoModifier;
+    clickCell(*e, kSensitivityGrid1, 2);
+    clickCell(*e, kSensitivityGrid1, 3);
+    e->UpDown()->step(+1);
+    EXPECT_EQ(out.parameters, (std::vector<std::pair<int, int>>{{kOutputOp1 + 1, 43}}));
 }
 
 TEST_F(EditorWindowTest, ActivationSendsTheWholeVoiceAndResetToo)
