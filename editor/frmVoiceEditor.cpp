@@ -33,6 +33,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -741,6 +742,16 @@ void frmVoiceEditor::mousePressEvent(QMouseEvent* event)
 
 // ---------------------------------------------------------------- showing, activation, closing
 
+QSize frmVoiceEditor::sizeHint() const
+{
+    // The scroll area would ask for a fraction of the canvas; the window wants all of it.
+    if (m_canvas == nullptr || m_scroll == nullptr || layout() == nullptr)
+        return QWidget::sizeHint();
+    const QMargins margins = contentsMargins() + layout()->contentsMargins();
+    const int frame = 2 * m_scroll->frameWidth();
+    return m_canvas->size() + QSize(frame + margins.left() + margins.right(), frame + margins.top() + margins.bottom());
+}
+
 void frmVoiceEditor::show()
 {
     if (!m_shown) {
@@ -750,9 +761,16 @@ void frmVoiceEditor::show()
             m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
             m_subWindow->installEventFilter(this);
             connect(m_area, &QMdiArea::subWindowActivated, this, &frmVoiceEditor::onSubWindowActivated);
-            const QSize room = m_area->viewport()->size();
-            m_subWindow->resize(std::min(m_subWindow->sizeHint().width(), std::max(room.width(), 200)),
-                                std::min(m_subWindow->sizeHint().height(), std::max(room.height(), 200)));
+            // As large as the panels want, capped to the area; a dimension that is capped
+            // scrolls, and its scroll bar takes room from the other one.
+            const QSize room = m_area->viewport()->size().expandedTo({200, 200});
+            QSize size = m_subWindow->sizeHint();
+            const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+            if (size.height() > room.height())
+                size.rwidth() += bar;
+            if (size.width() > room.width())
+                size.rheight() += bar;
+            m_subWindow->resize(size.boundedTo(room));
         }
     }
     if (m_subWindow) {

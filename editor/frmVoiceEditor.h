@@ -126,6 +126,10 @@ public:
     [[nodiscard]] int zoomValue() const { return m_zoom; }
 
     // ---- showing and closing
+    // A window as large as the panels, so that no scrolling is needed.
+    [[nodiscard]] QSize sizeHint() const override;
+    // Shows the window; in the MDI area the first time at its size hint, capped to the
+    // area, and made the active sub-window.
     void show();
     // Closes as the user would; false when the close was refused (Cancel).
     bool unload();

@@ -627,4 +627,23 @@ TEST_F(EditorWindowTest, AWindowLargerThanTheCanvasHidesTheScrollBars)
     EXPECT_TRUE(e->scrollArea()->verticalScrollBar()->isVisible());
 }
 
+TEST_F(EditorWindowTest, OpensAsLargeAsItsPanelsCappedToTheArea)
+{
+    frmVoiceList* list = bank();
+    // An area with room for everything: every panel shows, nothing scrolls.
+    main->resize(2600, 1800);
+    processEvents();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    processEvents();
+    const QSize canvas = e->picClient()->size();
+    EXPECT_GE(e->scrollArea()->viewport()->width(), canvas.width());
+    EXPECT_GE(e->scrollArea()->viewport()->height(), canvas.height());
+    EXPECT_LE(e->subWindow()->width(), main->mdiArea()->viewport()->width());
+    // A smaller area: the window takes all of it and scrolls.
+    main->resize(900, 700);
+    processEvents();
+    frmVoiceEditor* e2 = openEditor(*list, 2);
+    EXPECT_EQ(e2->subWindow()->size(), main->mdiArea()->viewport()->size());
+}
+
 }  // namespace
