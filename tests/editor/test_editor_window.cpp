@@ -646,4 +646,23 @@ TEST_F(EditorWindowTest, OpensAsLargeAsItsPanelsCappedToTheArea)
     EXPECT_EQ(e2->subWindow()->size(), main->mdiArea()->viewport()->size());
 }
 
+TEST_F(EditorWindowTest, AVoiceWhoseHolderCannotBeMadeIsAMessage)
+{
+    frmVoiceList* list = bank();
+    list->rsmfimage().setAbsolutePosition(4);
+    const std::string key = VoiceListEditors::keyOf(list->rsmfimage().bookmark());
+    // A holder left under the voice's key by an editor that is gone.
+    ASSERT_NE(VoiceListEditors::of(*list).Recordsets().Add(key), nullptr);
+    ui.clear();
+    EXPECT_EQ(openEditor(*list, 4), nullptr);
+    ASSERT_EQ(ui.messagesShown().size(), 1u);
+    EXPECT_NE(ui.messagesShown()[0].text.find("can't be opened in an editor"), std::string::npos);
+    EXPECT_EQ(ui.messagesShown()[0].title, "Voice Editor");
+    EXPECT_EQ(VoiceListEditors::of(*list).Editors().count(), 0);
+    EXPECT_EQ(VoiceListEditors::of(*list).Recordsets().count(), 1);
+    EXPECT_EQ(ui.statusText(), "");
+    // Other voices still open.
+    EXPECT_NE(openEditor(*list, 5), nullptr);
+}
+
 }  // namespace
