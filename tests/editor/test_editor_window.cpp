@@ -1,4 +1,5 @@
-// Brevane - the voice editor window opened from a voice list, edited, reset and closed.
+// Brevane - the voice editor window opened from a voice list, edited, reset and closed,
+// and what it sends when the program runs it over a MIDI output.
 #include "EditorTestSupport.h"
 
 #include "editor/AlgorithmDiagram.h"
@@ -6,10 +7,16 @@
 #include "editor/GridMap.h"
 #include "editor/ParameterGridModel.h"
 #include "editor/frmVoiceRecordset.h"
+#include "midi/clsMIDIInit.h"
+#include "midi/modMidiInput.h"
+#include "midi/modMidiOutput.h"
 #include "platform/Latin1.h"
 #include "platform/VbText.h"
+#include "platform/midi/LoopbackMidiBackend.h"
+#include "shell/MidiInitSetup.h"
 #include "shell/QtEventLoop.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -21,6 +28,8 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -663,6 +672,71 @@ TEST_F(EditorWindowTest, AVoiceWhoseHolderCannotBeMadeIsAMessage)
     EXPECT_EQ(ui.statusText(), "");
     // Other voices still open.
     EXPECT_NE(openEditor(*list, 5), nullptr);
+}
+
+// ---- the editor in the program, sending through MIDI to a loopback output
+
+class EditorOverMidi : public EditorWindowTest {
+protected:
+    EditorOverMidi()
+    {
+        editor::installEditorOutput(nullptr);
+        backend.setEcho(false);
+        init().setBackend(&backend);
+        backend.refreshDevices();
+        init().setMidiInDeviceName("None");
+        init().setMidiOutDeviceName("Loopback MIDI Out");
+        midi::EnumerateOutcome outcome{};
+        init().EnumerateMidiDevices(false, outcome);
+        bool failed = true;
+        init().OpenMidiDevices(failed);
+        EXPECT_FALSE(failed);
+        main->updateCommands();
+        backend.clearSent();
+    }
+    ~EditorOverMidi() override
+    {
+        midi::CloseMidiDevices(true, true);
+        midi::ResetMidiOutputState();
+        midi::ResetMidiInputState();
+        init().setBackend(nullptr);
+    }
+    midi::clsMIDIInit& init() { return dynamic_cast<shell::MidiInitSetup&>(main->objMIDIInit()).object(); }
+    const std::vector<std::vector<std::uint8_t>>& sent() const { return backend.sentMessages(); }
+    // Single-voice dumps among the messages sent.
+    int dumps() const
+    {
+        return static_cast<int>(
+            std::count_if(sent().begin(), sent().end(), [](const auto& m) { return m.size() == 163; }));
+    }
+
+    platform::LoopbackMidiBackend backend;
+};
+
+TEST_F(EditorOverMidi, SendVoiceAndF6SendTheActiveEditorsVoiceAsEdited)
+{
+    QApplication::setActiveWindow(main.get());
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 3);
+    const int edited = stored(*list, 3, kOutputOp1) == 17 ? 18 : 17;
+    ASSERT_TRUE(e->edits().commit(kOutputOp1, edited, EditPath::Quiet));
+    backend.clearSent();
+    QAction* sendVoice = main->action(shell::CommandId::MidiSendVoice);
+    ASSERT_TRUE(sendVoice->isEnabled());
+    sendVoice->trigger();
+    ASSERT_EQ(sent().size(), 1u);
+    const std::vector<std::uint8_t> dump = sent()[0];
+    ASSERT_EQ(dump.size(), 163u);
+    EXPECT_EQ(dump[6 + kOutputOp1], edited);
+    EXPECT_EQ(std::string(dump.begin() + 151, dump.begin() + 161), e->caption());
+    EXPECT_EQ(ui.statusText(), "");
+    // F6 with the focus in one of the editor's grids does the same.
+    backend.clearSent();
+    e->dGrid1(kSensitivityGrid1)->setFocus();
+    QTest::keyClick(e->dGrid1(kSensitivityGrid1), Qt::Key_F6);
+    ASSERT_EQ(sent().size(), 1u);
+    EXPECT_EQ(sent()[0], dump);
+    EXPECT_EQ(ui.unexpectedMessages(), 0);
 }
 
 }  // namespace
