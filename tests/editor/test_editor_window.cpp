@@ -739,4 +739,23 @@ TEST_F(EditorOverMidi, SendVoiceAndF6SendTheActiveEditorsVoiceAsEdited)
     EXPECT_EQ(ui.unexpectedMessages(), 0);
 }
 
+TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
+{
+    frmVoiceList* list = bank();
+    backend.clearSent();
+    const QPoint voice5 = pointOf(*list, 4);
+    QTest::mouseClick(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
+    QTest::mouseDClick(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
+    QTest::mouseRelease(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
+    ASSERT_EQ(VoiceListEditors::of(*list).Editors().count(), 1);
+    EXPECT_EQ(VoiceListEditors::of(*list).Editors().editors()[0]->VoiceNo(), 5);
+    // The click's dump, then the editor's as it became active, with its test scale.
+    EXPECT_EQ(dumps(), 2);
+    EXPECT_EQ(sent().size(), 2u + 14u);
+    ASSERT_FALSE(sent().empty());
+    EXPECT_EQ(std::string(sent()[0].begin() + 151, sent()[0].begin() + 161),
+              shell::testing::nameOf(5, FileType::PackedSysex));
+    EXPECT_FALSE(list->renameBoxVisible());
+}
+
 }  // namespace
