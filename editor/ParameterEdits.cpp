@@ -6,6 +6,8 @@
 #include "editor/ParameterTexts.h"
 #include "platform/VbText.h"
 
+#include <QGuiApplication>
+
 #include <cmath>
 
 namespace editor {
@@ -30,9 +32,27 @@ bool startsWithNumber(std::string_view text)
     return i < t.size() && t[i] >= '0' && t[i] <= '9';
 }
 
+ParameterEdits::ModifierQuery& modifierQuery()
+{
+    static ParameterEdits::ModifierQuery query;
+    return query;
+}
+
 }  // namespace
 
 ParameterEdits::ParameterEdits(QObject* parent) : QObject(parent) {}
+
+void ParameterEdits::setModifierQuery(ModifierQuery query) { modifierQuery() = std::move(query); }
+
+bool ParameterEdits::ctrlHeld()
+{
+    Qt::KeyboardModifiers held = Qt::NoModifier;
+    if (modifierQuery())
+        held = modifierQuery()();
+    else if (qGuiApp != nullptr)
+        held = QGuiApplication::queryKeyboardModifiers();
+    return held.testFlag(Qt::ControlModifier);
+}
 
 void ParameterEdits::setVoice(platform::Recordset& voiceData, platform::Recordset& proxyData)
 {
@@ -50,7 +70,7 @@ bool ParameterEdits::sends(EditPath path) const
     switch (path) {
     case EditPath::Spin:
     case EditPath::TypedPair:
-    case EditPath::Algorithm: return !m_sendSuppressed && editorOutput().outputOpen();
+    case EditPath::Algorithm: return editorOutput().outputOpen() && !SendSuppressed();
     case EditPath::OperatorSwitch:
     case EditPath::Chart: return editorOutput().outputOpen();
     case EditPath::Quiet: return false;
@@ -164,7 +184,7 @@ bool ParameterEdits::switchOperator(int op, bool on)
 void ParameterEdits::sendWholeVoice(bool ignoreSuppressed)
 {
     EditorOutput& out = editorOutput();
-    if (!out.outputOpen() || (m_sendSuppressed && !ignoreSuppressed) || !m_voice.valid())
+    if (!out.outputOpen() || (!ignoreSuppressed && SendSuppressed()) || !m_voice.valid())
         return;
     out.sendVoice(m_voice.recordset(), m_listType);
     out.playScale();

@@ -22,6 +22,10 @@
 //
 // Typed texts are read here too (typeValue), so the window and its tests share the rules.
 // Rows are 0-based VoiceData positions; the parameter sent is the row + 1.
+//
+// Ctrl is read from the keyboard when a send is decided, wherever the focus is (a cell
+// being typed in, the zoom box, the Reset button), so no key event has to reach the
+// window first.
 #pragma once
 
 #include "banklib/VoiceFormat.h"
@@ -30,6 +34,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -56,9 +61,19 @@ public:
     // Layout of the owning list (for sending the whole voice).
     void setListType(banklib::FileType type) { m_listType = type; }
 
-    // Ctrl held: the edit paths that respect it send nothing.
-    [[nodiscard]] bool SendSuppressed() const { return m_sendSuppressed; }
+    // Ctrl held: the edit paths that respect it send nothing. True while Ctrl is down on
+    // the keyboard, or while the window keeps sending off itself (a Ctrl press on the
+    // spin, kept while its right button is held).
+    [[nodiscard]] bool SendSuppressed() const { return m_sendSuppressed || ctrlHeld(); }
     void setSendSuppressed(bool suppressed) { m_sendSuppressed = suppressed; }
+
+    // What reads the keyboard's modifiers now (QGuiApplication::queryKeyboardModifiers
+    // until another is installed; tests install one that holds keys down). Empty restores
+    // the keyboard's own.
+    using ModifierQuery = std::function<Qt::KeyboardModifiers()>;
+    static void setModifierQuery(ModifierQuery query);
+    // Ctrl is down on the keyboard.
+    [[nodiscard]] static bool ctrlHeld();
 
     // The raw value of a row and its bounds (Min. and Max.).
     [[nodiscard]] int value(int row) const;

@@ -109,6 +109,12 @@ frmVoiceEditor* VoiceListEditors::LoadVoice(int voice)
         banklib::BusyCursor busy;
         platform::ShowStatusMessage("Loading Voice Editor - Please Wait");
         frmVoiceRecordset* holder = m_recordsets.Add(key);
+        if (holder == nullptr) {
+            // The voice is still held for an earlier editor of it; a second holder would be
+            // a second copy of the voice.
+            cannotOpen(voice);
+            return nullptr;
+        }
         holder->VoiceNumber = voice;
         holder->ListID = m_list.ListID();
         holder->VoiceBookmark = bookmark;
@@ -119,6 +125,11 @@ frmVoiceEditor* VoiceListEditors::LoadVoice(int voice)
             return nullptr;
         }
         editor = m_editors.Add(key, m_list.ListID());
+        if (editor == nullptr) {
+            (void)m_recordsets.Delete(key);
+            cannotOpen(voice);
+            return nullptr;
+        }
         editor->setRsVoiceData(holder->rsVoiceData().clone());
         editor->setRsProxyData(holder->rsProxyData().clone());
         editor->setChecksumOnEntry(holder->VoiceCRC);
@@ -138,6 +149,16 @@ frmVoiceEditor* VoiceListEditors::LoadVoice(int voice)
     editor->show();
     platform::ShowStatusMessage("");
     return editor;
+}
+
+void VoiceListEditors::cannotOpen(int voice)
+{
+    platform::ShowStatusMessage("");
+    (void)platform::messages().messageBox(
+        "Voice " + platform::Trim(platform::Str(voice)) + " of " + m_list.FileTitle() +
+            " can't be opened in an editor: it is still held for an earlier editor." + platform::kCrLf +
+            "Close the list and open it again to edit this voice.",
+        platform::MsgStyle::Exclamation, "Voice Editor");
 }
 
 void VoiceListEditors::editorClosed(const std::string& key)

@@ -48,7 +48,8 @@ public:
 
     // Opens voice 1..VoiceCount in an editor, or, when it has one already, brings that
     // editor up and offers to reset it to the voice as the list holds it. The editor, or
-    // nullptr when the voice could not be loaded (nothing is left behind then).
+    // nullptr when the voice could not be loaded or its holder not made (a message says
+    // so; nothing is left behind then).
     frmVoiceEditor* LoadVoice(int voice);
     // The editor of a voice record, or nullptr.
     [[nodiscard]] frmVoiceEditor* editorOf(platform::Bookmark bookmark) const;
@@ -62,6 +63,8 @@ public:
 private:
     explicit VoiceListEditors(shell::frmVoiceList& list);
     void editorClosed(const std::string& key);
+    // The message for a voice whose editor could not be set up.
+    void cannotOpen(int voice);
 
     shell::frmVoiceList& m_list;
     clsVoiceEditors m_editors;

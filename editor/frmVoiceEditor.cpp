@@ -33,6 +33,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -686,19 +687,6 @@ void frmVoiceEditor::onRowChanged(int row)
 
 // ---------------------------------------------------------------- keys and mouse
 
-void frmVoiceEditor::Form_KeyDown(int, Qt::KeyboardModifiers modifiers)
-{
-    if (modifiers.testFlag(Qt::ControlModifier))
-        m_edits.setSendSuppressed(true);
-}
-
-void frmVoiceEditor::Form_KeyUp(int key, Qt::KeyboardModifiers modifiers)
-{
-    // Some systems still report Ctrl among the modifiers of Ctrl's own release.
-    if (key == Qt::Key_Control || !modifiers.testFlag(Qt::ControlModifier))
-        m_edits.setSendSuppressed(false);
-}
-
 bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (elementEvent(watched, event))
@@ -706,16 +694,10 @@ bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
-        Form_KeyDown(key->key(), key->modifiers());
         if (watched == m_combo->lineEdit() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             (void)Combo1_Enter();
             return true;
         }
-        break;
-    }
-    case QEvent::KeyRelease: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        Form_KeyUp(key->key(), key->modifiers());
         break;
     }
     case QEvent::MouseButtonPress: {
@@ -760,6 +742,16 @@ void frmVoiceEditor::mousePressEvent(QMouseEvent* event)
 
 // ---------------------------------------------------------------- showing, activation, closing
 
+QSize frmVoiceEditor::sizeHint() const
+{
+    // The scroll area would ask for a fraction of the canvas; the window wants all of it.
+    if (m_canvas == nullptr || m_scroll == nullptr || layout() == nullptr)
+        return QWidget::sizeHint();
+    const QMargins margins = contentsMargins() + layout()->contentsMargins();
+    const int frame = 2 * m_scroll->frameWidth();
+    return m_canvas->size() + QSize(frame + margins.left() + margins.right(), frame + margins.top() + margins.bottom());
+}
+
 void frmVoiceEditor::show()
 {
     if (!m_shown) {
@@ -768,18 +760,17 @@ void frmVoiceEditor::show()
             m_subWindow = m_area->addSubWindow(this);
             m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
             m_subWindow->installEventFilter(this);
-            connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
-                    [this](Qt::WindowStates before, Qt::WindowStates now) {
-                        const bool was = before.testFlag(Qt::WindowActive);
-                        const bool is = now.testFlag(Qt::WindowActive);
-                        if (!was && is)
-                            Form_Activate();
-                        else if (was && !is)
-                            Form_Deactivate();
-                    });
-            const QSize room = m_area->viewport()->size();
-            m_subWindow->resize(std::min(m_subWindow->sizeHint().width(), std::max(room.width(), 200)),
-                                std::min(m_subWindow->sizeHint().height(), std::max(room.height(), 200)));
+            connect(m_area, &QMdiArea::subWindowActivated, this, &frmVoiceEditor::onSubWindowActivated);
+            // As large as the panels want, capped to the area; a dimension that is capped
+            // scrolls, and its scroll bar takes room from the other one.
+            const QSize room = m_area->viewport()->size().expandedTo({200, 200});
+            QSize size = m_subWindow->sizeHint();
+            const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+            if (size.height() > room.height())
+                size.rwidth() += bar;
+            if (size.width() > room.width())
+                size.rheight() += bar;
+            m_subWindow->resize(size.boundedTo(room));
         }
     }
     if (m_subWindow) {
@@ -787,6 +778,28 @@ void frmVoiceEditor::show()
         m_area->setActiveSubWindow(m_subWindow);
     } else {
         QWidget::show();
+    }
+}
+
+void frmVoiceEditor::onSubWindowActivated(QMdiSubWindow* window)
+{
+    if (m_unloaded || !m_subWindow)
+        return;
+    if (window == m_subWindow) {
+        if (!m_active) {
+            m_active = true;
+            Form_Activate();
+        }
+        return;
+    }
+    // None active while the area still counts this window as its current one: the program
+    // lost the focus (another program, Alt+Tab) or the main window was minimised. It stays
+    // this editor's turn, and coming back sends nothing.
+    if (window == nullptr && m_area->currentSubWindow() == m_subWindow)
+        return;
+    if (m_active) {
+        m_active = false;
+        Form_Deactivate();
     }
 }
 
@@ -799,7 +812,7 @@ void frmVoiceEditor::Form_Activate()
 
 void frmVoiceEditor::Form_Deactivate()
 {
-    // A Ctrl released in another window never reaches this one.
+    // A release on the spin that went to another window never reaches this one.
     m_edits.setSendSuppressed(false);
     m_rightButtonHeld = false;
     endMouseInteraction();

@@ -17,7 +17,8 @@
 // Every change goes through ParameterEdits::commit, which writes the voice and sends it
 // at once while the MIDI output is open (Ctrl held keeps the edits quiet). The voice
 // goes back into its list when the window closes and the user answers Yes to "Save
-// Changes ?", or by File > Save Voice. Becoming the active window sends the whole voice.
+// Changes ?", or by File > Save Voice. Becoming the active sub-window of the MDI area sends
+// the whole voice; the program losing and regaining the focus changes nothing.
 #pragma once
 
 #include "banklib/VoiceEditorView.h"
@@ -125,6 +126,10 @@ public:
     [[nodiscard]] int zoomValue() const { return m_zoom; }
 
     // ---- showing and closing
+    // A window as large as the panels, so that no scrolling is needed.
+    [[nodiscard]] QSize sizeHint() const override;
+    // Shows the window; in the MDI area the first time at its size hint, capped to the
+    // area, and made the active sub-window.
     void show();
     // Closes as the user would; false when the close was refused (Cancel).
     bool unload();
@@ -149,8 +154,6 @@ public:
     void Label1_Click(int op);
     void UpDown2_Change(int n);
     void Command1_Click() { ResetVoice(); }
-    void Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
-    void Form_KeyUp(int key, Qt::KeyboardModifiers modifiers);
     void Form_Activate();
     void Form_Deactivate();
 
@@ -239,6 +242,8 @@ private:
     [[nodiscard]] bool Form_QueryUnload();
     void Form_Unload();
     void playScaleForRightButton();
+    // The MDI area's active sub-window changed (nullptr: none, or the program lost focus).
+    void onSubWindowActivated(QMdiSubWindow* window);
     void watch(QWidget* w);
     // charts and element drags (frmVoiceEditorCharts.cpp)
     [[nodiscard]] static std::unique_ptr<PressAndHold> makeHoldTimer();
@@ -277,6 +282,7 @@ private:
     QMdiArea* m_area = nullptr;
     QPointer<QMdiSubWindow> m_subWindow;
     bool m_shown = false;
+    bool m_active = false;  // the active sub-window of its MDI area (as Form_Activate saw)
     bool m_unloaded = false;
     bool m_closing = false;
 

@@ -3,6 +3,7 @@
 
 #include "banklib/AppState.h"
 #include "banklib/InitVoice.h"
+#include "banklib/VoiceEditorView.h"
 #include "banklib/VoiceListView.h"
 #include "banklib/clsVoiceData.h"
 #include "banklib/clsVoiceLists.h"
@@ -121,6 +122,16 @@ std::string SingleVoiceDumpOf(banklib::VoiceListView& list, std::int32_t voice)
 {
     const std::string v = voiceString(list, voice, false);
     return v.empty() ? std::string() : wrapper().AddWrapper(v, FileType::UnpackedSysex);
+}
+
+std::string EditedVoiceDumpOf(banklib::VoiceEditorView& editor)
+{
+    std::string unpacked;
+    (void)codec().PutVoiceDataInString(editor.rsVoiceData(), unpacked, editor.fileType(), false);
+    if (unpacked.size() != banklib::kUnpackedVoiceSize)
+        return {};
+    keep7Bits(unpacked);
+    return wrapper().AddWrapper(unpacked, FileType::UnpackedSysex);
 }
 
 std::string BankPageDumpOf(banklib::VoiceListView& list, std::int32_t page, std::int32_t& voices)
@@ -250,15 +261,28 @@ void MidiTransferCommands::mnuMIDIsend_Click(int index)
 
 void MidiTransferCommands::sendVoice()
 {
-    banklib::VoiceListView* list = activeList();
-    if (!list)
-        return;
-    if (list->CurrentVoice() < 1) {
-        (void)platform::messages().messageBox("Please select a voice to send to MIDI", MsgStyle::Exclamation,
-                                              "No Voice To Send");
-        return;
+    std::string message;
+    const banklib::ActiveWindow active = banklib::appState().activeWindow();
+    if (active.editor != nullptr) {
+        // An editor's voice as it stands, edits and all.
+        message = EditedVoiceDumpOf(*active.editor);
+        if (message.empty()) {
+            (void)platform::messages().messageBox("The voice in " + platform::Trim(active.editor->caption()) +
+                                                      " cannot be read, so it was not sent to MIDI.",
+                                                  MsgStyle::Exclamation, "No Voice To Send");
+            return;
+        }
+    } else {
+        banklib::VoiceListView* list = active.list;
+        if (!list)
+            return;
+        if (list->CurrentVoice() < 1) {
+            (void)platform::messages().messageBox("Please select a voice to send to MIDI", MsgStyle::Exclamation,
+                                                  "No Voice To Send");
+            return;
+        }
+        message = SingleVoiceDumpOf(*list, list->CurrentVoice());
     }
-    const std::string message = SingleVoiceDumpOf(*list, list->CurrentVoice());
     if (message.empty() || SendLongSysex(message) != TransportResult::Ok)
         return;
     // The 10 characters before the checksum and F7: the voice's name.

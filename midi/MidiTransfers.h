@@ -4,12 +4,12 @@
 // written unchanged into the data folder under the first free name " DX Bank  n.dat" and
 // opened as a temporary voice list; a dump that cannot be written or opened is kept in a
 // free bank slot of the MIDI Manager and the user is told where. A damaged reply never
-// gets this far: the input side keeps it in a slot and the wait tells the user. Send: the active list's
-// current voice as a single-voice dump, its bank page as one 32-voice bank (a short page
-// filled with INIT VOICE once the user agrees), or any file as the whole MIDI messages it
-// holds, in slices with a pause after each. Audition: a voice clicked in a list goes out
-// as a single-voice dump (a right click adds the test scale), a renamed voice's new name
-// as ten parameter changes.
+// gets this far: the input side keeps it in a slot and the wait tells the user. Send: the
+// active list's current voice, or the active editor's voice as edited, as a single-voice
+// dump, its bank page as one 32-voice bank (a short page filled with INIT VOICE once the
+// user agrees), or any file as the whole MIDI messages it holds, in slices with a pause
+// after each. Audition: a voice clicked in a list goes out as a single-voice dump (a right
+// click adds the test scale), a renamed voice's new name as ten parameter changes.
 //
 // Everything runs on the GUI thread; the waits keep the windows alive, so a command can
 // be started again from inside one: a second file send is refused while one runs, and a
@@ -21,6 +21,7 @@
 #include <string_view>
 
 namespace banklib {
+class VoiceEditorView;
 class VoiceListView;
 }
 
@@ -32,6 +33,9 @@ namespace midi {
 // A list's voice as a 163-byte single-voice dump (unpacked first when the list is packed,
 // every data byte kept to 7 bits as packing keeps it); "" when the voice cannot be read.
 [[nodiscard]] std::string SingleVoiceDumpOf(banklib::VoiceListView& list, std::int32_t voice);
+// The voice of an editor as it stands as a 163-byte single-voice dump (every byte kept to
+// 7 bits); "" when its VoiceData holds no whole voice.
+[[nodiscard]] std::string EditedVoiceDumpOf(banklib::VoiceEditorView& editor);
 // A bank page (from 1) of a list as one 4104-byte bulk dump: its voices packed, followed
 // by INIT VOICE up to 32 voices; "" for a page without voices. voices receives the number
 // of the list's own voices in it.
@@ -48,7 +52,8 @@ class MidiTransferCommands {
 public:
     // Midi > Receive: 0 a voice, 1 a bank.
     void mnuMIDIreceive_Click(int index);
-    // Midi > Send: 0 the current voice, 1 the bank page shown, 2 a file.
+    // Midi > Send: 0 the current voice (an active editor's as edited), 1 the bank page
+    // shown, 2 a file.
     void mnuMIDIsend_Click(int index);
 
     // Dumps received in this run.

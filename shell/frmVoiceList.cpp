@@ -1050,6 +1050,8 @@ void frmVoiceList::renameTimedOut(std::int32_t voice)
 void frmVoiceList::List1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos)
 {
     (void)button;
+    // A press starts a new click: a double click in the rename box leaves no release here.
+    m_suppressRenameTest = false;
     if (DragInProgress)
         return;
     // Each press times a drag afresh (the release that ends a drag never reaches us).
@@ -1081,12 +1083,14 @@ void frmVoiceList::List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers m
     (void)modifiers;
     (void)pos;
     m_dragArmed = false;
-    emit voiceAuditionRequested(m_currentVoice, buttonMask(button), true);
-    if (m_currentVoice == 0 || button == Qt::RightButton)
-        return;
-    // The release that ends a double click never arms the rename box.
+    // The release that ends a double click neither sends the voice again (its first click
+    // did, and its editor does) nor arms the rename box.
     const bool afterDoubleClick = m_suppressRenameTest;
     m_suppressRenameTest = false;
+    if (!afterDoubleClick)
+        emit voiceAuditionRequested(m_currentVoice, buttonMask(button), true);
+    if (m_currentVoice == 0 || button == Qt::RightButton)
+        return;
     if (!afterDoubleClick && button == Qt::LeftButton && !m_shiftHeld && !m_ctrlHeld &&
         (m_currentVoice == m_lastClickedVoice || m_tracker.TotalSelections > 1))
         startRenameTest();
@@ -1100,8 +1104,9 @@ void frmVoiceList::List1_DblClick()
     m_suppressRenameTest = true;
     if (m_currentVoice < 1)
         return;
+    // The double click's first click has sent the voice, and the editor sends it as it
+    // becomes the active window: nothing more goes out here.
     emit voiceOpenRequested(m_currentVoice);
-    emit voiceAuditionRequested(m_currentVoice, 0, false);
 }
 
 void frmVoiceList::moveTo(std::int32_t bank, std::int32_t index)

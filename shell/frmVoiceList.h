@@ -306,7 +306,7 @@ private:
     bool m_shiftHeld = false;
     bool m_ctrlHeld = false;
     bool m_renameCommitted = false;
-    // The release after a double click: it must not arm the rename box.
+    // The release after a double click: it neither sends the voice nor arms the rename box.
     bool m_suppressRenameTest = false;
     std::string m_startingName;
     platform::Bookmark m_renameBookmark = platform::kNoBookmark;

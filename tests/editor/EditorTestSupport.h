@@ -104,9 +104,11 @@ protected:
     {
         installVoiceListHooks(true);
         frmVoiceEditor::setDeferredCallFactory([] { return std::make_unique<shell::testing::ManualDeferredCall>(); });
+        ParameterEdits::setModifierQuery([this] { return heldKeys; });
     }
     ~EditorFixture() override
     {
+        ParameterEdits::setModifierQuery({});
         installVoiceListHooks(false);
         frmVoiceEditor::setDeferredCallFactory({});
         frmVoiceEditor::setElementDragRunner({});
@@ -138,6 +140,8 @@ protected:
     }
 
     RecordingOutput out;
+    // The modifier keys held down on the keyboard, as the editors read them.
+    Qt::KeyboardModifiers heldKeys = Qt::NoModifier;
 };
 
 }  // namespace editor::testing

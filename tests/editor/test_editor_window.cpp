@@ -1,4 +1,5 @@
-// Brevane - the voice editor window opened from a voice list, edited, reset and closed.
+// Brevane - the voice editor window opened from a voice list, edited, reset and closed,
+// and what it sends when the program runs it over a MIDI output.
 #include "EditorTestSupport.h"
 
 #include "editor/AlgorithmDiagram.h"
@@ -6,19 +7,29 @@
 #include "editor/GridMap.h"
 #include "editor/ParameterGridModel.h"
 #include "editor/frmVoiceRecordset.h"
+#include "midi/clsMIDIInit.h"
+#include "midi/modMidiInput.h"
+#include "midi/modMidiOutput.h"
 #include "platform/Latin1.h"
 #include "platform/VbText.h"
+#include "platform/midi/LoopbackMidiBackend.h"
+#include "shell/MidiInitSetup.h"
 #include "shell/QtEventLoop.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -47,6 +58,19 @@ protected:
         const int next = v == 99 ? 98 : v + 1;
         EXPECT_TRUE(e.edits().commit(kOutputOp1, next, EditPath::Spin));
         return next;
+    }
+    // The program loses (false) or regains the focus as the window system reports it: its
+    // main window deactivated or activated and the application's state changed, in
+    // either order.
+    void programFocus(bool focus, bool windowFirst)
+    {
+        QEvent state(focus ? QEvent::ApplicationActivate : QEvent::ApplicationDeactivate);
+        if (!windowFirst)
+            QCoreApplication::sendEvent(qApp, &state);
+        QApplication::setActiveWindow(focus ? main.get() : nullptr);
+        if (windowFirst)
+            QCoreApplication::sendEvent(qApp, &state);
+        processEvents();
     }
     // Puts the current cell of grid n on its row r, as a click would.
     static void clickCell(frmVoiceEditor& e, int grid, int row)
@@ -363,14 +387,50 @@ TEST_F(EditorWindowTest, CtrlOnTheSpinAndTheRightButton)
     e->UpDown_MouseUp(Qt::RightButton, Qt::NoModifier);
     e->UpDown_MouseUp(Qt::LeftButton, Qt::NoModifier);
     EXPECT_FALSE(e->SendSuppressed());
-    // A Ctrl press; its release elsewhere never arrives, but leaving the window ends it.
-    e->Form_KeyDown(Qt::Key_Control, Qt::ControlModifier);
+    // A Ctrl press on the spin whose release went elsewhere: leaving the window ends it.
+    e->UpDown_MouseDown(Qt::LeftButton, Qt::ControlModifier);
     EXPECT_TRUE(e->SendSuppressed());
     e->Form_Deactivate();
     EXPECT_FALSE(e->SendSuppressed());
-    e->Form_KeyDown(Qt::Key_Control, Qt::ControlModifier);
-    e->Form_KeyUp(Qt::Key_Control, Qt::ControlModifier);
-    EXPECT_FALSE(e->SendSuppressed());
+}
+
+TEST_F(EditorWindowTest, CtrlOnTheKeyboardSilencesSendingWhereverTheFocusIs)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    clickCell(*e, kSensitivityGrid1, 3);
+    e->edits().commit(kOutputOp1, 50, EditPath::Quiet);
+    out.clear();
+    heldKeys = Qt::ControlModifier;
+    // Focus in the zoom box: the spin changes the voice and sends nothing.
+    e->Text1(1)->setFocus();
+    e->UpDown()->step(+1);
+    EXPECT_EQ(e->edits().value(kOutputOp1), 51);
+    // On Reset: the stored voice comes back and is not sent.
+    e->Command1()->setFocus();
+    e->Command1()->click();
+    EXPECT_EQ(e->edits().value(kOutputOp1), stored(*list, 1, kOutputOp1));
+    // In an open cell editor: the typed value is taken quietly.
+    QTableView* grid = e->dGrid1(kSensitivityGrid1);
+    const QModelIndex cell = grid->model()->index(3, 1);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* box = grid->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(box, nullptr);
+    box->setText(QStringLiteral("42"));
+    QTest::keyClick(box, Qt::Key_Return);
+    processEvents();  // the cell editor commits after its own key handling
+    EXPECT_EQ(e->edits().value(kOutputOp1), 42);
+    EXPECT_EQ(out.sends(), 0);
+    EXPECT_EQ(out.notes, 0);
+    EXPECT_EQ(out.voices, 0);
+    EXPECT_EQ(out.scales, 0);
+    // Ctrl let go: the next change goes out.
+    heldKeys = Qt::NoModifier;
+    clickCell(*e, kSensitivityGrid1, 2);
+    clickCell(*e, kSensitivityGrid1, 3);
+    e->UpDown()->step(+1);
+    EXPECT_EQ(out.parameters, (std::vector<std::pair<int, int>>{{kOutputOp1 + 1, 43}}));
 }
 
 TEST_F(EditorWindowTest, ActivationSendsTheWholeVoiceAndResetToo)
@@ -395,6 +455,42 @@ TEST_F(EditorWindowTest, ActivationSendsTheWholeVoiceAndResetToo)
     out.clear();
     e->Form_Activate();
     EXPECT_EQ(out.voices, 0);
+}
+
+TEST_F(EditorWindowTest, OnlyAChangeOfSubWindowActivatesAnEditor)
+{
+    // The program has the focus, as it has when the user works in it.
+    QApplication::setActiveWindow(main.get());
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e1 = openEditor(*list, 1);
+    frmVoiceEditor* e2 = openEditor(*list, 2);
+    QMdiArea* area = main->mdiArea();
+    ASSERT_EQ(area->activeSubWindow(), e2->subWindow());
+    // Another program takes the focus and gives it back, reported in either order:
+    // nothing goes out, and the editor is still the one worked in.
+    for (const bool windowFirst : {true, false}) {
+        out.clear();
+        e2->UpDown_MouseDown(Qt::LeftButton, Qt::ControlModifier);
+        programFocus(false, windowFirst);
+        programFocus(true, windowFirst);
+        EXPECT_EQ(out.voices, 0) << windowFirst;
+        EXPECT_EQ(out.scales, 0) << windowFirst;
+        EXPECT_EQ(area->activeSubWindow(), e2->subWindow());
+        EXPECT_TRUE(e2->SendSuppressed()) << "not deactivated";
+        e2->UpDown_MouseUp(Qt::LeftButton, Qt::NoModifier);
+    }
+    // Moving between the sub-windows activates and deactivates, each once.
+    out.clear();
+    e2->UpDown_MouseDown(Qt::LeftButton, Qt::ControlModifier);
+    area->setActiveSubWindow(e1->subWindow());
+    EXPECT_EQ(out.voices, 1);
+    EXPECT_EQ(out.scales, 1);
+    EXPECT_FALSE(e2->SendSuppressed()) << "deactivated";
+    area->setActiveSubWindow(list->subWindow());
+    area->setActiveSubWindow(e2->subWindow());
+    EXPECT_EQ(out.voices, 2);
+    area->setActiveSubWindow(e2->subWindow());
+    EXPECT_EQ(out.voices, 2);
 }
 
 TEST_F(EditorWindowTest, ResetPutsTheSpinBackOnItsCell)
@@ -538,6 +634,128 @@ TEST_F(EditorWindowTest, AWindowLargerThanTheCanvasHidesTheScrollBars)
     e->subWindow()->resize(300, 200);
     processEvents();
     EXPECT_TRUE(e->scrollArea()->verticalScrollBar()->isVisible());
+}
+
+TEST_F(EditorWindowTest, OpensAsLargeAsItsPanelsCappedToTheArea)
+{
+    frmVoiceList* list = bank();
+    // An area with room for everything: every panel shows, nothing scrolls.
+    main->resize(2600, 1800);
+    processEvents();
+    frmVoiceEditor* e = openEditor(*list, 1);
+    processEvents();
+    const QSize canvas = e->picClient()->size();
+    EXPECT_GE(e->scrollArea()->viewport()->width(), canvas.width());
+    EXPECT_GE(e->scrollArea()->viewport()->height(), canvas.height());
+    EXPECT_LE(e->subWindow()->width(), main->mdiArea()->viewport()->width());
+    // A smaller area: the window takes all of it and scrolls.
+    main->resize(900, 700);
+    processEvents();
+    frmVoiceEditor* e2 = openEditor(*list, 2);
+    EXPECT_EQ(e2->subWindow()->size(), main->mdiArea()->viewport()->size());
+}
+
+TEST_F(EditorWindowTest, AVoiceWhoseHolderCannotBeMadeIsAMessage)
+{
+    frmVoiceList* list = bank();
+    list->rsmfimage().setAbsolutePosition(4);
+    const std::string key = VoiceListEditors::keyOf(list->rsmfimage().bookmark());
+    // A holder left under the voice's key by an editor that is gone.
+    ASSERT_NE(VoiceListEditors::of(*list).Recordsets().Add(key), nullptr);
+    ui.clear();
+    EXPECT_EQ(openEditor(*list, 4), nullptr);
+    ASSERT_EQ(ui.messagesShown().size(), 1u);
+    EXPECT_NE(ui.messagesShown()[0].text.find("can't be opened in an editor"), std::string::npos);
+    EXPECT_EQ(ui.messagesShown()[0].title, "Voice Editor");
+    EXPECT_EQ(VoiceListEditors::of(*list).Editors().count(), 0);
+    EXPECT_EQ(VoiceListEditors::of(*list).Recordsets().count(), 1);
+    EXPECT_EQ(ui.statusText(), "");
+    // Other voices still open.
+    EXPECT_NE(openEditor(*list, 5), nullptr);
+}
+
+// ---- the editor in the program, sending through MIDI to a loopback output
+
+class EditorOverMidi : public EditorWindowTest {
+protected:
+    EditorOverMidi()
+    {
+        editor::installEditorOutput(nullptr);
+        backend.setEcho(false);
+        init().setBackend(&backend);
+        backend.refreshDevices();
+        init().setMidiInDeviceName("None");
+        init().setMidiOutDeviceName("Loopback MIDI Out");
+        midi::EnumerateOutcome outcome{};
+        init().EnumerateMidiDevices(false, outcome);
+        bool failed = true;
+        init().OpenMidiDevices(failed);
+        EXPECT_FALSE(failed);
+        main->updateCommands();
+        backend.clearSent();
+    }
+    ~EditorOverMidi() override
+    {
+        midi::CloseMidiDevices(true, true);
+        midi::ResetMidiOutputState();
+        midi::ResetMidiInputState();
+        init().setBackend(nullptr);
+    }
+    midi::clsMIDIInit& init() { return dynamic_cast<shell::MidiInitSetup&>(main->objMIDIInit()).object(); }
+    const std::vector<std::vector<std::uint8_t>>& sent() const { return backend.sentMessages(); }
+    // Single-voice dumps among the messages sent.
+    int dumps() const
+    {
+        return static_cast<int>(
+            std::count_if(sent().begin(), sent().end(), [](const auto& m) { return m.size() == 163; }));
+    }
+
+    platform::LoopbackMidiBackend backend;
+};
+
+TEST_F(EditorOverMidi, SendVoiceAndF6SendTheActiveEditorsVoiceAsEdited)
+{
+    QApplication::setActiveWindow(main.get());
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 3);
+    const int edited = stored(*list, 3, kOutputOp1) == 17 ? 18 : 17;
+    ASSERT_TRUE(e->edits().commit(kOutputOp1, edited, EditPath::Quiet));
+    backend.clearSent();
+    QAction* sendVoice = main->action(shell::CommandId::MidiSendVoice);
+    ASSERT_TRUE(sendVoice->isEnabled());
+    sendVoice->trigger();
+    ASSERT_EQ(sent().size(), 1u);
+    const std::vector<std::uint8_t> dump = sent()[0];
+    ASSERT_EQ(dump.size(), 163u);
+    EXPECT_EQ(dump[6 + kOutputOp1], edited);
+    EXPECT_EQ(std::string(dump.begin() + 151, dump.begin() + 161), e->caption());
+    EXPECT_EQ(ui.statusText(), "");
+    // F6 with the focus in one of the editor's grids does the same.
+    backend.clearSent();
+    e->dGrid1(kSensitivityGrid1)->setFocus();
+    QTest::keyClick(e->dGrid1(kSensitivityGrid1), Qt::Key_F6);
+    ASSERT_EQ(sent().size(), 1u);
+    EXPECT_EQ(sent()[0], dump);
+    EXPECT_EQ(ui.unexpectedMessages(), 0);
+}
+
+TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
+{
+    frmVoiceList* list = bank();
+    backend.clearSent();
+    const QPoint voice5 = pointOf(*list, 4);
+    QTest::mouseClick(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
+    QTest::mouseDClick(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
+    QTest::mouseRelease(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
+    ASSERT_EQ(VoiceListEditors::of(*list).Editors().count(), 1);
+    EXPECT_EQ(VoiceListEditors::of(*list).Editors().editors()[0]->VoiceNo(), 5);
+    // The click's dump, then the editor's as it became active, with its test scale.
+    EXPECT_EQ(dumps(), 2);
+    EXPECT_EQ(sent().size(), 2u + 14u);
+    ASSERT_FALSE(sent().empty());
+    EXPECT_EQ(std::string(sent()[0].begin() + 151, sent()[0].begin() + 161),
+              shell::testing::nameOf(5, FileType::PackedSysex));
+    EXPECT_FALSE(list->renameBoxVisible());
 }
 
 }  // namespace
