@@ -1,6 +1,8 @@
 // Brevane - tests of the MIDI device layer: stream parsing, the loopback and simulated
 // instrument backends, and the real backend on a machine without a MIDI system.
+#include "platform/midi/JackMidiBackend.h"
 #include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/midi/MidiMapperPort.h"
 #include "platform/midi/MidiStreamParser.h"
 #include "platform/midi/RtMidiBackend.h"
 #include "platform/midi/SimulatedDX7Backend.h"
@@ -432,7 +434,7 @@ TEST(RtMidiBackend, WithoutAMidiSystemListsNothingFailsQuietlyAndNeverThrows)
     if (RtMidiBackend::alsaSequencerPresent())
         GTEST_SKIP() << "this machine has an ALSA sequencer; the offline case cannot be shown here";
     const std::string noise = captureStderr([] {
-        RtMidiBackend alsa(RtMidiApi::Alsa);
+        RtMidiBackend alsa;
         EXPECT_FALSE(alsa.systemPresent());
         alsa.refreshDevices();
         EXPECT_EQ(alsa.inputCount(), 0);
@@ -442,13 +444,14 @@ TEST(RtMidiBackend, WithoutAMidiSystemListsNothingFailsQuietlyAndNeverThrows)
         EXPECT_NE(alsa.openOutput(0), MidiResult::NoError);
         EXPECT_EQ(alsa.sendMessage(Bytes{0x90, 60, 1}), MidiResult::InvalidHandle);
 
-        // JACK with no server under this name: RtMidi's JACK layer is never touched.
+        // JACK with no server under this name.
         ::setenv("JACK_DEFAULT_SERVER", "brevane-no-such-server", 1);
-        RtMidiBackend jack(RtMidiApi::Jack);
+        JackMidiBackend jack;
         jack.refreshDevices();
         EXPECT_EQ(jack.inputCount(), 0);
-        EXPECT_FALSE(RtMidiBackend::jackServerRunning());
+        EXPECT_FALSE(JackMidiBackend::serverRunning());
         EXPECT_NE(jack.openOutput(0), MidiResult::NoError);
+        EXPECT_NE(jack.mapper()->open(), MidiResult::NoError);
         ::unsetenv("JACK_DEFAULT_SERVER");
     });
     EXPECT_EQ(noise, "");

@@ -15,7 +15,7 @@
 #include "midi/MidiTransfers.h"
 #include "midi/clsMIDIFilePlayer.h"
 #include "midi/testing/MidiFileBuilder.h"
-#include "platform/midi/RtMidiBackend.h"
+#include "platform/midi/JackMidiBackend.h"
 
 #include <jack/jack.h>
 
@@ -323,9 +323,9 @@ TEST_F(MidiOverJack, BanksVoicesParameterChangesAndAFileThroughTheMapperReachAno
     Child server(jackd, {"--no-realtime", "-d", "dummy", "-r", "48000", "-p", "64"}, false, work + "/jackd.log");
     ASSERT_TRUE(server.started());
     const auto serverDeadline = Clock::now() + kServerStart;
-    while (!platform::RtMidiBackend::jackServerRunning() && server.running() && Clock::now() < serverDeadline)
+    while (!platform::JackMidiBackend::serverRunning() && server.running() && Clock::now() < serverDeadline)
         std::this_thread::sleep_for(100ms);
-    if (!platform::RtMidiBackend::jackServerRunning())
+    if (!platform::JackMidiBackend::serverRunning())
         GTEST_SKIP() << "no JACK server could be started (jackd says: " << fileText(work + "/jackd.log") << ")";
 
     const std::string timeline = work + "/timeline.txt";
@@ -338,7 +338,7 @@ TEST_F(MidiOverJack, BanksVoicesParameterChangesAndAFileThroughTheMapperReachAno
         << "the simulated DX7 did not come up: " << fileText(work + "/simulator.log");
 
     // The program's side: the real backend on the same server, headless services.
-    platform::RtMidiBackend backend(platform::RtMidiApi::Jack, "BrevaneTest");
+    platform::JackMidiBackend backend("BrevaneTest");
     midi::clsMIDIInit init(&backend);
     FakeMidiWindows windows;
     midi::installMIDIInit(&init);
