@@ -141,10 +141,12 @@ struct JackMidiBackend::Impl final : JackMidiClient::InputHandler {
     void onLost() override
     {
         std::lock_guard lock(inputMutex);
-        if (receiver && started)
-            joiner.interrupt();
-        else
+        if (!receiver || !started) {
             joiner.reset();
+            return;
+        }
+        joiner.interrupt();
+        receiver->post(MidiEvent{MidiEventKind::LongData, 0, {}, eventTimeMs});
     }
 
     void attachReceiver(MidiEventReceiver& r)

@@ -13,7 +13,9 @@
 //
 // Input: the events are joined into whole messages (JackMidiEventJoiner.h) on the input
 // client's reader thread; timing clock and active sensing are dropped; every message goes
-// to the receiver. Events lost for want of room end the message they cut as broken.
+// to the receiver. Events that were lost or could not be read (JackMidiClient.h) end a
+// System Exclusive message they cut as broken (LongError), and are reported once as an
+// empty long message (LongData without bytes: the buffer returned held nothing usable).
 //
 // The MIDI Mapper (output kMidiMapperId) is a client of its own, "<client name> MIDI
 // Mapper", with one output port "out". It opens with the first listing, so that other

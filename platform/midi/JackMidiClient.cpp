@@ -106,21 +106,18 @@ struct JackMidiClient::Impl {
         return 0;
     }
 
-    // Queues one record; after a loss, the loss is recorded first.
-    bool queueInput(const InputRecord& record, std::span<const std::uint8_t> bytes)
+    // Records a loss that is pending, if there is room for it.
+    bool flushLoss(std::int64_t atNs)
     {
-        if (lossPending) {
-            InputRecord lost;
-            lost.kind = InputRecord::Lost;
-            lost.atNs = record.atNs;
-            if (!inRing.write(bytesOf(lost)))
-                return false;
-            lossPending = false;
-        }
-        if (inRing.write(bytesOf(record), bytes))
+        if (!lossPending)
             return true;
-        lossPending = true;
-        return false;
+        InputRecord lost;
+        lost.kind = InputRecord::Lost;
+        lost.atNs = atNs;
+        if (!inRing.write(bytesOf(lost)))
+            return false;
+        lossPending = false;
+        return true;
     }
 
     void receive(void* buffer)
@@ -130,25 +127,31 @@ struct JackMidiClient::Impl {
         const std::uint32_t count = jack_midi_get_event_count(buffer);
         InputRecord record;
         record.atNs = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
-        bool queued = false;
+        const std::size_t before = inRing.writeSpace();
         if (jack_midi_get_lost_event_count(buffer) > 0)
             lossPending = true;
         for (std::uint32_t i = 0; i < count; ++i) {
             jack_midi_event_t event{};
-            if (jack_midi_event_get(&event, buffer, i) != 0)
+            if (jack_midi_event_get(&event, buffer, i) != 0) {
+                lossPending = true;
                 continue;
-            if (event.size == 0 || event.buffer == nullptr)
+            }
+            if (event.size == 0)
                 continue;
-            // The bytes must lie inside the port's buffer, whatever the event claims.
+            // The bytes must lie inside the port's buffer, whatever the event claims: an
+            // event that fills the whole buffer can come with its place overwritten.
             const auto at = reinterpret_cast<std::uintptr_t>(event.buffer);
-            if (size != 0 && (at < base || event.size > size || at - base > size - event.size))
+            if (event.buffer == nullptr || event.size > std::numeric_limits<std::uint32_t>::max() ||
+                (size != 0 && (at < base || event.size > size || at - base > size - event.size))) {
+                lossPending = true;
                 continue;
-            if (event.size > std::numeric_limits<std::uint32_t>::max())
-                continue;
+            }
             record.size = static_cast<std::uint32_t>(event.size);
-            queued = queueInput(record, {event.buffer, event.size}) || queued;
+            if (!flushLoss(record.atNs) || !inRing.write(bytesOf(record), {event.buffer, event.size}))
+                lossPending = true;
         }
-        if (queued)
+        (void)flushLoss(record.atNs);
+        if (inRing.writeSpace() != before)
             ::sem_post(&wake);
     }
 

@@ -4,10 +4,12 @@
 // is one lock-free ring each way (SpscByteRing.h), allocated when the client is made.
 //
 // Input: the process thread copies each event of the port's buffer into the ring, after
-// checking what jack_midi_event_get returned (a failed call, an empty event, a null
-// buffer pointer and an event that does not lie inside the port's buffer are skipped);
-// the client's own reader thread takes the events out and hands them to the handler.
-// When the ring is full, events are dropped and the handler is told where.
+// checking what jack_midi_event_get returned; the client's own reader thread takes the
+// events out and hands them to the handler. Empty events are skipped. An event that
+// cannot be read (a failed call, a null buffer pointer, bytes that do not lie inside the
+// port's buffer, as JACK may give for an event that fills the whole buffer), events the
+// sender lost, and events dropped because the ring is full are lost: the handler is told
+// where, once for each run of lost events.
 //
 // Output: write() queues bytes, which the process thread moves into the port's buffer
 // with jack_midi_event_reserve, as one event each where they fit into the period's buffer
@@ -42,7 +44,7 @@ public:
         virtual ~InputHandler() = default;
         // One event's bytes (never empty) and when its period began.
         virtual void onEvent(std::span<const std::uint8_t> bytes, Clock::time_point at) = 0;
-        // Events were lost between the one before and the next (the queue was full).
+        // Events were lost, or could not be read, between the one before and the next.
         virtual void onLost() = 0;
     };
 
