@@ -8,7 +8,7 @@
 #include "shell/VoiceLists.h"
 #include "shell/frmStartup.h"
 
-#include "platform/midi/RtMidiBackend.h"
+#include "platform/midi/SystemMidiBackend.h"
 #include "printing/PrintingHooks.h"
 #include "printing/modPrintOps.h"
 #include "tools/frmRandomiseVoices.h"

@@ -2,11 +2,12 @@
 //
 // A backend lists the input and output devices, opens one of each, delivers what the
 // input receives and sends whole MIDI messages. Implementations: RtMidiBackend (the ALSA
-// sequencer or JACK, the only one that touches RtMidi), LoopbackMidiBackend (in-process,
-// configurable, for tests) and SimulatedDX7Backend (a DX7 on the other end of the cable).
+// sequencer, the only one that touches RtMidi), JackMidiBackend (a JACK server),
+// LoopbackMidiBackend (in-process, configurable, for tests) and SimulatedDX7Backend (a DX7
+// on the other end of the cable).
 //
 // Threads: every member is called on the GUI thread. Input reaches the receiver given to
-// openInput(), which a backend may call on any thread (RtMidi calls it on its own).
+// openInput(), which a backend may call on any thread (RtMidi and JACK call it on their own).
 #pragma once
 
 #include "platform/midi/MidiStreamParser.h"

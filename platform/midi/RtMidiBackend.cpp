@@ -1,23 +1,19 @@
-// Brevane - the real MIDI system, through RtMidi: the ALSA sequencer or JACK.
+// Brevane - the real MIDI system on the ALSA sequencer, through RtMidi.
 #include "platform/midi/RtMidiBackend.h"
 
 #include "platform/midi/MidiMapperPort.h"
+#include "platform/midi/SysexPacer.h"
 
 #include <RtMidi.h>
 #include <alsa/asoundlib.h>
-#include <jack/jack.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
-#include <csignal>
 #include <chrono>
-#include <cstdlib>
 #include <iostream>
 #include <mutex>
 #include <streambuf>
-#include <thread>
 #include <vector>
 
 namespace platform {
@@ -50,21 +46,12 @@ private:
 };
 
 void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
-void quietJack(const char*) {}
 
-// The C libraries print their errors unless told otherwise; this process never wants that.
-// The JACK client library also writes to the server's sockets without guarding against a
-// server that has gone, which would end the program with SIGPIPE; the write failing with
-// EPIPE is enough.
+// The ALSA library prints its errors unless told otherwise; this process never wants that.
 void silenceLibraries()
 {
     static std::once_flag once;
-    std::call_once(once, [] {
-        snd_lib_error_set_handler(&quietAlsa);
-        jack_set_error_function(&quietJack);
-        jack_set_info_function(&quietJack);
-        std::signal(SIGPIPE, SIG_IGN);
-    });
+    std::call_once(once, [] { snd_lib_error_set_handler(&quietAlsa); });
 }
 
 // ---- RtMidi's error reports
@@ -123,10 +110,10 @@ bool isDigits(std::string_view s)
 }  // namespace
 
 // The Mapper: an RtMidi client of its own ("<client> MIDI Mapper") with one virtual output
-// port, made at first use and kept until the backend goes.
+// port, made at the first listing (or use) and kept until the backend goes.
 class RtMidiMapper final : public MidiMapperPort {
 public:
-    RtMidiMapper(RtMidiApi api, std::string clientName) : m_api(api), m_clientName(std::move(clientName)) {}
+    explicit RtMidiMapper(std::string clientName) : m_clientName(std::move(clientName)) {}
     ~RtMidiMapper() override
     {
         try {
@@ -145,15 +132,12 @@ public:
         if (m_open.load())
             return MidiResult::NoError;
         silenceLibraries();
-        const bool present =
-            m_api == RtMidiApi::Jack ? RtMidiBackend::jackServerRunning() : RtMidiBackend::alsaSequencerPresent();
-        if (!present)
+        if (!RtMidiBackend::alsaSequencerPresent())
             return MidiResult::NoDriver;
         try {
             SilencedCerr quiet;
             m_errors.clear();
-            auto out = std::make_unique<RtMidiOut>(
-                m_api == RtMidiApi::Jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA, m_clientName);
+            auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, m_clientName);
             out->setErrorCallback(&onRtMidiError, &m_errors);
             out->openVirtualPort(kPortName);
             if (m_errors.take())
@@ -191,7 +175,6 @@ protected:
 
 private:
     static constexpr const char* kPortName = "out";
-    RtMidiApi m_api;
     std::string m_clientName;
     std::unique_ptr<RtMidiOut> m_out;
     ErrorRecord m_errors;
@@ -214,21 +197,9 @@ std::string RtMidiBackend::cleanPortName(std::string_view name)
     return std::string(name);
 }
 
-bool RtMidiBackend::jackServerRunning()
-{
-    silenceLibraries();
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open("Brevane probe", JackNoStartServer, &status);
-    if (!client)
-        return false;
-    jack_client_close(client);
-    return true;
-}
-
 bool RtMidiBackend::alsaSequencerPresent() { return ::access("/dev/snd/seq", R_OK | W_OK) == 0; }
 
 struct RtMidiBackend::Impl {
-    RtMidiApi api = RtMidiApi::Alsa;
     std::string clientName;
 
     std::unique_ptr<RtMidiIn> in;
@@ -251,18 +222,7 @@ struct RtMidiBackend::Impl {
     Clock::time_point startTime{};
     MidiStreamParser parser;
 
-    int sysexRate = kWireBytesPerSecond;
-    Clock::time_point wireFreeAt{};
-
-    [[nodiscard]] RtMidi::Api rtApi() const
-    {
-        return api == RtMidiApi::Jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-    }
-
-    [[nodiscard]] bool present() const
-    {
-        return api == RtMidiApi::Jack ? jackServerRunning() : alsaSequencerPresent();
-    }
+    SysexPacer pacer;
 
     void dropClients()
     {
@@ -280,15 +240,15 @@ struct RtMidiBackend::Impl {
         silenceLibraries();
         if (in && out)
             return true;
-        if (!present())
+        if (!alsaSequencerPresent())
             return false;
         try {
             SilencedCerr quiet;
-            in = std::make_unique<RtMidiIn>(rtApi(), clientName + " In");
+            in = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName + " In");
             in->setErrorCallback(&onRtMidiError, &inErrors);
             // System Exclusive and time code in; active sensing stays out.
             in->ignoreTypes(false, false, true);
-            out = std::make_unique<RtMidiOut>(rtApi(), clientName + " Out");
+            out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, clientName + " Out");
             out->setErrorCallback(&onRtMidiError, &outErrors);
         } catch (...) {
             in.reset();
@@ -372,19 +332,6 @@ struct RtMidiBackend::Impl {
         started = false;
     }
 
-    // Waits until at most one piece of System Exclusive data is ahead of the wire.
-    void pace(std::size_t bytes)
-    {
-        const auto wireTime = [this](std::size_t n) {
-            return std::chrono::microseconds(static_cast<long long>(n) * 1'000'000 / sysexRate);
-        };
-        const auto allowance = wireTime(kSysexChunkBytes);
-        const auto now = Clock::now();
-        if (wireFreeAt > now + allowance)
-            std::this_thread::sleep_until(wireFreeAt - allowance);
-        wireFreeAt = std::max(Clock::now(), wireFreeAt) + wireTime(bytes);
-    }
-
     MidiResult send(std::span<const std::uint8_t> bytes)
     {
         if (outputOpen && outputOnMapper)
@@ -404,12 +351,10 @@ struct RtMidiBackend::Impl {
     }
 };
 
-RtMidiBackend::RtMidiBackend(RtMidiApi api, std::string clientName)
-    : m_impl(std::make_unique<Impl>())
+RtMidiBackend::RtMidiBackend(std::string clientName) : m_impl(std::make_unique<Impl>())
 {
-    m_impl->api = api;
     m_impl->clientName = std::move(clientName);
-    m_impl->mapper = std::make_unique<RtMidiMapper>(api, m_impl->clientName + " MIDI Mapper");
+    m_impl->mapper = std::make_unique<RtMidiMapper>(m_impl->clientName + " MIDI Mapper");
 }
 
 RtMidiBackend::~RtMidiBackend()
@@ -424,26 +369,18 @@ RtMidiBackend::~RtMidiBackend()
     }
 }
 
-RtMidiApi RtMidiBackend::api() const { return m_impl->api; }
-void RtMidiBackend::setSysexRate(int bytesPerSecond) { m_impl->sysexRate = std::max(bytesPerSecond, 100); }
-bool RtMidiBackend::systemPresent() const { return m_impl->present(); }
-
-std::string RtMidiBackend::systemName() const
-{
-    return m_impl->api == RtMidiApi::Jack ? "JACK" : "ALSA";
-}
+void RtMidiBackend::setSysexRate(int bytesPerSecond) { m_impl->pacer.setRate(bytesPerSecond); }
+bool RtMidiBackend::systemPresent() const { return alsaSequencerPresent(); }
+std::string RtMidiBackend::systemName() const { return "ALSA"; }
 
 void RtMidiBackend::refreshDevices()
 {
     m_impl->inputNames.clear();
     m_impl->outputNames.clear();
-    if (m_impl->api == RtMidiApi::Jack && (m_impl->in || m_impl->out) && !jackServerRunning()) {
-        // The server has gone: its clients are dead and must not be asked anything.
-        m_impl->dropClients();
-        return;
-    }
     if (!m_impl->ensureClients())
         return;
+    // The Mapper is there from the first listing on, for other programs to connect to.
+    (void)m_impl->mapper->open();
     m_impl->inputNames = m_impl->listNames(*m_impl->in, m_impl->inErrors);
     m_impl->outputNames = m_impl->listNames(*m_impl->out, m_impl->outErrors);
     // The Mapper's own port is no input for the program: it would hear itself.
@@ -477,8 +414,6 @@ MidiResult RtMidiBackend::openInput(int id, MidiEventReceiver& receiver)
         return MidiResult::Allocated;
     if (id < 0 || id >= inputCount())
         return MidiResult::BadDeviceId;
-    if (m_impl->api == RtMidiApi::Jack && !jackServerRunning())
-        return MidiResult::NoDriver;
     if (!m_impl->ensureClients())
         return MidiResult::NoDriver;
     const int port = m_impl->findPort(*m_impl->in, m_impl->inErrors, m_impl->inputNames[static_cast<std::size_t>(id)]);
@@ -581,13 +516,11 @@ MidiResult RtMidiBackend::openOutput(int id)
             return MidiResult::Allocated;
         m_impl->outputOpen = true;
         m_impl->outputOnMapper = true;
-        m_impl->wireFreeAt = Clock::now();
+        m_impl->pacer.restart();
         return MidiResult::NoError;
     }
     if (id < 0 || id >= outputCount())
         return MidiResult::BadDeviceId;
-    if (m_impl->api == RtMidiApi::Jack && !jackServerRunning())
-        return MidiResult::NoDriver;
     if (!m_impl->ensureClients())
         return MidiResult::NoDriver;
     const int port = m_impl->findPort(*m_impl->out, m_impl->outErrors, m_impl->outputNames[static_cast<std::size_t>(id)]);
@@ -609,7 +542,7 @@ MidiResult RtMidiBackend::openOutput(int id)
         return MidiResult::NotEnabled;
     }
     m_impl->outputOpen = true;
-    m_impl->wireFreeAt = Clock::now();
+    m_impl->pacer.restart();
     return MidiResult::NoError;
 }
 
@@ -628,7 +561,7 @@ MidiResult RtMidiBackend::openVirtualOutput(const std::string& portName)
     if (m_impl->outErrors.take())
         return MidiResult::NotEnabled;
     m_impl->outputOpen = true;
-    m_impl->wireFreeAt = Clock::now();
+    m_impl->pacer.restart();
     return MidiResult::NoError;
 }
 
@@ -660,9 +593,10 @@ MidiResult RtMidiBackend::writeShort(std::span<const std::uint8_t> message) { re
 
 MidiResult RtMidiBackend::writeSysex(std::span<const std::uint8_t> message)
 {
-    for (std::size_t offset = 0; offset < message.size(); offset += kSysexChunkBytes) {
-        const auto piece = message.subspan(offset, std::min(kSysexChunkBytes, message.size() - offset));
-        m_impl->pace(piece.size());
+    // The ALSA event encoder passes a piece on as soon as it holds SysexPacer::kChunkBytes.
+    for (std::size_t offset = 0; offset < message.size(); offset += SysexPacer::kChunkBytes) {
+        const auto piece = message.subspan(offset, std::min(SysexPacer::kChunkBytes, message.size() - offset));
+        m_impl->pacer.pace(piece.size());
         const MidiResult r = m_impl->send(piece);
         if (r != MidiResult::NoError)
             return r;
@@ -670,12 +604,5 @@ MidiResult RtMidiBackend::writeSysex(std::span<const std::uint8_t> message)
     return MidiResult::NoError;
 }
 
-std::unique_ptr<MidiBackend> createSystemMidiBackend()
-{
-    const char* chosen = std::getenv("BREVANE_MIDI_API");
-    std::string api = chosen ? chosen : "";
-    std::transform(api.begin(), api.end(), api.begin(), [](unsigned char c) { return std::tolower(c); });
-    return std::make_unique<RtMidiBackend>(api == "jack" ? RtMidiApi::Jack : RtMidiApi::Alsa);
-}
 
 }  // namespace platform

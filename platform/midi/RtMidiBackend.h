@@ -1,6 +1,7 @@
-// Brevane - the real MIDI system, through RtMidi: the ALSA sequencer or JACK.
+// Brevane - the real MIDI system on the ALSA sequencer, through RtMidi. (JACK has a backend
+// of its own, JackMidiBackend.h.)
 //
-// Without a MIDI system (no /dev/snd/seq, no JACK server) it lists no devices and every
+// Without a MIDI system (no /dev/snd/seq) it lists no devices and every
 // open fails; nothing is printed and nothing throws. RtMidi's own messages go to its
 // error callback: a warning during a send makes that send fail.
 //
@@ -13,12 +14,12 @@
 //
 // The MIDI Mapper (output kMidiMapperId) is a client of its own named after this one
 // ("Brevane MIDI Mapper") with one virtual output port, which opens at first use and stays
-// for the run; it is listed wherever the MIDI system is, and its own port is left out of
-// the input list.
+// for the run; it is listed wherever the MIDI system is, opens with the first listing so
+// that other programs can connect to it before anything plays, and its own port is left
+// out of the input list.
 //
-// Output: System Exclusive messages leave in pieces of kSysexChunkBytes, paced to the
-// wire speed of DIN MIDI by default, so that interfaces which drop bytes when flooded, and
-// JACK ports whose buffers hold less than a 4104-byte bank, get every byte.
+// Output: System Exclusive messages leave in pieces paced to the wire speed of DIN MIDI by
+// default (SysexPacer.h), so that interfaces which drop bytes when flooded get every byte.
 #pragma once
 
 #include "platform/midi/MidiBackend.h"
@@ -29,22 +30,13 @@
 
 namespace platform {
 
-enum class RtMidiApi : int { Alsa = 0, Jack = 1 };
-
 class RtMidiBackend final : public MidiBackend {
 public:
-    // Size of the pieces a System Exclusive message is sent in. It stays fixed for the run:
-    // the ALSA event encoder passes a piece on as soon as it holds this many bytes.
-    static constexpr std::size_t kSysexChunkBytes = 128;
-    // DIN MIDI: 31250 baud, 10 bits a byte.
-    static constexpr int kWireBytesPerSecond = 3125;
-
-    explicit RtMidiBackend(RtMidiApi api = RtMidiApi::Alsa, std::string clientName = "Brevane");
+    explicit RtMidiBackend(std::string clientName = "Brevane");
     ~RtMidiBackend() override;
     RtMidiBackend(const RtMidiBackend&) = delete;
     RtMidiBackend& operator=(const RtMidiBackend&) = delete;
 
-    [[nodiscard]] RtMidiApi api() const;
     // Bytes per second at which System Exclusive data is paced (at least 100).
     void setSysexRate(int bytesPerSecond);
     // Whether the MIDI system can be used now.
@@ -54,9 +46,6 @@ public:
     [[nodiscard]] MidiResult openVirtualInput(const std::string& portName, MidiEventReceiver& receiver);
     [[nodiscard]] MidiResult openVirtualOutput(const std::string& portName);
 
-    // Whether a JACK server answers (JACK_DEFAULT_SERVER names it); asks without starting
-    // one and without printing.
-    [[nodiscard]] static bool jackServerRunning();
     // Whether the ALSA sequencer device can be opened.
     [[nodiscard]] static bool alsaSequencerPresent();
     // A port name as listed: "Client:Port 24:0" becomes "Client:Port".
@@ -88,9 +77,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };
-
-// The MIDI system the program uses: RtMidi on the ALSA sequencer, or on JACK when the
-// environment variable BREVANE_MIDI_API is "jack".
-[[nodiscard]] std::unique_ptr<MidiBackend> createSystemMidiBackend();
 
 }  // namespace platform

@@ -8,7 +8,7 @@
 // is appended to the report file as one line: kind, checksum test (1 good, 0 bad), length
 // and the bytes in hexadecimal. With --timeline, each message is also appended to that
 // file as the microseconds of the monotonic clock at which it arrived and its bytes.
-#include "platform/midi/RtMidiBackend.h"
+#include "platform/midi/JackMidiBackend.h"
 #include "platform/midi/SimulatedDX7.h"
 
 #include <poll.h>
@@ -144,7 +144,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    platform::RtMidiBackend backend(platform::RtMidiApi::Jack, name);
+    platform::JackMidiBackend backend(name);
     Inbox inbox;
     if (backend.openVirtualInput("in", inbox) != platform::MidiResult::NoError ||
         backend.startInput() != platform::MidiResult::NoError ||

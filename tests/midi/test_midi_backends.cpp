@@ -1,6 +1,9 @@
 // Brevane - tests of the MIDI device layer: stream parsing, the loopback and simulated
 // instrument backends, and the real backend on a machine without a MIDI system.
+#include "platform/midi/JackMidiBackend.h"
+#include "platform/midi/JackMidiEventJoiner.h"
 #include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/midi/MidiMapperPort.h"
 #include "platform/midi/MidiStreamParser.h"
 #include "platform/midi/RtMidiBackend.h"
 #include "platform/midi/SimulatedDX7Backend.h"
@@ -200,6 +203,44 @@ TEST(MidiStreamParser, AnEndlessSysexIsDroppedAtTheCapAndTheStreamGoesOn)
     const auto over = parseInCuts(atCap, {});
     ASSERT_EQ(over.size(), 1U);
     EXPECT_EQ(over[0].first, K::TooLong);
+}
+
+// JACK events: System Exclusive runs on over events, anything else ends with its event.
+TEST(JackMidiEventJoiner, JoinsSysexOverEventsAndEndsEverythingElseWithItsEvent)
+{
+    using K = MidiPiece::Kind;
+    Collected out;
+    JackMidiEventJoiner joiner(out.sink());
+    const auto kinds = [&] {
+        std::vector<std::pair<K, Bytes>> k;
+        for (auto& p : out.pieces)
+            k.emplace_back(p.kind, p.bytes);
+        out.pieces.clear();
+        return k;
+    };
+    joiner.push(Bytes{0xF0, 0x43});
+    joiner.push(Bytes{});
+    joiner.push(Bytes{0xF8});
+    joiner.push(Bytes{0x10, 0x20});
+    joiner.push(Bytes{0xF7});
+    EXPECT_EQ(kinds(), (std::vector<std::pair<K, Bytes>>{{K::Message, {0xF8}},
+                                                         {K::Message, {0xF0, 0x43, 0x10, 0x20, 0xF7}}}));
+    // A note cut short is not finished by the next event, nor does running status carry over.
+    joiner.push(Bytes{0x90, 0x3C});
+    joiner.push(Bytes{0x40});
+    joiner.push(Bytes{0x90, 0x3C, 0x40, 0x3E});
+    EXPECT_EQ(kinds(), (std::vector<std::pair<K, Bytes>>{{K::Incomplete, {0x90, 0x3C}},
+                                                         {K::Stray, {0x40}},
+                                                         {K::Message, {0x90, 0x3C, 0x40}},
+                                                         {K::Incomplete, {0x90, 0x3E}}}));
+    // Lost events end the message they cut; what follows starts afresh.
+    joiner.push(Bytes{0xF0, 0x43, 0x01});
+    joiner.interrupt();
+    joiner.push(Bytes{0x02, 0xF7});
+    joiner.push(Bytes{0xF0, 0x7D, 0xF7});
+    EXPECT_EQ(kinds(), (std::vector<std::pair<K, Bytes>>{{K::Incomplete, {0xF0, 0x43, 0x01}},
+                                                         {K::Stray, {0x02, 0xF7}},
+                                                         {K::Message, {0xF0, 0x7D, 0xF7}}}));
 }
 
 TEST(MidiEvents, PiecesBecomeNotifications)
@@ -432,7 +473,7 @@ TEST(RtMidiBackend, WithoutAMidiSystemListsNothingFailsQuietlyAndNeverThrows)
     if (RtMidiBackend::alsaSequencerPresent())
         GTEST_SKIP() << "this machine has an ALSA sequencer; the offline case cannot be shown here";
     const std::string noise = captureStderr([] {
-        RtMidiBackend alsa(RtMidiApi::Alsa);
+        RtMidiBackend alsa;
         EXPECT_FALSE(alsa.systemPresent());
         alsa.refreshDevices();
         EXPECT_EQ(alsa.inputCount(), 0);
@@ -442,13 +483,14 @@ TEST(RtMidiBackend, WithoutAMidiSystemListsNothingFailsQuietlyAndNeverThrows)
         EXPECT_NE(alsa.openOutput(0), MidiResult::NoError);
         EXPECT_EQ(alsa.sendMessage(Bytes{0x90, 60, 1}), MidiResult::InvalidHandle);
 
-        // JACK with no server under this name: RtMidi's JACK layer is never touched.
+        // JACK with no server under this name.
         ::setenv("JACK_DEFAULT_SERVER", "brevane-no-such-server", 1);
-        RtMidiBackend jack(RtMidiApi::Jack);
+        JackMidiBackend jack;
         jack.refreshDevices();
         EXPECT_EQ(jack.inputCount(), 0);
-        EXPECT_FALSE(RtMidiBackend::jackServerRunning());
+        EXPECT_FALSE(JackMidiBackend::serverRunning());
         EXPECT_NE(jack.openOutput(0), MidiResult::NoError);
+        EXPECT_NE(jack.mapper()->open(), MidiResult::NoError);
         ::unsetenv("JACK_DEFAULT_SERVER");
     });
     EXPECT_EQ(noise, "");

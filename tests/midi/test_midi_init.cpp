@@ -254,7 +254,7 @@ TEST_F(MidiInitTest, TheRealMidiSystemAbsentMeansOfflineWithoutNoise)
 {
     if (platform::RtMidiBackend::alsaSequencerPresent())
         GTEST_SKIP() << "this machine has an ALSA sequencer";
-    platform::RtMidiBackend alsa(platform::RtMidiApi::Alsa);
+    platform::RtMidiBackend alsa;
     init.setBackend(&alsa);
     init.setMidiInDeviceName("USB MIDI");
     init.setMidiOutDeviceName("USB MIDI");

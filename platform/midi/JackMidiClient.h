@@ -1,0 +1,88 @@
+// Brevane - one client of a JACK server with one MIDI port, on plain libjack.
+//
+// The JACK process thread neither locks nor allocates: between it and the program there
+// is one lock-free ring each way (SpscByteRing.h), allocated when the client is made.
+//
+// Input: the process thread copies each event of the port's buffer into the ring, after
+// checking what jack_midi_event_get returned; the client's own reader thread takes the
+// events out and hands them to the handler. Empty events are skipped. An event that
+// cannot be read (a failed call, a null buffer pointer, bytes that do not lie inside the
+// port's buffer, as JACK may give for an event that fills the whole buffer), events the
+// sender lost, and events dropped because the ring is full are lost: the handler is told
+// where, once for each run of lost events.
+//
+// Output: write() queues bytes, which the process thread moves into the port's buffer
+// with jack_midi_event_reserve, as one event each where they fit into the period's buffer
+// and in pieces over several periods where they do not fit even into an empty one.
+//
+// The client never starts a server. When the server goes away (jack_on_shutdown) the
+// client is offline for good: nothing more arrives, writes fail, and it is only closed.
+//
+// Threads: everything but the handler runs on the calling thread (the program's); write()
+// may be called from any one thread at a time; the handler runs on the reader thread.
+#pragma once
+
+#include "platform/midi/MidiBackend.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class JackMidiClient {
+public:
+    using Clock = std::chrono::steady_clock;
+    enum class Direction : int { Input = 0, Output = 1 };
+
+    // What an input port receives, on the client's reader thread.
+    class InputHandler {
+    public:
+        virtual ~InputHandler() = default;
+        // One event's bytes (never empty) and when its period began.
+        virtual void onEvent(std::span<const std::uint8_t> bytes, Clock::time_point at) = 0;
+        // Events were lost, or could not be read, between the one before and the next.
+        virtual void onLost() = 0;
+    };
+
+    // A client called name (JACK adds a number when the name is taken) on the server that
+    // JACK_DEFAULT_SERVER names; nullptr when no server answers.
+    [[nodiscard]] static std::unique_ptr<JackMidiClient> open(const std::string& name, Direction direction);
+    // Whether a server answers; asks without starting one and without printing.
+    [[nodiscard]] static bool serverRunning();
+
+    ~JackMidiClient();
+    JackMidiClient(const JackMidiClient&) = delete;
+    JackMidiClient& operator=(const JackMidiClient&) = delete;
+
+    [[nodiscard]] bool serverGone() const;
+    // The name the server gave this client.
+    [[nodiscard]] std::string name() const;
+    // Full names ("client:port") of the MIDI ports that send (outputs true) or receive,
+    // in the server's order; empty when the server has gone.
+    [[nodiscard]] std::vector<std::string> listPorts(bool outputs) const;
+
+    // Registers the port and starts the client; an input port's events go to handler,
+    // which must outlive the open port.
+    [[nodiscard]] MidiResult openPort(const std::string& portName, InputHandler* handler = nullptr);
+    // Stops the client and removes the port. An output port first lets what is queued
+    // leave (for at most a second).
+    void closePort();
+    [[nodiscard]] bool portOpen() const;
+    // Connects the open port with another client's port: from it (input) or to it (output).
+    [[nodiscard]] MidiResult connect(const std::string& otherPort);
+
+    // Output: queues bytes to leave in the next periods. Waits while the queue is full,
+    // for at most two seconds (then NotReady).
+    [[nodiscard]] MidiResult write(std::span<const std::uint8_t> bytes);
+
+private:
+    struct Impl;
+    explicit JackMidiClient(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace platform

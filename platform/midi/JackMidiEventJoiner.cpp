@@ -1,0 +1,47 @@
+// Brevane - joins the events of a JACK MIDI input port into whole MIDI messages.
+#include "platform/midi/JackMidiEventJoiner.h"
+
+#include <utility>
+
+namespace platform {
+namespace {
+
+constexpr std::uint8_t kSysexStart = 0xF0;
+constexpr std::uint8_t kFirstRealTime = 0xF8;
+constexpr std::uint8_t kStatusBit = 0x80;
+
+}  // namespace
+
+JackMidiEventJoiner::JackMidiEventJoiner(Sink sink) : m_sink(std::move(sink)) {}
+
+void JackMidiEventJoiner::push(std::span<const std::uint8_t> eventBytes)
+{
+    if (eventBytes.empty())
+        return;
+    m_parser.feed(eventBytes, m_sink);
+    // Whether System Exclusive is still open after this event: the last status byte (real-
+    // time bytes aside) decides; an event of data bytes only leaves it as it was.
+    for (auto it = eventBytes.rbegin(); it != eventBytes.rend(); ++it) {
+        if ((*it & kStatusBit) && *it < kFirstRealTime) {
+            m_inSysex = *it == kSysexStart;
+            break;
+        }
+    }
+    // Anything else still open is a short message cut short, or stray bytes: it ends here.
+    if (!m_inSysex)
+        m_parser.finish(m_sink);
+}
+
+void JackMidiEventJoiner::interrupt()
+{
+    m_parser.finish(m_sink);
+    m_inSysex = false;
+}
+
+void JackMidiEventJoiner::reset()
+{
+    m_parser.reset();
+    m_inSysex = false;
+}
+
+}  // namespace platform
