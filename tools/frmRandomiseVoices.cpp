@@ -31,8 +31,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -62,15 +62,19 @@ shell::DeferredCallFactory& deferredCallFactory()
 
 bool midiOutOpen() { return midi::objMIDIInit().MidiOutOpen; }
 
-// The number a variance text stands for: a whole decimal number, blanks around it allowed.
+// The number a variance text stands for: a whole decimal number with a point, blanks around
+// it allowed. Read the same in every locale (never "100,4").
 bool parseNumber(const QString& text, double& value)
 {
-    const QByteArray bytes = text.trimmed().toLatin1();
-    if (bytes.isEmpty())
+    QByteArray bytes = text.trimmed().toLatin1();
+    const bool plus = bytes.startsWith('+');
+    if (plus)
+        bytes.remove(0, 1);
+    if (bytes.isEmpty() || (plus && bytes.startsWith('-')))
         return false;
-    char* end = nullptr;
-    value = std::strtod(bytes.constData(), &end);
-    return end != nullptr && *end == '\0' && std::isfinite(value);
+    const char* end = bytes.constData() + bytes.size();
+    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
+    return error == std::errc() && stop == end && std::isfinite(value);
 }
 
 }  // namespace

@@ -328,6 +328,8 @@ TEST_F(GeneratorFixture, TheVarianceTextSetsTheSpinOnlyWithANumberInRange)
     EXPECT_EQ(gen->UpDown1()->value(), 100);
     text1.setText("abc");
     EXPECT_EQ(gen->UpDown1()->value(), 100);
+    text1.setText("55,5");
+    EXPECT_EQ(gen->UpDown1()->value(), 100) << "a decimal point in every locale";
     text1.setText("20.5");
     EXPECT_EQ(gen->UpDown1()->value(), 20) << "a half goes to the even number";
     gen->UpDown1()->stepBy(3);
