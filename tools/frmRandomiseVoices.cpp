@@ -13,6 +13,7 @@
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 #include "shell/ShellAppState.h"
+#include "shell/clsVoiceLists.h"
 #include "shell/frmStartup.h"
 #include "shell/frmVoiceList.h"
 
@@ -449,9 +450,25 @@ void frmRandomiseVoices::finishRun()
     SetPatchGenControls();
 }
 
+bool frmRandomiseVoices::mayWriteWorkList()
+{
+    const std::string path = WorkListPath();
+    // A list showing the file keeps it, and its voices, unless the user lets it go first.
+    if (auto* lists = dynamic_cast<shell::clsVoiceLists*>(&banklib::appState().colVoiceLists()))
+        if (!lists->closeForReopen(path))
+            return false;
+    // A file of that name is the user's (the work list's own goes when its list closes):
+    // it is replaced only when the user says so.
+    if (!platform::fileExists(path))
+        return true;
+    return platform::messages().messageBox(path + " already exists. Do you want to replace it ? ",
+                                           platform::MsgStyle::YesNo + platform::MsgStyle::Question,
+                                           "Replace file ?") == platform::MsgAnswer::Yes;
+}
+
 shell::frmVoiceList* frmRandomiseVoices::openWorkList(const std::string& voice)
 {
-    const std::string path = workListPath();
+    const std::string path = WorkListPath();
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(m_workListFolder), ec);
     banklib::clsVoiceNames names;
@@ -474,9 +491,14 @@ shell::frmVoiceList* frmRandomiseVoices::openWorkList(const std::string& voice)
 
 bool frmRandomiseVoices::storeVoice(const std::string& body)
 {
-    // A work list closed since the last voice: the next voice starts a new one.
-    if (m_patchGenList == nullptr)
+    // A work list closed since the last voice: the next voice starts a new one, on a file
+    // that holds nothing the user keeps.
+    if (m_patchGenList == nullptr) {
+        const bool mayWrite = mayWriteWorkList();
         m_patchCount = 0;
+        if (!mayWrite)
+            return false;
+    }
     ++m_patchCount;
     const std::string voice = body + voiceName(m_patchCount);
 
