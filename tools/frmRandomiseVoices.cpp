@@ -254,8 +254,13 @@ void frmRandomiseVoices::showWindow()
 
 void frmRandomiseVoices::closeEvent(QCloseEvent* event)
 {
-    // The tree and the counters live as long as the program: closing only hides.
-    event->ignore();
+    // While a voice list is open the tree and the counters must live on: closing only
+    // hides. With none left (as when the program exits) the window may close; it stays
+    // made, hidden, for the next list.
+    if (banklib::appState().colVoiceLists().count() > 0)
+        event->ignore();
+    else
+        event->accept();
     hide();
     if (editor::VoiceListEditors::openEditorCount() == 0)
         editor::frmAlgorithms::unloadViewer();

@@ -687,11 +687,16 @@ TEST_F(GeneratorFixture, ClosingTheWindowOnlyHidesIt)
     click(*a, 0);
     gen->showWindow();
     ASSERT_TRUE(gen->isVisible());
-    gen->close();
+    EXPECT_FALSE(gen->close());
     EXPECT_FALSE(gen->isVisible());
     EXPECT_EQ(frmRandomiseVoices::instance(), gen);
     EXPECT_EQ(gen->SourceVoiceCount(), 1);
     EXPECT_EQ(&banklib::appState().frmRandomiseVoices(), gen);
+    // With no list left (the program exiting) it closes, so it never holds the exit up.
+    ASSERT_TRUE(a->unload());
+    gen->showWindow();
+    EXPECT_TRUE(gen->close());
+    EXPECT_EQ(frmRandomiseVoices::instance(), gen);
 }
 
 }  // namespace
