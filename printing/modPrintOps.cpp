@@ -106,6 +106,8 @@ QWidget* modPrintOps::owner() const
     return shell::frmStartup::instance();
 }
 
+bool modPrintOps::queryUnload() { return preview() == nullptr || m_preview->close(); }
+
 void modPrintOps::unload()
 {
     if (preview())

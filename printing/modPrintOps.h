@@ -55,7 +55,10 @@ public:
     // Gives unset margins their 0.5 inch; margins once set stay as set.
     void InitPageSetup();
     void ComputePageMetrics();
-    // The main window's unload: the preview goes without asking.
+    // The main window's query-unload: the preview closes as if the user closed it (with
+    // text, "Save text to file ?"); false when the user kept it open.
+    [[nodiscard]] bool queryUnload();
+    // The main window's unload: a preview still there goes without asking.
     void unload();
 
     // ---- the File commands
