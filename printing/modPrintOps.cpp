@@ -155,12 +155,22 @@ int modPrintOps::ShowPrintDialog(banklib::VoiceListView& list,
     if (!choices.previewPressed() && !choices.printToFile()) {
         m_printer.setCopyCount(m_deviceMode.copies);
         m_printer.setCollateCopies(m_deviceMode.collate);
+        // The PDF printer offers the file chosen last in this run.
+        if (printerIsPdf() && !m_lastPdfFileName.isEmpty())
+            m_printer.setOutputFileName(m_lastPdfFileName);
         if (!m_dialogs->choosePrinter(m_printer, owner())) {
-            m_printer.setCopyCount(1);
+            // The printer goes back to the one the records hold, with no file name.
+            m_printer.setOutputFileName(QString());
+            SelectPrinterByDevMode(m_deviceMode, m_printer);
+            ApplyDevModeToPrinter(m_deviceMode, m_printer);
             return 0;
         }
         readDialogDevices(m_printer, m_deviceMode, true);
         m_pdfFileName = printerIsPdf() ? m_printer.outputFileName() : QString();
+        if (!m_pdfFileName.isEmpty())
+            m_lastPdfFileName = m_pdfFileName;
+        // The printer keeps no file name of its own: a job on the PDF printer writes the
+        // file the dialog named, or asks for one.
         m_printer.setOutputFileName(QString());
         SelectPrinterByDevMode(m_deviceMode, m_printer);
         ApplyDevModeToPrinter(m_deviceMode, m_printer);
@@ -417,6 +427,7 @@ bool modPrintOps::runPrintJob(const std::function<bool(QPagedPaintDevice& device
             if (!chosen.accepted || chosen.files.empty() || chosen.files.front().empty())
                 return false;
             path = QString::fromStdString(chosen.files.front());
+            m_lastPdfFileName = path;
         }
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly)) {

@@ -126,7 +126,8 @@ private:
     std::string m_lastPrintedKey;  // the list the remembered choices belong to
     std::string m_printedList;
     std::vector<std::pair<std::int32_t, std::int32_t>> m_pageRanges;
-    QString m_pdfFileName;  // given by the print dialog for the next job
+    QString m_pdfFileName;      // given by the print dialog for the next job
+    QString m_lastPdfFileName;  // the PDF file chosen last in this run, offered again
     std::string m_previewFolder;
     std::function<QDateTime()> m_clock;
     QPointer<frmPreview> m_preview;

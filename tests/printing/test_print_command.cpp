@@ -200,6 +200,43 @@ TEST_F(PrintCommandTest, APdfFileNamedInThePrintDialogIsWrittenWithoutAskingAgai
     EXPECT_EQ(pdfPageCount(path), 2);  // two copies of one page
 }
 
+TEST_F(PrintCommandTest, ThePrintDialogOffersThePdfFileChosenLast)
+{
+    open(32);
+    choose([](PrintChoices& c) { c.setRange(BankRange::All); });
+    const QString first = QString::fromStdString(file("first.pdf"));
+    QString offered;
+    dialogs->onPrinter = [&](QPrinter& p) {
+        offered = p.outputFileName();
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(first);
+        return true;
+    };
+    ops->PrintVoiceListCommand();
+    ASSERT_EQ(pdfPageCount(first), 1);
+    // Cancelled, the dialog changes nothing; the next one offers the same file again.
+    dialogs->onPrinter = [&](QPrinter& p) {
+        offered = p.outputFileName();
+        p.setOutputFileName(QString::fromStdString(file("dropped.pdf")));
+        return false;
+    };
+    ops->PrintVoiceListCommand();
+    EXPECT_EQ(offered, first);
+    dialogs->onPrinter = [&](QPrinter& p) {
+        offered = p.outputFileName();
+        return true;
+    };
+    ops->PrintVoiceListCommand();
+    EXPECT_EQ(offered, first);
+    EXPECT_TRUE(ui.fileDialogsShown().empty());
+    // A file named when printing asked for one is the one offered next.
+    ops->showPreview();
+    ui.answerFile(file("asked.pdf"));
+    ASSERT_TRUE(ops->PrintPreviewText(*ops->preview()));
+    ops->PrintVoiceListCommand();
+    EXPECT_EQ(offered.toStdString(), file("asked.pdf"));
+}
+
 TEST_F(PrintCommandTest, AFailedPrintJobSaysSo)
 {
     open(32);
