@@ -239,7 +239,6 @@ bool modPrintOps::BuildPrintPreview(banklib::VoiceListView& list,
     PreviewFromFile = false;
 
     if (PreviewMode) {
-        target->setHoldsListing(true);
         target->RichTextBox1()->setTextCursor(QTextCursor(target->RichTextBox1()->document()));
         target->show();
         target->raise();
@@ -270,20 +269,10 @@ void modPrintOps::ShowPageSetup()
 
     if (!preview() || !m_preview->isVisible())
         return;
+    // The preview's text stays as it is, every listing in it, typed or loaded text too:
+    // the listings are laid out again in place for the new paper and margins.
     platform::ShowStatusMessage("Please wait - Resetting Print Preview ", 0, 1);
-    banklib::VoiceListView* list =
-        m_printedList.empty() ? nullptr : banklib::appState().colVoiceLists().Item(m_printedList);
-    if (!PreviewFromFile && list != nullptr && m_preview->holdsListing()) {
-        // The listing is built again for the new paper, and shown.
-        m_preview->unload();
-        const bool previewMode = PreviewMode;
-        PreviewMode = true;
-        BuildPrintPreview(*list, m_pageRanges);
-        PreviewMode = previewMode;
-    } else {
-        // Text from a file, or a listing whose list has closed, keeps its text.
-        m_preview->relayout();
-    }
+    m_preview->relayout();
     platform::ShowStatusMessage("", 0, 1);
 }
 
@@ -358,8 +347,6 @@ bool modPrintOps::LoadSavePreviewText(frmPreview& preview, int mode, bool toFile
                 loaded->setUndoRedoEnabled(true);
             }
             preview.adoptDocument(std::move(loaded));
-            // What was loaded is not a listing page set-up could build again.
-            preview.setHoldsListing(false);
         } else {
             if (rich)
                 insertRtfDocument(selection, rtf);
