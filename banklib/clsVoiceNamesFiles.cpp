@@ -25,8 +25,6 @@ using platform::MsgAnswer;
 namespace MsgStyle = platform::MsgStyle;
 
 using platform::kCrLf;
-// The generator's work list, a temporary list written without a folder.
-constexpr const char* kPatchGenTitle = "PatchGen.dat";
 constexpr std::size_t kRecentFileCount = 6;
 
 // Whether two paths name the same file: the same text, or the same file reached another
@@ -329,7 +327,7 @@ bool clsVoiceNames::FileSave(bool blnShowFileNameDialog, bool ClosingForms, Voic
     list->setFilePath(newPath.substr(0, newPath.size() - newTitle.size()));
     list->setSavedCRC(m_lngCurrentCRC);
     // The generator's work list saved under another name is an ordinary list now.
-    if (oldTitle == kPatchGenTitle)
+    if (appState().frmRandomiseVoices().isWorkListFile(oldPath))
         appState().frmRandomiseVoices().setWorkListFlag(0);
     // A temporary list's old file goes only now that its voices are safely in the new one.
     if (wasTemporary && oldTitle != kInitBankFileName && !sameFile(oldPath, newPath))

@@ -36,7 +36,27 @@ constexpr std::int32_t kNameColumnChars = 13;
 // Tab positions of the document are in 1/96 inch (15 twips).
 constexpr double kTwipsPerTabUnit = 15.0;
 
+// What a paragraph keeps of its layout: how its stops follow the page (anchor and offset
+// pairs), and on a header line, the listing font's resolution and pixel height its blank
+// lines were counted with; a header's blank lines are marked as such.
+constexpr int kStopAnchors = QTextFormat::UserProperty + 1;
+constexpr int kHeaderLine = QTextFormat::UserProperty + 2;
+constexpr int kTopMarginLine = QTextFormat::UserProperty + 3;
+
 std::int32_t roundToInt(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
+
+// The lines of the listing font that fit in the top margin, less one; none under one line.
+std::int32_t topMarginLines(double pixelsPerInch, double pixelHeight, std::int32_t topMargin)
+{
+    if (pixelHeight <= 0)
+        return 0;
+    return std::max(0, roundToInt(pixelsPerInch * topMargin / (pixelHeight * 1000.0) - 1.0));
+}
+
+bool startsPage(const QTextBlock& block)
+{
+    return (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) != 0;
+}
 
 QFont listingFontOf(const ListingLayout& layout)
 {
@@ -89,6 +109,30 @@ int ListingBuilder::AppendPreviewText(const QString& text, int& position, int si
     return position;
 }
 
+QList<QTextOption::Tab> ListingBuilder::tabPositions(const QList<double>& anchors, const PageMargins& margins,
+                                                     std::int32_t physicalWidth)
+{
+    std::vector<std::int32_t> stops;
+    for (qsizetype i = 0; i + 1 < anchors.size(); i += 2) {
+        const double offset = anchors[i + 1];
+        switch (static_cast<Anchor>(static_cast<int>(anchors[i]))) {
+        case Anchor::LeftMargin: stops.push_back(marginTwips(margins.left) + roundToInt(offset)); break;
+        case Anchor::RightMargin: stops.push_back(marginTwips(margins.right) + roundToInt(offset)); break;
+        case Anchor::Middle: stops.push_back(roundToInt(physicalWidth / 2.0 + offset)); break;
+        case Anchor::RightEdge:
+            stops.push_back(roundToInt(physicalWidth - marginTwips(margins.right) + offset));
+            break;
+        case Anchor::Paper:
+        default: stops.push_back(roundToInt(offset)); break;
+        }
+    }
+    std::sort(stops.begin(), stops.end());
+    QList<QTextOption::Tab> positions;
+    for (std::int32_t s : stops)
+        positions.append(QTextOption::Tab(s / kTwipsPerTabUnit, QTextOption::LeftTab));
+    return positions;
+}
+
 void ListingBuilder::SetParagraphTabs(int start, int end, bool apply, int count, const TabStops& tabs,
                                       bool rightAligned, std::int32_t singleTab)
 {
@@ -96,18 +140,24 @@ void ListingBuilder::SetParagraphTabs(int start, int end, bool apply, int count,
     if (!apply)
         return;
     count = std::clamp(count, 0, static_cast<int>(tabs.size()) - 1);
-    const std::int32_t stop0 = marginTwips(rightAligned ? m_layout.margins.right : m_layout.margins.left);
-    std::vector<std::int32_t> stops{stop0};
+    // Stop 0 is the margin; evenly spaced stops follow it, the others stand on the paper.
+    const Anchor margin = rightAligned ? Anchor::RightMargin : Anchor::LeftMargin;
+    std::vector<AnchoredStop> stops{{margin, 0}};
     for (int i = 1; i <= count; ++i)
-        stops.push_back(tabs[0] >= 1 ? tabs[0] * i + stop0 : tabs[static_cast<std::size_t>(i)]);
-    std::sort(stops.begin(), stops.end());
-    QList<QTextOption::Tab> positions;
-    for (std::int32_t s : stops)
-        positions.append(QTextOption::Tab(s / kTwipsPerTabUnit, QTextOption::LeftTab));
+        stops.push_back(tabs[0] >= 1 ? AnchoredStop{margin, static_cast<double>(tabs[0]) * i}
+                                     : AnchoredStop{Anchor::Paper, static_cast<double>(tabs[static_cast<std::size_t>(i)])});
+    applyStops(start, end, stops, rightAligned);
+}
 
+void ListingBuilder::applyStops(int start, int end, const std::vector<AnchoredStop>& stops, bool rightAligned)
+{
+    QList<double> anchors;
+    for (const AnchoredStop& s : stops)
+        anchors << static_cast<double>(s.anchor) << s.offset;
     QTextBlockFormat format;
     format.setAlignment(rightAligned ? Qt::AlignRight : Qt::AlignLeft);
-    format.setTabPositions(positions);
+    format.setTabPositions(tabPositions(anchors, m_layout.margins, m_layout.physicalWidth));
+    format.setProperty(kStopAnchors, QVariant::fromValue(anchors));
     QTextCursor c(&m_doc);
     const int last = textEnd();
     c.setPosition(std::clamp(start, 0, last));
@@ -134,13 +184,8 @@ QString ListingBuilder::headerDate(const QDateTime& when)
 int ListingBuilder::AppendPageHeader(banklib::VoiceListView& list, int& position, std::int32_t pageNumber,
                                      std::int32_t pageCount, std::int32_t& lineCount)
 {
-    // The lines of the listing font that fit in the top margin, less one; none under one line.
-    std::int32_t blankLines = 0;
-    if (m_layout.font.pixelHeight > 0) {
-        const double fit = static_cast<double>(m_layout.font.pixelsPerInch) * m_layout.margins.top /
-                           (static_cast<double>(m_layout.font.pixelHeight) * 1000.0);
-        blankLines = std::max(0, roundToInt(fit - 1.0));
-    }
+    const std::int32_t blankLines =
+        topMarginLines(m_layout.font.pixelsPerInch, m_layout.font.pixelHeight, m_layout.margins.top);
     lineCount += blankLines;
 
     const int blockStart = textEnd();
@@ -148,23 +193,35 @@ int ListingBuilder::AppendPageHeader(banklib::VoiceListView& list, int& position
                           QLatin1Char('\t'),
                       position, kHeaderSize, false);
     // Each listing page starts a printed page.
-    QTextCursor c(m_doc.findBlock(blockStart));
+    QTextBlock block = m_doc.findBlock(blockStart);
+    QTextCursor c(block);
     QTextBlockFormat pageStart;
     pageStart.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     c.mergeBlockFormat(pageStart);
+    // The blank lines are the top margin's (laid out again with it), the line after them
+    // the header's.
+    for (std::int32_t i = 0; i < blankLines && block.isValid(); ++i, block = block.next()) {
+        QTextBlockFormat blank;
+        blank.setProperty(kTopMarginLine, true);
+        QTextCursor(block).mergeBlockFormat(blank);
+    }
+    QTextBlockFormat headerLine;
+    headerLine.setProperty(kHeaderLine, QVariant::fromValue(QList<double>{static_cast<double>(m_layout.font.pixelsPerInch),
+                                                                          static_cast<double>(m_layout.font.pixelHeight)}));
+    QTextCursor(block).mergeBlockFormat(headerLine);
 
-    TabStops tabs{};
     const QString title = QStringLiteral("PATCH LISTING : ") + platform::fromBytes(list.FileTitle());
     AppendPreviewText(title + QLatin1Char('\t'), position, kTitleSize, true);
-    tabs[1] = roundToInt(m_layout.physicalWidth / 2.0 - TextWidth(title) / 2.0);
-
     const QString page = QStringLiteral("Page ") + QString::fromStdString(platform::Format(pageNumber, "##0")) +
                          QStringLiteral(" of ") + QString::fromStdString(platform::Format(pageCount, "##0"));
     AppendPreviewText(page + QStringLiteral("\n\n"), position, kHeaderSize, false);
-    tabs[2] = roundToInt(m_layout.physicalWidth - marginTwips(m_layout.margins.right) - TextWidth(page) -
-                         kPageNumberGap);
 
-    SetParagraphTabs(blockStart, position, true, 2, tabs, false);
+    // The title is centred on the paper; "Page n of m" ends a little before the right margin.
+    applyStops(blockStart, position,
+               {{Anchor::LeftMargin, 0},
+                {Anchor::Middle, -TextWidth(title) / 2.0},
+                {Anchor::RightEdge, -TextWidth(page) - kPageNumberGap}},
+               false);
     lineCount += 2;
     return position;
 }
@@ -315,6 +372,103 @@ std::int32_t appendListingPages(ListingBuilder& builder, banklib::VoiceListView&
         }
     }
     return pages;
+}
+
+namespace {
+
+// Gives a page header the blank lines of the top margin. The top margin's lines are the
+// marked lines before the header, back to the one that starts the page; new ones are empty
+// lines put in before the header, and only empty ones are taken away (nearest the header
+// first), so no text goes. The page starts where it did, or at the first new line.
+void relayOutHeader(QTextDocument& doc, int headerPosition, std::int32_t topMargin)
+{
+    const QTextBlock header = doc.findBlock(headerPosition);
+    const QList<double> font = header.blockFormat().property(kHeaderLine).value<QList<double>>();
+    if (font.size() != 2)
+        return;
+    const std::int32_t wanted = topMarginLines(font[0], font[1], topMargin);
+    std::vector<int> lines;  // their positions, nearest the header first
+    if (!startsPage(header)) {
+        for (QTextBlock b = header.previous(); b.isValid() && b.blockFormat().boolProperty(kTopMarginLine);
+             b = b.previous()) {
+            lines.push_back(b.position());
+            if (startsPage(b))
+                break;
+        }
+    }
+    auto have = static_cast<std::int32_t>(lines.size());
+    QTextCursor c(&doc);
+    if (wanted > have) {
+        const bool pageStartsHere = startsPage(header);
+        QTextBlockFormat headerFormat = header.blockFormat();
+        QTextBlockFormat blank = headerFormat;
+        blank.clearProperty(kHeaderLine);
+        blank.setProperty(kTopMarginLine, true);
+        blank.setPageBreakPolicy(QTextFormat::PageBreak_Auto);
+        c.setPosition(headerPosition);
+        for (std::int32_t i = have; i < wanted; ++i)
+            c.insertBlock();
+        QTextBlock b = doc.findBlock(headerPosition);
+        for (std::int32_t i = have; i < wanted; ++i, b = b.next()) {
+            QTextBlockFormat f = blank;
+            if (pageStartsHere && i == have)
+                f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            QTextCursor(b).setBlockFormat(f);
+        }
+        if (pageStartsHere)
+            headerFormat.setPageBreakPolicy(QTextFormat::PageBreak_Auto);
+        QTextCursor(b).setBlockFormat(headerFormat);
+        return;
+    }
+    for (const int at : lines) {
+        if (have <= wanted)
+            break;
+        const QTextBlock line = doc.findBlock(at);
+        if (!line.text().isEmpty())
+            continue;
+        if (!startsPage(line)) {
+            if (at == 0)
+                continue;
+            // The empty line joins the one before it, which keeps its own format.
+            c.setPosition(at - 1);
+            c.setPosition(at, QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+        } else {
+            // The line after it joins it and the page starts there.
+            QTextBlockFormat next = line.next().blockFormat();
+            next.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            c.setPosition(at);
+            c.setPosition(at + 1, QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+            QTextCursor(doc.findBlock(at)).setBlockFormat(next);
+        }
+        --have;
+    }
+}
+
+}  // namespace
+
+void relayOutListings(QTextDocument& doc, const PageMargins& margins, std::int32_t physicalWidth)
+{
+    QTextCursor edit(&doc);
+    edit.beginEditBlock();
+    // The headers last to first, so that the places of those before stay where they are.
+    std::vector<int> headers;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        if (b.blockFormat().hasProperty(kHeaderLine))
+            headers.push_back(b.position());
+    for (auto it = headers.rbegin(); it != headers.rend(); ++it)
+        relayOutHeader(doc, *it, margins.top);
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QTextBlockFormat f = b.blockFormat();
+        if (!f.hasProperty(kStopAnchors))
+            continue;
+        QTextBlockFormat stops;
+        stops.setTabPositions(ListingBuilder::tabPositions(f.property(kStopAnchors).value<QList<double>>(), margins,
+                                                           physicalWidth));
+        QTextCursor(b).mergeBlockFormat(stops);
+    }
+    edit.endEditBlock();
 }
 
 }  // namespace printing

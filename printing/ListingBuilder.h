@@ -13,7 +13,10 @@
 //
 // Positions are character positions of the document (a paragraph break counts as one).
 // Tab stops and text widths are in twips; the document's tab positions are in 1/96 inch,
-// the unit of the 96 dpi printer the text is laid out against.
+// the unit of the 96 dpi printer the text is laid out against. Each paragraph keeps, with
+// its stops, how they follow the page (from the paper's edge, a margin or its middle), and
+// each header how its blank lines follow the top margin, so that the listing can be laid
+// out again in place for other paper (relayOutListings).
 #pragma once
 
 #include "printing/PrinterRecords.h"
@@ -22,6 +25,7 @@
 #include <QFontMetricsF>
 #include <QString>
 #include <QTextCursor>
+#include <QTextOption>
 
 #include <array>
 #include <cstdint>
@@ -85,6 +89,22 @@ public:
     [[nodiscard]] static QString headerDate(const QDateTime& when);
 
 private:
+    // How a tab stop follows the page: offset twips from the paper's left edge, from the
+    // left or right margin, from the middle of the paper, or from the right margin
+    // counted back from the paper's right edge.
+    enum class Anchor : int { Paper = 0, LeftMargin = 1, RightMargin = 2, Middle = 3, RightEdge = 4 };
+    struct AnchoredStop {
+        Anchor anchor;
+        double offset;
+    };
+    // Gives the paragraphs from start to end (as SetParagraphTabs) these stops, and keeps
+    // how they follow the page.
+    void applyStops(int start, int end, const std::vector<AnchoredStop>& stops, bool rightAligned);
+    // The stops of kept anchor and offset pairs on a page, as the document's tab positions.
+    [[nodiscard]] static QList<QTextOption::Tab> tabPositions(const QList<double>& anchors, const PageMargins& margins,
+                                                              std::int32_t physicalWidth);
+    friend void relayOutListings(QTextDocument& doc, const PageMargins& margins, std::int32_t physicalWidth);
+
     QTextDocument& m_doc;
     const QPaintDevice& m_device;
     ListingLayout m_layout;
@@ -125,5 +145,11 @@ std::int32_t appendListingPages(ListingBuilder& builder, banklib::VoiceListView&
 
 // A name as the listing prints it: 10 characters, codes below 32 and above 127 as blanks.
 [[nodiscard]] QString listingName(const std::string& name);
+
+// Lays the listings in doc out again, in place, for other margins or paper: every
+// paragraph's stops follow the page as they were set, and every page header gets the
+// blank lines of the new top margin. No text changes: only empty blank lines of a header
+// go or come, and text that is not a listing's (typed, loaded) keeps its own layout.
+void relayOutListings(QTextDocument& doc, const PageMargins& margins, std::int32_t physicalWidth);
 
 }  // namespace printing

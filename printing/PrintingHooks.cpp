@@ -26,6 +26,11 @@ void installPrinting(shell::StartupOptions& options, modPrintOps& ops)
             otherCommands(id);
     };
 
+    // Exit asks about the preview's text before the MIDI ports close, so a Cancel leaves
+    // the program as it was.
+    auto otherQuery = std::move(options.onQueryUnload);
+    options.onQueryUnload = [&ops, otherQuery] { return ops.queryUnload() && (!otherQuery || otherQuery()); };
+
     auto otherUnload = std::move(options.onUnload);
     options.onUnload = [&ops, otherUnload] {
         ops.unload();

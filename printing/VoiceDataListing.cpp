@@ -135,7 +135,10 @@ void VoiceDataListing::appendVoice(banklib::VoiceListView& list, banklib::clsVoi
         name += text(kNameFirst + i);
     m_builder.AppendPreviewText(name, position, 0, false);
     if (m_omitBankLine) {
+        // A space and a line break, with no tab change: the line keeps the listing's stop
+        // at the left margin, where its tab takes the name.
         m_builder.AppendPreviewText(QStringLiteral(" \n"), position, 0, false);
+        m_builder.SetParagraphTabs(nameStart, position, true, 0, TabStops{}, false);
     } else {
         m_builder.AppendPreviewText(QStringLiteral("\tBANK: "), position, 0, true);
         m_builder.AppendPreviewText(fromStd(platform::Format(bank, "#######")) + QLatin1Char('\t'), position, 0,

@@ -2,6 +2,7 @@
 #include "printing/frmPreview.h"
 
 #include "platform/Services.h"
+#include "printing/ListingBuilder.h"
 #include "printing/modPrintOps.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -325,6 +326,7 @@ void frmPreview::mnufile_Click(int index)
 
 void frmPreview::relayout()
 {
+    relayOutListings(*m_text->document(), m_ops.margins(), m_ops.metrics().physicalWidth);
     m_text->setLineWrapColumnOrWidth(m_ops.metrics().physicalWidth / kTwipsPerPixel);
     m_text->document()->documentLayout()->setPaintDevice(&m_ops.printer());
     m_text->document()->markContentsDirty(0, m_text->document()->characterCount());

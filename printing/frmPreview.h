@@ -48,9 +48,6 @@ public:
     [[nodiscard]] QString fontName() const;
     // The window holds text (closing asks about saving it).
     [[nodiscard]] bool hasText() const;
-    // The text is a listing built here (page set-up may build it again).
-    [[nodiscard]] bool holdsListing() const { return m_holdsListing; }
-    void setHoldsListing(bool b) { m_holdsListing = b; }
 
     // ---- handlers
     void Combo1_Click();
@@ -67,7 +64,8 @@ public:
     // Makes doc the box's text, laid out against the printer; the old text goes.
     void adoptDocument(std::unique_ptr<QTextDocument> doc);
 
-    // Lays the text out again for the printer's present paper.
+    // Lays the text out again for the printer's present paper and margins: listings in
+    // place, the rest as it is.
     void relayout();
     // Closes the window without asking (its text is printed or built again).
     void unload();
@@ -96,7 +94,6 @@ private:
     QAction* m_fileItems[4] = {nullptr, nullptr, nullptr, nullptr};
     bool m_loaded = false;
     bool m_unloading = false;
-    bool m_holdsListing = false;
     bool m_closed = false;
 };
 

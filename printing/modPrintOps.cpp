@@ -106,6 +106,8 @@ QWidget* modPrintOps::owner() const
     return shell::frmStartup::instance();
 }
 
+bool modPrintOps::queryUnload() { return preview() == nullptr || m_preview->close(); }
+
 void modPrintOps::unload()
 {
     if (preview())
@@ -153,12 +155,22 @@ int modPrintOps::ShowPrintDialog(banklib::VoiceListView& list,
     if (!choices.previewPressed() && !choices.printToFile()) {
         m_printer.setCopyCount(m_deviceMode.copies);
         m_printer.setCollateCopies(m_deviceMode.collate);
+        // The PDF printer offers the file chosen last in this run.
+        if (printerIsPdf() && !m_lastPdfFileName.isEmpty())
+            m_printer.setOutputFileName(m_lastPdfFileName);
         if (!m_dialogs->choosePrinter(m_printer, owner())) {
-            m_printer.setCopyCount(1);
+            // The printer goes back to the one the records hold, with no file name.
+            m_printer.setOutputFileName(QString());
+            SelectPrinterByDevMode(m_deviceMode, m_printer);
+            ApplyDevModeToPrinter(m_deviceMode, m_printer);
             return 0;
         }
         readDialogDevices(m_printer, m_deviceMode, true);
         m_pdfFileName = printerIsPdf() ? m_printer.outputFileName() : QString();
+        if (!m_pdfFileName.isEmpty())
+            m_lastPdfFileName = m_pdfFileName;
+        // The printer keeps no file name of its own: a job on the PDF printer writes the
+        // file the dialog named, or asks for one.
         m_printer.setOutputFileName(QString());
         SelectPrinterByDevMode(m_deviceMode, m_printer);
         ApplyDevModeToPrinter(m_deviceMode, m_printer);
@@ -227,7 +239,6 @@ bool modPrintOps::BuildPrintPreview(banklib::VoiceListView& list,
     PreviewFromFile = false;
 
     if (PreviewMode) {
-        target->setHoldsListing(true);
         target->RichTextBox1()->setTextCursor(QTextCursor(target->RichTextBox1()->document()));
         target->show();
         target->raise();
@@ -258,20 +269,10 @@ void modPrintOps::ShowPageSetup()
 
     if (!preview() || !m_preview->isVisible())
         return;
+    // The preview's text stays as it is, every listing in it, typed or loaded text too:
+    // the listings are laid out again in place for the new paper and margins.
     platform::ShowStatusMessage("Please wait - Resetting Print Preview ", 0, 1);
-    banklib::VoiceListView* list =
-        m_printedList.empty() ? nullptr : banklib::appState().colVoiceLists().Item(m_printedList);
-    if (!PreviewFromFile && list != nullptr && m_preview->holdsListing()) {
-        // The listing is built again for the new paper, and shown.
-        m_preview->unload();
-        const bool previewMode = PreviewMode;
-        PreviewMode = true;
-        BuildPrintPreview(*list, m_pageRanges);
-        PreviewMode = previewMode;
-    } else {
-        // Text from a file, or a listing whose list has closed, keeps its text.
-        m_preview->relayout();
-    }
+    m_preview->relayout();
     platform::ShowStatusMessage("", 0, 1);
 }
 
@@ -346,8 +347,6 @@ bool modPrintOps::LoadSavePreviewText(frmPreview& preview, int mode, bool toFile
                 loaded->setUndoRedoEnabled(true);
             }
             preview.adoptDocument(std::move(loaded));
-            // What was loaded is not a listing page set-up could build again.
-            preview.setHoldsListing(false);
         } else {
             if (rich)
                 insertRtfDocument(selection, rtf);
@@ -415,6 +414,7 @@ bool modPrintOps::runPrintJob(const std::function<bool(QPagedPaintDevice& device
             if (!chosen.accepted || chosen.files.empty() || chosen.files.front().empty())
                 return false;
             path = QString::fromStdString(chosen.files.front());
+            m_lastPdfFileName = path;
         }
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly)) {

@@ -55,7 +55,10 @@ public:
     // Gives unset margins their 0.5 inch; margins once set stay as set.
     void InitPageSetup();
     void ComputePageMetrics();
-    // The main window's unload: the preview goes without asking.
+    // The main window's query-unload: the preview closes as if the user closed it (with
+    // text, "Save text to file ?"); false when the user kept it open.
+    [[nodiscard]] bool queryUnload();
+    // The main window's unload: a preview still there goes without asking.
     void unload();
 
     // ---- the File commands
@@ -123,7 +126,8 @@ private:
     std::string m_lastPrintedKey;  // the list the remembered choices belong to
     std::string m_printedList;
     std::vector<std::pair<std::int32_t, std::int32_t>> m_pageRanges;
-    QString m_pdfFileName;  // given by the print dialog for the next job
+    QString m_pdfFileName;      // given by the print dialog for the next job
+    QString m_lastPdfFileName;  // the PDF file chosen last in this run, offered again
     std::string m_previewFolder;
     std::function<QDateTime()> m_clock;
     QPointer<frmPreview> m_preview;

@@ -16,8 +16,6 @@
 namespace shell {
 namespace {
 
-constexpr const char* kPatchGenTitle = "PatchGen.dat";
-
 void refreshCommands()
 {
     if (frmStartup* main = frmStartup::instance())
@@ -71,23 +69,28 @@ bool clsVoiceLists::FindOpenList(const std::string& path, std::string& key) cons
     return false;
 }
 
+bool clsVoiceLists::closeForReopen(const std::string& path)
+{
+    std::string key;
+    if (!FindOpenList(path, key))
+        return true;
+    const platform::MsgAnswer answer = platform::messages().messageBox(
+        "You already have a file open with this name.\r\nRevert to last saved version ?",
+        platform::MsgStyle::YesNoCancel + platform::MsgStyle::Question, "File already open");
+    if (answer != platform::MsgAnswer::Yes)
+        return false;
+    // The open window closes with its own questions; when it stays open (its save was
+    // cancelled) the file is not opened a second time.
+    frmVoiceList* open = window(key);
+    return open == nullptr || open->unload();
+}
+
 banklib::VoiceListView* clsVoiceLists::Add(const std::string& path, bool& cancel, banklib::FileType& fileType)
 {
     cancel = false;
-    std::string key;
-    if (FindOpenList(path, key)) {
+    if (!closeForReopen(path)) {
         cancel = true;
-        const platform::MsgAnswer answer = platform::messages().messageBox(
-            "You already have a file open with this name.\r\nRevert to last saved version ?",
-            platform::MsgStyle::YesNoCancel + platform::MsgStyle::Question, "File already open");
-        if (answer != platform::MsgAnswer::Yes)
-            return nullptr;
-        // The open window closes with its own questions; when it stays open (its save
-        // was cancelled) the file is not opened a second time.
-        frmVoiceList* open = window(key);
-        if (open != nullptr && !open->unload())
-            return nullptr;
-        cancel = false;
+        return nullptr;
     }
 
     std::string name = path;
@@ -123,7 +126,7 @@ void clsVoiceLists::Delete(const std::string& listID)
     if (it == m_windows.end())
         return;
     frmVoiceList* w = *it;
-    if (w->FileTitle() == kPatchGenTitle)
+    if (banklib::appState().frmRandomiseVoices().isWorkListFile(w->FileName()))
         banklib::appState().frmRandomiseVoices().ResetState();
     m_windows.erase(it);
     banklib::appState().frmRandomiseVoices().listRemoved(listID);

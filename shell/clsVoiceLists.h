@@ -43,6 +43,11 @@ public:
     [[nodiscard]] banklib::FileType FileType() const { return m_lastFileType; }
 
     banklib::VoiceListView* Add(const std::string& path, bool& cancel, banklib::FileType& fileType) override;
+    // Before a file is opened (or written) anew: when a window shows it, by whatever path,
+    // asks "Revert to last saved version ?"; Yes closes that window with its own questions.
+    // True when no window shows the file any more; false (nothing changed) on No or
+    // Cancel, or when that window stayed open.
+    [[nodiscard]] bool closeForReopen(const std::string& path);
     void Delete(const std::string& listID) override;
     [[nodiscard]] static std::string GetFileTitle(const std::string& path);
     [[nodiscard]] banklib::FileCheck CheckFileIntegrity(std::string& fname, banklib::FileType& fileType, bool quiet);

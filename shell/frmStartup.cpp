@@ -961,6 +961,11 @@ bool frmStartup::Form_QueryUnload()
     }
     if (m_unloadCancelled)
         return false;
+    // Windows of other subsystems that hold work ask before anything else closes.
+    if (m_options.onQueryUnload && !m_options.onQueryUnload()) {
+        m_unloadCancelled = true;
+        return false;
+    }
     if (m_midi && (m_midi->MidiInOpen() || m_midi->MidiOutOpen())) {
         m_appClosing = true;
         m_midi->CloseMidiDevices(true, true);

@@ -63,6 +63,10 @@ struct StartupOptions {
     // Lets other subsystems add their state (MIDI input running, clipboard...) before the
     // enabled states are computed.
     std::function<void(CommandInputs&)> adjustCommandInputs;
+    // Asked by the query-unload once the voice lists have closed, before the MIDI ports
+    // close: false stops the exit (the user kept a window of another subsystem open, as the
+    // print preview with its text).
+    std::function<bool()> onQueryUnload;
     // Run by the unload handler before the settings are written (restores the printer
     // font, closes the MIDI file player).
     std::function<void()> onUnload;

@@ -13,6 +13,7 @@
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 #include "shell/ShellAppState.h"
+#include "shell/clsVoiceLists.h"
 #include "shell/frmStartup.h"
 #include "shell/frmVoiceList.h"
 
@@ -31,8 +32,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -62,15 +63,19 @@ shell::DeferredCallFactory& deferredCallFactory()
 
 bool midiOutOpen() { return midi::objMIDIInit().MidiOutOpen; }
 
-// The number a variance text stands for: a whole decimal number, blanks around it allowed.
+// The number a variance text stands for: a whole decimal number with a point, blanks around
+// it allowed. Read the same in every locale (never "100,4").
 bool parseNumber(const QString& text, double& value)
 {
-    const QByteArray bytes = text.trimmed().toLatin1();
-    if (bytes.isEmpty())
+    QByteArray bytes = text.trimmed().toLatin1();
+    const bool plus = bytes.startsWith('+');
+    if (plus)
+        bytes.remove(0, 1);
+    if (bytes.isEmpty() || (plus && bytes.startsWith('-')))
         return false;
-    char* end = nullptr;
-    value = std::strtod(bytes.constData(), &end);
-    return end != nullptr && *end == '\0' && std::isfinite(value);
+    const char* end = bytes.constData() + bytes.size();
+    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
+    return error == std::errc() && stop == end && std::isfinite(value);
 }
 
 }  // namespace
@@ -249,8 +254,13 @@ void frmRandomiseVoices::showWindow()
 
 void frmRandomiseVoices::closeEvent(QCloseEvent* event)
 {
-    // The tree and the counters live as long as the program: closing only hides.
-    event->ignore();
+    // While a voice list is open the tree and the counters must live on: closing only
+    // hides. With none left (as when the program exits) the window may close; it stays
+    // made, hidden, for the next list.
+    if (banklib::appState().colVoiceLists().count() > 0)
+        event->ignore();
+    else
+        event->accept();
     hide();
     if (editor::VoiceListEditors::openEditorCount() == 0)
         editor::frmAlgorithms::unloadViewer();
@@ -445,9 +455,25 @@ void frmRandomiseVoices::finishRun()
     SetPatchGenControls();
 }
 
+bool frmRandomiseVoices::mayWriteWorkList()
+{
+    const std::string path = WorkListPath();
+    // A list showing the file keeps it, and its voices, unless the user lets it go first.
+    if (auto* lists = dynamic_cast<shell::clsVoiceLists*>(&banklib::appState().colVoiceLists()))
+        if (!lists->closeForReopen(path))
+            return false;
+    // A file of that name is the user's (the work list's own goes when its list closes):
+    // it is replaced only when the user says so.
+    if (!platform::fileExists(path))
+        return true;
+    return platform::messages().messageBox(path + " already exists. Do you want to replace it ? ",
+                                           platform::MsgStyle::YesNo + platform::MsgStyle::Question,
+                                           "Replace file ?") == platform::MsgAnswer::Yes;
+}
+
 shell::frmVoiceList* frmRandomiseVoices::openWorkList(const std::string& voice)
 {
-    const std::string path = workListPath();
+    const std::string path = WorkListPath();
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(m_workListFolder), ec);
     banklib::clsVoiceNames names;
@@ -470,9 +496,14 @@ shell::frmVoiceList* frmRandomiseVoices::openWorkList(const std::string& voice)
 
 bool frmRandomiseVoices::storeVoice(const std::string& body)
 {
-    // A work list closed since the last voice: the next voice starts a new one.
-    if (m_patchGenList == nullptr)
+    // A work list closed since the last voice: the next voice starts a new one, on a file
+    // that holds nothing the user keeps.
+    if (m_patchGenList == nullptr) {
+        const bool mayWrite = mayWriteWorkList();
         m_patchCount = 0;
+        if (!mayWrite)
+            return false;
+    }
     ++m_patchCount;
     const std::string voice = body + voiceName(m_patchCount);
 

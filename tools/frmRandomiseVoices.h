@@ -7,8 +7,9 @@
 // variance and the six-character name prefix and pressing Start breeds one voice, or
 // with "Continuous" (offered while the MIDI output is open) one voice a second until
 // Stop. Each voice is appended to the work list "PatchGen.dat" in the program's data
-// folder (a new list after the last one closed), sent and auditioned when the output is
-// open, and opened in the voice editor with "Load Voice on Creation".
+// folder (a new list after the last one closed; it takes the place of a list open on that
+// file, or of a file of that name, only after the user's Yes), sent and auditioned when the
+// output is open, and opened in the voice editor with "Load Voice on Creation".
 #pragma once
 
 #include "banklib/GeneratorView.h"
@@ -62,7 +63,6 @@ private:
 class frmRandomiseVoices final : public QWidget, public banklib::GeneratorView {
     Q_OBJECT
 public:
-    static constexpr const char* kWorkListName = "PatchGen.dat";
     // Milliseconds between the voices of a continuous run.
     static constexpr int kContinuousPauseMs = 1000;
     static constexpr int kPrefixLength = 6;
@@ -89,6 +89,7 @@ public:
     [[nodiscard]] std::int16_t WorkListFlag() const override;
     void setWorkListFlag(std::int16_t flag) override;
     void ResetState() override;
+    [[nodiscard]] std::string WorkListPath() const override { return m_workListFolder + kWorkListName; }
     void listAdded(banklib::VoiceListView& list) override;
     void listRemoved(const std::string& listID) override;
 
@@ -102,7 +103,6 @@ public:
     [[nodiscard]] bool running() const { return m_running; }
     // The work list's window, while it is open.
     [[nodiscard]] shell::frmVoiceList* PatchGenList() const { return m_patchGenList.data(); }
-    [[nodiscard]] std::string workListPath() const { return m_workListFolder + kWorkListName; }
     [[nodiscard]] clsPatchGenerator& objRnd() { return *m_objRnd; }
     // Replaces the generator (tests give one with a fixed seed).
     void setGenerator(std::unique_ptr<clsPatchGenerator> generator) { m_objRnd = std::move(generator); }
@@ -146,6 +146,10 @@ private:
     // Puts a new body into the work list with its name, sends and auditions it and opens
     // it; false when the work list could not be had (the run then stops).
     [[nodiscard]] bool storeVoice(const std::string& body);
+    // Whether a new work list may be written: no list shows its file (one that did has
+    // closed after a Yes to reverting it), and a file of its name may be replaced (there is
+    // none, or the user said Yes).
+    [[nodiscard]] bool mayWriteWorkList();
     [[nodiscard]] shell::frmVoiceList* openWorkList(const std::string& voice);
 
     std::string m_workListFolder;

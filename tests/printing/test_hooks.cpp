@@ -2,6 +2,7 @@
 #include "printing/PrintingHooks.h"
 #include "printing/frmPreview.h"
 #include "printing/modPrintOps.h"
+#include "shell/MidiInitSetup.h"
 #include "shell/frmStartup.h"
 
 #include "PrintingTestSupport.h"
@@ -54,6 +55,62 @@ TEST(PrintingHooks, PrintersAreCountedWithThePdfPrinterAndTheFileCommandsRunHere
     EXPECT_EQ(ui.messagesShown().size(), asked);
     EXPECT_FALSE(ops.preview());
     EXPECT_EQ(otherUnloads, 1);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+}  // namespace printing
+
+namespace printing {
+namespace {
+
+// MIDI settings whose output is open until the exit closes it.
+class OpenMidi final : public shell::MidiInitSetup {
+public:
+    bool MidiInOpen() const override { return false; }
+    bool MidiOutOpen() const override { return outOpen; }
+    void CloseMidiDevices(bool, bool output) override { outOpen = outOpen && !output; }
+    bool outOpen = true;
+};
+
+TEST(PrintingHooks, ExitAsksAboutThePreviewsTextAndCancelKeepsTheProgramAsItWas)
+{
+    platform::testing::ScriptedServices ui;
+    banklib::test::TempFolder program;
+    modPrintOps ops(std::make_unique<testing::ScriptedPrintDialogs>());
+    shell::StartupOptions options;
+    options.paths.programFolder = program.folder();
+    options.paths.settingsFile = program.path("Brevane.ini");
+    options.paths.dataBaseFolder = program.folder();
+    options.paths.besideProgram = true;
+    options.splashMs = 0;
+    OpenMidi* midi = nullptr;
+    options.makeMidiSetup = [&midi] {
+        auto setup = std::make_unique<OpenMidi>();
+        midi = setup.get();
+        return setup;
+    };
+    installPrinting(options, ops);
+    shell::frmStartup main(std::move(options));
+    ASSERT_TRUE(main.Form_Load());
+    ASSERT_NE(midi, nullptr);
+    ops.showPreview();
+    ops.preview()->RichTextBox1()->setPlainText(QStringLiteral("typed by hand"));
+
+    ui.clear();
+    ui.answer(platform::MsgAnswer::Cancel);
+    EXPECT_FALSE(main.close());
+    ASSERT_EQ(ui.messagesShown().size(), 1u);
+    EXPECT_EQ(ui.messagesShown()[0].text, "Save text to file ?");
+    EXPECT_TRUE(main.isVisible());
+    ASSERT_TRUE(ops.preview());
+    EXPECT_EQ(ops.preview()->RichTextBox1()->toPlainText(), QStringLiteral("typed by hand"));
+    EXPECT_TRUE(midi->outOpen) << "the MIDI output stays open for the program that goes on";
+
+    ui.answer(platform::MsgAnswer::No);
+    EXPECT_TRUE(main.close());
+    EXPECT_FALSE(ops.preview());
+    EXPECT_FALSE(midi->outOpen);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

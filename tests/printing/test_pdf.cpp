@@ -43,15 +43,19 @@ protected:
         };
         ops->ShowPageSetup();
     }
-    // Prints a list as the print command would, to a PDF file; its page count.
+    // Prints a list as the print command would, to a PDF file named in the print dialog;
+    // its page count.
     int printToPdf(banklib::VoiceListView& list, const std::string& name)
     {
         app.active.list = &list;
         app.registry.registerList(list);
-        const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
-        ui.answerFile(path);
+        const QString path = dir.filePath(QString::fromStdString(name));
+        dialogs->onPrinter = [path](QPrinter& p) {
+            p.setOutputFileName(path);
+            return true;
+        };
         ops->PrintVoiceListCommand();
-        return pdfPageCount(QString::fromStdString(path));
+        return pdfPageCount(path);
     }
 
     platform::testing::ScriptedServices ui;

@@ -200,6 +200,43 @@ TEST_F(PrintCommandTest, APdfFileNamedInThePrintDialogIsWrittenWithoutAskingAgai
     EXPECT_EQ(pdfPageCount(path), 2);  // two copies of one page
 }
 
+TEST_F(PrintCommandTest, ThePrintDialogOffersThePdfFileChosenLast)
+{
+    open(32);
+    choose([](PrintChoices& c) { c.setRange(BankRange::All); });
+    const QString first = QString::fromStdString(file("first.pdf"));
+    QString offered;
+    dialogs->onPrinter = [&](QPrinter& p) {
+        offered = p.outputFileName();
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(first);
+        return true;
+    };
+    ops->PrintVoiceListCommand();
+    ASSERT_EQ(pdfPageCount(first), 1);
+    // Cancelled, the dialog changes nothing; the next one offers the same file again.
+    dialogs->onPrinter = [&](QPrinter& p) {
+        offered = p.outputFileName();
+        p.setOutputFileName(QString::fromStdString(file("dropped.pdf")));
+        return false;
+    };
+    ops->PrintVoiceListCommand();
+    EXPECT_EQ(offered, first);
+    dialogs->onPrinter = [&](QPrinter& p) {
+        offered = p.outputFileName();
+        return true;
+    };
+    ops->PrintVoiceListCommand();
+    EXPECT_EQ(offered, first);
+    EXPECT_TRUE(ui.fileDialogsShown().empty());
+    // A file named when printing asked for one is the one offered next.
+    ops->showPreview();
+    ui.answerFile(file("asked.pdf"));
+    ASSERT_TRUE(ops->PrintPreviewText(*ops->preview()));
+    ops->PrintVoiceListCommand();
+    EXPECT_EQ(offered.toStdString(), file("asked.pdf"));
+}
+
 TEST_F(PrintCommandTest, AFailedPrintJobSaysSo)
 {
     open(32);
@@ -267,7 +304,7 @@ TEST_F(PrintCommandTest, PageSetupStartsAtHalfAnInchAndKeepsMarginsOnceSet)
     EXPECT_EQ(ops->margins(), (PageMargins{250, 0, 750, 1000}));
 }
 
-TEST_F(PrintCommandTest, PageSetupBuildsAShownListingAgainForTheNewPaper)
+TEST_F(PrintCommandTest, PageSetupLaysAShownListingOutForTheNewPaper)
 {
     open(32);
     choose([](PrintChoices& c) { c.pressPreview(); });
@@ -284,7 +321,7 @@ TEST_F(PrintCommandTest, PageSetupBuildsAShownListingAgainForTheNewPaper)
     EXPECT_EQ(pageStartCount(previewText()), 1);
     EXPECT_GT(previewText().toPlainText().indexOf(QStringLiteral("\t5 March")), blankLinesBefore);
     EXPECT_EQ(ops->metrics().physicalWidth, 12240);
-    EXPECT_EQ(ui.messagesShown().size(), 0u);  // the old window went without asking
+    EXPECT_EQ(ui.messagesShown().size(), 0u);
 }
 
 TEST_F(PrintCommandTest, PageSetupAfterThePrintedListClosedKeepsThePreviewsText)
@@ -306,7 +343,7 @@ TEST_F(PrintCommandTest, PageSetupAfterThePrintedListClosedKeepsThePreviewsText)
     EXPECT_EQ(shown->RichTextBox1()->lineWrapColumnOrWidth(), 12240 / 15);
 }
 
-TEST_F(PrintCommandTest, PageSetupAfterAListingWasPrintedRebuildsTheShownOneAsAPreview)
+TEST_F(PrintCommandTest, PageSetupAfterAListingWasPrintedLaysOutOnlyTheShownOne)
 {
     open(32);
     choose([](PrintChoices& c) { c.pressPreview(); });
@@ -337,6 +374,71 @@ TEST_F(PrintCommandTest, PageSetupKeepsAFileLoadedOverAListing)
     ASSERT_TRUE(ops->LoadSavePreviewText(*ops->preview(), 0, false));
     ops->ShowPageSetup();
     EXPECT_EQ(previewText().toPlainText(), QStringLiteral("my notes"));
+}
+
+TEST_F(PrintCommandTest, PageSetupLaysEveryListingOutAgainInPlaceAndLosesNoText)
+{
+    // Text loaded first, a listing after it, a note typed into it, a second listing.
+    QFile notes(QString::fromStdString(file("notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("my notes");
+    notes.close();
+    ops->showPreview();
+    ui.answerFile(file("notes.txt"));
+    ASSERT_TRUE(ops->LoadSavePreviewText(*ops->preview(), 0, false));
+    open(32);
+    choose([](PrintChoices& c) { c.pressPreview(); });
+    ops->PrintVoiceListCommand();
+    auto blockWith = [this](const QString& title) {
+        for (QTextBlock b = previewText().begin(); b.isValid(); b = b.next())
+            if (b.text().contains(title))
+                return b;
+        return QTextBlock();
+    };
+    QTextCursor typed(blockWith(QStringLiteral("TEST.SYX")).previous());
+    typed.insertText(QStringLiteral("typed by hand"));
+    open(32, "OTHER.SYX");
+    ops->PrintVoiceListCommand();
+    const QString before = previewText().toPlainText();
+    ASSERT_EQ(pageStartCount(previewText()), 2);
+    const QList<QTextOption::Tab> a4Tabs = blockWith(QStringLiteral("OTHER.SYX")).blockFormat().tabPositions();
+    ASSERT_EQ(a4Tabs.size(), 3);
+    const double a4Width = ops->metrics().physicalWidth;
+
+    // Wider margins on Letter: the same text with more blank lines above each header, stops
+    // from the new left margin, titles centred on the new paper. Nothing is asked.
+    dialogs->onPageSetup = [](QPrinter& p, PageMargins& m) {
+        p.setPageSize(QPageSize(QPageSize::Letter));
+        m = {1000, 1500, 500, 500};
+        return true;
+    };
+    ops->ShowPageSetup();
+    const QString after = previewText().toPlainText();
+    EXPECT_EQ(QString(after).remove(QLatin1Char('\n')), QString(before).remove(QLatin1Char('\n')));
+    EXPECT_GT(after.count(QLatin1Char('\n')), before.count(QLatin1Char('\n')) + 10);
+    EXPECT_EQ(pageStartCount(previewText()), 2);
+    const QList<QTextOption::Tab> letterTabs = blockWith(QStringLiteral("OTHER.SYX")).blockFormat().tabPositions();
+    ASSERT_EQ(letterTabs.size(), 3);
+    EXPECT_DOUBLE_EQ(letterTabs[0].position, marginTwips(1000) / 15.0);
+    // On the wider paper the title moves half the difference, the page number all of it.
+    const double wider = ops->metrics().physicalWidth - a4Width;
+    ASSERT_GT(wider, 0);
+    EXPECT_NEAR((letterTabs[1].position - a4Tabs[1].position) * 15, wider / 2, 1);
+    EXPECT_NEAR((letterTabs[2].position - a4Tabs[2].position) * 15, wider, 1);
+    const QTextBlock firstRow = blockWith(testing::voiceName(1));
+    ASSERT_TRUE(firstRow.isValid());
+    EXPECT_DOUBLE_EQ(firstRow.blockFormat().tabPositions().front().position, marginTwips(1000) / 15.0);
+    EXPECT_TRUE(ui.messagesShown().empty());
+
+    // Back to the first paper: the text is exactly as it was.
+    dialogs->onPageSetup = [](QPrinter& p, PageMargins& m) {
+        p.setPageSize(QPageSize(QPageSize::A4));
+        m = {500, 500, 500, 500};
+        return true;
+    };
+    ops->ShowPageSetup();
+    EXPECT_EQ(previewText().toPlainText(), before);
+    EXPECT_EQ(pageStartCount(previewText()), 2);
 }
 
 TEST_F(PrintCommandTest, PageSetupOnAPreviewOpenedEmptyKeepsWhatWasTyped)

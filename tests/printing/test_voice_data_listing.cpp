@@ -188,6 +188,10 @@ TEST_F(VoiceDataListingTest, BankAndPatchFollowTheVoiceNumberOrAreLeftOut)
     build(*list, true, true);
     EXPECT_EQ(lineWith(QStringLiteral("NAME:")), QStringLiteral("\tNAME:  MIDSPACE "));
     EXPECT_FALSE(doc.toPlainText().contains(QStringLiteral("BANK:")));
+    // The name still starts at the left margin, not at a default tab stop.
+    const QList<QTextOption::Tab> margin = blockStartingWith(QStringLiteral("\tNAME:")).blockFormat().tabPositions();
+    ASSERT_EQ(margin.size(), 1);
+    EXPECT_DOUBLE_EQ(margin[0].position, marginTwips(500) / 15.0);
 }
 
 TEST_F(VoiceDataListingTest, TableCellsEndAtTheirColumns)

@@ -328,6 +328,8 @@ TEST_F(GeneratorFixture, TheVarianceTextSetsTheSpinOnlyWithANumberInRange)
     EXPECT_EQ(gen->UpDown1()->value(), 100);
     text1.setText("abc");
     EXPECT_EQ(gen->UpDown1()->value(), 100);
+    text1.setText("55,5");
+    EXPECT_EQ(gen->UpDown1()->value(), 100) << "a decimal point in every locale";
     text1.setText("20.5");
     EXPECT_EQ(gen->UpDown1()->value(), 20) << "a half goes to the even number";
     gen->UpDown1()->stepBy(3);
@@ -548,26 +550,75 @@ TEST_F(GeneratorFixture, ClosingTheWorkListMidRunStartsANewOne)
     EXPECT_EQ(gen->PatchCount(), 1);
 }
 
-TEST_F(GeneratorFixture, AWorkListThatCannotBeOpenedStopsTheRun)
+TEST_F(GeneratorFixture, TheWorkListReplacesNoFileAndNoOpenListWithoutAYes)
 {
-    // "PatchGen.dat" of an earlier session is open in a list of its own; the new voice's
-    // file would replace it, and the user keeps the open one.
-    frmVoiceList* old = open(shell::testing::writeBankFile(data.file("PatchGen.dat"), 3, FileType::Unpacked));
+    // "PatchGen.dat" of an earlier session is open, and changed since it was opened.
+    const std::string path = shell::testing::writeBankFile(data.file("PatchGen.dat"), 3, FileType::Unpacked);
+    const std::string onDisk = shell::testing::readFile(path);
+    frmVoiceList* old = open(path);
     ASSERT_NE(old, nullptr);
+    (void)old->EditDelete(false, std::vector<platform::Bookmark>{old->rsmfimage().bookmarks().front()}, nullptr, true);
+    ASSERT_TRUE(old->isWindowModified());
     frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
     click(*a, 0);
     tick(item("L0002: 1:"));
+    auto nothingDone = [&] {
+        EXPECT_EQ(shell::testing::readFile(path), onDisk);
+        EXPECT_EQ(workList(), nullptr);
+        EXPECT_EQ(gen->PatchCount(), 0);
+        EXPECT_FALSE(gen->running());
+        EXPECT_TRUE(gen->Command1()->isEnabled());
+    };
+
+    // No to "Revert to last saved version ?": the file and the open list stay as they were.
     ui.clear();
-    ui.answer(platform::MsgAnswer::No);  // "Revert to last saved version ?"
+    ui.answer(platform::MsgAnswer::No);
     gen->Command1_Click();
-    ASSERT_EQ(ui.messagesShown().size(), 2U);
+    ASSERT_EQ(ui.messagesShown().size(), 1U);
     EXPECT_EQ(ui.messagesShown()[0].title, "File already open");
-    EXPECT_EQ(ui.messagesShown()[1].title, "Patch Generator");
-    EXPECT_EQ(gen->PatchCount(), 0);
-    EXPECT_EQ(workList(), nullptr);
-    EXPECT_FALSE(gen->running());
-    EXPECT_TRUE(gen->Command1()->isEnabled());
-    EXPECT_EQ(old->VoiceCount(), 3);
+    nothingDone();
+    EXPECT_EQ(old->VoiceCount(), 2);
+    EXPECT_TRUE(old->isWindowModified());
+
+    // Yes lets the list go (its changes not saved); the file is still the user's.
+    ui.clear();
+    ui.answer(platform::MsgAnswer::Yes);
+    ui.answer(platform::MsgAnswer::No);  // "PatchGen.dat has changed OK to save ?"
+    ui.answer(platform::MsgAnswer::No);  // "... already exists. Do you want to replace it ?"
+    gen->Command1_Click();
+    processEvents();
+    ASSERT_EQ(ui.messagesShown().size(), 3U);
+    EXPECT_EQ(ui.messagesShown()[2].text, path + " already exists. Do you want to replace it ? ");
+    EXPECT_EQ(ui.messagesShown()[2].title, "Replace file ?");
+    EXPECT_EQ(voiceLists->openListCount(), 1);
+    nothingDone();
+
+    // Only a Yes replaces it.
+    ui.clear();
+    ui.answer(platform::MsgAnswer::Yes);
+    gen->Command1_Click();
+    ASSERT_NE(workList(), nullptr);
+    EXPECT_EQ(std::filesystem::file_size(path), banklib::kUnpackedVoiceSize);
+    EXPECT_EQ(ui.unexpectedMessages(), 0);
+}
+
+TEST_F(GeneratorFixture, ClosingAListOfTheSameNameFromAnotherFolderLeavesTheWorkListCounting)
+{
+    frmVoiceList* a = openBank("a.dat", 4, FileType::Packed);
+    click(*a, 0);
+    tick(item("L0001: 1:"));
+    gen->Command1_Click();
+    gen->Command1_Click();
+    ASSERT_EQ(gen->PatchCount(), 2);
+    shell::testing::TempFolder elsewhere;
+    frmVoiceList* other = open(shell::testing::writeBankFile(elsewhere.file("PatchGen.dat"), 3, FileType::Unpacked));
+    ASSERT_NE(other, nullptr);
+    ASSERT_TRUE(other->unload());
+    processEvents();
+    EXPECT_EQ(gen->PatchCount(), 2);
+    gen->Command1_Click();
+    EXPECT_EQ(workList()->VoiceCount(), 3);
+    EXPECT_EQ(name(*workList(), 3), "RandVc 3  ");
 }
 
 TEST_F(GeneratorFixture, AWorkListThatCannotBeWrittenStopsTheRun)
@@ -636,11 +687,16 @@ TEST_F(GeneratorFixture, ClosingTheWindowOnlyHidesIt)
     click(*a, 0);
     gen->showWindow();
     ASSERT_TRUE(gen->isVisible());
-    gen->close();
+    EXPECT_FALSE(gen->close());
     EXPECT_FALSE(gen->isVisible());
     EXPECT_EQ(frmRandomiseVoices::instance(), gen);
     EXPECT_EQ(gen->SourceVoiceCount(), 1);
     EXPECT_EQ(&banklib::appState().frmRandomiseVoices(), gen);
+    // With no list left (the program exiting) it closes, so it never holds the exit up.
+    ASSERT_TRUE(a->unload());
+    gen->showWindow();
+    EXPECT_TRUE(gen->close());
+    EXPECT_EQ(frmRandomiseVoices::instance(), gen);
 }
 
 }  // namespace
