@@ -311,15 +311,7 @@ void frmVoiceList::show()
         if (m_area) {
             m_subWindow = m_area->addSubWindow(this);
             m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
-            connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
-                    [this](Qt::WindowStates before, Qt::WindowStates now) {
-                        const bool was = before.testFlag(Qt::WindowActive);
-                        const bool is = now.testFlag(Qt::WindowActive);
-                        if (!was && is)
-                            Form_Activate();
-                        else if (was && !is)
-                            Form_Deactivate();
-                    });
+            connect(m_area, &QMdiArea::subWindowActivated, this, &frmVoiceList::onSubWindowActivated);
         }
         m_loaded = true;
         Form_Load();
@@ -345,6 +337,28 @@ void frmVoiceList::Form_Load()
     std::int32_t bank = 1;
     InitVoiceList(bank, false, -1);
     SetMenuAndToolbar(true);
+}
+
+void frmVoiceList::onSubWindowActivated(QMdiSubWindow* window)
+{
+    if (!m_subWindow)
+        return;
+    if (window == m_subWindow) {
+        if (!m_active) {
+            m_active = true;
+            Form_Activate();
+        }
+        return;
+    }
+    // None active while the area still counts this list as its current window: the program
+    // lost the focus (another program, Alt+Tab) or was minimised. The list keeps its turn,
+    // and a name being typed stays open for when the user comes back.
+    if (window == nullptr && m_area->currentSubWindow() == m_subWindow)
+        return;
+    if (m_active) {
+        m_active = false;
+        Form_Deactivate();
+    }
 }
 
 void frmVoiceList::Form_Activate() { SetMenuAndToolbar(true); }

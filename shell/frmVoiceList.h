@@ -264,6 +264,7 @@ private:
     void Form_Load();
     [[nodiscard]] bool Form_QueryUnload();
     void Form_Unload();
+    void onSubWindowActivated(QMdiSubWindow* window);
     void Form_Activate();
     void Form_Deactivate();
     void layoutControls();
@@ -329,6 +330,7 @@ private:
     // life cycle
     QMdiArea* m_area = nullptr;
     QPointer<QMdiSubWindow> m_subWindow;
+    bool m_active = false;  // the active sub-window of its MDI area (as Form_Activate saw)
     bool m_loaded = false;
     bool m_unloading = false;
     bool m_unloaded = false;

@@ -462,6 +462,13 @@ TEST_F(EditorWindowTest, OnlyAChangeOfSubWindowActivatesAnEditor)
     // The program has the focus, as it has when the user works in it.
     QApplication::setActiveWindow(main.get());
     frmVoiceList* list = bank();
+    // A voice list keeps a name being typed while the program is away.
+    list->ShowRenameBox(0);
+    ASSERT_TRUE(list->renameBoxVisible());
+    programFocus(false, true);
+    programFocus(true, false);
+    EXPECT_TRUE(list->renameBoxVisible());
+    list->commitRename();
     frmVoiceEditor* e1 = openEditor(*list, 1);
     frmVoiceEditor* e2 = openEditor(*list, 2);
     QMdiArea* area = main->mdiArea();
