@@ -304,7 +304,7 @@ bool MidiManagerSlots::SendSysex()
     }
     if (ask("Your sysex may not be recognised by your synth. Proceed anyway ?", Style::OkCancel + Style::Exclamation,
             "Unknown Dump Size") == MsgAnswer::Ok)
-        sendRaw(data);
+        sendRaw(data, plain(MidiSysex.absolutePosition()));
     return false;
 }
 
@@ -353,13 +353,22 @@ void MidiManagerSlots::sendVoices(const std::string& data, std::int32_t fileType
     platform::ShowStatusMessage("", 0, 1);
 }
 
-void MidiManagerSlots::sendRaw(const std::string& data)
+void MidiManagerSlots::sendRaw(const std::string& data, const std::string& bank)
 {
-    // Any bytes, one or many messages: the stream path cuts them into whole messages and
-    // reports what belongs to none.
+    // Any bytes, one or many messages: a stream of its own cuts them into whole messages
+    // and reports what belongs to none; it ends here, whatever became of the slice.
     const auto bytes = bytesOf(data);
-    if (SendSysexSlice(bytes, 0, bytes.size()) == TransportResult::Ok)
-        (void)EndSysexSlices();
+    SysexSliceStream stream;
+    std::size_t notSent = 0;
+    std::size_t unfinished = 0;
+    (void)SendSysexSlice(stream, bytes, 0, bytes.size(), &notSent);
+    (void)EndSysexSlices(stream, &unfinished);
+    notSent += unfinished;
+    if (notSent > 0)
+        (void)ask("Bank " + bank + ": " + plain(static_cast<std::int64_t>(notSent)) + " of its " +
+                      plain(static_cast<std::int64_t>(data.size())) +
+                      " bytes could not be sent: they form no whole MIDI message, or the device refused them.",
+                  Style::Exclamation, "Unknown Dump Size");
 }
 
 bool MidiManagerSlots::ReceiveSysex()

@@ -106,7 +106,7 @@ private:
     void changed();
     [[nodiscard]] std::optional<std::int32_t> slotType() const;
     void sendVoices(const std::string& data, std::int32_t fileType, std::size_t voices);
-    void sendRaw(const std::string& data);
+    void sendRaw(const std::string& data, const std::string& bank);
 
     clsMidiManagerData& m_manager;
     SysexEditorFunction m_editor;

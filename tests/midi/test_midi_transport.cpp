@@ -174,18 +174,19 @@ TEST_F(TransportTest, AuditionAndRandomiserNotesHoldOnTheProgramsClock)
 TEST_F(TransportTest, SlicesOfAFileAreJoinedIntoWholeMessages)
 {
     const Bytes bank = backend.dx7().bulkDump();
-    ASSERT_EQ(midi::SendSysexSlice(bank, 0, 4096), TransportResult::Ok);
+    midi::SysexSliceStream stream;
+    ASSERT_EQ(midi::SendSysexSlice(stream, bank, 0, 4096), TransportResult::Ok);
     EXPECT_TRUE(backend.sentMessages().empty()) << "the bank is not whole yet";
-    ASSERT_EQ(midi::SendSysexSlice(bank, 4096, 4096), TransportResult::Ok);
-    ASSERT_EQ(midi::EndSysexSlices(), TransportResult::Ok);
+    ASSERT_EQ(midi::SendSysexSlice(stream, bank, 4096, 4096), TransportResult::Ok);
+    ASSERT_EQ(midi::EndSysexSlices(stream), TransportResult::Ok);
     ASSERT_EQ(backend.sentMessages().size(), 1U);
     EXPECT_EQ(backend.sentMessages()[0], bank);
     EXPECT_EQ(backend.dx7().count(platform::SimulatedDX7::Received::Kind::Bank), 1U);
 
     // Bytes that form no message are reported, not dropped silently.
     const Bytes junk = {0x01, 0x02, 0xF0, 0x43};
-    EXPECT_EQ(midi::SendSysexSlice(junk, 0, junk.size()), TransportResult::Failed);
-    EXPECT_EQ(midi::EndSysexSlices(), TransportResult::Failed);
+    EXPECT_EQ(midi::SendSysexSlice(stream, junk, 0, junk.size()), TransportResult::Failed);
+    EXPECT_EQ(midi::EndSysexSlices(stream), TransportResult::Failed);
     const auto all = monitorMessages();
     EXPECT_EQ(std::count_if(all.begin(), all.end(),
                             [](const std::string& m) { return m.rfind("Sysex slice: ", 0) == 0; }),
