@@ -60,11 +60,13 @@ public:
         g_sequenceActive = true;
         g_pendingRequest = type;
         g_receivedSysex = std::string(kNoData);
+        windows().setRequestWaiting(true);
     }
     ~RequestSequence()
     {
         g_pendingRequest = -1;
         g_sequenceActive = false;
+        windows().setRequestWaiting(false);
     }
     RequestSequence(const RequestSequence&) = delete;
     RequestSequence& operator=(const RequestSequence&) = delete;

@@ -493,6 +493,18 @@ TEST(MidiStartUp, TheProgramFindsTheSynthOpensItsBankAndShowsTheMidiManager)
         EXPECT_TRUE(main.action(CommandId::MidiShowManager)->isChecked());
         EXPECT_TRUE(main.commandState().midiReceiveMenu);
 
+        // While a bank is asked for, MIDI Devices waits for the reply.
+        bool devicesDisabledDuringReceive = false;
+        ui.onProcessEvents([&](std::int64_t) {
+            devicesDisabledDuringReceive = devicesDisabledDuringReceive ||
+                                           !main.action(CommandId::MidiDevices)->isEnabled();
+        });
+        main.mnuMIDIreceive_Click(1);
+        ui.onProcessEvents({});
+        EXPECT_TRUE(devicesDisabledDuringReceive);
+        EXPECT_TRUE(main.action(CommandId::MidiDevices)->isEnabled());
+        ASSERT_EQ(main.colVoiceLists().openListCount(), 2);
+
         // Midi Input On switches input off and on, and Receive with it.
         main.mnuMIDIOptions_Click(0);
         EXPECT_FALSE(main.action(CommandId::MidiInputOn)->isChecked());
