@@ -524,6 +524,35 @@ TEST_F(TransportTest, AnEndlessSysexIsOneBadMessageAndInputGoesOn)
     EXPECT_EQ(midi::ReceivedSysex(), "No Data") << "nothing of the dropped message is handed over";
 }
 
+TEST_F(TransportTest, InputHeldUpWaitsWithinItsCapAndEachRunOfDropsIsOneLine)
+{
+    // Nothing takes what arrives, as while a handler's question is open: three messages
+    // of 1 MiB fill the queue, two more are dropped, a note fits again and ends that run,
+    // and one more big message starts a second run.
+    const platform::MidiEvent big{MidiEventKind::LongError, 0, Bytes(std::size_t{1} << 20, 0x11), 0};
+    const platform::MidiEvent note{MidiEventKind::Data, 0x643C90, {}, 0};
+    auto& queue = midi::midiInputQueue();
+    for (int i = 0; i < 5; ++i)
+        queue.post(big);
+    queue.post(note);
+    queue.post(big);
+    const auto rows = log().MidiMessage.recordCount();
+    midi::ProcessMidiInput();
+    const auto all = monitorMessages();
+    ASSERT_EQ(all.size(), static_cast<std::size_t>(rows) + 6);
+    const std::string error = "Midi Long Message Error - Invalid Sysex Message ( 1048576 bytes) returned.";
+    EXPECT_EQ(all[rows], error);
+    EXPECT_EQ(all[rows + 2], error);
+    EXPECT_EQ(all[rows + 3], "MIDI input queue full: 2 messages (2097152 bytes) dropped while input waited");
+    EXPECT_EQ(all[rows + 4], "Note C3 On");
+    EXPECT_EQ(all[rows + 5], "MIDI input queue full: 1 message (1048576 bytes) dropped while input waited");
+    // Drained, the queue takes as much again.
+    for (int i = 0; i < 3; ++i)
+        queue.post(big);
+    midi::ProcessMidiInput();
+    EXPECT_EQ(monitorMessages().size(), static_cast<std::size_t>(rows) + 9);
+}
+
 TEST_F(TransportTest, NoteNamesRunFromCMinusTwo)
 {
     const auto& names = midi::NoteNames();
