@@ -540,7 +540,6 @@ void MidiManagerSlots::EditSysex(int grid)
     if (message.empty())
         return;
     const platform::Bookmark row = log.bookmark();
-    const int position = log.absolutePosition();
     const auto edited = m_editor(message, false);
     if (!edited || *edited == message || edited->empty())
         return;
@@ -548,8 +547,6 @@ void MidiManagerSlots::EditSysex(int grid)
     if (!log.moveToBookmark(row))
         return;
     (void)DescribeSysexMessage(*edited, 0, true);
-    if (log.moveToBookmark(row))
-        log.setValue(MonitorField::No, std::to_string(position));
 }
 
 }  // namespace midi

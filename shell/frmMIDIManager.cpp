@@ -28,6 +28,15 @@ int px(int twips) { return twips / kTwipsPerPixel; }
 
 constexpr const char* kKeys[] = {"Send", "Receive", "Save", "Delete", "Load", "Save And Load", "Edit"};
 
+std::vector<platform::RecordsetModel::Column> monitorColumns()
+{
+    const char* titles[] = {"H:M:Sec", "No", "Ch.", "Message", "", "", "", ""};
+    std::vector<platform::RecordsetModel::Column> columns;
+    for (int f = MF::Timestamp; f <= MF::Data2; ++f)
+        columns.push_back({f, QString::fromLatin1(titles[f]), false});
+    return columns;
+}
+
 void fixedRows(QTableView* grid)
 {
     // Rows of one height: a log of many thousand lines scrolls without measuring each.
@@ -104,12 +113,8 @@ void frmMIDIManager::Init_Grid()
     m_grid1->setColumnWidth(2, px(970));
     m_grid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
 
-    const char* titles[] = {"H:M:Sec", "No", "Ch.", "Message", "", "", "", ""};
     const int widths[] = {900, 500, 300, 3000, 750, 500, 750, 500};
-    std::vector<platform::RecordsetModel::Column> columns;
-    for (int f = MF::Timestamp; f <= MF::Data2; ++f)
-        columns.push_back({f, QString::fromLatin1(titles[f]), false});
-    m_monitorModel.setRecordset(m_data.MidiMessage, std::move(columns));
+    m_monitorModel.setRecordset(m_data.MidiMessage, monitorColumns());
     m_grid2->setModel(&m_monitorModel);
     fixedRows(m_grid2);
     m_grid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -169,6 +174,22 @@ void frmMIDIManager::banksChanged()
 
 void frmMIDIManager::messageLogged(platform::Bookmark row, bool replaced)
 {
+    if (row == platform::kNoBookmark) {
+        if (replaced) {
+            // The log is a new recordset: shown whole from here on.
+            m_pending.clear();
+            m_rewritten.clear();
+            m_monitorModel.setRecordset(m_data.MidiMessage, monitorColumns());
+            return;
+        }
+        // The oldest lines left, the first line now tells of them.
+        const auto gone = [this](platform::Bookmark b) { return !m_data.MidiMessage.contains(b); };
+        std::erase_if(m_pending, gone);
+        std::erase_if(m_rewritten, gone);
+        m_monitorModel.removeGoneRows();
+        m_monitorModel.refreshRow(m_monitorModel.bookmarkAt(0));
+        return;
+    }
     (replaced ? m_rewritten : m_pending).push_back(row);
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
