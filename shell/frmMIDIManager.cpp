@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -40,14 +41,51 @@ std::vector<platform::RecordsetModel::Column> monitorColumns()
 void fixedRows(QTableView* grid)
 {
     // Rows of one height: a log of many thousand lines scrolls without measuring each.
+    const int rowHeight = grid->fontMetrics().height() + 6;
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setWordWrap(false);
+    // Scrolled by pixels, a row's height a step, the grid looks and moves as when scrolled
+    // by rows; but scrolling by rows has the header work out where each of its rows begins
+    // whenever rows were added, which at 100,000 lines costs more than all else a new
+    // line does.
+    grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    grid->verticalScrollBar()->setSingleStep(rowHeight);
 }
+
+// The monitor grid. New lines are added at its end, and it follows them.
+class MonitorGrid final : public QTableView {
+public:
+    using QTableView::QTableView;
+
+    // Lays out the rows added at the end and scrolls to the last. The layout pass marks
+    // the whole grid to be drawn anew, so the scroll need not move the old picture up
+    // first (a copy of the whole grid, for every batch of lines).
+    void followEnd()
+    {
+        doItemsLayout();
+        m_drawnAnew = true;
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+        m_drawnAnew = false;
+    }
+
+protected:
+    void scrollContentsBy(int dx, int dy) override
+    {
+        if (m_drawnAnew && dx == 0) {
+            verticalHeader()->setOffset(verticalScrollBar()->value());
+            return;
+        }
+        QTableView::scrollContentsBy(dx, dy);
+    }
+
+private:
+    bool m_drawnAnew = false;
+};
 
 }  // namespace
 
@@ -71,7 +109,7 @@ frmMIDIManager::frmMIDIManager(midi::clsMidiManagerData& data, midi::MidiManager
 
     m_grid1 = new QTableView(this);
     m_grid1->setObjectName(QStringLiteral("DataGrid1"));
-    m_grid2 = new QTableView(this);
+    m_grid2 = new MonitorGrid(this);
     m_grid2->setObjectName(QStringLiteral("DataGrid2"));
     m_check1 = new QCheckBox(QStringLiteral("&Resend Message when selected"), this);
     m_check1->setObjectName(QStringLiteral("Check1"));
@@ -201,7 +239,7 @@ void frmMIDIManager::flushMonitor()
     if (!m_pending.empty()) {
         m_monitorModel.appendRows(m_pending);
         m_pending.clear();
-        m_grid2->scrollToBottom();
+        static_cast<MonitorGrid*>(m_grid2)->followEnd();
     }
     for (const platform::Bookmark b : m_rewritten)
         m_monitorModel.refreshRow(b);
