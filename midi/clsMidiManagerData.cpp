@@ -10,9 +10,12 @@
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
+#include <span>
+#include <vector>
 
 namespace midi {
 namespace {

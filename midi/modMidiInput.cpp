@@ -82,7 +82,8 @@ public:
                                             platform::shortMessageLength(static_cast<std::uint8_t>(event.data & 0xFF)))
                                       : event.bytes.size();
             } else {
-                // The first message taken after a run of dropped ones ends the run.
+                // The first message queued after a run of dropped ones ends the run: the
+                // note of the run goes before it.
                 endDroppedRun();
                 m_heldBytes += cost;
                 m_events.push_back({std::move(event), 0, 0});
@@ -203,9 +204,10 @@ void ProcessMidiInput()
             continue;
         }
         MonitorLines line;
-        line[MonitorField::Message] = "MIDI input queue full: " + plain(static_cast<std::int64_t>(input.dropped)) +
-                                      (input.dropped == 1 ? " message (" : " messages (") + plain(static_cast<std::int64_t>(input.droppedBytes)) +
-                                      " bytes) dropped while input waited";
+        line[MonitorField::Message] =
+            "MIDI input queue full: " + plain(static_cast<std::int64_t>(input.dropped)) +
+            (input.dropped == 1 ? " message (" : " messages (") + plain(static_cast<std::int64_t>(input.droppedBytes)) +
+            " bytes) dropped while input waited";
         logLine(line);
     }
 }
