@@ -14,6 +14,7 @@
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/MidiStreamParser.h"
 
 #include <algorithm>
 #include <array>
@@ -73,6 +74,20 @@ std::string fileNameFromSlotName(std::string name)
 MsgAnswer ask(const std::string& text, int style, const std::string& title)
 {
     return platform::messages().messageBox(text, style, title);
+}
+
+// The whole MIDI messages among bytes.
+std::size_t wholeMessages(std::span<const std::uint8_t> bytes)
+{
+    platform::MidiStreamParser parser;
+    std::size_t whole = 0;
+    const auto count = [&](platform::MidiPiece&& p) {
+        if (p.kind == platform::MidiPiece::Kind::Message)
+            ++whole;
+    };
+    parser.feed(bytes, count);
+    parser.finish(count);
+    return whole;
 }
 
 // "voice 32" or "voices 28 to 32": the synthesizer voices a short bank replaces.
@@ -290,21 +305,33 @@ bool MidiManagerSlots::SendSysex()
     }
     const std::int32_t type = slotType().value_or(-1);
     const std::size_t size = voiceSize(type);
-    if (size != 0 && data.size() % size == 0) {
-        const std::size_t voices = data.size() / size;
-        if (voices > banklib::kVoicesPerBank) {
+    if (size != 0) {
+        const bool wholeVoices = data.size() % size == 0;
+        // More voices than a bank holds, or voice data longer than a bank dump that is no
+        // whole number of voices: neither goes out as one dump.
+        if ((wholeVoices && data.size() / size > banklib::kVoicesPerBank) ||
+            (!wholeVoices && data.size() > banklib::kBulkVoiceDumpSize)) {
             if (ask(std::string("The bank is too large to send - it contains more than 32 voices.") + kCrLf +
                         "Do you want to save it to a file and load it so that you can select a voice or bank to send ?",
                     Style::YesNoCancel + Style::Exclamation, "Buffer too Large") == MsgAnswer::Yes)
                 (void)SaveAndLoadSysex();
             return false;
         }
-        sendVoices(data, type, voices);
+        if (wholeVoices) {
+            sendVoices(data, type, data.size() / size);
+            return false;
+        }
+    }
+    const std::string bank = plain(MidiSysex.absolutePosition());
+    if (wholeMessages(bytesOf(data)) == 0) {
+        // Voice data of no whole number of voices, or bytes without a status byte.
+        (void)ask("The data in Bank " + bank + " holds no whole MIDI message, so nothing can be sent.",
+                  Style::Exclamation, "Unknown Dump Size");
         return false;
     }
     if (ask("Your sysex may not be recognised by your synth. Proceed anyway ?", Style::OkCancel + Style::Exclamation,
             "Unknown Dump Size") == MsgAnswer::Ok)
-        sendRaw(data);
+        sendRaw(data, bank);
     return false;
 }
 
@@ -353,13 +380,22 @@ void MidiManagerSlots::sendVoices(const std::string& data, std::int32_t fileType
     platform::ShowStatusMessage("", 0, 1);
 }
 
-void MidiManagerSlots::sendRaw(const std::string& data)
+void MidiManagerSlots::sendRaw(const std::string& data, const std::string& bank)
 {
-    // Any bytes, one or many messages: the stream path cuts them into whole messages and
-    // reports what belongs to none.
+    // Any bytes, one or many messages: a stream of its own cuts them into whole messages
+    // and reports what belongs to none; it ends here, whatever became of the slice.
     const auto bytes = bytesOf(data);
-    if (SendSysexSlice(bytes, 0, bytes.size()) == TransportResult::Ok)
-        (void)EndSysexSlices();
+    SysexSliceStream stream;
+    std::size_t notSent = 0;
+    std::size_t unfinished = 0;
+    (void)SendSysexSlice(stream, bytes, 0, bytes.size(), &notSent);
+    (void)EndSysexSlices(stream, &unfinished);
+    notSent += unfinished;
+    if (notSent > 0)
+        (void)ask("Bank " + bank + ": " + plain(static_cast<std::int64_t>(notSent)) + " of its " +
+                      plain(static_cast<std::int64_t>(data.size())) +
+                      " bytes could not be sent: they form no whole MIDI message, or the device refused them.",
+                  Style::Exclamation, "Unknown Dump Size");
 }
 
 bool MidiManagerSlots::ReceiveSysex()
@@ -551,7 +587,6 @@ void MidiManagerSlots::EditSysex(int grid)
     if (message.empty())
         return;
     const platform::Bookmark row = log.bookmark();
-    const int position = log.absolutePosition();
     const auto edited = m_editor(message, false);
     if (!edited || *edited == message || edited->empty())
         return;
@@ -559,8 +594,6 @@ void MidiManagerSlots::EditSysex(int grid)
     if (!log.moveToBookmark(row))
         return;
     (void)DescribeSysexMessage(*edited, 0, true);
-    if (log.moveToBookmark(row))
-        log.setValue(MonitorField::No, std::to_string(position));
 }
 
 }  // namespace midi

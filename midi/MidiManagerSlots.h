@@ -67,9 +67,10 @@ public:
 
     // Sends the current slot: one voice as a single-voice dump; 2 to 32 voices as one
     // 32-voice bulk dump, a bank of fewer voices filled up with INIT VOICE once the user
-    // agrees to the synthesizer's voices it replaces; more than 32 voices are offered to
-    // be saved and opened as a list instead. Data that is not voice data goes out byte for
-    // byte, after a question. Always false.
+    // agrees to the synthesizer's voices it replaces; more than 32 voices, or voice data
+    // longer than a bank dump that is no whole number of voices, are offered to be saved
+    // and opened as a list instead. Other data goes out byte for byte after a question;
+    // the user is told when some or all of it could not go. Always false.
     bool SendSysex() override;
     // Asks the synthesizer for its bank (with retries) and stores the reply. Always false.
     bool ReceiveSysex();
@@ -112,7 +113,7 @@ private:
     void changed();
     [[nodiscard]] std::optional<std::int32_t> slotType() const;
     void sendVoices(const std::string& data, std::int32_t fileType, std::size_t voices);
-    void sendRaw(const std::string& data);
+    void sendRaw(const std::string& data, const std::string& bank);
 
     clsMidiManagerData& m_manager;
     SysexEditorFunction m_editor;

@@ -55,8 +55,9 @@ void objMIDIInit_InitStatus(std::int16_t& deviceNumber, bool& cancel)
 
 void clsMIDIInit::InitialiseMIDI(bool showDeviceDialog)
 {
-    // One set-up at a time: its commands are disabled while it runs.
-    if (SetupRunning)
+    // One set-up at a time, and none while a dump request waits on the ports: its
+    // commands are disabled meanwhile.
+    if (SetupRunning || RequestSequenceActive())
         return;
     MidiSetupHost& host = setupHost();
     SetupRunning = true;

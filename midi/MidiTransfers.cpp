@@ -352,6 +352,9 @@ void MidiTransferCommands::sendFile()
     const std::size_t total = bytes.size();
     const std::string start = "Please wait - sending " + title + " to Midi ";
     platform::ShowStatusMessage(start);
+    // The file's own stream: a slot sent during a pause never cuts the file's messages,
+    // and the counts below are of this file's bytes only.
+    SysexSliceStream stream;
     std::size_t notSent = 0;
     std::size_t offered = 0;
     bool outputClosed = false;
@@ -363,7 +366,7 @@ void MidiTransferCommands::sendFile()
         }
         const std::size_t size = std::min(kFileSlice, total - offset);
         std::size_t refused = 0;
-        (void)SendSysexSlice(bytes, offset, size, &refused);
+        (void)SendSysexSlice(stream, bytes, offset, size, &refused);
         notSent += refused;
         offered = offset + size;
         platform::ShowStatusMessage(start + platform::Format(static_cast<double>(offset + size) / 1000.0, "######") +
@@ -372,7 +375,7 @@ void MidiTransferCommands::sendFile()
         platform::PauseWithEvents(kSlicePauseMs);
     }
     std::size_t unfinished = 0;
-    (void)EndSysexSlices(&unfinished);
+    (void)EndSysexSlices(stream, &unfinished);
     notSent += unfinished;
     platform::SetBusyCursor(false);
     m_sendingFile = false;

@@ -45,6 +45,9 @@ public:
     // toolbar button "Send Bank" and the voice generator's "&Continuous " option.
     // Output closed (false): disable "Send Bank", the send entries and that option.
     virtual void setOutputCommands(bool outputOpen) = 0;
+    // A dump request began (true) or ended (false) its wait for the reply: the commands
+    // that must not run meanwhile (MIDI Devices) follow.
+    virtual void setRequestWaiting(bool) {}
     // Whether the program is shutting down (closing ports then reports nothing).
     [[nodiscard]] virtual bool appClosing() const = 0;
 };

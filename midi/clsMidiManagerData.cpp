@@ -10,9 +10,12 @@
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
+#include <span>
+#include <vector>
 
 namespace midi {
 namespace {
@@ -102,12 +105,16 @@ std::string clsMidiManagerData::FormatTimestamp(std::string_view t)
 
 bool clsMidiManagerData::AddMessage(const MonitorLines& values, bool replace)
 {
+    const bool replaced = replace && !MidiMessage.isEOF() && !MidiMessage.isBOF();
+    if (!replaced && MidiMessage.recordCount() >= kMonitorLineCap)
+        dropOldestLines();
     platform::Recordset& rs = MidiMessage;
-    const bool replaced = replace && !rs.isEOF() && !rs.isBOF();
-    if (!replaced)
+    if (!replaced) {
         rs.addNew();
+        const bool noted = m_dropNote != platform::kNoBookmark && rs.contains(m_dropNote);
+        rs.setValue(MonitorField::No, std::to_string(m_linesDropped + rs.recordCount() - (noted ? 1 : 0)));
+    }
     rs.setValue(MonitorField::Timestamp, FormatTimestamp(values[MonitorField::Timestamp]));
-    rs.setValue(MonitorField::No, std::to_string(rs.recordCount()));
     for (int i = MonitorField::Channel; i < kMonitorFields; ++i)
         rs.setValue(i, values[static_cast<std::size_t>(i)]);
     rs.update();
@@ -119,6 +126,42 @@ bool clsMidiManagerData::AddMessage(const MonitorLines& values, bool replace)
     return false;
 }
 
+void clsMidiManagerData::dropOldestLines()
+{
+    platform::Recordset& log = MidiMessage;
+    const std::vector<platform::Bookmark> rows = log.bookmarks();
+    // The oldest lines, after the note of the lines dropped before (the first row once
+    // there is one). The first line ever to go becomes that note instead.
+    const std::size_t first = !rows.empty() && rows.front() == m_dropNote ? 1 : 0;
+    const std::size_t count = std::min(static_cast<std::size_t>(kMonitorDropLines), rows.size() - first);
+    if (count == 0)
+        return;
+    m_linesDropped += static_cast<std::int64_t>(count);
+    std::span<const platform::Bookmark> gone(rows.data() + first, count);
+    if (first == 0) {
+        m_dropNote = gone.front();
+        gone = gone.subspan(1);
+    }
+    for (int f = 0; f < kMonitorFields; ++f)
+        log.setValueAt(m_dropNote, f, std::string());
+    log.setValueAt(m_dropNote, MonitorField::Timestamp, FormatTimestamp(""));
+    log.setValueAt(m_dropNote, MonitorField::Message,
+                   std::to_string(m_linesDropped) + " older lines removed - the monitor keeps the last " +
+                       std::to_string(kMonitorLineCap) + " lines");
+    (void)log.deleteRecords(gone);
+    // Deleted rows leave empty records behind until the log is copied afresh, which is
+    // done once they reach half the log.
+    m_deletedRows += gone.size();
+    const bool rebuilt = m_deletedRows >= static_cast<std::size_t>(kMonitorLineCap / 2);
+    if (rebuilt) {
+        MidiMessage = log.copy();
+        m_deletedRows = 0;
+    }
+    MidiMessage.moveLast();
+    if (m_messageObserver)
+        m_messageObserver(platform::kNoBookmark, rebuilt);
+}
+
 bool clsMidiManagerData::SendMIDIMessage(std::int16_t grid, std::int32_t)
 {
     if (grid == 1) {
@@ -127,7 +170,7 @@ bool clsMidiManagerData::SendMIDIMessage(std::int16_t grid, std::int32_t)
     }
     if (grid != 2 || MidiMessage.isEOF() || MidiMessage.isBOF())
         return false;
-    const int position = MidiMessage.absolutePosition();
+    const platform::Bookmark row = MidiMessage.bookmark();
     // A short row without a status byte is a 4 to 6 byte System Exclusive message: its
     // raw bytes go out as they were logged.
     if (platform::Trim(MidiMessage.text(MonitorField::Type)) == "Short" &&
@@ -140,8 +183,9 @@ bool clsMidiManagerData::SendMIDIMessage(std::int16_t grid, std::int32_t)
     } else {
         (void)SendLongSysex(MidiMessage.text(MonitorField::RawMessage));
     }
-    MidiMessage.moveFirst();
-    MidiMessage.move(position - 1);
+    // Back on the row sent (the send logged a line, which may have made older ones leave).
+    if (!MidiMessage.moveToBookmark(row))
+        MidiMessage.moveLast();
     return false;
 }
 

@@ -38,6 +38,13 @@ public:
     [[nodiscard]] virtual platform::Recordset* slotRecordset() = 0;
 };
 
+// The monitor log keeps at most this many lines. When it is full the oldest
+// kMonitorDropLines leave at once (a grid then drops one run of rows, not a row for every
+// line logged) and the log's first line says how many have gone so far. The bank slots
+// are kept apart and never leave.
+constexpr int kMonitorLineCap = 100'000;
+constexpr int kMonitorDropLines = 10'000;
+
 class clsMidiManagerData {
 public:
     clsMidiManagerData();
@@ -53,10 +60,15 @@ public:
 
     // ---- monitor log
     // Appends a row (replace false) or rewrites the current row (replace true) from the
-    // 13 values, numbers it with the row count, and moves to the last row. Always false.
+    // 13 values, and moves to the last row. An appended row is numbered with the lines
+    // logged so far, those that have left the full log included; a rewritten row keeps its
+    // number. Always false.
     bool AddMessage(const MonitorLines& values, bool replace);
     // Called after each AddMessage with the row written and whether it was rewritten in
-    // place (a grid adds or redraws just that row).
+    // place (a grid adds or redraws just that row). Called with kNoBookmark when the
+    // oldest lines have left: with false they were deleted (a grid drops its rows that are
+    // gone and redraws the first, which tells of them); with true the log was also copied
+    // into a new recordset, which a grid must take afresh.
     void setMessageObserver(std::function<void(platform::Bookmark row, bool replaced)> observer)
     {
         m_messageObserver = std::move(observer);
@@ -97,7 +109,12 @@ public:
     bool SendSysex();
 
 private:
+    void dropOldestLines();
+
     MidiSysexSlots* m_slots = nullptr;
+    std::int64_t m_linesDropped = 0;
+    platform::Bookmark m_dropNote = platform::kNoBookmark;
+    std::size_t m_deletedRows = 0;  // deleted since the log was last copied afresh
     std::function<void(platform::Bookmark, bool)> m_messageObserver;
     std::function<double()> m_random;
 };

@@ -42,6 +42,24 @@ constexpr std::size_t kLongFrom = 4;  // messages of 4 bytes or more (but not 7)
 constexpr std::int32_t kInputStoppedMs = 250;
 constexpr const char* kCrLf = "\r\n";
 
+// What the input queue holds at most, counted as each notification's record and bytes.
+// Input waits here only while its handling is held up (a handler's question is open, the
+// GUI thread is busy): 4 MiB holds at least three messages of the largest size the input
+// takes (1 MiB), about a thousand DX7 banks (over twenty minutes of a MIDI cable sending
+// banks) or some 100,000 short messages (over a minute of a cable at full speed). What
+// arrives beyond it is dropped, so a held-up program cannot be flooded out of memory.
+constexpr std::size_t kInputQueueCapBytes = std::size_t{4} << 20;
+
+std::size_t queuedCost(const MidiEvent& e) { return sizeof(MidiEvent) + e.bytes.size(); }
+
+// A queued notification, or (dropped > 0) the note of a run of notifications dropped at
+// the cap, which takes the place of what it stands for.
+struct QueuedInput {
+    MidiEvent event;
+    std::size_t dropped = 0;
+    std::size_t droppedBytes = 0;
+};
+
 // Holds notifications from any thread until the GUI thread handles them.
 class InputQueue final : public platform::MidiEventReceiver {
 public:
@@ -49,10 +67,29 @@ public:
 
     void post(MidiEvent event) override
     {
+        if (event.kind == MidiEventKind::Data) {
+            // Passed over unhandled anyway: a clock never takes room from real input.
+            const auto status = static_cast<std::uint8_t>(event.data & 0xFF);
+            if (status == kTimingClock || status == kActiveSensing)
+                return;
+        }
         bool schedule = false;
         {
             std::lock_guard lock(m_mutex);
-            m_events.push_back(std::move(event));
+            const std::size_t cost = queuedCost(event);
+            if (m_heldBytes + cost > kInputQueueCapBytes) {
+                ++m_dropped;
+                m_droppedBytes += event.kind == MidiEventKind::Data
+                                      ? static_cast<std::size_t>(
+                                            platform::shortMessageLength(static_cast<std::uint8_t>(event.data & 0xFF)))
+                                      : event.bytes.size();
+            } else {
+                // The first message queued after a run of dropped ones ends the run: the
+                // note of the run goes before it.
+                endDroppedRun();
+                m_heldBytes += cost;
+                m_events.push_back({std::move(event), 0, 0});
+            }
             if (!m_scheduled) {
                 m_scheduled = true;
                 schedule = true;
@@ -66,15 +103,19 @@ public:
         }
     }
 
-    bool take(MidiEvent& event)
+    bool take(QueuedInput& input)
     {
         std::lock_guard lock(m_mutex);
+        if (m_events.empty())
+            endDroppedRun();  // everything held is handled: the run of drops is over too
         if (m_events.empty()) {
             m_scheduled = false;
             return false;
         }
-        event = std::move(m_events.front());
+        input = std::move(m_events.front());
         m_events.pop_front();
+        if (input.dropped == 0)
+            m_heldBytes -= queuedCost(input.event);
         return true;
     }
 
@@ -82,15 +123,31 @@ public:
     {
         std::lock_guard lock(m_mutex);
         m_events.clear();
+        m_heldBytes = 0;
+        m_dropped = 0;
+        m_droppedBytes = 0;
         m_scheduled = false;
     }
 
     [[nodiscard]] bool onGuiThread() const { return std::this_thread::get_id() == m_guiThread; }
 
 private:
+    // With the mutex held.
+    void endDroppedRun()
+    {
+        if (m_dropped == 0)
+            return;
+        m_events.push_back({MidiEvent{}, m_dropped, m_droppedBytes});
+        m_dropped = 0;
+        m_droppedBytes = 0;
+    }
+
     const std::thread::id m_guiThread;
     std::mutex m_mutex;
-    std::deque<MidiEvent> m_events;
+    std::deque<QueuedInput> m_events;
+    std::size_t m_heldBytes = 0;
+    std::size_t m_dropped = 0;  // of the run of drops going on
+    std::size_t m_droppedBytes = 0;
     bool m_scheduled = false;
 };
 
@@ -175,9 +232,19 @@ void ProcessMidiInput()
     } done;
     if (platform::MidiBackend* backend = objMIDIInit().backend())
         backend->poll();
-    MidiEvent event;
-    while (q.take(event))
-        MidiSinkWindowProc(event);
+    QueuedInput input;
+    while (q.take(input)) {
+        if (input.dropped == 0) {
+            MidiSinkWindowProc(input.event);
+            continue;
+        }
+        MonitorLines line;
+        line[MonitorField::Message] =
+            "MIDI input queue full: " + plain(static_cast<std::int64_t>(input.dropped)) +
+            (input.dropped == 1 ? " message (" : " messages (") + plain(static_cast<std::int64_t>(input.droppedBytes)) +
+            " bytes) dropped while input waited";
+        logLine(line);
+    }
 }
 
 void MidiSinkWindowProc(const MidiEvent& event)

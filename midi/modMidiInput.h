@@ -1,7 +1,10 @@
 // Brevane - everything the MIDI input delivers, and closing the devices.
 //
 // Threads: a backend posts notifications from its own thread into the input queue
-// (midiInputQueue(), which only stores them). All handling happens on the GUI thread in
+// (midiInputQueue(), which only stores them). While their handling is held up (a
+// handler's question is open) they wait there up to a cap of 4 MiB; what comes beyond it
+// is dropped, with one monitor line for each run of dropped messages. Timing clock and
+// active sensing are never queued. All handling happens on the GUI thread in
 // ProcessMidiInput(), in the order received, one notification at a time: it is called by
 // the waits of the MIDI code and, when a Qt application object exists, through a queued
 // call that each post schedules on the application's thread. The handlers describe each

@@ -63,11 +63,13 @@ public:
         g_pendingRequest = type;
         g_receivedSysex = std::string(kNoData);
         g_damagedReply.clear();
+        windows().setRequestWaiting(true);
     }
     ~RequestSequence()
     {
         g_pendingRequest = -1;
         g_sequenceActive = false;
+        windows().setRequestWaiting(false);
     }
     RequestSequence(const RequestSequence&) = delete;
     RequestSequence& operator=(const RequestSequence&) = delete;
@@ -209,8 +211,8 @@ TransportResult SendLongSysex(std::string_view message)
     return TransportResult::Ok;
 }
 
-TransportResult SendSysexSlice(std::span<const std::uint8_t> buffer, std::size_t offset, std::size_t length,
-                               std::size_t* bytesNotSent)
+TransportResult SendSysexSlice(SysexSliceStream& stream, std::span<const std::uint8_t> buffer, std::size_t offset,
+                               std::size_t length, std::size_t* bytesNotSent)
 {
     platform::MidiBackend* backend = objMIDIInit().backend();
     if (offset > buffer.size())
@@ -219,12 +221,15 @@ TransportResult SendSysexSlice(std::span<const std::uint8_t> buffer, std::size_t
     if (bytesNotSent)
         *bytesNotSent = 0;
     if (!backend || !objMIDIInit().MidiOutOpen) {
-        logNotSent(length);
+        // Nothing of this stream can go out any more: a message begun earlier ends here too.
+        std::size_t lost = length;
+        stream.finish([&](platform::MidiPiece&& p) { lost += p.bytes.size(); });
+        logNotSent(lost);
         if (bytesNotSent)
-            *bytesNotSent = length;
+            *bytesNotSent = lost;
         return TransportResult::Failed;
     }
-    const auto report = backend->sendStream(buffer.subspan(offset, length));
+    const auto report = backend->sendStream(stream, buffer.subspan(offset, length));
     if (report.messagesSent > 0)
         PostMidiNotification(MidiEventKind::OutputDone);
     if (bytesNotSent)
@@ -236,14 +241,16 @@ TransportResult SendSysexSlice(std::span<const std::uint8_t> buffer, std::size_t
     return TransportResult::Ok;
 }
 
-TransportResult EndSysexSlices(std::size_t* bytesNotSent)
+TransportResult EndSysexSlices(SysexSliceStream& stream, std::size_t* bytesNotSent)
 {
     platform::MidiBackend* backend = objMIDIInit().backend();
     if (bytesNotSent)
         *bytesNotSent = 0;
-    if (!backend)
-        return TransportResult::Ok;
-    const auto report = backend->finishStream();
+    platform::MidiStreamReport report;
+    if (backend)
+        report = backend->finishStream(stream);
+    else
+        stream.finish([&](platform::MidiPiece&& p) { report.bytesNotSent += p.bytes.size(); });
     if (bytesNotSent)
         *bytesNotSent = report.bytesNotSent;
     if (report.bytesNotSent > 0) {
@@ -417,8 +424,6 @@ void ResetMidiOutputState()
     g_receivedSysex = std::string(kNoData);
     g_damagedReply.clear();
     g_sequenceActive = false;
-    if (platform::MidiBackend* backend = objMIDIInit().backend())
-        (void)backend->finishStream();
 }
 
 }  // namespace midi

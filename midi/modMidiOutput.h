@@ -11,6 +11,8 @@
 // at a time: a second request while one is running is refused.
 #pragma once
 
+#include "platform/midi/MidiStreamParser.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -39,15 +41,22 @@ constexpr std::int16_t kDumpBank = 9;
 // failed" when the device refuses it.
 [[nodiscard]] TransportResult SendLongSysex(std::string_view message);
 
+// One sender's slices: a message that a slice leaves unfinished waits here for the same
+// sender's next slice. Every sender (a file send, a slot sent byte for byte) keeps its
+// own, so a send started during another's pause never cuts the other's messages.
+using SysexSliceStream = platform::MidiStreamParser;
+
 // Sends length bytes from offset of a caller's buffer (a file sent in slices of any
-// size). The slices are joined and cut again into whole messages, which go out one by
-// one; nothing is logged for them, but bytes that belong to no whole message, or that the
-// device refuses, are logged as an error and the result is Failed. EndSysexSlices() ends
-// the file, reporting a message it left unfinished. bytesNotSent, when given, receives
-// the number of bytes the call could not send.
-[[nodiscard]] TransportResult SendSysexSlice(std::span<const std::uint8_t> buffer, std::size_t offset,
-                                             std::size_t length, std::size_t* bytesNotSent = nullptr);
-[[nodiscard]] TransportResult EndSysexSlices(std::size_t* bytesNotSent = nullptr);
+// size). The slices of one stream are joined and cut again into whole messages, which go
+// out one by one; nothing is logged for them, but bytes that belong to no whole message,
+// or that the device refuses, are logged as an error and the result is Failed. With the
+// output closed the stream ends at once, a message it held counted with the slice.
+// EndSysexSlices() ends the stream, reporting a message it left unfinished. bytesNotSent,
+// when given, receives the number of bytes the call could not send.
+[[nodiscard]] TransportResult SendSysexSlice(SysexSliceStream& stream, std::span<const std::uint8_t> buffer,
+                                             std::size_t offset, std::size_t length,
+                                             std::size_t* bytesNotSent = nullptr);
+[[nodiscard]] TransportResult EndSysexSlices(SysexSliceStream& stream, std::size_t* bytesNotSent = nullptr);
 
 // Sends a short message: status and data as one-character texts (data may be empty), or,
 // with both data empty, status holding a packed message as a decimal number, resent with
@@ -96,7 +105,7 @@ void SetDamagedReply(std::string message);
 // the answer arrived damaged.
 [[nodiscard]] std::string RequestDumpWithRetry(std::int16_t kind);
 
-// Forgets the transport's state (pending request, hand-over, an unfinished slice stream).
+// Forgets the transport's state (pending request, hand-over).
 void ResetMidiOutputState();
 
 }  // namespace midi

@@ -1,6 +1,8 @@
 // Brevane - a table model over a recordset, for grids.
 #include "platform/RecordsetModel.h"
 
+#include <algorithm>
+
 namespace platform {
 
 RecordsetModel::RecordsetModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -42,6 +44,19 @@ void RecordsetModel::refreshRow(Bookmark bookmark)
         m_columns.empty())
         return;
     emit dataChanged(index(row, 0), index(row, static_cast<int>(m_columns.size()) - 1));
+}
+
+void RecordsetModel::removeGoneRows()
+{
+    const auto gone = [this](Bookmark b) { return !m_rs.contains(b); };
+    const auto first = std::find_if(m_rows.begin(), m_rows.end(), gone);
+    if (first == m_rows.end())
+        return;
+    const auto end = std::find_if_not(first, m_rows.end(), gone);
+    const int row = static_cast<int>(first - m_rows.begin());
+    beginRemoveRows({}, row, row + static_cast<int>(end - first) - 1);
+    m_rows.erase(first, end);
+    endRemoveRows();
 }
 
 Bookmark RecordsetModel::bookmarkAt(int row) const

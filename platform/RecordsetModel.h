@@ -36,6 +36,9 @@ public:
     void appendRows(std::span<const Bookmark> bookmarks);
     // Redraws the row of a record whose values changed.
     void refreshRow(Bookmark bookmark);
+    // Drops the first run of rows whose records were deleted (a log losing its oldest
+    // records): rows from the first gone one up to the next kept one.
+    void removeGoneRows();
 
     Bookmark bookmarkAt(int row) const;
     int rowOf(Bookmark bookmark) const;

@@ -164,11 +164,12 @@ CommandState computeCommandState(const CommandInputs& in)
     set(CommandId::EditFindDuplicates, f.duplicateDialog && activeList && !renaming);
     set(CommandId::EditGroupPatches, f.groupDialog && activeList && !renaming);
 
-    // Sending needs the output and something to send; receiving needs both ports.
-    s.midiSendMenu = f.midi && in.midiOutOpen;
-    set(CommandId::MidiSendVoice, s.midiSendMenu && listsOpen);
-    set(CommandId::MidiSendBank, s.midiSendMenu && listsOpen);
-    set(CommandId::MidiSendFile, s.midiSendMenu);
+    // Sending needs the output and something to send: the submenu a list to send from;
+    // a file (F8) only the output. Receiving needs both ports.
+    s.midiSendMenu = f.midi && in.midiOutOpen && listsOpen;
+    set(CommandId::MidiSendVoice, s.midiSendMenu);
+    set(CommandId::MidiSendBank, s.midiSendMenu);
+    set(CommandId::MidiSendFile, f.midi && in.midiOutOpen);
     // Receiving needs the input running, and waits while the device set-up runs.
     s.midiReceiveMenu = f.midi && in.midiInOpen && in.midiOutOpen && in.midiInputRunning && !in.midiSetupRunning;
     set(CommandId::MidiReceiveVoice, s.midiReceiveMenu);
@@ -178,7 +179,8 @@ CommandState computeCommandState(const CommandInputs& in)
     set(CommandId::MidiShowManager, s.midiOptionsMenu);
     s.checked[at(CommandId::MidiInputOn)] = in.midiInputRunning;
     s.checked[at(CommandId::MidiShowManager)] = in.midiManagerShown;
-    set(CommandId::MidiDevices, f.midi && !in.midiSetupRunning);
+    // A new set-up would take the ports from under a running one or a waiting request.
+    set(CommandId::MidiDevices, f.midi && !in.midiSetupRunning && !in.midiRequestWaiting);
 
     set(CommandId::ToolsConversion, f.conversion);
     set(CommandId::ToolsPatchGenerator, f.patchGenerator && listsOpen);

@@ -116,6 +116,7 @@ struct CommandInputs {
     bool midiInputRunning = false;     // check mark of "&Midi Input On"
     bool midiManagerShown = false;     // check mark of "Show Midi Ma&nager"
     bool midiSetupRunning = false;     // the MIDI device set-up (and detection) is running
+    bool midiRequestWaiting = false;   // a dump request waits for the synthesizer's reply
     bool playerBarShown = false;       // the MIDI file player bar is visible
     std::array<bool, kRecentFileSlots> recentFileSlots{};  // slot holds a path
     CommandFeatures features;

@@ -5,6 +5,7 @@
 #include "midi/MidiWindows.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
+#include "midi/modMidiOutput.h"
 #include "shell/QtMidiSetupHost.h"
 #include "shell/QtMidiWindows.h"
 #include "shell/frmStartup.h"
@@ -74,6 +75,8 @@ void MidiInitSetup::InitialiseMIDI(bool showDeviceDialog, CommandLineSwitch comm
 }
 
 bool MidiInitSetup::setupRunning() const { return m_init.SetupRunning; }
+
+bool MidiInitSetup::requestWaiting() const { return midi::RequestSequenceActive(); }
 
 bool MidiInitSetup::inputRunning() const { return m_windows ? m_windows->inputRunning() && m_init.MidiInOpen : m_init.MidiInOpen; }
 

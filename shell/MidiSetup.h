@@ -60,6 +60,8 @@ public:
     virtual void attachMainWindow(class frmStartup&) {}
     // The device set-up runs: MIDI Devices and every Receive command wait for its end.
     [[nodiscard]] virtual bool setupRunning() const { return false; }
+    // A dump request waits for its reply: MIDI Devices waits for its end.
+    [[nodiscard]] virtual bool requestWaiting() const { return false; }
     // The check marks of "&Midi Input On" and "Show Midi Ma&nager".
     [[nodiscard]] virtual bool inputRunning() const { return MidiInOpen(); }
     [[nodiscard]] virtual bool managerShown() const { return false; }

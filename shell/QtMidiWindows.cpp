@@ -129,6 +129,8 @@ void QtMidiWindows::setOutputCommands(bool outputOpen)
     commandsChanged();
 }
 
+void QtMidiWindows::setRequestWaiting(bool) { commandsChanged(); }
+
 void QtMidiWindows::setInputRunning(bool running)
 {
     m_inputRunning = running;

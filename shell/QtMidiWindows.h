@@ -36,6 +36,7 @@ public:
     midi::clsMidiManagerData& managerData() override { return m_data; }
     void setInputCommands(bool inputOpen) override;
     void setOutputCommands(bool outputOpen) override;
+    void setRequestWaiting(bool waiting) override;
     bool appClosing() const override;
 
     // ---- the "&Options..." commands

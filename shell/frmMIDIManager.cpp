@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -28,17 +29,63 @@ int px(int twips) { return twips / kTwipsPerPixel; }
 
 constexpr const char* kKeys[] = {"Send", "Receive", "Save", "Delete", "Load", "Save And Load", "Edit"};
 
+std::vector<platform::RecordsetModel::Column> monitorColumns()
+{
+    const char* titles[] = {"H:M:Sec", "No", "Ch.", "Message", "", "", "", ""};
+    std::vector<platform::RecordsetModel::Column> columns;
+    for (int f = MF::Timestamp; f <= MF::Data2; ++f)
+        columns.push_back({f, QString::fromLatin1(titles[f]), false});
+    return columns;
+}
+
 void fixedRows(QTableView* grid)
 {
     // Rows of one height: a log of many thousand lines scrolls without measuring each.
+    const int rowHeight = grid->fontMetrics().height() + 6;
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setWordWrap(false);
+    // Scrolled by pixels, a row's height a step, the grid looks and moves as when scrolled
+    // by rows; but scrolling by rows has the header work out where each of its rows begins
+    // whenever rows were added, which at 100,000 lines costs more than all else a new
+    // line does.
+    grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    grid->verticalScrollBar()->setSingleStep(rowHeight);
 }
+
+// The monitor grid. New lines are added at its end, and it follows them.
+class MonitorGrid final : public QTableView {
+public:
+    using QTableView::QTableView;
+
+    // Lays out the rows added at the end and scrolls to the last. The layout pass marks
+    // the whole grid to be drawn anew, so the scroll need not move the old picture up
+    // first (a copy of the whole grid, for every batch of lines).
+    void followEnd()
+    {
+        doItemsLayout();
+        m_drawnAnew = true;
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+        m_drawnAnew = false;
+    }
+
+protected:
+    void scrollContentsBy(int dx, int dy) override
+    {
+        if (m_drawnAnew && dx == 0) {
+            verticalHeader()->setOffset(verticalScrollBar()->value());
+            return;
+        }
+        QTableView::scrollContentsBy(dx, dy);
+    }
+
+private:
+    bool m_drawnAnew = false;
+};
 
 }  // namespace
 
@@ -62,7 +109,7 @@ frmMIDIManager::frmMIDIManager(midi::clsMidiManagerData& data, midi::MidiManager
 
     m_grid1 = new QTableView(this);
     m_grid1->setObjectName(QStringLiteral("DataGrid1"));
-    m_grid2 = new QTableView(this);
+    m_grid2 = new MonitorGrid(this);
     m_grid2->setObjectName(QStringLiteral("DataGrid2"));
     m_check1 = new QCheckBox(QStringLiteral("&Resend Message when selected"), this);
     m_check1->setObjectName(QStringLiteral("Check1"));
@@ -104,12 +151,8 @@ void frmMIDIManager::Init_Grid()
     m_grid1->setColumnWidth(2, px(970));
     m_grid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
 
-    const char* titles[] = {"H:M:Sec", "No", "Ch.", "Message", "", "", "", ""};
     const int widths[] = {900, 500, 300, 3000, 750, 500, 750, 500};
-    std::vector<platform::RecordsetModel::Column> columns;
-    for (int f = MF::Timestamp; f <= MF::Data2; ++f)
-        columns.push_back({f, QString::fromLatin1(titles[f]), false});
-    m_monitorModel.setRecordset(m_data.MidiMessage, std::move(columns));
+    m_monitorModel.setRecordset(m_data.MidiMessage, monitorColumns());
     m_grid2->setModel(&m_monitorModel);
     fixedRows(m_grid2);
     m_grid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -169,6 +212,22 @@ void frmMIDIManager::banksChanged()
 
 void frmMIDIManager::messageLogged(platform::Bookmark row, bool replaced)
 {
+    if (row == platform::kNoBookmark) {
+        if (replaced) {
+            // The log is a new recordset: shown whole from here on.
+            m_pending.clear();
+            m_rewritten.clear();
+            m_monitorModel.setRecordset(m_data.MidiMessage, monitorColumns());
+            return;
+        }
+        // The oldest lines left, the first line now tells of them.
+        const auto gone = [this](platform::Bookmark b) { return !m_data.MidiMessage.contains(b); };
+        std::erase_if(m_pending, gone);
+        std::erase_if(m_rewritten, gone);
+        m_monitorModel.removeGoneRows();
+        m_monitorModel.refreshRow(m_monitorModel.bookmarkAt(0));
+        return;
+    }
     (replaced ? m_rewritten : m_pending).push_back(row);
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
@@ -180,7 +239,7 @@ void frmMIDIManager::flushMonitor()
     if (!m_pending.empty()) {
         m_monitorModel.appendRows(m_pending);
         m_pending.clear();
-        m_grid2->scrollToBottom();
+        static_cast<MonitorGrid*>(m_grid2)->followEnd();
     }
     for (const platform::Bookmark b : m_rewritten)
         m_monitorModel.refreshRow(b);

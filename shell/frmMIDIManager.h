@@ -46,7 +46,8 @@ public:
     void updateButtons();
     // The slots changed: the bank grid shows them and selects the current slot.
     void banksChanged();
-    // A line was logged (or rewritten): it is shown with the next batch.
+    // A line was logged (or rewritten): it is shown with the next batch. kNoBookmark: the
+    // oldest lines left (rebuilt: the log is a new recordset), shown at once.
     void messageLogged(platform::Bookmark row, bool replaced);
     // Shows the lines waiting for the next batch now.
     void flushMonitor();

@@ -789,6 +789,7 @@ CommandInputs frmStartup::commandInputs() const
         in.midiInputRunning = m_midi->inputRunning();
         in.midiManagerShown = m_midi->managerShown();
         in.midiSetupRunning = m_midi->setupRunning();
+        in.midiRequestWaiting = m_midi->requestWaiting();
     }
     in.playerBarShown = m_playerBarShown;
     for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot)

@@ -135,22 +135,24 @@ void MidiBackend::sendPiece(MidiPiece&& piece, MidiStreamReport& report)
         report.result = r;
 }
 
-MidiStreamReport MidiBackend::sendStream(std::span<const std::uint8_t> bytes)
+MidiStreamReport MidiBackend::sendStream(MidiStreamParser& stream, std::span<const std::uint8_t> bytes)
 {
     MidiStreamReport report;
     if (!outputIsOpen()) {
+        // Nothing of this stream can go out any more: a message begun earlier ends here too.
         report.result = MidiResult::InvalidHandle;
         report.bytesNotSent = bytes.size();
+        stream.finish([&](MidiPiece&& p) { report.bytesNotSent += p.bytes.size(); });
         return report;
     }
-    m_streamParser.feed(bytes, [&](MidiPiece&& p) { sendPiece(std::move(p), report); });
+    stream.feed(bytes, [&](MidiPiece&& p) { sendPiece(std::move(p), report); });
     return report;
 }
 
-MidiStreamReport MidiBackend::finishStream()
+MidiStreamReport MidiBackend::finishStream(MidiStreamParser& stream)
 {
     MidiStreamReport report;
-    m_streamParser.finish([&](MidiPiece&& p) { sendPiece(std::move(p), report); });
+    stream.finish([&](MidiPiece&& p) { sendPiece(std::move(p), report); });
     return report;
 }
 

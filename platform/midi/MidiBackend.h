@@ -146,11 +146,13 @@ public:
     // Sends a packed short message (status in bits 0-7); its length comes from the status.
     [[nodiscard]] MidiResult sendShort(std::uint32_t packed);
     // Sends any bytes, for example a file in slices: they are reassembled into whole
-    // messages, which go out one by one; a message cut at the end of the bytes waits for
-    // the next call. Bytes that belong to no whole message are counted, never dropped
-    // silently. finishStream() ends the stream and reports a message left unfinished.
-    [[nodiscard]] MidiStreamReport sendStream(std::span<const std::uint8_t> bytes);
-    [[nodiscard]] MidiStreamReport finishStream();
+    // messages, which go out one by one; a message cut at the end of the bytes waits in
+    // the sender's own stream for its next call, so two senders never cut each other's
+    // messages. Bytes that belong to no whole message are counted, never dropped
+    // silently. With the output closed nothing goes out and the stream ends, counting
+    // what it held. finishStream() ends the stream and reports a message left unfinished.
+    [[nodiscard]] MidiStreamReport sendStream(MidiStreamParser& stream, std::span<const std::uint8_t> bytes);
+    [[nodiscard]] MidiStreamReport finishStream(MidiStreamParser& stream);
 
     // Called on the GUI thread while the program waits; in-process backends deliver
     // input that has become due here.
@@ -169,8 +171,6 @@ protected:
 
 private:
     void sendPiece(MidiPiece&& piece, MidiStreamReport& report);
-
-    MidiStreamParser m_streamParser;
 };
 
 }  // namespace platform

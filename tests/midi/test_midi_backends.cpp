@@ -294,14 +294,15 @@ TEST(MidiBackendSend, StreamOfSlicesIsReassembledIntoWholeMessages)
         LoopbackMidiBackend b;
         b.refreshDevices();
         ASSERT_EQ(b.openOutput(0), MidiResult::NoError);
+        platform::MidiStreamParser stream;
         std::size_t sent = 0;
         for (std::size_t off = 0; off < file.size(); off += slice) {
-            const auto r = b.sendStream(std::span(file).subspan(off, std::min(slice, file.size() - off)));
+            const auto r = b.sendStream(stream, std::span(file).subspan(off, std::min(slice, file.size() - off)));
             EXPECT_EQ(r.result, MidiResult::NoError);
             EXPECT_EQ(r.bytesNotSent, 0U);
             sent += r.messagesSent;
         }
-        const auto end = b.finishStream();
+        const auto end = b.finishStream(stream);
         EXPECT_EQ(end.bytesNotSent, 0U);
         EXPECT_EQ(sent, 3U) << "slice " << slice;
         ASSERT_EQ(b.sentMessages().size(), 3U);
@@ -318,16 +319,17 @@ TEST(MidiBackendSend, StreamReportsWhatCouldNotBeSent)
     ASSERT_EQ(b.openOutput(0), MidiResult::NoError);
     // Garbage, a whole message, then a message that never ends.
     const Bytes bytes = {0x01, 0x02, 0xF0, 0x43, 0xF7, 0xF0, 0x43, 0x00};
-    const auto r = b.sendStream(bytes);
+    platform::MidiStreamParser stream;
+    const auto r = b.sendStream(stream, bytes);
     EXPECT_EQ(r.messagesSent, 1U);
     EXPECT_EQ(r.bytesNotSent, 2U);
     EXPECT_EQ(r.result, MidiResult::InvalidParameter);
-    const auto end = b.finishStream();
+    const auto end = b.finishStream(stream);
     EXPECT_EQ(end.bytesNotSent, 3U);
     EXPECT_NE(end.result, MidiResult::NoError);
     // A failing device is reported too.
     b.failSends(1, MidiResult::NotReady);
-    const auto failed = b.sendStream(Bytes{0x90, 60, 1});
+    const auto failed = b.sendStream(stream, Bytes{0x90, 60, 1});
     EXPECT_EQ(failed.result, MidiResult::NotReady);
     EXPECT_EQ(failed.bytesNotSent, 3U);
 }

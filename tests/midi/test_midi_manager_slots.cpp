@@ -326,16 +326,36 @@ TEST_F(SlotsTest, DecliningAShortBankSendsNothing)
     EXPECT_TRUE(backend.dx7().received().empty());
 }
 
-TEST_F(SlotsTest, MoreThanThirtyTwoVoicesAreOfferedToBeSavedAndOpened)
+TEST_F(SlotsTest, VoiceDataThatFitsNoDumpIsOfferedToBeSavedOrRefusedWithAWord)
 {
-    add(unpackedVoices(33), 0, "Big");
-    select(1);
-    svc.answer(MsgAnswer::No);
-    (void)banks.SendSysex();
-    ASSERT_EQ(svc.messagesShown().size(), 1U);
-    EXPECT_EQ(svc.messagesShown()[0].title, "Buffer too Large");
-    EXPECT_EQ(svc.messagesShown()[0].style, 51);
-    EXPECT_TRUE(backend.dx7().received().empty());
+    struct Case {
+        const char* what;
+        std::string data;
+        std::int32_t type;
+        const char* title;
+        int style;
+    };
+    const Case cases[] = {
+        {"33 voices", unpackedVoices(33), 0, "Buffer too Large", 51},
+        {"4200 unpacked bytes", unpackedVoices(28).substr(0, 4200), 0, "Buffer too Large", 51},
+        {"4200 packed bytes", std::string(4200, '\x11'), 2, "Buffer too Large", 51},
+        {"300 unpacked bytes", unpackedVoices(2).substr(0, 300), 0, "Unknown Dump Size", 48},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        select(1);
+        (void)banks.DeleteSysex();
+        add(c.data, c.type, "Odd");
+        select(1);
+        svc.clear();
+        svc.answer(MsgAnswer::No);
+        (void)banks.SendSysex();
+        ASSERT_EQ(svc.messagesShown().size(), 1U) << "one question or one word, never silence";
+        EXPECT_EQ(svc.messagesShown()[0].title, c.title);
+        EXPECT_EQ(svc.messagesShown()[0].style, c.style);
+        EXPECT_TRUE(backend.sentMessages().empty());
+    }
+    EXPECT_EQ(svc.messagesShown()[0].text, "The data in Bank 1 holds no whole MIDI message, so nothing can be sent.");
 }
 
 TEST_F(SlotsTest, OtherDataGoesOutByteForByteAfterTheQuestion)

@@ -408,6 +408,52 @@ TEST_F(TransfersTest, ASecondFileSendIsRefusedAndClosingTheOutputEndsTheSend)
     EXPECT_FALSE(statusShown("three.syx sent to Midi ( 12312) bytes"));
 }
 
+TEST_F(TransfersTest, ASlotSentDuringAFilesPauseNeverCutsItAndAFailedSendLeavesNothingBehind)
+{
+    // A parameter change kept byte for byte, sent while a bank file waits between its slices.
+    const std::string change("\xF0\x43\x10\x01\x11\x41\xF7", 7);
+    std::int32_t other = -3;
+    (void)banks.AddSysex(change, 7, other, "Change");
+    const std::string path = write("bank.syx", str(backend.dx7().bulkDump()));
+    bool slotSent = false;
+    svc.onProcessEvents([&](std::int64_t) {
+        if (!commands.sendingFile() || slotSent)
+            return;
+        slotSent = true;
+        banks.MidiSysex.setAbsolutePosition(1);
+        svc.answer(MsgAnswer::Ok);
+        (void)banks.SendSysex();
+    });
+    svc.answerFile(path);
+    commands.mnuMIDIsend_Click(2);
+    svc.onProcessEvents({});
+    ASSERT_TRUE(slotSent);
+    ASSERT_EQ(received(Kind::Bank).size(), 1U) << "the bank arrived whole";
+    EXPECT_TRUE(received(Kind::Bank)[0].checksumOk);
+    EXPECT_EQ(received(Kind::ParameterChange).size(), 1U);
+    EXPECT_TRUE(statusShown("bank.syx sent to Midi ( 4104) bytes"));
+
+    // Stray bytes, a whole change, then a message the slot never ends: the user hears of
+    // the six bytes, and the next file counts none of them as its own.
+    std::int32_t broken = -3;
+    banks.MidiSysex.setAbsolutePosition(2);
+    (void)banks.AddSysex("\x01\x02" + change + std::string("\xF0\x43\x00\x09", 4), 13, broken, "Broken");
+    banks.MidiSysex.setAbsolutePosition(2);
+    svc.clear();
+    svc.answer(MsgAnswer::Ok);
+    (void)banks.SendSysex();
+    ASSERT_EQ(svc.messagesShown().size(), 2U);
+    EXPECT_EQ(svc.messagesShown()[1].text, "Bank 2: 6 of its 13 bytes could not be sent: they form no whole MIDI "
+                                           "message, or the device refused them.");
+    EXPECT_EQ(received(Kind::ParameterChange).size(), 2U);
+    svc.answerFile(path);
+    commands.mnuMIDIsend_Click(2);
+    EXPECT_EQ(received(Kind::Bank).size(), 2U);
+    EXPECT_TRUE(statusShown("bank.syx sent to Midi ( 4104) bytes"));
+    for (const auto& t : statusTexts())
+        EXPECT_EQ(t.find("could not be sent"), std::string::npos) << t;
+}
+
 // ---------------------------------------------------------------- audition from the list
 
 TEST_F(TransfersTest, AClickedVoiceGoesOutUnpackedAndARightClickAddsTheTestScale)

@@ -174,18 +174,19 @@ TEST_F(TransportTest, AuditionAndRandomiserNotesHoldOnTheProgramsClock)
 TEST_F(TransportTest, SlicesOfAFileAreJoinedIntoWholeMessages)
 {
     const Bytes bank = backend.dx7().bulkDump();
-    ASSERT_EQ(midi::SendSysexSlice(bank, 0, 4096), TransportResult::Ok);
+    midi::SysexSliceStream stream;
+    ASSERT_EQ(midi::SendSysexSlice(stream, bank, 0, 4096), TransportResult::Ok);
     EXPECT_TRUE(backend.sentMessages().empty()) << "the bank is not whole yet";
-    ASSERT_EQ(midi::SendSysexSlice(bank, 4096, 4096), TransportResult::Ok);
-    ASSERT_EQ(midi::EndSysexSlices(), TransportResult::Ok);
+    ASSERT_EQ(midi::SendSysexSlice(stream, bank, 4096, 4096), TransportResult::Ok);
+    ASSERT_EQ(midi::EndSysexSlices(stream), TransportResult::Ok);
     ASSERT_EQ(backend.sentMessages().size(), 1U);
     EXPECT_EQ(backend.sentMessages()[0], bank);
     EXPECT_EQ(backend.dx7().count(platform::SimulatedDX7::Received::Kind::Bank), 1U);
 
     // Bytes that form no message are reported, not dropped silently.
     const Bytes junk = {0x01, 0x02, 0xF0, 0x43};
-    EXPECT_EQ(midi::SendSysexSlice(junk, 0, junk.size()), TransportResult::Failed);
-    EXPECT_EQ(midi::EndSysexSlices(), TransportResult::Failed);
+    EXPECT_EQ(midi::SendSysexSlice(stream, junk, 0, junk.size()), TransportResult::Failed);
+    EXPECT_EQ(midi::EndSysexSlices(stream), TransportResult::Failed);
     const auto all = monitorMessages();
     EXPECT_EQ(std::count_if(all.begin(), all.end(),
                             [](const std::string& m) { return m.rfind("Sysex slice: ", 0) == 0; }),
@@ -521,6 +522,35 @@ TEST_F(TransportTest, AnEndlessSysexIsOneBadMessageAndInputGoesOn)
     ASSERT_EQ(all.size(), static_cast<std::size_t>(rows) + 2);
     EXPECT_EQ(all[all.size() - 2], "Bad MIDI Message:Status  240 Data1  67 Data2  17");
     EXPECT_EQ(midi::ReceivedSysex(), "No Data") << "nothing of the dropped message is handed over";
+}
+
+TEST_F(TransportTest, InputHeldUpWaitsWithinItsCapAndEachRunOfDropsIsOneLine)
+{
+    // Nothing takes what arrives, as while a handler's question is open: three messages
+    // of 1 MiB fill the queue, two more are dropped, a note fits again and ends that run,
+    // and one more big message starts a second run.
+    const platform::MidiEvent big{MidiEventKind::LongError, 0, Bytes(std::size_t{1} << 20, 0x11), 0};
+    const platform::MidiEvent note{MidiEventKind::Data, 0x643C90, {}, 0};
+    auto& queue = midi::midiInputQueue();
+    for (int i = 0; i < 5; ++i)
+        queue.post(big);
+    queue.post(note);
+    queue.post(big);
+    const auto rows = log().MidiMessage.recordCount();
+    midi::ProcessMidiInput();
+    const auto all = monitorMessages();
+    ASSERT_EQ(all.size(), static_cast<std::size_t>(rows) + 6);
+    const std::string error = "Midi Long Message Error - Invalid Sysex Message ( 1048576 bytes) returned.";
+    EXPECT_EQ(all[rows], error);
+    EXPECT_EQ(all[rows + 2], error);
+    EXPECT_EQ(all[rows + 3], "MIDI input queue full: 2 messages (2097152 bytes) dropped while input waited");
+    EXPECT_EQ(all[rows + 4], "Note C3 On");
+    EXPECT_EQ(all[rows + 5], "MIDI input queue full: 1 message (1048576 bytes) dropped while input waited");
+    // Drained, the queue takes as much again.
+    for (int i = 0; i < 3; ++i)
+        queue.post(big);
+    midi::ProcessMidiInput();
+    EXPECT_EQ(monitorMessages().size(), static_cast<std::size_t>(rows) + 9);
 }
 
 TEST_F(TransportTest, NoteNamesRunFromCMinusTwo)

@@ -201,7 +201,13 @@ TEST(CommandState, ReceivingWaitsForRunningInputAndForTheDeviceSetUp)
     EXPECT_FALSE(setUp.midiReceiveMenu);
     EXPECT_FALSE(setUp.isEnabled(C::MidiReceiveVoice));
     EXPECT_FALSE(setUp.isEnabled(C::MidiDevices));
-    EXPECT_TRUE(setUp.midiSendMenu) << "other commands stay reachable";
+    EXPECT_TRUE(setUp.isEnabled(C::MidiSendFile)) << "other commands stay reachable";
+    // A dump request waiting for its reply keeps the set-up from taking the ports.
+    in.midiSetupRunning = false;
+    in.midiRequestWaiting = true;
+    const CommandState waiting = computeCommandState(in);
+    EXPECT_FALSE(waiting.isEnabled(C::MidiDevices));
+    EXPECT_TRUE(waiting.isEnabled(C::MidiSendFile));
 }
 
 TEST(CommandState, MidiCommandsFollowThePorts)
@@ -213,7 +219,7 @@ TEST(CommandState, MidiCommandsFollowThePorts)
     };
     const Row rows[] = {
         {false, false, 1, false, false, false, false, false},
-        {false, true, 0, true, false, true, false, true},
+        {false, true, 0, false, false, true, false, true},
         {false, true, 2, true, true, true, false, true},
         {true, false, 2, false, false, false, false, true},
         {true, true, 1, true, true, true, true, true},

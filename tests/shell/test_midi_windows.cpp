@@ -331,6 +331,34 @@ TEST_F(ManagerWindowTest, NewLinesArriveInBatchesAtTheEnd)
     EXPECT_EQ(window.pendingLines(), 0U);
 }
 
+TEST_F(ManagerWindowTest, TheMonitorKeepsTheLastHundredThousandLinesAndOneLineTellsOfTheRest)
+{
+    std::int32_t type = 3;
+    (void)banks.AddSysex(std::string(4096, '\x01'), 4096, type, "Kept");
+    data.MidiMessage.clear();
+    window.monitorModel().refresh();
+    const auto& model = window.monitorModel();
+    const auto cell = [&](int row, int column) {
+        return model.data(model.index(row, column)).toString().trimmed().toStdString();
+    };
+    // Sixteen batches of 10,000 lines, each shown before the next: the oldest lines leave
+    // several times, and the log is copied afresh on the way.
+    int logged = 0;
+    for (int batch = 0; batch < 16; ++batch) {
+        for (int i = 0; i < 10'000; ++i)
+            log("line " + std::to_string(++logged));
+        window.flushMonitor();
+        ASSERT_LE(data.MidiMessage.recordCount(), midi::kMonitorLineCap);
+        ASSERT_EQ(model.rowCount(), data.MidiMessage.recordCount());
+    }
+    const int left = logged - (model.rowCount() - 1);
+    EXPECT_EQ(cell(0, 3), std::to_string(left) + " older lines removed - the monitor keeps the last 100000 lines");
+    EXPECT_EQ(cell(1, 3), "line " + std::to_string(left + 1));
+    EXPECT_EQ(cell(model.rowCount() - 1, 3), "line 160000");
+    EXPECT_EQ(cell(model.rowCount() - 1, 1), "160000") << "lines keep their numbers from the start";
+    EXPECT_EQ(banks.UsedBankCount(), 1) << "the slots are not the log";
+}
+
 TEST_F(ManagerWindowTest, OnlyTheUsersSelectionResendsARow)
 {
     window.Check1()->setChecked(true);
@@ -492,6 +520,18 @@ TEST(MidiStartUp, TheProgramFindsTheSynthOpensItsBankAndShowsTheMidiManager)
         EXPECT_TRUE(main.action(CommandId::MidiInputOn)->isChecked());
         EXPECT_TRUE(main.action(CommandId::MidiShowManager)->isChecked());
         EXPECT_TRUE(main.commandState().midiReceiveMenu);
+
+        // While a bank is asked for, MIDI Devices waits for the reply.
+        bool devicesDisabledDuringReceive = false;
+        ui.onProcessEvents([&](std::int64_t) {
+            devicesDisabledDuringReceive = devicesDisabledDuringReceive ||
+                                           !main.action(CommandId::MidiDevices)->isEnabled();
+        });
+        main.mnuMIDIreceive_Click(1);
+        ui.onProcessEvents({});
+        EXPECT_TRUE(devicesDisabledDuringReceive);
+        EXPECT_TRUE(main.action(CommandId::MidiDevices)->isEnabled());
+        ASSERT_EQ(main.colVoiceLists().openListCount(), 2);
 
         // Midi Input On switches input off and on, and Receive with it.
         main.mnuMIDIOptions_Click(0);
