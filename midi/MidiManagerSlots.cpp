@@ -305,6 +305,8 @@ bool MidiManagerSlots::SendSysex()
     }
     const std::int32_t type = slotType().value_or(-1);
     const std::size_t size = voiceSize(type);
+    // A dump arriving while a question is open may move the current slot.
+    const platform::Bookmark slot = MidiSysex.bookmark();
     if (size != 0) {
         const bool wholeVoices = data.size() % size == 0;
         // More voices than a bank holds, or voice data longer than a bank dump that is no
@@ -314,7 +316,7 @@ bool MidiManagerSlots::SendSysex()
             if (ask(std::string("The bank is too large to send - it contains more than 32 voices.") + kCrLf +
                         "Do you want to save it to a file and load it so that you can select a voice or bank to send ?",
                     Style::YesNoCancel + Style::Exclamation, "Buffer too Large") == MsgAnswer::Yes)
-                (void)SaveAndLoadSysex();
+                (void)saveAndLoadSlot(slot);
             return false;
         }
         if (wholeVoices) {
@@ -432,19 +434,25 @@ bool MidiManagerSlots::atSlot(platform::Bookmark slot, const std::function<void(
     return true;
 }
 
-bool MidiManagerSlots::SaveSysex(std::string& path)
+bool MidiManagerSlots::SaveSysex(std::string& path) { return saveSlot(MidiSysex.bookmark(), path); }
+
+bool MidiManagerSlots::saveSlot(platform::Bookmark slot, std::string& path)
 {
     changed();
     const auto noData = [] {
         (void)ask("No data to save - please choose another bank or load some data", Style::Exclamation, "No data");
         return true;
     };
-    if (!currentSlotUsed())
+    // Dumps that arrive while a question or the file dialog is open may move the current
+    // slot: the slot saved is the one the save started on.
+    bool used = false;
+    std::string name;
+    (void)atSlot(slot, [&] {
+        used = currentSlotUsed();
+        name = platform::Trim(MidiSysex.text(SlotField::Name));
+    });
+    if (!used)
         return noData();
-    // Dumps that arrive while the file dialog is open may move the current slot: the slot
-    // saved is the one the save started on.
-    const platform::Bookmark slot = MidiSysex.bookmark();
-    const std::string name = platform::Trim(MidiSysex.text(SlotField::Name));
     const std::string proposed =
         name != kNewDataName ? banklib::appState().DataDirectory() + fileNameFromSlotName(name) + ".dat" : std::string();
     banklib::clsVoiceNames names;
@@ -460,7 +468,7 @@ bool MidiManagerSlots::SaveSysex(std::string& path)
         (void)ask("Please choose a different name - New Data cannot be used", Style::Exclamation,
                   "Invalid File Name");
     }
-    bool used = false;
+    used = false;
     std::string data;
     std::int32_t type = -1;
     (void)atSlot(slot, [&] {
@@ -481,10 +489,12 @@ bool MidiManagerSlots::SaveSysex(std::string& path)
     return false;
 }
 
-bool MidiManagerSlots::SaveAndLoadSysex()
+bool MidiManagerSlots::SaveAndLoadSysex() { return saveAndLoadSlot(MidiSysex.bookmark()); }
+
+bool MidiManagerSlots::saveAndLoadSlot(platform::Bookmark slot)
 {
     std::string path;
-    if (SaveSysex(path))
+    if (saveSlot(slot, path))
         return false;
     banklib::clsVoiceNames names;
     banklib::VoiceListView* list = nullptr;

@@ -109,6 +109,10 @@ private:
     // Runs work with the slot of this bookmark current, then makes current again the slot
     // that was current before. False (nothing run) when there is no such slot.
     bool atSlot(platform::Bookmark slot, const std::function<void()>& work);
+    // SaveSysex and SaveAndLoadSysex of the slot of this bookmark, wherever the current
+    // slot stands meanwhile.
+    [[nodiscard]] bool saveSlot(platform::Bookmark slot, std::string& path);
+    bool saveAndLoadSlot(platform::Bookmark slot);
     void moveToNextSlot();
     void changed();
     [[nodiscard]] std::optional<std::int32_t> slotType() const;

@@ -640,4 +640,39 @@ TEST_F(SlotsTest, AnEditOrASaveLandsOnItsSlotWhenADumpArrivesMeanwhile)
     ASSERT_EQ(svc.messagesShown().size(), 3U);
     EXPECT_EQ(svc.messagesShown()[2].text,
               "Bank 1 received new data while it was being edited.\r\nThe edited data is kept in Bank 2.");
+
+    // Send: a dump arrives while "Buffer too Large" is asked; Yes saves the slot asked about.
+    struct DumpDuringQuestion final : platform::MessageService {
+        DumpDuringQuestion(platform::testing::ScriptedServices& scripted, std::function<void()> whileOpen)
+            : m_scripted(scripted), m_whileOpen(std::move(whileOpen))
+        {
+        }
+        MsgAnswer messageBox(const std::string& text, int style, const std::string& title) override
+        {
+            if (title == "Buffer too Large") {
+                m_whileOpen();
+                m_scripted.answer(MsgAnswer::Yes);
+            }
+            return m_scripted.messageBox(text, style, title);
+        }
+        std::optional<std::string> inputBox(const std::string& p, const std::string& t, const std::string& d) override
+        {
+            return m_scripted.inputBox(p, t, d);
+        }
+        platform::testing::ScriptedServices& m_scripted;
+        std::function<void()> m_whileOpen;
+    } question(svc, [&] { dumpArrives({MsgAnswer::No, MsgAnswer::No, MsgAnswer::Yes}); });
+    prepare();
+    select(1);
+    (void)banks.DeleteSysex();
+    add(unpackedVoices(33), 0, "Many");
+    select(1);
+    svc.clear();
+    const std::string many = app.dataDirectory + "Many.dat";
+    svc.answerFile(many);
+    platform::installMessageService(&question);
+    (void)banks.SendSysex();
+    platform::installMessageService(&svc);
+    EXPECT_EQ(dataOf(2), bank);
+    EXPECT_EQ(readFile(many).size(), 33U * 163U) << "slot 1's 33 voices, not the bank nor slot 3";
 }
