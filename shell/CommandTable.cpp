@@ -164,11 +164,12 @@ CommandState computeCommandState(const CommandInputs& in)
     set(CommandId::EditFindDuplicates, f.duplicateDialog && activeList && !renaming);
     set(CommandId::EditGroupPatches, f.groupDialog && activeList && !renaming);
 
-    // Sending needs the output and something to send: the submenu a list to send from;
-    // a file (F8) only the output. Receiving needs both ports.
+    // Sending needs the output and something to send: the submenu a list to send from, a
+    // voice the active list or editor, a bank page the active list; a file (F8) only the
+    // output. Receiving needs both ports.
     s.midiSendMenu = f.midi && in.midiOutOpen && listsOpen;
-    set(CommandId::MidiSendVoice, s.midiSendMenu);
-    set(CommandId::MidiSendBank, s.midiSendMenu);
+    set(CommandId::MidiSendVoice, s.midiSendMenu && (activeList || activeEditor));
+    set(CommandId::MidiSendBank, s.midiSendMenu && activeList);
     set(CommandId::MidiSendFile, f.midi && in.midiOutOpen);
     // Receiving needs the input running, and waits while the device set-up runs.
     s.midiReceiveMenu = f.midi && in.midiInOpen && in.midiOutOpen && in.midiInputRunning && !in.midiSetupRunning;

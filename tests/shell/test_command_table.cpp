@@ -231,6 +231,7 @@ TEST(CommandState, MidiCommandsFollowThePorts)
         in.midiOutOpen = r.out;
         in.midiInputRunning = r.in;
         in.openVoiceLists = r.lists;
+        in.active.kind = r.lists > 0 ? ChildKind::VoiceList : ChildKind::None;
         const CommandState s = computeCommandState(in);
         SCOPED_TRACE(testing::Message() << "in " << r.in << " out " << r.out << " lists " << r.lists);
         EXPECT_EQ(s.midiSendMenu, r.sendMenu);
@@ -241,6 +242,21 @@ TEST(CommandState, MidiCommandsFollowThePorts)
         EXPECT_EQ(s.isEnabled(C::MidiReceiveBank), r.receive);
         EXPECT_EQ(s.midiOptionsMenu, r.options);
         EXPECT_TRUE(s.isEnabled(C::MidiDevices));
+    }
+    // Send Voice and Send Bank take what the active window holds: an editor has a voice but
+    // no bank page, and other windows neither, so nothing is offered that would send nothing.
+    CommandInputs in;
+    in.features = everything();
+    in.midiOutOpen = true;
+    in.openVoiceLists = 1;
+    for (const auto& [kind, voice, bank] : {std::tuple{ChildKind::VoiceEditor, true, false},
+                                            std::tuple{ChildKind::Other, false, false}}) {
+        in.active.kind = kind;
+        const CommandState s = computeCommandState(in);
+        EXPECT_TRUE(s.midiSendMenu);
+        EXPECT_EQ(s.isEnabled(C::MidiSendVoice), voice);
+        EXPECT_EQ(s.isEnabled(C::MidiSendBank), bank);
+        EXPECT_TRUE(s.isEnabled(C::MidiSendFile));
     }
 }
 
