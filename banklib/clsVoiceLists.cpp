@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace banklib {
 namespace {
@@ -140,11 +142,14 @@ FileCheck clsVoiceLists::CheckFileIntegrity(std::string& fname, FileType& fileTy
     FileType code = FileType::NotFound;
     std::int64_t size = 0;
     const bool fileForm = !fname.empty();
+    bool notAFile = false;  // the name is there, but as a folder, a pipe or a device
 
     if (fileForm) {
         size = platform::fileSize(fname);
         if (size < 0) {
             code = FileType::NotFound;
+            std::error_code error;
+            notAFile = std::filesystem::exists(fname, error);
         } else if (size == 0) {
             code = FileType::Empty;
         } else {
@@ -212,7 +217,9 @@ FileCheck clsVoiceLists::CheckFileIntegrity(std::string& fname, FileType& fileTy
         text = fname + " is a SY format file ";
         break;
     default:
-        if (fname.size() >= 10 && fname.compare(fname.size() - 10, 10, "DXInit.dat") == 0)
+        if (notAFile)
+            text = fname + " is not a file";
+        else if (fname.size() >= 10 && fname.compare(fname.size() - 10, 10, "DXInit.dat") == 0)
             text = "The source file DXInit.dat can't be found";
         else
             text = "Can't find " + fname;

@@ -557,6 +557,8 @@ bool clsVoiceNames::TransferFileOut(const std::string& path, std::span<const std
     // The old file, if any, is untouched.
     std::string text;
     switch (error) {
+    case platform::FileError::AccessDenied:  // a file or folder the user may not write
+    case platform::FileError::IsDirectory:
     case platform::FileError::WriteFailed:
     case platform::FileError::NoSpace:
     case platform::FileError::TooLarge:

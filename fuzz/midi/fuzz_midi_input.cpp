@@ -1,13 +1,20 @@
 // Brevane - fuzzing MIDI input: any bytes, cut anywhere by the MIDI system, then handled.
 //
 // Input: one byte of options, then up to seven cut points (two bytes each, as many as the
-// options say), then the bytes that arrive. The bytes go through the stream parser whole
-// and in the pieces the cut points make; both must give the same messages, none longer
-// than the parser's cap. Every message then goes through the input handlers as a device
-// would deliver it: described in the monitor log, handed to a waiting dump request (when
-// the options say one is pending), stored in the MIDI Manager's bank slots. Message boxes
-// answer with their first button (the headless services). Each input starts with a new
-// monitor log and new slots.
+// options say), then the bytes that arrive. The bytes go through the stream parser in the
+// pieces the cut points make (each cut again into kChunkBytes) until kMaxHandledMessages
+// messages have come out, and the bytes read so far through another parser at once; both
+// must give the same messages, none longer than the parser's cap. The messages then go
+// through the input handlers as a device would deliver them: described in the monitor
+// log, handed to a waiting dump request (when the options say one is pending), stored in
+// the MIDI Manager's bank slots. Message boxes answer with their first button (the
+// headless services). Each input starts with an empty monitor log and free slots.
+//
+// The handlers see the first kMaxHandledMessages messages of an input: they treat every
+// message alike, and in the sanitized fuzz build a monitor row costs some twenty
+// microseconds. The bytes after them are left to the parser's own target (fuzz_midi_stream).
+// The slot grid is made once; after an input that stored something, only the slots used
+// are freed again.
 #include "FuzzSeeds.h"
 #include "midi/MidiManagerSlots.h"
 #include "midi/MidiWindows.h"
@@ -21,7 +28,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <span>
 #include <utility>
 #include <vector>
@@ -34,17 +40,39 @@ using Bytes = std::vector<std::uint8_t>;
 using Pieces = std::vector<std::pair<MidiPiece::Kind, Bytes>>;
 
 constexpr std::size_t kMaxCuts = 7;
+constexpr std::size_t kMaxHandledMessages = 16;
+constexpr std::size_t kChunkBytes = 64;
 
-// The MIDI Manager's data and slots, new for every input; nothing else is shown.
+// The MIDI Manager's data and slots, made once; nothing else is shown.
 class FuzzWindows final : public midi::MidiWindows {
 public:
+    FuzzWindows()
+    {
+        for (int f = 0; f < m_data.MidiMessage.fieldCount(); ++f)
+            m_logFields.push_back(m_data.MidiMessage.field(f));
+        m_slots.InitMidiGrid();
+        m_slots.setChangeObserver([this] { m_slotsChanged = true; });
+        m_data.setSysexSlots(&m_slots);
+    }
+    // An empty monitor log, and every slot free and the first one current.
     void renew()
     {
-        m_slots.reset();
-        m_data = std::make_unique<midi::clsMidiManagerData>();
-        m_slots = std::make_unique<midi::MidiManagerSlots>(*m_data);
-        m_slots->InitMidiGrid();
-        m_data->setSysexSlots(m_slots.get());
+        // A new log rather than a cleared one: deleted rows would pile up for the whole run.
+        m_data.MidiMessage = platform::Recordset(m_logFields);
+        platform::Recordset& grid = m_slots.MidiSysex;
+        if (m_slotsChanged) {
+            for (grid.moveFirst(); !grid.isEOF(); grid.moveNext()) {
+                if (grid.text(midi::SlotField::Used).starts_with("Yes")) {
+                    grid.setValue(midi::SlotField::Name, std::string(midi::kFreeSlotName));
+                    grid.setValue(midi::SlotField::Length, std::string("0"));
+                    grid.setValue(midi::SlotField::Data, std::string());
+                    grid.setValue(midi::SlotField::Used, std::string("No"));
+                    grid.setValue(midi::SlotField::FileType, std::string("NA"));
+                }
+            }
+            m_slotsChanged = false;
+        }
+        grid.moveFirst();
     }
     void loadManager() override { m_loaded = true; }
     void unloadManager() override { m_loaded = false; }
@@ -53,20 +81,17 @@ public:
     void setManagerCaption(const std::string&) override {}
     void setManagerButtonEnabled(const std::string&, bool) override {}
     void setManagerButtonEnabled(int, bool) override {}
-    midi::clsMidiManagerData& managerData() override
-    {
-        if (!m_data)
-            renew();
-        return *m_data;
-    }
+    midi::clsMidiManagerData& managerData() override { return m_data; }
     void setInputCommands(bool) override {}
     void setOutputCommands(bool) override {}
     bool appClosing() const override { return false; }
 
 private:
     bool m_loaded = true;
-    std::unique_ptr<midi::clsMidiManagerData> m_data;
-    std::unique_ptr<midi::MidiManagerSlots> m_slots;
+    midi::clsMidiManagerData m_data;
+    midi::MidiManagerSlots m_slots{m_data};
+    bool m_slotsChanged = false;
+    std::vector<platform::FieldDef> m_logFields;
 };
 
 FuzzWindows& fuzzWindows()
@@ -83,17 +108,37 @@ void check(bool condition)
         std::abort();
 }
 
-Pieces parse(std::span<const std::uint8_t> stream, const std::vector<std::size_t>& cuts)
+// The stream fed in the pieces the cuts (sorted) make, each cut again into kChunkBytes,
+// until `enough` pieces have come out or the stream ends. `read` receives the number of
+// bytes fed.
+Pieces parseInPieces(std::span<const std::uint8_t> stream, const std::vector<std::size_t>& cuts,
+                     std::size_t enough, std::size_t& read)
 {
     MidiStreamParser parser;
     Pieces out;
     const auto sink = [&](MidiPiece&& p) { out.emplace_back(p.kind, std::move(p.bytes)); };
     std::size_t at = 0;
-    for (const std::size_t cut : cuts) {
-        parser.feed(stream.subspan(at, cut - at), sink);
-        at = cut;
+    auto nextCut = cuts.begin();
+    while (at < stream.size() && out.size() < enough) {
+        while (nextCut != cuts.end() && *nextCut <= at)
+            ++nextCut;
+        std::size_t end = std::min(at + kChunkBytes, stream.size());
+        if (nextCut != cuts.end())
+            end = std::min(end, *nextCut);
+        parser.feed(stream.subspan(at, end - at), sink);
+        at = end;
     }
-    parser.feed(stream.subspan(at), sink);
+    parser.finish(sink);
+    read = at;
+    return out;
+}
+
+Pieces parseAtOnce(std::span<const std::uint8_t> stream)
+{
+    MidiStreamParser parser;
+    Pieces out;
+    const auto sink = [&](MidiPiece&& p) { out.emplace_back(p.kind, std::move(p.bytes)); };
+    parser.feed(stream, sink);
     parser.finish(sink);
     return out;
 }
@@ -155,9 +200,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::sort(cuts.begin(), cuts.end());
 
     // The same messages however the stream is cut, none beyond the cap.
-    const Pieces whole = parse(stream, {});
-    const Pieces cut = parse(stream, cuts);
-    check(whole == cut);
+    std::size_t read = 0;
+    Pieces cut = parseInPieces(stream, cuts, kMaxHandledMessages, read);
+    check(parseAtOnce(stream.first(read)) == cut);
     for (const auto& [kind, bytes] : cut) {
         check(!bytes.empty() && bytes.size() <= MidiStreamParser::kMaxMessageBytes);
         if (kind == MidiPiece::Kind::Message && bytes.front() == 0xF0)
@@ -166,13 +211,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             check(bytes.size() == 1 || static_cast<int>(bytes.size()) == platform::shortMessageLength(bytes.front()));
     }
 
-    // Every message through the input handlers, with a new log and new slots.
+    // The first messages through the input handlers, with an empty log and free slots.
     fuzzWindows().renew();
     midi::ResetMidiInputState();
     midi::ResetMidiOutputState();
     if (options & 1)
         midi::SetPendingRequest(stream.size() > 200 ? midi::kDumpBank : midi::kDumpSingleVoice);
     std::uint32_t time = 0;
+    if (cut.size() > kMaxHandledMessages)
+        cut.resize(kMaxHandledMessages);
     for (auto& [kind, bytes] : cut) {
         const bool sysex = bytes.front() == 0xF0;
         const std::string text(bytes.begin(), bytes.end());

@@ -186,7 +186,9 @@ int fillTemp(int fd, std::string_view data, bool keepMode, mode_t mode) noexcept
 
 int readWholeFile(const std::string& path, std::string& out)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK so that opening a pipe does not wait for a writer; it is refused below. A
+    // regular file reads the same with it.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0)
         return errno;
     struct stat st {};
@@ -194,9 +196,11 @@ int readWholeFile(const std::string& path, std::string& out)
         return errno;
     if (S_ISDIR(st.st_mode))
         return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return EACCES;
 
     std::string content;
-    if (S_ISREG(st.st_mode) && st.st_size > 0)
+    if (st.st_size > 0)
         content.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[64 * 1024];
     for (;;) {

@@ -9,7 +9,8 @@
 namespace tavisco::detail {
 
 // Reads the whole file into out. Returns 0, or the errno of the failure (out is then
-// unchanged). A folder gives EISDIR.
+// unchanged). A folder gives EISDIR; anything else that is not a regular file (a pipe, a
+// device, a socket) gives EACCES at once, unread, without waiting for a writer.
 [[nodiscard]] int readWholeFile(const std::string& path, std::string& out);
 
 // Writes data to a new temporary file in the target's folder, flushes it to the disk and

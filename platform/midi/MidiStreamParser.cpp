@@ -3,6 +3,8 @@
 
 #include "platform/midi/MidiBackend.h"
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -11,6 +13,18 @@ constexpr std::uint8_t kSysexEnd = 0xF7;
 constexpr std::uint8_t kFirstRealTime = 0xF8;
 constexpr std::uint8_t kFirstSystemCommon = 0xF0;
 constexpr std::uint8_t kStatusBit = 0x80;
+// A message begins with room for this many bytes, so a short message (moved out whole
+// when it is complete) costs one allocation.
+constexpr std::size_t kLongestShortMessage = 3;
+
+// The end of the run of data bytes that starts at `from`: the position of the next status
+// or real-time byte, or the end of the bytes.
+std::size_t dataRunEnd(std::span<const std::uint8_t> bytes, std::size_t from)
+{
+    while (from < bytes.size() && !(bytes[from] & kStatusBit))
+        ++from;
+    return from;
+}
 
 }  // namespace
 
@@ -33,7 +47,13 @@ void MidiStreamParser::flushIncomplete(const Sink& sink)
 
 void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sink)
 {
-    for (const std::uint8_t b : bytes) {
+    // Runs of data bytes (a dump's body, stray bytes) are taken whole rather than byte by byte.
+    const auto take = [&](std::vector<std::uint8_t>& to, std::size_t from, std::size_t end) {
+        to.insert(to.end(), bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(end));
+    };
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const std::uint8_t b = bytes[i];
         if (b >= kFirstRealTime) {
             // Real-time bytes may stand anywhere and interrupt nothing.
             flushStray(sink);
@@ -66,6 +86,7 @@ void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sin
         if (b & kStatusBit) {
             flushStray(sink);
             flushIncomplete(sink);
+            m_message.reserve(kLongestShortMessage);
             m_message.push_back(b);
             if (b == kSysexStart) {
                 m_expected = 0;
@@ -89,17 +110,27 @@ void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sin
                 m_dropping = true;
                 continue;
             }
-            m_message.push_back(b);
+            // This byte and the data bytes after it, as many as leave room for the F7h.
+            const std::size_t end = std::min(dataRunEnd(bytes, i), i + (kMaxMessageBytes - 1 - m_message.size()));
+            take(m_message, i, end);
+            i = end - 1;
             continue;
         }
         if (m_message.empty() && m_runningStatus != 0) {
+            m_message.reserve(kLongestShortMessage);
             m_message.push_back(m_runningStatus);
             m_expected = static_cast<std::size_t>(shortMessageLength(m_runningStatus));
         }
         if (m_message.empty()) {
-            if (m_stray.size() == kMaxMessageBytes)
-                flushStray(sink);
-            m_stray.push_back(b);
+            const std::size_t end = dataRunEnd(bytes, i);
+            while (i < end) {
+                if (m_stray.size() == kMaxMessageBytes)
+                    flushStray(sink);
+                const std::size_t next = std::min(end, i + (kMaxMessageBytes - m_stray.size()));
+                take(m_stray, i, next);
+                i = next;
+            }
+            i = end - 1;
             continue;
         }
         flushStray(sink);

@@ -12,6 +12,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace banklib {
 namespace {
 
@@ -177,6 +179,38 @@ TEST(BankFiles, WritingIntoAMissingFolderFails)
                                              false));
     ASSERT_EQ(ui.messagesShown().size(), 1u);
     EXPECT_EQ(ui.messagesShown()[0].text, "Couldn't open x.dat");
+}
+
+TEST(BankFiles, ARefusedSaveAndANameThatIsNoFileSayWhatTheyAre)
+{
+    // A pipe is refused for writing as a file the user may not write is.
+    ScriptedServices ui;
+    TempFolder dir;
+    const std::string pipe = dir.path("pipe.dat");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.path("sub.dat"));
+    clsVoiceNames names;
+    EXPECT_TRUE(names.SaveVoiceDataToFileByt(test::packedVoices(1), pipe, FileType::Packed, false));
+    EXPECT_TRUE(names.SaveVoiceDataToFileByt(test::packedVoices(1), dir.path("sub.dat"), FileType::Packed, false));
+    ASSERT_EQ(ui.messagesShown().size(), 2u);
+    EXPECT_EQ(ui.messagesShown()[0].text, "Couldn't save pipe.dat\r\nAccess denied");
+    EXPECT_EQ(ui.messagesShown()[0].title, "File Access Error");
+    EXPECT_EQ(ui.messagesShown()[1].text, "Couldn't save sub.dat\r\nThe name is a folder");
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+
+    // Chosen to be opened, a folder or a pipe is named for what it is, not as missing.
+    ui.clear();
+    clsVoiceLists lists;
+    for (const std::string& path : {dir.path("sub.dat"), pipe}) {
+        std::string name = path;
+        FileType type = FileType::Packed;
+        EXPECT_EQ(lists.CheckFileIntegrity(name, type, false), FileCheck::NotFound);
+        EXPECT_EQ(type, FileType::NotFound);
+    }
+    ASSERT_EQ(ui.messagesShown().size(), 2u);
+    EXPECT_EQ(ui.messagesShown()[0].text, dir.path("sub.dat") + " is not a file");
+    EXPECT_EQ(ui.messagesShown()[0].title, "Error Opening File");
+    EXPECT_EQ(ui.messagesShown()[1].text, pipe + " is not a file");
 }
 
 TEST(BankFiles, StringDataAndItsEmptyCase)

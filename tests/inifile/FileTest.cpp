@@ -108,6 +108,22 @@ TEST_F(Files, OtherLoadFailuresAreNotFileNotFound)
     EXPECT_EQ(ini->Sections()->Count(), 0);
 }
 
+TEST_F(Files, APipeOrADeviceIsRefusedAtOnceWithoutBeingRead)
+{
+    TempFolder folder;
+    const std::string pipe = folder.file("Brevane.ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    Ref<INIFile> ini = newFile();
+    ini->setText("[Kept]\r\n");
+    for (const std::string& path : {pipe, std::string("/dev/null")}) {
+        const Error e = ini->Load(path);  // a pipe with no writer must not block
+        EXPECT_TRUE(e.is(ErrorNumber::PathFileAccess)) << path << ": " << e.number;
+        EXPECT_EQ(e.source, "INIFile");
+        EXPECT_EQ(e.description, "Unable to load file " + path + ": Path/File access error");
+        EXPECT_EQ(ini->Text(), "[Kept]\r\n\r\n");
+    }
+}
+
 TEST_F(Files, SaveWritesTheTextExactlyAndLoadReadsItBack)
 {
     TempFolder folder;

@@ -12,6 +12,8 @@
 
 #include <map>
 
+#include <sys/stat.h>
+
 namespace shell {
 namespace {
 
@@ -183,16 +185,24 @@ TEST_F(SettingsTest, RefusedAndUnknownKeysAreSkippedAndTheNextKeysStillApply)
 
 TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNothingApplied)
 {
-    std::filesystem::create_directories(path);  // a folder where the file should be
-    MapBag startUp;
-    MidiInitSetup midi;
-    MidiSettingsBag midiBag(midi);
-    RecentFileSlots recent;
-    const SettingsLoadResult r = SettingsFile(path).load(startUp, midiBag, recent);
-    EXPECT_EQ(r.outcome, SettingsLoad::Unreadable);
-    ASSERT_EQ(services.messagesShown().size(), 1u);
-    EXPECT_EQ(services.messagesShown()[0].title, "IniFile Error");
-    EXPECT_NE(services.messagesShown()[0].text.find("Unable to load file"), std::string::npos);
+    // A folder where the file should be, and a pipe, which is not waited on.
+    std::filesystem::create_directories(path);
+    const std::string pipe = temp.file("pipe.ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& settings : {path, pipe}) {
+        services.clear();
+        MapBag startUp;
+        MidiInitSetup midi;
+        MidiSettingsBag midiBag(midi);
+        RecentFileSlots recent;
+        const SettingsLoadResult r = SettingsFile(settings).load(startUp, midiBag, recent);
+        EXPECT_EQ(r.outcome, SettingsLoad::Unreadable);
+        ASSERT_EQ(services.messagesShown().size(), 1u) << settings;
+        EXPECT_EQ(services.messagesShown()[0].title, "IniFile Error");
+        EXPECT_EQ(services.messagesShown()[0].text,
+                  "Unable to load file " + settings + ": Path/File access error");
+        EXPECT_TRUE(startUp.values.empty());
+    }
 }
 
 TEST_F(SettingsTest, SavingMakesTheFolderAndReportsAFailedWrite)
