@@ -1,15 +1,20 @@
 // Brevane - fuzzing the MIDI input parsing alone, at the speed of the parser.
 //
-// Input: the events a MIDI system delivers, one after another, each a length then that many
-// bytes. A length byte below 80h is the length; from 80h on, its low seven bits and the
+// Input: a byte that chooses the consumer (its lowest bit: 0 the stream parser, 1 the JACK
+// event joiner), then the events a MIDI system delivers, one after another, each a length
+// then that many bytes. A length byte below 80h is the length; from 80h on, its low seven bits and the
 // next byte make a 15-bit length (big-endian). The last event takes what is left.
 //
-// Every consumer of events gets the same list and checks what it makes of it. The stream
+// Each input goes to one consumer, so that a run costs what one parse costs. The stream
 // parser, fed one event at a time, must give the same messages as a new parser given all
 // the bytes at once, none longer than its cap, and must hold no open message after
 // finish(). It is one parser for the whole run, reset before each input, so what a
-// reset leaves behind shows as a difference.
+// reset leaves behind shows as a difference. The JACK event joiner, fed the same events,
+// must hand out only messages as the synthesizer would send them, no byte it was not given
+// (but the status byte a message in running status repeats), and hold nothing once told
+// that events were lost.
 #include "FuzzSeeds.h"
+#include "platform/midi/JackMidiEventJoiner.h"
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/MidiStreamParser.h"
 
@@ -53,6 +58,18 @@ void splitEvents(std::span<const std::uint8_t> input, Events& events)
 
 // ---- consumers
 
+// What every whole message handed out must look like.
+void checkPieces(const Pieces& pieces)
+{
+    for (const auto& [kind, bytes] : pieces) {
+        check(!bytes.empty() && bytes.size() <= MidiStreamParser::kMaxMessageBytes);
+        if (kind == MidiPiece::Kind::Message && bytes.front() == 0xF0)
+            check(bytes.back() == 0xF7);
+        if (kind == MidiPiece::Kind::Message && bytes.front() != 0xF0)
+            check(bytes.size() == 1 || static_cast<int>(bytes.size()) == platform::shortMessageLength(bytes.front()));
+    }
+}
+
 void checkStreamParser(const Events& events)
 {
     // Made once, like the buffers, so that an input costs what parsing it costs. What an
@@ -77,16 +94,32 @@ void checkStreamParser(const Events& events)
     fresh.feed(stream, wholeSink);
     fresh.finish(wholeSink);
     check(whole == cut);
-
-    for (const auto& [kind, bytes] : cut) {
-        check(!bytes.empty() && bytes.size() <= MidiStreamParser::kMaxMessageBytes);
-        if (kind == MidiPiece::Kind::Message && bytes.front() == 0xF0)
-            check(bytes.back() == 0xF7);
-        if (kind == MidiPiece::Kind::Message && bytes.front() != 0xF0)
-            check(bytes.size() == 1 || static_cast<int>(bytes.size()) == platform::shortMessageLength(bytes.front()));
-    }
+    checkPieces(cut);
     cut.clear();
     whole.clear();
+}
+
+void checkJackJoiner(const Events& events)
+{
+    static Pieces joined;
+    static platform::JackMidiEventJoiner joiner(
+        [](MidiPiece&& p) { joined.emplace_back(p.kind, std::move(p.bytes)); });
+    joiner.reset();
+    std::size_t given = 0;
+    for (const auto event : events) {
+        joiner.push(event);
+        given += event.size();
+    }
+    joiner.interrupt();
+    checkPieces(joined);
+    std::size_t handedOut = 0;
+    for (const auto& piece : joined)
+        handedOut += piece.second.size();
+    check(handedOut <= given + joined.size());
+    const std::size_t count = joined.size();
+    joiner.interrupt();
+    check(joined.size() == count);
+    joined.clear();
 }
 
 // ---- seeds
@@ -118,10 +151,15 @@ std::vector<fuzzseeds::Seed> seeds()
     const Bytes parameter = {0xF0, 0x43, 0x10, 0x01, 0x1B, 0x05, 0xF7};
     const Bytes stray = {0x01, 0x02, 0xF7, 0x90, 0x40, 0xF0, 0x43, 0xF8, 0x00, 0xF7, 0x05};
     const Bytes dump = {0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B, 99, 99, 99, 99, 0xF8, 99, 99, 0, 0, 0x90, 60, 1};
-    return {
-        asEvents(notes, 3), asEvents(notes, 2), asEvents(parameter, 7), asEvents(parameter, 4),
-        asEvents(stray, 5), asEvents(dump, 18), asEvents(dump, 6),
-    };
+    std::vector<fuzzseeds::Seed> out;
+    for (const Bytes& events : {asEvents(notes, 3), asEvents(notes, 2), asEvents(parameter, 7), asEvents(parameter, 4),
+                                asEvents(stray, 5), asEvents(dump, 18), asEvents(dump, 6)}) {
+        for (const std::uint8_t consumer : {0, 1}) {
+            out.push_back({consumer});
+            out.back().insert(out.back().end(), events.begin(), events.end());
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -130,8 +168,13 @@ BREVANE_FUZZ_SEEDS(seeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    if (size == 0)
+        return 0;
     static Events events;
-    splitEvents(std::span<const std::uint8_t>(data, size), events);
-    checkStreamParser(events);
+    splitEvents(std::span<const std::uint8_t>(data + 1, size - 1), events);
+    if ((data[0] & 1) == 0)
+        checkStreamParser(events);
+    else
+        checkJackJoiner(events);
     return 0;
 }
