@@ -18,7 +18,7 @@
 #include "shell/ShellHelpers.h"
 #include "shell/UpdatingFlag.h"
 #include "shell/frmStartup.h"
-#include "shell/frmVoiceList.h"
+#include "voicelist/frmVoiceList.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -7,14 +7,13 @@
 #include "platform/StatusHelpers.h"
 #include "shell/HelpTopics.h"
 #include "shell/MidiFilePlayerBar.h"
-#include "shell/MidiInitSetup.h"
 #include "shell/MidiSettingsBag.h"
-#include "shell/SettingsFile.h"
-#include "shell/ShellAppState.h"
-#include "shell/StartupSettingsBag.h"
 #include "shell/QtEventLoop.h"
 #include "shell/QtHelpService.h"
+#include "shell/SettingsFile.h"
+#include "shell/ShellAppState.h"
 #include "shell/ShellHelpers.h"
+#include "shell/StartupSettingsBag.h"
 #include "shell/ToolbarIcons.h"
 #include "shell/frmAbout.h"
 #include "shell/frmOptions.h"
@@ -505,7 +504,7 @@ MidiSetup& frmStartup::objMIDIInit()
     if (!m_midi) {
         m_midi = m_options.makeMidiSetup ? m_options.makeMidiSetup() : nullptr;
         if (!m_midi)
-            m_midi = std::make_unique<MidiInitSetup>();
+            m_midi = std::make_unique<NoMidiSetup>();
         m_midi->attachMainWindow(*this);
     }
     return *m_midi;
