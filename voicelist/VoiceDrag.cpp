@@ -125,4 +125,9 @@ std::optional<DragText> readVoiceDrag(const QMimeData* data)
     return parseDragText(line);
 }
 
+bool dropCopiesVoices(Qt::KeyboardModifiers modifiers)
+{
+    return modifiers.testFlag(Qt::ControlModifier) || modifiers.testFlag(Qt::AltModifier);
+}
+
 }  // namespace shell

@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <Qt>
 
 #include <cstdint>
 #include <memory>
@@ -69,5 +70,9 @@ struct DragText {
 [[nodiscard]] std::optional<DragText> readVoiceDrag(const QMimeData* data);
 // The raw line of such a drag ("" for any other).
 [[nodiscard]] std::string voiceDragLine(const QMimeData* data);
+
+// Whether a drop copies the voices rather than moving them: Ctrl copies; so does Alt where
+// the window manager lets it through.
+[[nodiscard]] bool dropCopiesVoices(Qt::KeyboardModifiers modifiers);
 
 }  // namespace shell
