@@ -14,15 +14,6 @@
 #include <algorithm>
 
 namespace shell {
-namespace {
-
-void refreshCommands()
-{
-    if (frmStartup* main = frmStartup::instance())
-        main->updateCommands();
-}
-
-}  // namespace
 
 clsVoiceLists::clsVoiceLists(std::function<QMdiArea*()> area) : m_area(std::move(area)) {}
 
@@ -115,7 +106,7 @@ banklib::VoiceListView* clsVoiceLists::Add(const std::string& path, bool& cancel
     w->setFilePath(path.substr(0, path.size() - w->FileTitle().size()));
     m_windows.push_back(w);
     banklib::appState().frmRandomiseVoices().listAdded(*w);
-    refreshCommands();
+    SetSendCommands();
     return w;
 }
 
@@ -133,7 +124,7 @@ void clsVoiceLists::Delete(const std::string& listID)
     // A window that was never shown has no MDI frame to delete it.
     if (!w->loaded())
         w->deleteLater();
-    refreshCommands();
+    SetSendCommands();
 }
 
 banklib::VoiceListView* clsVoiceLists::Item(const std::string& listID) { return window(listID); }
@@ -161,6 +152,12 @@ frmVoiceList* clsVoiceLists::window(const std::string& listID) const
 bool clsVoiceLists::contains(const frmVoiceList* window) const
 {
     return std::find(m_windows.begin(), m_windows.end(), window) != m_windows.end();
+}
+
+void clsVoiceLists::SetSendCommands()
+{
+    if (frmStartup* main = frmStartup::instance())
+        main->updateCommands();
 }
 
 }  // namespace shell

@@ -65,6 +65,11 @@ public:
 private:
     // The first window showing the file, by whatever path; its key in key.
     [[nodiscard]] bool FindOpenList(const std::string& path, std::string& key) const;
+    // File > Close and Close All, and Midi > Send with its Voice and Bank entries and the
+    // "Send Bank" button, follow the registry: run after each registration and removal, it
+    // has the main window recompute its commands, whose table enables them while a list is
+    // open (and, for sending, the MIDI output too).
+    static void SetSendCommands();
 
     std::function<QMdiArea*()> m_area;
     std::vector<frmVoiceList*> m_windows;
