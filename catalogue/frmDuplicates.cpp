@@ -1,11 +1,7 @@
 // Brevane - the duplicate-search dialog and its progress handler.
 #include "catalogue/frmDuplicates.h"
 
-#include "banklib/AppState.h"
 #include "banklib/CatalogueDialogs.h"
-#include "banklib/VoiceListRegistry.h"
-#include "banklib/VoiceListView.h"
-#include "catalogue/DialogPlacement.h"
 #include "catalogue/frmContinueSearchDlg.h"
 #include "catalogue/frmDupStatus.h"
 #include "platform/Services.h"
@@ -15,7 +11,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -25,8 +20,6 @@ namespace {
 LoadedDialog<frmDuplicates> g_instance;
 
 constexpr const char* kHelpTopic = "MDIMain.htm#EditDuplicates";
-constexpr double kLeftFraction = 0.375;
-constexpr int kTopTwips = 25;
 
 constexpr const char* kMatchCaptions[] = {
     "Duplicate voice patch &names only", "Duplicate voice patches - all data/&checksum",
@@ -51,20 +44,12 @@ frmDuplicates& frmDuplicates::load(QWidget* mainWindow)
     return g_instance.load([mainWindow] { return new frmDuplicates(mainWindow); }, &frmDuplicates::Form_Load);
 }
 
-void frmDuplicates::unload()
-{
-    if (frmDuplicates* dialog = g_instance.get(); dialog != nullptr && dialog->m_searching) {
-        dialog->m_unloadAfterSearch = true;
-        return;
-    }
-    g_instance.unloadLater();
-}
+void frmDuplicates::unload() { unloadWhenIdle(g_instance); }
 
-frmDuplicates::frmDuplicates(QWidget* mainWindow) : CancelOnCloseDialog(mainWindow), m_mainWindow(mainWindow)
+frmDuplicates::frmDuplicates(QWidget* mainWindow) : CatalogueRunDialog(mainWindow, kHelpTopic)
 {
     setObjectName(QStringLiteral("frmDuplicates"));
     setWindowTitle(QStringLiteral("Search for Duplicate Voice Patches"));
-    setModal(false);
 
     auto* frame1 = new QGroupBox(QStringLiteral("Search for ...      "), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
@@ -100,24 +85,7 @@ frmDuplicates::frmDuplicates(QWidget* mainWindow) : CancelOnCloseDialog(mainWind
     auto* seeHelp = new QLabel(QStringLiteral("See Help for further information"), this);
     seeHelp->setObjectName(QStringLiteral("Label2"));
 
-    m_ok = new QPushButton(QStringLiteral("Search"), this);
-    m_ok->setObjectName(QStringLiteral("OKButton"));
-    m_ok->setDefault(true);
-    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_cancel->setObjectName(QStringLiteral("CancelButton"));
-    m_cancel->setAutoDefault(false);
-    m_help = new QPushButton(QStringLiteral("Help"), this);
-    m_help->setObjectName(QStringLiteral("Command1"));
-    m_help->setAutoDefault(false);
-    connect(m_ok, &QPushButton::clicked, this, [this] { OKButton_Click(); });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
-    connect(m_help, &QPushButton::clicked, this, [this] { Command1_Click(); });
-
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-    buttons->addWidget(m_help);
-    buttons->addStretch(1);
+    QVBoxLayout* buttons = addButtonColumn();
     auto* options = new QVBoxLayout;
     options->addWidget(frame1);
     options->addWidget(frame2);
@@ -137,16 +105,8 @@ void frmDuplicates::Form_Load()
                                       std::int32_t v5, bool& cancel) {
         objNames_SearchStatus(v1, v2, v3, v4, v5, cancel);
     };
-    adjustSize();
-    placeOverMainWindow(*this, m_mainWindow, kLeftFraction, 0.0, kTopTwips / kDialogTwipsPerPixel);
+    placeOverMainWindow();
 }
-
-banklib::VoiceListView* frmDuplicates::TargetList() const
-{
-    return m_targetId.empty() ? nullptr : banklib::appState().colVoiceLists().Item(m_targetId);
-}
-
-void frmDuplicates::setTargetList(banklib::VoiceListView& list) { m_targetId = list.ListID(); }
 
 banklib::DuplicateOptions frmDuplicates::options() const
 {
@@ -168,7 +128,7 @@ void frmDuplicates::Option2_Click(int index)
 
 void frmDuplicates::OKButton_Click()
 {
-    if (m_searching)
+    if (m_running)
         return;
     banklib::VoiceListView* list = TargetList();
     if (list == nullptr) {
@@ -178,40 +138,29 @@ void frmDuplicates::OKButton_Click()
     }
     if (m_option2[0]->isChecked())
         hide();
-    m_searching = true;
+    m_running = true;
     CancelSearch = false;
     m_repaint.reset();
     m_objNames->SearchDuplicates(*list);
-    m_searching = false;
+    m_running = false;
     frmDupStatus::unload();
     // "Continue Search Until End of Range" holds for one search: the next one asks again.
     frmContinueSearchDlg::unload();
-    if (m_unloadAfterSearch)
+    if (m_unloadAfterRun)
         unload();
 }
 
 void frmDuplicates::CancelButton_Click() { unload(); }
-
-void frmDuplicates::Command1_Click() { platform::help().showHelp(kHelpTopic); }
 
 void frmDuplicates::objNames_SearchStatus(std::int32_t value1, std::int32_t value2, std::int32_t value3,
                                           std::int32_t value4, std::int32_t value5, bool& Cancel)
 {
     const bool finalReport = value1 == value2;
     if (finalReport || m_repaint.due()) {
-        frmDupStatus::load(m_mainWindow).showReport({value1, value2, value3, value4, value5});
+        frmDupStatus::load(mainWindow()).showReport({value1, value2, value3, value4, value5});
         platform::eventLoop().processEvents(0);
     }
-    if (CancelSearch) {
-        const platform::MsgAnswer answer = platform::messages().messageBox(
-            "Are you sure you want to stop this search ?",
-            platform::MsgStyle::YesNoCancel + platform::MsgStyle::Question, "Search Interrupted");
-        if (answer == platform::MsgAnswer::Yes) {
-            frmDupStatus::unload();
-            Cancel = true;
-        }
-    }
-    CancelSearch = false;
+    askToStop("Are you sure you want to stop this search ?", Cancel, [] { frmDupStatus::unload(); });
 }
 
 }  // namespace shell

@@ -10,25 +10,22 @@
 #include "banklib/ProgressThrottle.h"
 #include "banklib/clsVoiceNames.h"
 
-#include "shell/CancelOnCloseDialog.h"
+#include "catalogue/CatalogueRunDialog.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 class QCheckBox;
-class QPushButton;
 class QRadioButton;
 
 namespace banklib {
-class VoiceListView;
 struct DuplicateOptions;
-}  // namespace banklib
+}
 
 namespace shell {
 
-class frmDuplicates final : public CancelOnCloseDialog {
+class frmDuplicates final : public CatalogueRunDialog {
     Q_OBJECT
 public:
     // The loaded dialog, or nullptr.
@@ -38,22 +35,16 @@ public:
     // Closes the loaded dialog, if any; during a search it closes when the search ends.
     static void unload();
 
-    // The list to search; nullptr once that list has closed.
-    [[nodiscard]] banklib::VoiceListView* TargetList() const;
-    void setTargetList(banklib::VoiceListView& list);
-    // Set by the progress window's Cancel; read and cleared by the progress handler.
-    bool CancelSearch = false;
     // The search engine whose events the dialog handles (made when the dialog loads).
     [[nodiscard]] banklib::clsVoiceNames& objNames() { return *m_objNames; }
 
     // The options as the controls show them now.
     [[nodiscard]] banklib::DuplicateOptions options() const;
     // True while Search runs.
-    [[nodiscard]] bool searching() const { return m_searching; }
+    [[nodiscard]] bool searching() const { return m_running; }
 
-    void OKButton_Click();
+    void OKButton_Click() override;
     void CancelButton_Click() override;
-    void Command1_Click();
     void Option2_Click(int index);
     // The progress handler: the voice searched, the voices at the start, the voices of
     // the range now, duplicates found and deleted. Sets Cancel when the user confirms a
@@ -66,28 +57,18 @@ public:
     [[nodiscard]] QRadioButton* Option2(int i) const { return m_option2[static_cast<std::size_t>(i)]; }
     [[nodiscard]] QCheckBox* Check1() const { return m_check1; }
     [[nodiscard]] QCheckBox* Check2() const { return m_check2; }
-    [[nodiscard]] QPushButton* OKButton() const { return m_ok; }
-    [[nodiscard]] QPushButton* CancelButton() const { return m_cancel; }
-    [[nodiscard]] QPushButton* Command1() const { return m_help; }
 
 private:
     explicit frmDuplicates(QWidget* mainWindow);
     void Form_Load();
 
-    QWidget* m_mainWindow = nullptr;
-    std::string m_targetId;
     std::unique_ptr<banklib::clsVoiceNames> m_objNames;
     banklib::ProgressThrottle m_repaint;
-    bool m_searching = false;
-    bool m_unloadAfterSearch = false;
 
     std::array<QRadioButton*, 4> m_option1{};
     std::array<QRadioButton*, 3> m_option2{};
     QCheckBox* m_check1 = nullptr;
     QCheckBox* m_check2 = nullptr;
-    QPushButton* m_ok = nullptr;
-    QPushButton* m_cancel = nullptr;
-    QPushButton* m_help = nullptr;
 };
 
 }  // namespace shell

@@ -1,10 +1,7 @@
 // Brevane - the grouping dialog and its progress handler.
 #include "catalogue/frmGroupPatches.h"
 
-#include "banklib/AppState.h"
-#include "banklib/VoiceListRegistry.h"
 #include "banklib/VoiceListView.h"
-#include "catalogue/DialogPlacement.h"
 #include "catalogue/GroupPatternEdit.h"
 #include "catalogue/frmGroupStatus.h"
 #include "platform/Latin1.h"
@@ -18,7 +15,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -28,8 +24,6 @@ namespace {
 LoadedDialog<frmGroupPatches> g_instance;
 
 constexpr const char* kHelpTopic = "MDIMain.htm#EditGroupPatches";
-constexpr double kLeftFraction = 0.375;
-constexpr int kTopTwips = 25;
 constexpr int kPercent = 100;
 using platform::kCrLf;
 
@@ -42,20 +36,12 @@ frmGroupPatches& frmGroupPatches::load(QWidget* mainWindow)
     return g_instance.load([mainWindow] { return new frmGroupPatches(mainWindow); }, &frmGroupPatches::Form_Load);
 }
 
-void frmGroupPatches::unload()
-{
-    if (frmGroupPatches* dialog = g_instance.get(); dialog != nullptr && dialog->m_running) {
-        dialog->m_unloadAfterRun = true;
-        return;
-    }
-    g_instance.unloadLater();
-}
+void frmGroupPatches::unload() { unloadWhenIdle(g_instance); }
 
-frmGroupPatches::frmGroupPatches(QWidget* mainWindow) : CancelOnCloseDialog(mainWindow), m_mainWindow(mainWindow)
+frmGroupPatches::frmGroupPatches(QWidget* mainWindow) : CatalogueRunDialog(mainWindow, kHelpTopic)
 {
     setObjectName(QStringLiteral("frmGroupPatches"));
     setWindowTitle(QStringLiteral("Group Voice Patches"));
-    setModal(false);
 
     auto* source = new QGroupBox(QStringLiteral(" Source File  ..."), this);
     source->setObjectName(QStringLiteral("Frame1"));
@@ -98,24 +84,7 @@ frmGroupPatches::frmGroupPatches(QWidget* mainWindow) : CancelOnCloseDialog(main
         this);
     label2->setObjectName(QStringLiteral("Label2"));
 
-    m_ok = new QPushButton(QStringLiteral("Search"), this);
-    m_ok->setObjectName(QStringLiteral("OKButton"));
-    m_ok->setDefault(true);
-    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_cancel->setObjectName(QStringLiteral("CancelButton"));
-    m_cancel->setAutoDefault(false);
-    m_help = new QPushButton(QStringLiteral("Help"), this);
-    m_help->setObjectName(QStringLiteral("Command1"));
-    m_help->setAutoDefault(false);
-    connect(m_ok, &QPushButton::clicked, this, [this] { OKButton_Click(); });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
-    connect(m_help, &QPushButton::clicked, this, [this] { Command1_Click(); });
-
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-    buttons->addWidget(m_help);
-    buttons->addStretch(1);
+    QVBoxLayout* buttons = addButtonColumn();
     auto* left = new QVBoxLayout;
     left->addWidget(source);
     left->addWidget(scope);
@@ -133,20 +102,11 @@ frmGroupPatches::frmGroupPatches(QWidget* mainWindow) : CancelOnCloseDialog(main
         m_mask[static_cast<std::size_t>(g)]->setGroupEnabled(g == 0);
 }
 
-void frmGroupPatches::Form_Load()
-{
-    adjustSize();
-    placeOverMainWindow(*this, m_mainWindow, kLeftFraction, 0.0, kTopTwips / kDialogTwipsPerPixel);
-}
-
-banklib::VoiceListView* frmGroupPatches::TargetList() const
-{
-    return m_targetId.empty() ? nullptr : banklib::appState().colVoiceLists().Item(m_targetId);
-}
+void frmGroupPatches::Form_Load() { placeOverMainWindow(); }
 
 void frmGroupPatches::setTargetList(banklib::VoiceListView& list)
 {
-    m_targetId = list.ListID();
+    CatalogueRunDialog::setTargetList(list);
     setWindowTitle(platform::fromBytes("Group Patches in " + list.FileTitle()));
 }
 
@@ -261,23 +221,12 @@ void frmGroupPatches::OKButton_Click()
 
 void frmGroupPatches::CancelButton_Click() { unload(); }
 
-void frmGroupPatches::Command1_Click() { platform::help().showHelp(kHelpTopic); }
-
 void frmGroupPatches::objnames_GroupStatus(std::int32_t done, std::int32_t total, bool& Cancel)
 {
     if (total > 0)
-        frmGroupStatus::load(m_mainWindow).ProgressBar1()->setValue(done * kPercent / total);
+        frmGroupStatus::load(mainWindow()).ProgressBar1()->setValue(done * kPercent / total);
     platform::eventLoop().processEvents(0);
-    if (CancelSearch) {
-        const platform::MsgAnswer answer = platform::messages().messageBox(
-            "Are You sure you want to stop this search ?",
-            platform::MsgStyle::YesNoCancel + platform::MsgStyle::Question, "Search Interrupted");
-        if (answer == platform::MsgAnswer::Yes) {
-            frmGroupStatus::unload();
-            Cancel = true;
-        }
-    }
-    CancelSearch = false;
+    askToStop("Are You sure you want to stop this search ?", Cancel, [] { frmGroupStatus::unload(); });
 }
 
 }  // namespace shell

@@ -10,7 +10,7 @@
 
 #include "banklib/clsVoiceNames.h"
 
-#include "shell/CancelOnCloseDialog.h"
+#include "catalogue/CatalogueRunDialog.h"
 
 #include <array>
 #include <cstdint>
@@ -19,18 +19,13 @@
 #include <vector>
 
 class QCheckBox;
-class QPushButton;
 class QRadioButton;
-
-namespace banklib {
-class VoiceListView;
-}
 
 namespace shell {
 
 class GroupPatternEdit;
 
-class frmGroupPatches final : public CancelOnCloseDialog {
+class frmGroupPatches final : public CatalogueRunDialog {
     Q_OBJECT
 public:
     static constexpr int kGroups = 6;
@@ -42,12 +37,9 @@ public:
     // Closes the loaded dialog, if any; during a run it closes when the run ends.
     static void unload();
 
-    // The list to group; nullptr once that list has closed. Setting it also sets the
-    // caption ("Group Patches in " and the file title).
-    [[nodiscard]] banklib::VoiceListView* TargetList() const;
-    void setTargetList(banklib::VoiceListView& list);
-    // Set by the progress window's Cancel; read and cleared by the progress handler.
-    bool CancelSearch = false;
+    // The list to group (TargetList); setting it also sets the caption ("Group Patches in "
+    // and the file title).
+    void setTargetList(banklib::VoiceListView& list) override;
 
     // The pattern list of the groups in use, two entries per group in group order, and
     // for each pair the number (1-6) of the group it came from.
@@ -62,9 +54,8 @@ public:
     // True while the grouping runs.
     [[nodiscard]] bool running() const { return m_running; }
 
-    void OKButton_Click();
+    void OKButton_Click() override;
     void CancelButton_Click() override;
-    void Command1_Click();
     void Check1_Click(int index);
     // The progress handler: the 0-based group being processed, the index of the last
     // group; sets Cancel when the user confirms a stop.
@@ -74,28 +65,18 @@ public:
     [[nodiscard]] GroupPatternEdit* MaskEdBox1(int i) const { return m_mask[static_cast<std::size_t>(i)]; }
     [[nodiscard]] QRadioButton* Option1(int i) const { return m_option1[static_cast<std::size_t>(i)]; }
     [[nodiscard]] QRadioButton* Option2(int i) const { return m_option2[static_cast<std::size_t>(i)]; }
-    [[nodiscard]] QPushButton* OKButton() const { return m_ok; }
-    [[nodiscard]] QPushButton* CancelButton() const { return m_cancel; }
-    [[nodiscard]] QPushButton* Command1() const { return m_help; }
 
 private:
     explicit frmGroupPatches(QWidget* mainWindow);
     void Form_Load();
     void showAgain();
 
-    QWidget* m_mainWindow = nullptr;
-    std::string m_targetId;
     std::unique_ptr<banklib::clsVoiceNames> m_objnames;
-    bool m_running = false;
-    bool m_unloadAfterRun = false;
 
     std::array<QCheckBox*, kGroups> m_check1{};
     std::array<GroupPatternEdit*, kGroups> m_mask{};
     std::array<QRadioButton*, 2> m_option1{};
     std::array<QRadioButton*, 2> m_option2{};
-    QPushButton* m_ok = nullptr;
-    QPushButton* m_cancel = nullptr;
-    QPushButton* m_help = nullptr;
 };
 
 }  // namespace shell

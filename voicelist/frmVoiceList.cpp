@@ -272,22 +272,10 @@ void frmVoiceList::onSubWindowActivated(QMdiSubWindow* window)
 {
     if (!m_subWindow)
         return;
-    if (window == m_subWindow) {
-        if (!m_active) {
-            m_active = true;
-            Form_Activate();
-        }
-        return;
-    }
-    // None active while the area still counts this list as its current window: the program
-    // lost the focus (another program, Alt+Tab) or was minimised. The list keeps its turn,
-    // and a name being typed stays open for when the user comes back.
-    if (window == nullptr && m_area->currentSubWindow() == m_subWindow)
-        return;
-    if (m_active) {
-        m_active = false;
-        Form_Deactivate();
-    }
+    // While the program is away (another program, Alt+Tab, minimised) the list keeps its
+    // turn, and a name being typed stays open for when the user comes back.
+    m_activation.onSubWindowActivated(*m_area, m_subWindow, window, [this] { Form_Activate(); },
+                                      [this] { Form_Deactivate(); });
 }
 
 void frmVoiceList::Form_Activate() { SetMenuAndToolbar(true); }

@@ -25,6 +25,7 @@
 #include "banklib/VoiceListView.h"
 #include "banklib/clsVoiceNames.h"
 #include "shell/DeferredCall.h"
+#include "shell/SubWindowActivation.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -330,7 +331,7 @@ private:
     // life cycle
     QMdiArea* m_area = nullptr;
     QPointer<QMdiSubWindow> m_subWindow;
-    bool m_active = false;  // the active sub-window of its MDI area (as Form_Activate saw)
+    SubWindowActivation m_activation;  // the active sub-window of its MDI area (as Form_Activate saw)
     bool m_loaded = false;
     bool m_unloading = false;
     bool m_unloaded = false;

@@ -37,6 +37,18 @@ frmVoiceList::DragRunner& dragRunner()
     return runner;
 }
 
+// The voices an Edit command works on: those given, or else the selected ones (kept in
+// selected).
+std::span<const platform::Bookmark> givenOrSelected(frmVoiceList& list, std::span<const platform::Bookmark> bookmarks,
+                                                    std::vector<platform::Bookmark>& selected)
+{
+    if (!bookmarks.empty())
+        return bookmarks;
+    std::int32_t count = 0;
+    selected = list.ConvertTrackToBookMarksArrayVar(count);
+    return selected;
+}
+
 // The program's drag: QDrag runs its own loop until the drop or the give-up. Both
 // actions are offered; the drop decides which one it takes.
 void runQtDrag(frmVoiceList& source, std::unique_ptr<QMimeData> data)
@@ -185,11 +197,7 @@ platform::Recordset frmVoiceList::EditDelete(bool flag, std::span<const platform
 std::int32_t frmVoiceList::EditCopy(std::span<const platform::Bookmark> bookmarks)
 {
     std::vector<platform::Bookmark> selected;
-    if (bookmarks.empty()) {
-        std::int32_t count = 0;
-        selected = ConvertTrackToBookMarksArrayVar(count);
-        bookmarks = selected;
-    }
+    bookmarks = givenOrSelected(*this, bookmarks, selected);
     if (bookmarks.empty())
         return -1;
     CopySelectedPatches(*this, bookmarks);
@@ -201,11 +209,7 @@ std::int32_t frmVoiceList::EditDelete(bool keep, std::span<const platform::Bookm
                                       platform::Recordset* deleted, bool redraw)
 {
     std::vector<platform::Bookmark> selected;
-    if (bookmarks.empty()) {
-        std::int32_t count = 0;
-        selected = ConvertTrackToBookMarksArrayVar(count);
-        bookmarks = selected;
-    }
+    bookmarks = givenOrSelected(*this, bookmarks, selected);
     if (bookmarks.empty())
         return -1;
     m_renameTimer->stop();
