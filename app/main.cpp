@@ -1,12 +1,12 @@
 // Brevane - librarian and editor for DX7 voices.
 #include "editor/VoiceListEditors.h"
+#include "midiui/MidiInitSetup.h"
 #include "shell/AppPaths.h"
 #include "shell/CommandLine.h"
-#include "shell/MidiInitSetup.h"
 #include "shell/QtServices.h"
 #include "shell/ToolbarIcons.h"
-#include "shell/VoiceLists.h"
 #include "shell/frmStartup.h"
+#include "voicelist/VoiceLists.h"
 
 #include "platform/midi/SystemMidiBackend.h"
 #include "printing/PrintingHooks.h"

@@ -4,7 +4,7 @@
 
 #include "editor/GridMap.h"
 #include "editor/ParameterTexts.h"
-#include "shell/VoiceDrag.h"
+#include "voicelist/VoiceDrag.h"
 
 #include <QMimeData>
 

@@ -13,7 +13,7 @@
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 #include "shell/frmStartup.h"
-#include "shell/frmVoiceList.h"
+#include "voicelist/frmVoiceList.h"
 
 #include <QMdiArea>
 #include <QPointer>

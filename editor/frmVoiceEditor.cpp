@@ -18,7 +18,7 @@
 #include "shell/ShellHelpers.h"
 #include "shell/UpdatingFlag.h"
 #include "shell/frmStartup.h"
-#include "shell/frmVoiceList.h"
+#include "voicelist/frmVoiceList.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -785,22 +785,10 @@ void frmVoiceEditor::onSubWindowActivated(QMdiSubWindow* window)
 {
     if (m_unloaded || !m_subWindow)
         return;
-    if (window == m_subWindow) {
-        if (!m_active) {
-            m_active = true;
-            Form_Activate();
-        }
-        return;
-    }
-    // None active while the area still counts this window as its current one: the program
-    // lost the focus (another program, Alt+Tab) or the main window was minimised. It stays
-    // this editor's turn, and coming back sends nothing.
-    if (window == nullptr && m_area->currentSubWindow() == m_subWindow)
-        return;
-    if (m_active) {
-        m_active = false;
-        Form_Deactivate();
-    }
+    // While the program is away (another program, Alt+Tab, minimised) it stays this
+    // editor's turn, and coming back sends nothing.
+    m_activation.onSubWindowActivated(*m_area, m_subWindow, window, [this] { Form_Activate(); },
+                                      [this] { Form_Deactivate(); });
 }
 
 void frmVoiceEditor::Form_Activate()

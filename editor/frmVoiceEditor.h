@@ -28,6 +28,7 @@
 #include "editor/PressAndHold.h"
 #include "editor/VoiceElements.h"
 #include "shell/DeferredCall.h"
+#include "shell/SubWindowActivation.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -282,7 +283,7 @@ private:
     QMdiArea* m_area = nullptr;
     QPointer<QMdiSubWindow> m_subWindow;
     bool m_shown = false;
-    bool m_active = false;  // the active sub-window of its MDI area (as Form_Activate saw)
+    shell::SubWindowActivation m_activation;  // the active sub-window of its MDI area (as Form_Activate saw)
     bool m_unloaded = false;
     bool m_closing = false;
 

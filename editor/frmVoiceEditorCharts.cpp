@@ -9,7 +9,7 @@
 #include "editor/LevelScalingGeometry.h"
 #include "editor/VoiceChart.h"
 #include "editor/VoiceListEditors.h"
-#include "shell/frmVoiceList.h"
+#include "voicelist/frmVoiceList.h"
 
 #include <QDrag>
 #include <QDragMoveEvent>

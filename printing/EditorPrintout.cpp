@@ -3,12 +3,12 @@
 
 #include "banklib/AppState.h"
 #include "banklib/VoiceListRegistry.h"
+#include "editor/CellSpin.h"
 #include "editor/VoiceListEditors.h"
 #include "editor/frmVoiceEditor.h"
-#include "editor/CellSpin.h"
 #include "platform/Latin1.h"
 #include "shell/frmStartup.h"
-#include "shell/frmVoiceList.h"
+#include "voicelist/frmVoiceList.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,7 +2,8 @@
 //
 // The MIDI subsystem's clsMIDIInit keeps the [MIDI] settings, the two port-open flags and
 // the device set-up. The main window reaches it only through this interface
-// (MidiInitSetup is the real one), so tests can stand in for the ports.
+// (midiui/MidiInitSetup is the real one, given by whoever builds the main window), so
+// tests can stand in for the ports. Until one is given, NoMidiSetup stands in.
 #pragma once
 
 #include "shell/CommandLine.h"
@@ -68,6 +69,54 @@ public:
     // The "&Options..." submenu: 0 switches MIDI input off or on, 1 shows or hides the
     // MIDI Manager. False when this object does not handle the entry.
     virtual bool optionsCommand(int) { return false; }
+};
+
+// No MIDI system: the settings keep what they are given, no port ever opens and the MIDI
+// commands find nothing to do.
+class NoMidiSetup final : public MidiSetup {
+public:
+    std::string MidiInDeviceName() const override { return m_inDevice; }
+    bool setMidiInDeviceName(const std::string& name) override { return set(m_inDevice, name); }
+    std::string MidiOutDeviceName() const override { return m_outDevice; }
+    bool setMidiOutDeviceName(const std::string& name) override { return set(m_outDevice, name); }
+    std::int32_t MIDIInChannel() const override { return m_inChannel; }
+    bool setMIDIInChannel(std::int32_t channel) override { return set(m_inChannel, channel); }
+    std::int32_t MIDIOutChannel() const override { return m_outChannel; }
+    bool setMIDIOutChannel(std::int32_t channel) override { return set(m_outChannel, channel); }
+    std::int32_t MIDIDeviceNumber() const override { return m_deviceNumber; }
+    bool setMIDIDeviceNumber(std::int32_t number) override { return set(m_deviceNumber, number); }
+    bool SendToB() const override { return m_sendToB; }
+    bool setSendToB(bool b) override { return set(m_sendToB, b); }
+    bool GetFromB() const override { return m_getFromB; }
+    bool setGetFromB(bool b) override { return set(m_getFromB, b); }
+    std::int32_t MIDITimeout() const override { return m_timeout; }
+    bool setMIDITimeout(std::int32_t ms) override { return set(m_timeout, ms); }
+    bool SkipMIDIInit() const override { return m_skipInit; }
+    bool setSkipMIDIInit(bool skip) override { return set(m_skipInit, skip); }
+
+    bool MidiInOpen() const override { return false; }
+    bool MidiOutOpen() const override { return false; }
+    bool available() const override { return false; }
+    void InitialiseMIDI(bool, CommandLineSwitch) override {}
+    void CloseMidiDevices(bool, bool) override {}
+
+private:
+    template <class T>
+    static bool set(T& field, const T& value)
+    {
+        field = value;
+        return true;
+    }
+
+    std::string m_inDevice;
+    std::string m_outDevice;
+    std::int32_t m_inChannel = 0;
+    std::int32_t m_outChannel = 0;
+    std::int32_t m_deviceNumber = 0;
+    bool m_sendToB = false;
+    bool m_getFromB = false;
+    std::int32_t m_timeout = 0;
+    bool m_skipInit = false;
 };
 
 }  // namespace shell

@@ -1,29 +1,15 @@
-// Brevane - the main window.
+// Brevane - the main window: its making, its menus, toolbar and status bar, the properties
+// other windows read, and which commands are enabled.
 #include "shell/frmStartup.h"
 
 #include "midi/MidiTransfers.h"
-#include "platform/Latin1.h"
 #include "platform/Services.h"
-#include "platform/StatusHelpers.h"
 #include "shell/HelpTopics.h"
 #include "shell/MidiFilePlayerBar.h"
-#include "shell/MidiInitSetup.h"
-#include "shell/MidiSettingsBag.h"
-#include "shell/SettingsFile.h"
 #include "shell/ShellAppState.h"
-#include "shell/StartupSettingsBag.h"
-#include "shell/QtEventLoop.h"
-#include "shell/QtHelpService.h"
-#include "shell/ShellHelpers.h"
 #include "shell/ToolbarIcons.h"
-#include "shell/frmAbout.h"
-#include "shell/frmOptions.h"
-#include "shell/frmSplash.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,7 +17,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -39,7 +24,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <filesystem>
 
 namespace shell {
 namespace {
@@ -51,42 +35,11 @@ constexpr int kIdleCheckMs = 25;
 // Share of the window's width for status panels 1 and 2.
 constexpr double kPanel1Share = 0.65;
 constexpr double kPanel2Share = 0.3;
-// The smallest window the settings may ask for, in pixels.
-constexpr int kMinimumWidth = 320;
-constexpr int kMinimumHeight = 240;
 
 constexpr const char* kCaption = "  Brevane";
 constexpr const char* kCommandProperty = "brevaneCommand";
 
-// A menu caption must show '&' of a path as itself.
-QString menuText(const std::string& text)
-{
-    QString s = QFile::decodeName(text.c_str());
-    s.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return s;
-}
-
 std::size_t at(CommandId id) { return static_cast<std::size_t>(id); }
-
-// Screen area a window of this geometry should stay within.
-QRect availableArea(const QRect& wanted)
-{
-    QScreen* screen = QGuiApplication::screenAt(wanted.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect();
-}
-
-QRect clampToArea(QRect r, const QRect& area)
-{
-    if (area.isEmpty())
-        return r;
-    r.setWidth(std::clamp(r.width(), std::min(kMinimumWidth, area.width()), area.width()));
-    r.setHeight(std::clamp(r.height(), std::min(kMinimumHeight, area.height()), area.height()));
-    r.moveLeft(std::clamp(r.left(), area.left(), area.right() - r.width() + 1));
-    r.moveTop(std::clamp(r.top(), area.top(), area.bottom() - r.height() + 1));
-    return r;
-}
 
 }  // namespace
 
@@ -325,147 +278,6 @@ void frmStartup::SetMenuIcons()
     m_receiveMenu->setIcon(toolbarIcon(IconKey::MidiGet));
 }
 
-// ---------------------------------------------------------------- start-up
-
-bool frmStartup::Form_Load()
-{
-    if (m_loaded || m_loading)
-        return m_loaded;
-    m_loading = true;
-
-    // 1. Voice lists live in in-memory recordsets; without them nothing can run.
-    if (!m_voiceLists->dataAccessAvailable()) {
-        m_mdacMissing = true;
-        (void)platform::messages().messageBox(
-            "Brevane has detected that either you do not have Microsoft \r\n"
-            "Data Access Components installed or the version installed is \r\n"
-            "incompatible with Brevane.\r\n\r\n"
-            "MDAC 2.5 or later is required to run Brevane.\r\n\r\n"
-            "You can obtain MDAC (free) from \r\n\r\n"
-            "https://www.microsoft.com/download",
-            platform::MsgStyle::OkOnly | platform::MsgStyle::Exclamation, "MDAC Missing/Incorrect Version");
-        m_loading = false;
-        return false;
-    }
-    // 2. The MIDI settings object.
-    (void)objMIDIInit();
-    // 3. The help pages are built into the program (QtHelpService).
-    // 4. Printers.
-    setNoPrinters(m_options.countPrinters ? m_options.countPrinters() : 0);
-    // 5. Menu icons.
-    SetMenuIcons();
-    // 6. Settings.
-    LoadSettings();
-    // 7. Splash, before the main window is visible.
-    if (!m_showSplash.has_value())
-        m_showSplash = true;
-    if (*m_showSplash)
-        showSplash();
-    // 8. The main window, within the screen.
-    applyWantedGeometry();
-    show();
-    // 9. The data folder.
-    SetDataDirectory();
-    // 10, 11. MIDI start-up, when there is a MIDI system.
-    if (m_midi->available())
-        m_midi->InitialiseMIDI(false, m_options.commandLine);
-    else
-        m_midi->announceOffline(m_options.commandLine);
-
-    m_loading = false;
-    m_loaded = true;
-    updateCommands();
-    if (m_closePending)
-        m_idleTimer.start();
-    return true;
-}
-
-void frmStartup::showSplash()
-{
-    auto* splash = new frmSplash;
-    splash->Form_Load(m_wantedGeometry.width());
-    splash->show();
-    platform::PauseWithEvents(m_options.splashMs);
-    splash->close();
-    delete splash;
-}
-
-void frmStartup::applyWantedGeometry() { setGeometry(clampToArea(m_wantedGeometry, availableArea(m_wantedGeometry))); }
-
-QRect frmStartup::settingsGeometry() const
-{
-    if (!m_loaded)
-        return m_wantedGeometry;
-    const QRect normal = normalGeometry();
-    return (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) && normal.isValid()
-               ? normal
-               : geometry();
-}
-
-void frmStartup::SetDataDirectory()
-{
-    if (!m_dataDirectory.empty())
-        return;
-    m_dataDirectory = settleDataDirectory(m_dataDirectory, m_options.paths.dataBaseFolder);
-    // Outside the program folder the data folder may not exist yet on a first run. A
-    // folder named by the settings is left as it is.
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(m_dataDirectory), ec);
-}
-
-void frmStartup::LoadSettings()
-{
-    StartupSettingsBag startUp(*this);
-    MidiSettingsBag midi(objMIDIInit());
-    RecentFileSlots recent;
-    m_settingsLoad = SettingsFile(m_options.paths.settingsFile).load(startUp, midi, recent);
-    m_settingsRead = true;
-    m_recentFiles = recent;
-    UpdateRecentFilesMenu();
-}
-
-void frmStartup::UpdateRecentFilesMenu()
-{
-    bool any = false;
-    for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot) {
-        QAction* a = m_actions[at(recentFileCommand(slot))];
-        const std::string& path = m_recentFiles[slot];
-        a->setVisible(!path.empty());
-        if (path.empty())
-            continue;
-        any = true;
-        a->setText(menuText(recentFileCaption(slot + 1, path)));
-        a->setToolTip(QFile::decodeName(path.c_str()));
-    }
-    m_recentSeparator->setVisible(any);
-    updateCommands();
-}
-
-void frmStartup::setRecentFiles(const RecentFileSlots& entries)
-{
-    m_recentFiles = entries;
-    UpdateRecentFilesMenu();
-}
-
-std::vector<std::string> frmStartup::recentFileList() const
-{
-    std::vector<std::string> list;
-    for (const std::string& path : m_recentFiles)
-        if (!path.empty())
-            list.push_back(path);
-    return list;
-}
-
-void frmStartup::setRecentFileList(const std::vector<std::string>& paths)
-{
-    RecentFileSlots entries;
-    // The newest six, oldest first.
-    const std::size_t skip = paths.size() > kRecentFileSlots ? paths.size() - kRecentFileSlots : 0;
-    for (std::size_t i = skip; i < paths.size(); ++i)
-        entries[i - skip] = paths[i];
-    setRecentFiles(entries);
-}
-
 // ---------------------------------------------------------------- properties
 
 bool frmStartup::setSynthID(std::optional<std::int32_t> id)
@@ -505,7 +317,7 @@ MidiSetup& frmStartup::objMIDIInit()
     if (!m_midi) {
         m_midi = m_options.makeMidiSetup ? m_options.makeMidiSetup() : nullptr;
         if (!m_midi)
-            m_midi = std::make_unique<MidiInitSetup>();
+            m_midi = std::make_unique<NoMidiSetup>();
         m_midi->attachMainWindow(*this);
     }
     return *m_midi;
@@ -516,260 +328,6 @@ void frmStartup::setSettingsGeometry(const QRect& geometry)
     m_wantedGeometry = geometry;
     if (m_loaded)
         applyWantedGeometry();
-}
-
-// ---------------------------------------------------------------- commands
-
-void frmStartup::runExtra(CommandId id)
-{
-    if (m_options.runExtraCommand)
-        m_options.runExtraCommand(id);
-}
-
-void frmStartup::runCommand(CommandId id)
-{
-    const CommandSpec& spec = commandSpec(id);
-    switch (spec.menu) {
-    case MenuId::File: mnufile_Click(spec.index); break;
-    case MenuId::RecentFiles: Mnurecentfiles_Click(spec.index); break;
-    case MenuId::Exit: mnuExit_Click(); break;
-    case MenuId::Edit: mnuedit_Click(spec.index); break;
-    case MenuId::Midi: mnuMIDI_Click(spec.index); break;
-    case MenuId::MidiSend: mnuMIDIsend_Click(spec.index); break;
-    case MenuId::MidiReceive: mnuMIDIreceive_Click(spec.index); break;
-    case MenuId::MidiOptions: mnuMIDIOptions_Click(spec.index); break;
-    case MenuId::Tools: mnuTools_Click(spec.index); break;
-    case MenuId::Window: mnuWindow_Click(spec.index); break;
-    case MenuId::Help: mnuHelp_Click(spec.index); break;
-    case MenuId::None: Toolbar1_ButtonClick(QString::fromLatin1(spec.toolbarKey.data(),
-                                                                static_cast<qsizetype>(spec.toolbarKey.size())));
-        break;
-    }
-}
-
-void frmStartup::mnufile_Click(int index)
-{
-    switch (index) {
-    case 0: m_voiceLists->fileNew(); break;
-    case 1: m_voiceLists->fileOpen(); break;
-    case 2: m_voiceLists->fileClose(m_mdiArea->activeSubWindow()); break;
-    case 3: m_voiceLists->fileCloseAll(); break;
-    case 4: m_voiceLists->fileSave(false); break;
-    case 5: m_voiceLists->fileSave(true); break;
-    default:
-        if (const auto id = commandAt(MenuId::File, index))
-            runExtra(*id);
-        break;
-    }
-    updateCommands();
-}
-
-void frmStartup::mnuedit_Click(int index)
-{
-    // The Edit commands work on a voice list whose rename box is closed, and only there.
-    const ActiveChildState active = activeChild();
-    if (active.kind != ChildKind::VoiceList || active.renameBoxVisible)
-        return;
-    if (const auto id = commandAt(MenuId::Edit, index)) {
-        m_voiceLists->editCommand(*id);
-        updateCommands();
-    }
-}
-
-void frmStartup::mnuMIDI_Click(int index)
-{
-    if (index == 4 && m_midi && m_midi->available()) {
-        m_midi->InitialiseMIDI(true, m_options.commandLine);
-        updateCommands();
-    }
-}
-
-void frmStartup::mnuMIDIsend_Click(int index)
-{
-    m_transfers->mnuMIDIsend_Click(index);
-    updateCommands();
-}
-
-void frmStartup::mnuMIDIreceive_Click(int index)
-{
-    m_transfers->mnuMIDIreceive_Click(index);
-    updateCommands();
-}
-
-void frmStartup::mnuMIDIOptions_Click(int index)
-{
-    if (!m_midi || !m_midi->optionsCommand(index)) {
-        if (const auto id = commandAt(MenuId::MidiOptions, index))
-            runExtra(*id);
-    }
-    updateCommands();
-}
-
-void frmStartup::mnuTools_Click(int index)
-{
-    switch (index) {
-    case 2: togglePlayerBar(); break;
-    case 4: {
-        frmOptions options(m_showSplash, m_synthId, objMIDIInit(), this);
-        options.exec();
-        break;
-    }
-    default:
-        if (const auto id = commandAt(MenuId::Tools, index))
-            runExtra(*id);
-        break;
-    }
-    updateCommands();
-}
-
-void frmStartup::togglePlayerBar()
-{
-    if (!m_commandState.isEnabled(CommandId::ToolsMidiFilePlayer))
-        return;
-    if (m_playerBarShown) {
-        // Hiding the bar closes any open MIDI file.
-        m_player->closePlayer();
-        setStatusPanelText(2, QString());
-    }
-    m_playerBarShown = !m_playerBarShown;
-    m_picture1Action->setVisible(m_playerBarShown);
-    updateCommands();
-}
-
-void frmStartup::mnuWindow_Click(int index)
-{
-    switch (index) {
-    case 0: m_mdiArea->cascadeSubWindows(); break;
-    case 1: tileVertically(); break;
-    case 2: arrangeIcons(); break;
-    default: break;
-    }
-}
-
-void frmStartup::tileVertically()
-{
-    // Side by side, each child the full height of the client area.
-    std::vector<QMdiSubWindow*> children;
-    for (QMdiSubWindow* w : m_mdiArea->subWindowList())
-        if (w->isVisible() && !w->isMinimized())
-            children.push_back(w);
-    if (children.empty())
-        return;
-    const QRect area = m_mdiArea->viewport()->rect();
-    const int n = static_cast<int>(children.size());
-    for (int i = 0; i < n; ++i) {
-        const int left = area.width() * i / n;
-        const int right = area.width() * (i + 1) / n;
-        children[static_cast<std::size_t>(i)]->showNormal();
-        children[static_cast<std::size_t>(i)]->setGeometry(left, 0, right - left, area.height());
-    }
-}
-
-void frmStartup::arrangeIcons()
-{
-    // Minimised children in a row along the bottom edge, left to right.
-    const QRect area = m_mdiArea->viewport()->rect();
-    int x = 0;
-    int y = area.bottom();
-    for (QMdiSubWindow* w : m_mdiArea->subWindowList()) {
-        if (!w->isMinimized())
-            continue;
-        const QSize size = w->size();
-        if (x > 0 && x + size.width() > area.width()) {
-            x = 0;
-            y -= size.height();
-        }
-        w->move(x, y - size.height() + 1);
-        x += size.width();
-    }
-}
-
-void frmStartup::mnuHelp_Click(int index)
-{
-    auto* qtHelp = dynamic_cast<QtHelpService*>(&platform::help());
-    switch (index) {
-    case 0: platform::help().showHelp(std::string()); break;
-    case 1:
-        if (qtHelp)
-            qtHelp->showIndex();
-        else
-            platform::help().showHelp(std::string());
-        break;
-    case 2:
-        if (qtHelp)
-            qtHelp->showSearch();
-        else
-            platform::help().showHelp(std::string());
-        break;
-    case 4: platform::help().showHelp(helpTopicForContext(commandSpec(CommandId::HelpQuickTour).helpContext)); break;
-    case 5:
-        platform::help().showHelp(helpTopicForContext(commandSpec(CommandId::HelpTechnicalSupport).helpContext));
-        break;
-    case 7: {
-        frmAbout about(this);
-        about.exec();
-        break;
-    }
-    default: break;
-    }
-}
-
-void frmStartup::Mnurecentfiles_Click(int index)
-{
-    if (index < 1 || index > static_cast<int>(kRecentFileSlots))
-        return;
-    const std::string path = m_recentFiles[static_cast<std::size_t>(index - 1)];
-    if (!path.empty())
-        m_voiceLists->openRecentFile(path);
-    updateCommands();
-}
-
-void frmStartup::mnuExit_Click() { close(); }
-
-void frmStartup::Toolbar1_ButtonClick(const QString& key)
-{
-    if (key == QLatin1String("New File"))
-        mnufile_Click(0);
-    else if (key == QLatin1String("Open File"))
-        mnufile_Click(1);
-    else if (key == QLatin1String("Save File"))
-        mnufile_Click(4);
-    else if (key == QLatin1String("Print Voice")) {
-        const ChildKind kind = activeChild().kind;
-        if (kind == ChildKind::VoiceEditor)
-            mnufile_Click(12);
-        else if (kind == ChildKind::VoiceList)
-            mnufile_Click(11);
-    } else if (key == QLatin1String("Cut"))
-        mnuedit_Click(0);
-    else if (key == QLatin1String("Copy"))
-        mnuedit_Click(1);
-    else if (key == QLatin1String("Delete"))
-        mnuedit_Click(3);
-    else if (key == QLatin1String("Paste"))
-        mnuedit_Click(2);
-    else if (key == QLatin1String("MIDI devices"))
-        mnuMIDI_Click(4);
-    else if (key == QLatin1String("Open Mid File"))
-        MidiFilePlayer(0);
-    else if (key == QLatin1String("Play"))
-        MidiFilePlayer(1);
-    else if (key == QLatin1String("Pause"))
-        MidiFilePlayer(2);
-    else if (key == QLatin1String("Stop"))
-        MidiFilePlayer(3);
-}
-
-void frmStartup::Toolbar1_ButtonMenuClick(const QString& key)
-{
-    if (key == QLatin1String("Get Voice"))
-        mnuMIDIreceive_Click(0);
-    else if (key == QLatin1String("Get Bank"))
-        mnuMIDIreceive_Click(1);
-    else if (key == QLatin1String("Send Voice"))
-        mnuMIDIsend_Click(0);
-    else if (key == QLatin1String("Send Bank"))
-        mnuMIDIsend_Click(1);
 }
 
 // ---------------------------------------------------------------- command states
@@ -887,131 +445,6 @@ bool frmStartup::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-// ---------------------------------------------------------------- shut-down
-
-bool frmStartup::operationRunning() const { return m_loading || QtEventLoop::insideWait(); }
-
-void frmStartup::runWhenIdle(std::function<void()> task)
-{
-    if (!operationRunning()) {
-        task();
-        return;
-    }
-    m_idleTasks.push_back(std::move(task));
-    m_idleTimer.start();
-}
-
-void frmStartup::onIdleCheck()
-{
-    if (operationRunning())
-        return;
-    m_idleTimer.stop();
-    std::vector<std::function<void()>> tasks;
-    tasks.swap(m_idleTasks);
-    for (auto& task : tasks)
-        task();
-    if (m_closePending) {
-        m_closePending = false;
-        close();
-    }
-}
-
-void frmStartup::closeEvent(QCloseEvent* event)
-{
-    if (m_unloaded) {
-        event->accept();
-        return;
-    }
-    if (!m_loaded) {
-        // Start-up did not finish (or failed at its first step): nothing to close or save,
-        // unless it is still running, when closing waits for its end.
-        if (m_loading) {
-            m_closePending = true;
-            event->ignore();
-        } else {
-            event->accept();
-        }
-        return;
-    }
-    // A close asked for inside a wait or a long operation would pull the windows from
-    // under it: it runs once the operation has ended.
-    if (operationRunning()) {
-        m_closePending = true;
-        m_idleTimer.start();
-        event->ignore();
-        return;
-    }
-    if (!Form_QueryUnload()) {
-        event->ignore();
-        updateCommands();
-        return;
-    }
-    Form_Unload();
-    event->accept();
-}
-
-bool frmStartup::Form_QueryUnload()
-{
-    m_unloadCancelled = false;
-    // Every voice list, in registry order, with its save questions.
-    if (m_voiceLists->openListCount() > 0 && !m_voiceLists->closeAllForExit()) {
-        m_unloadCancelled = true;
-        return false;
-    }
-    if (m_unloadCancelled)
-        return false;
-    // Windows of other subsystems that hold work ask before anything else closes.
-    if (m_options.onQueryUnload && !m_options.onQueryUnload()) {
-        m_unloadCancelled = true;
-        return false;
-    }
-    if (m_midi && (m_midi->MidiInOpen() || m_midi->MidiOutOpen())) {
-        m_appClosing = true;
-        m_midi->CloseMidiDevices(true, true);
-    }
-    // Every other window: children left in the MDI area, then the other top-level windows.
-    for (QMdiSubWindow* child : m_mdiArea->subWindowList()) {
-        if (!child->close())
-            m_unloadCancelled = true;
-        if (m_unloadCancelled)
-            return false;
-    }
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w == this || !w->isVisible() || w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip)
-            continue;
-        if (!w->close())
-            m_unloadCancelled = true;
-        if (m_unloadCancelled)
-            return false;
-    }
-    return true;
-}
-
-void frmStartup::Form_Unload()
-{
-    m_unloaded = true;
-    hide();
-    m_player->closePlayer();
-    if (m_options.onUnload)
-        m_options.onUnload();
-    SaveSettings();
-}
-
-void frmStartup::SaveSettings()
-{
-    // A settings file that exists but could not be read at start-up is not replaced by
-    // this run's defaults.
-    if (!m_settingsRead || m_settingsLoad.outcome == SettingsLoad::Unreadable)
-        return;
-    StartupSettingsBag startUp(*this);
-    MidiSettingsBag midi(objMIDIInit());
-    std::string error;
-    if (!SettingsFile(m_options.paths.settingsFile).save(startUp, midi, m_recentFiles, &error))
-        (void)platform::messages().messageBox("Unable to save file " + m_options.paths.settingsFile + "\r\n" + error,
-                                              platform::MsgStyle::OkOnly | platform::MsgStyle::Exclamation,
-                                              "IniFile Error");
 }
 
 }  // namespace shell

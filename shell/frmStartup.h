@@ -50,7 +50,8 @@ class ShellAppState;
 struct StartupOptions {
     AppPaths paths;
     CommandLineSwitch commandLine = CommandLineSwitch::None;
-    // objMIDIInit; the program's own clsMIDIInit (MidiInitSetup) when not given.
+    // objMIDIInit: the program's own clsMIDIInit (midiui/MidiInitSetup); NoMidiSetup when
+    // not given.
     std::function<std::unique_ptr<MidiSetup>()> makeMidiSetup;
     // The registry and windows of the open voice lists; NoVoiceLists when not given.
     std::function<std::unique_ptr<VoiceListHooks>(class frmStartup&)> makeVoiceLists;

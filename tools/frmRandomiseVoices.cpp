@@ -13,9 +13,9 @@
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 #include "shell/ShellAppState.h"
-#include "shell/clsVoiceLists.h"
 #include "shell/frmStartup.h"
-#include "shell/frmVoiceList.h"
+#include "voicelist/clsVoiceLists.h"
+#include "voicelist/frmVoiceList.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

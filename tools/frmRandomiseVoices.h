@@ -14,9 +14,9 @@
 
 #include "banklib/GeneratorView.h"
 #include "shell/DeferredCall.h"
-#include "shell/frmVoiceList.h"
 #include "tools/GeneratorTree.h"
 #include "tools/clsPatchGenerator.h"
+#include "voicelist/frmVoiceList.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -2,7 +2,7 @@
 // 20 editors open), one edit through commit to a loopback MIDI output, Reset and close;
 // a chart drag step, the charts' repaint and geometry, and an operator copied between
 // two editors.
-#include "../shell/ShellBenchSupport.h"
+#include "../voicelist/VoiceListBenchSupport.h"
 
 #include "banklib/clsVoiceNames.h"
 #include "editor/EditorOutput.h"

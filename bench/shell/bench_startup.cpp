@@ -1,6 +1,7 @@
 // Start-up of the main window to a shown window (splash off), and what a yielding wait
 // costs the processor.
-#include "ShellBenchSupport.h"
+#include "../voicelist/VoiceListBenchSupport.h"
+#include "midiui/MidiInitSetup.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "shell/QtEventLoop.h"
@@ -48,6 +49,7 @@ void BM_StartupToShownWindow(benchmark::State& state)
         options.paths.settingsFile = (folder / "Brevane.ini").string();
         options.paths.dataBaseFolder = options.paths.programFolder;
         options.paths.besideProgram = true;
+        options.makeMidiSetup = [] { return std::make_unique<shell::MidiInitSetup>(); };
         auto window = std::make_unique<shell::frmStartup>(std::move(options));
         status.setMainWindow(window.get());
         const bool shown = window->Form_Load() && window->isVisible();

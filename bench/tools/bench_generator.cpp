@@ -1,9 +1,9 @@
 // What the patch generator costs: one voice from ten sources, ticking a voice node with
 // its 51 nodes, and a click in a 100,000-voice list while the generator follows it.
-#include "../shell/ShellBenchSupport.h"
+#include "../voicelist/VoiceListBenchSupport.h"
 #include "tools/frmRandomiseVoices.h"
 
-#include "shell/VoiceListBox.h"
+#include "voicelist/VoiceListBox.h"
 
 #include <QScrollBar>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "../banklib/BankTestSupport.h"
-#include "../shell/VoiceListTestSupport.h"
+#include "../voicelist/VoiceListTestSupport.h"
 
 #include "banklib/VoiceListRecordset.h"
 #include "banklib/clsVoiceData.h"

@@ -10,10 +10,10 @@
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
+#include "midiui/MidiInitSetup.h"
 #include "platform/Latin1.h"
 #include "platform/VbText.h"
 #include "platform/midi/LoopbackMidiBackend.h"
-#include "shell/MidiInitSetup.h"
 #include "shell/QtEventLoop.h"
 
 #include <QAction>

@@ -11,7 +11,7 @@
 #include "editor/VoiceChart.h"
 #include "editor/VoiceElements.h"
 #include "platform/Latin1.h"
-#include "shell/VoiceDrag.h"
+#include "voicelist/VoiceDrag.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "editor/ChartPointDrag.h"
 #include "editor/VoiceChart.h"
 #include "editor/VoiceElements.h"
-#include "shell/frmFileFormatDialog.h"
+#include "voicelist/frmFileFormatDialog.h"
 
 #include <QPushButton>
 #include <QRadioButton>

@@ -1,8 +1,8 @@
 // What printing adds to the main window's start-up options.
+#include "midiui/MidiInitSetup.h"
 #include "printing/PrintingHooks.h"
 #include "printing/frmPreview.h"
 #include "printing/modPrintOps.h"
-#include "shell/MidiInitSetup.h"
 #include "shell/frmStartup.h"
 
 #include "PrintingTestSupport.h"

@@ -1,6 +1,6 @@
 // The Options dialog: what it shows, what it checks, what OK and Cancel store.
+#include "midiui/MidiInitSetup.h"
 #include "platform/testing/ScriptedServices.h"
-#include "shell/MidiInitSetup.h"
 #include "shell/frmOptions.h"
 
 #include "ShellTestSupport.h"

@@ -5,10 +5,10 @@
 
 #include "midi/MidiSetupRules.h"
 #include "midi/testing/MidiFileBuilder.h"
+#include "midiui/MidiInitSetup.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "platform/testing/ScriptedServices.h"
 #include "shell/MidiFilePlayerBar.h"
-#include "shell/MidiInitSetup.h"
 #include "shell/frmStartup.h"
 
 #include <QSlider>

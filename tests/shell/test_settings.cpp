@@ -1,7 +1,7 @@
 // "Brevane.ini" through the Tavisco library: round trip, missing parts, refused values.
 #include "midi/clsMIDIInit.h"
+#include "midiui/MidiInitSetup.h"
 #include "platform/testing/ScriptedServices.h"
-#include "shell/MidiInitSetup.h"
 #include "shell/MidiSettingsBag.h"
 #include "shell/PropertyValues.h"
 #include "shell/SettingsFile.h"

@@ -2,16 +2,16 @@
 #include "banklib/AppState.h"
 #include "banklib/CatalogueDialogs.h"
 #include "banklib/VoiceListRegistry.h"
+#include "midiui/MidiInitSetup.h"
 #include "platform/StatusHelpers.h"
-#include "platform/testing/ScriptedServices.h"
-#include "shell/MidiInitSetup.h"
 #include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/testing/ScriptedServices.h"
 #include "shell/QtEventLoop.h"
 #include "shell/QtStatusService.h"
-#include "shell/ShellHelpers.h"
 #include "shell/ShellAppState.h"
-#include "shell/frmStartup.h"
+#include "shell/ShellHelpers.h"
 #include "shell/frmSplash.h"
+#include "shell/frmStartup.h"
 
 #include "ShellTestSupport.h"
 
@@ -554,6 +554,7 @@ TEST_F(StartupTest, CommandsOfOtherSubsystemsGoToTheirHandler)
     options.extraFeatures.midi = true;
     options.runExtraCommand = [&extra](CommandId id) { extra.push_back(id); };
     options.adjustCommandInputs = [](CommandInputs& in) { in.midiInOpen = in.midiOutOpen = in.midiInputRunning = true; };
+    options.makeMidiSetup = [] { return std::make_unique<MidiInitSetup>(); };
     frmStartup w(std::move(options));
     ASSERT_TRUE(w.Form_Load());
 

@@ -2,15 +2,15 @@
 // single and continuous runs into the work list.
 #include "tools/frmRandomiseVoices.h"
 
-#include "../shell/VoiceListTestSupport.h"
+#include "../voicelist/VoiceListTestSupport.h"
 
 #include "banklib/AppState.h"
 #include "editor/VoiceListEditors.h"
 #include "editor/frmAlgorithms.h"
 #include "midi/clsMIDIInit.h"
 #include "platform/VbText.h"
-#include "shell/frmFileFormatDialog.h"
 #include "platform/midi/LoopbackMidiBackend.h"
+#include "voicelist/frmFileFormatDialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,0 +1,320 @@
+// Brevane - the MIDI Manager window.
+#include "midiui/frmMIDIManager.h"
+
+#include "midi/MidiSetupRules.h"
+#include "platform/Services.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace shell {
+namespace {
+
+namespace MF = midi::MonitorField;
+namespace SF = midi::SlotField;
+
+// A batch of new monitor lines is shown this long after the first of them arrived.
+constexpr int kFlushMs = 40;
+constexpr int kTwipsPerPixel = 15;
+
+int px(int twips) { return twips / kTwipsPerPixel; }
+
+constexpr const char* kKeys[] = {"Send", "Receive", "Save", "Delete", "Load", "Save And Load", "Edit"};
+
+std::vector<platform::RecordsetModel::Column> monitorColumns()
+{
+    const char* titles[] = {"H:M:Sec", "No", "Ch.", "Message", "", "", "", ""};
+    std::vector<platform::RecordsetModel::Column> columns;
+    for (int f = MF::Timestamp; f <= MF::Data2; ++f)
+        columns.push_back({f, QString::fromLatin1(titles[f]), false});
+    return columns;
+}
+
+void fixedRows(QTableView* grid)
+{
+    // Rows of one height: a log of many thousand lines scrolls without measuring each.
+    const int rowHeight = grid->fontMetrics().height() + 6;
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setWordWrap(false);
+    // Scrolled by pixels, a row's height a step, the grid looks and moves as when scrolled
+    // by rows; but scrolling by rows has the header work out where each of its rows begins
+    // whenever rows were added, which at 100,000 lines costs more than all else a new
+    // line does.
+    grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    grid->verticalScrollBar()->setSingleStep(rowHeight);
+}
+
+// The monitor grid. New lines are added at its end, and it follows them.
+class MonitorGrid final : public QTableView {
+public:
+    using QTableView::QTableView;
+
+    // Lays out the rows added at the end and scrolls to the last. The layout pass marks
+    // the whole grid to be drawn anew, so the scroll need not move the old picture up
+    // first (a copy of the whole grid, for every batch of lines).
+    void followEnd()
+    {
+        doItemsLayout();
+        m_drawnAnew = true;
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+        m_drawnAnew = false;
+    }
+
+protected:
+    void scrollContentsBy(int dx, int dy) override
+    {
+        if (m_drawnAnew && dx == 0) {
+            verticalHeader()->setOffset(verticalScrollBar()->value());
+            return;
+        }
+        QTableView::scrollContentsBy(dx, dy);
+    }
+
+private:
+    bool m_drawnAnew = false;
+};
+
+}  // namespace
+
+frmMIDIManager::frmMIDIManager(midi::clsMidiManagerData& data, midi::MidiManagerSlots& banks,
+                               std::function<PortState()> ports, QWidget* parent)
+    : QWidget(parent), m_data(data), m_banks(banks), m_ports(std::move(ports))
+{
+    setObjectName(QStringLiteral("frmMIDIManager"));
+    setWindowTitle(QStringLiteral("MIDI Manager"));
+
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (const char* key : kKeys) {
+        const QString k = QString::fromLatin1(key);
+        QAction* a = m_toolbar->addAction(k);
+        a->setObjectName(k);
+        connect(a, &QAction::triggered, this, [this, k] { Toolbar1_ButtonClick(k); });
+        m_buttons[k] = a;
+    }
+
+    m_grid1 = new QTableView(this);
+    m_grid1->setObjectName(QStringLiteral("DataGrid1"));
+    m_grid2 = new MonitorGrid(this);
+    m_grid2->setObjectName(QStringLiteral("DataGrid2"));
+    m_check1 = new QCheckBox(QStringLiteral("&Resend Message when selected"), this);
+    m_check1->setObjectName(QStringLiteral("Check1"));
+
+    auto* banksBox = new QGroupBox(QStringLiteral("Sysex Banks"), this);
+    (new QVBoxLayout(banksBox))->addWidget(m_grid1);
+    auto* monitorBox = new QGroupBox(QStringLiteral("MIDI Monitor"), this);
+    (new QVBoxLayout(monitorBox))->addWidget(m_grid2);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 4);
+    layout->addWidget(m_toolbar);
+    layout->addWidget(banksBox, 2);
+    layout->addWidget(monitorBox, 3);
+    layout->addWidget(m_check1);
+
+    Init_Grid();
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &frmMIDIManager::flushMonitor);
+    m_grid1->installEventFilter(this);
+    m_grid2->installEventFilter(this);
+    updateButtons();
+}
+
+frmMIDIManager::~frmMIDIManager() = default;
+
+void frmMIDIManager::Init_Grid()
+{
+    if (m_banks.MidiSysex.isEmpty())
+        m_banks.InitMidiGrid();
+    m_bankModel.setRecordset(m_banks.MidiSysex,
+                             {{SF::No, QStringLiteral("No"), false},
+                              {SF::Name, QStringLiteral("Name"), true},
+                              {SF::Length, QStringLiteral("Length"), false}});
+    m_grid1->setModel(&m_bankModel);
+    fixedRows(m_grid1);
+    m_grid1->setColumnWidth(0, px(400));
+    m_grid1->setColumnWidth(1, px(4000));
+    m_grid1->setColumnWidth(2, px(970));
+    m_grid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+
+    const int widths[] = {900, 500, 300, 3000, 750, 500, 750, 500};
+    m_monitorModel.setRecordset(m_data.MidiMessage, monitorColumns());
+    m_grid2->setModel(&m_monitorModel);
+    fixedRows(m_grid2);
+    m_grid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    int monitorWidth = 550;
+    for (int c = 0; c < 8; ++c) {
+        m_grid2->setColumnWidth(c, px(widths[c]));
+        monitorWidth += widths[c];
+    }
+    resize(px(monitorWidth + 200), 480);
+
+    connect(m_grid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { rowSelected(1, current.row()); });
+    connect(m_grid2->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { rowSelected(2, current.row()); });
+    selectCurrentSlot();
+}
+
+QAction* frmMIDIManager::button(const QString& key) const
+{
+    const auto it = m_buttons.find(key);
+    return it == m_buttons.end() ? nullptr : it->second;
+}
+
+void frmMIDIManager::updateButtons()
+{
+    const PortState p = m_ports ? m_ports() : PortState{};
+    const midi::ManagerButtons b =
+        midi::managerButtonStates(p.inputRunning, p.outputOpen, m_banks.currentSlotUsed(), p.setupRunning);
+    m_buttons[QStringLiteral("Send")]->setEnabled(b.send);
+    m_buttons[QStringLiteral("Receive")]->setEnabled(b.receive);
+    m_buttons[QStringLiteral("Save")]->setEnabled(b.save);
+    m_buttons[QStringLiteral("Delete")]->setEnabled(b.del);
+    m_buttons[QStringLiteral("Load")]->setEnabled(b.load);
+    m_buttons[QStringLiteral("Save And Load")]->setEnabled(b.saveAndLoad);
+    m_buttons[QStringLiteral("Edit")]->setEnabled(b.edit);
+}
+
+void frmMIDIManager::selectCurrentSlot()
+{
+    const int row = m_banks.MidiSysex.absolutePosition() - 1;
+    if (row < 0 || row >= m_bankModel.rowCount())
+        return;
+    m_selecting = true;
+    m_grid1->selectionModel()->setCurrentIndex(m_bankModel.index(row, 0),
+                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_selecting = false;
+}
+
+void frmMIDIManager::banksChanged()
+{
+    m_selecting = true;
+    m_bankModel.refresh();
+    m_selecting = false;
+    selectCurrentSlot();
+    updateButtons();
+}
+
+void frmMIDIManager::messageLogged(platform::Bookmark row, bool replaced)
+{
+    if (row == platform::kNoBookmark) {
+        if (replaced) {
+            // The log is a new recordset: shown whole from here on.
+            m_pending.clear();
+            m_rewritten.clear();
+            m_monitorModel.setRecordset(m_data.MidiMessage, monitorColumns());
+            return;
+        }
+        // The oldest lines left, the first line now tells of them.
+        const auto gone = [this](platform::Bookmark b) { return !m_data.MidiMessage.contains(b); };
+        std::erase_if(m_pending, gone);
+        std::erase_if(m_rewritten, gone);
+        m_monitorModel.removeGoneRows();
+        m_monitorModel.refreshRow(m_monitorModel.bookmarkAt(0));
+        return;
+    }
+    (replaced ? m_rewritten : m_pending).push_back(row);
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void frmMIDIManager::flushMonitor()
+{
+    m_flushTimer.stop();
+    if (!m_pending.empty()) {
+        m_monitorModel.appendRows(m_pending);
+        m_pending.clear();
+        static_cast<MonitorGrid*>(m_grid2)->followEnd();
+    }
+    for (const platform::Bookmark b : m_rewritten)
+        m_monitorModel.refreshRow(b);
+    m_rewritten.clear();
+}
+
+bool frmMIDIManager::syncCursor(int grid)
+{
+    QTableView* view = grid == 1 ? m_grid1 : m_grid2;
+    platform::RecordsetModel& model = grid == 1 ? m_bankModel : m_monitorModel;
+    platform::Recordset& rs = grid == 1 ? m_banks.MidiSysex : m_data.MidiMessage;
+    const QModelIndex current = view->selectionModel()->currentIndex();
+    if (!current.isValid())
+        return false;
+    return rs.moveToBookmark(model.bookmarkAt(current.row()));
+}
+
+void frmMIDIManager::rowSelected(int grid, int row)
+{
+    if (m_selecting || row < 0)
+        return;
+    (void)syncCursor(grid);
+    if (grid == 1)
+        updateButtons();
+    if (m_check1->isChecked())
+        (void)m_data.SendMIDIMessage(static_cast<std::int16_t>(grid), row + 1);
+}
+
+void frmMIDIManager::Toolbar1_ButtonClick(const QString& key)
+{
+    (void)syncCursor(1);
+    if (key == QLatin1String("Send")) {
+        (void)m_banks.SendSysex();
+    } else if (key == QLatin1String("Receive")) {
+        (void)m_banks.ReceiveSysex();
+    } else if (key == QLatin1String("Save")) {
+        std::string path;
+        (void)m_banks.SaveSysex(path);
+    } else if (key == QLatin1String("Delete")) {
+        (void)m_banks.DeleteSysex();
+    } else if (key == QLatin1String("Load")) {
+        (void)m_banks.LoadSysex();
+    } else if (key == QLatin1String("Save And Load")) {
+        (void)m_banks.SaveAndLoadSysex();
+    } else if (key == QLatin1String("Edit")) {
+        if (m_focusedGrid == 0 || !syncCursor(m_focusedGrid)) {
+            (void)platform::messages().messageBox("Please select a sysex message or bank to edit.",
+                                                  platform::MsgStyle::Information, "Nothing to Edit");
+            return;
+        }
+        m_banks.EditSysex(m_focusedGrid);
+        if (m_focusedGrid == 2) {
+            flushMonitor();
+            m_monitorModel.refreshRow(m_data.MidiMessage.bookmark());
+        }
+    }
+    updateButtons();
+}
+
+bool frmMIDIManager::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == m_grid1)
+            m_focusedGrid = 1;
+        else if (watched == m_grid2)
+            m_focusedGrid = 2;
+    } else if (event->type() == QEvent::KeyPress && watched == m_grid1 &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        // The bank grid's own delete frees the slot instead.
+        if (syncCursor(1))
+            (void)m_banks.DeleteSysex();
+        updateButtons();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace shell

@@ -1,0 +1,576 @@
+// Brevane - the MIDI windows offscreen: the set-up dialogs, the MIDI Manager, the System
+// Exclusive editor, and the start-up that finds a simulated DX7 and opens its bank.
+#include "../voicelist/VoiceListTestSupport.h"
+#include "../midi/SetupTestSupport.h"
+
+#include "midi/MidiManagerSlots.h"
+#include "midi/MidiSetupRules.h"
+#include "midi/clsMIDIInit.h"
+#include "midi/modMidiInput.h"
+#include "midi/modMidiOutput.h"
+#include "midiui/HexGridModel.h"
+#include "midiui/MidiInitSetup.h"
+#include "midiui/QtMidiWindows.h"
+#include "midiui/frmDX7MKIInit.h"
+#include "midiui/frmEditSysex.h"
+#include "midiui/frmInitFailureDialog.h"
+#include "midiui/frmInitStatus.h"
+#include "midiui/frmInitialisationMessage.h"
+#include "midiui/frmMIDIManager.h"
+#include "midiui/frmMidiConfigure.h"
+#include "platform/midi/SimulatedDX7Backend.h"
+#include "platform/testing/ScriptedServices.h"
+#include "shell/frmStartup.h"
+#include "voicelist/VoiceLists.h"
+#include "voicelist/frmVoiceList.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+
+namespace shell {
+namespace {
+
+using platform::LoopbackDevice;
+using platform::MsgAnswer;
+using platform::testing::ScriptedServices;
+
+// A MIDI system of two interfaces, A and B, and a settings object over it.
+struct Ports {
+    Ports()
+    {
+        loop.setInputs({{"Port A In"}, {"Port B In"}});
+        loop.setOutputs({{"Port A Out"}, {"Port B Out"}});
+        midi::installMIDIInit(&init);
+    }
+    ~Ports()
+    {
+        midi::CloseMidiDevices(true, true);
+        midi::ResetMidiOutputState();
+        midi::ResetMidiInputState();
+        midi::installMIDIInit(nullptr);
+    }
+    midi::DeviceChoiceLists lists()
+    {
+        midi::EnumerateOutcome outcome{};
+        init.EnumerateMidiDevices(true, outcome);
+        midi::DeviceChoiceLists l;
+        init.FillDeviceLists(l);
+        return l;
+    }
+    platform::LoopbackMidiBackend loop;
+    midi::clsMIDIInit init{&loop};
+};
+
+void focusIn(QWidget* w)
+{
+    QFocusEvent event(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(w, &event);
+}
+
+}  // namespace
+
+// ---- the set-up dialogs
+
+TEST(MidiSetupDialogs, TheDeviceDialogsSkipBoxFollowsTheListsAndOkWritesTheChoice)
+{
+    ScriptedServices ui;
+    Ports p;
+    p.init.setMidiInDeviceName("Port B In");
+    p.init.setMidiOutDeviceName("Port B Out");
+    frmMidiConfigure d(p.init, p.lists(), false);
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("  Please select MIDI devices to use with Brevane"));
+    EXPECT_EQ(d.Combo1(0)->currentText(), QStringLiteral("Port B Out"));
+    EXPECT_EQ(d.Combo1(1)->currentText(), QStringLiteral("Port B In"));
+    EXPECT_FALSE(d.Check1()->isChecked()) << "no synthesizer type yet: cleared and disabled";
+    EXPECT_FALSE(d.Check1()->isEnabled());
+    d.Combo1(1)->setCurrentIndex(0);
+    EXPECT_TRUE(d.Check1()->isChecked()) << "None ticks and disables the box";
+    EXPECT_FALSE(d.Check1()->isEnabled());
+    d.Combo1(1)->setCurrentIndex(1);
+    d.Command1(0)->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(p.init.MidiInDeviceName(), "Port A In");
+    EXPECT_EQ(p.init.MIDIInputDeviceID(), 0);
+    EXPECT_EQ(p.init.MidiOutDeviceName(), "Port B Out");
+    EXPECT_EQ(p.init.MIDIOutputDeviceID(), 1);
+
+    // With a synthesizer type the box is the user's, and writes SkipMIDIInit at once.
+    p.init.setSkipMIDIInit(true);
+    frmMidiConfigure second(p.init, p.lists(), true);
+    EXPECT_TRUE(second.Check1()->isChecked());
+    EXPECT_TRUE(second.Check1()->isEnabled());
+    second.Check1()->click();
+    EXPECT_FALSE(p.init.SkipMIDIInit());
+    second.Command1(2)->click();
+    ASSERT_EQ(ui.helpTopicsShown().size(), 1U);
+    EXPECT_EQ(ui.helpTopicsShown()[0], "::/index.htm#StartingBrevane");
+}
+
+TEST(MidiSetupDialogs, EscAndTheCloseBoxCancelEverySetUpDialog)
+{
+    ScriptedServices ui;
+    Ports p;
+    std::optional<std::int32_t> synth = 1;
+    const auto cancelled = [&](QDialog& d, bool byClose) {
+        p.init.InitCancelled = false;
+        d.show();
+        if (byClose)
+            d.close();
+        else
+            d.reject();
+        return p.init.InitCancelled;
+    };
+    for (bool byClose : {false, true}) {
+        frmMidiConfigure devices(p.init, p.lists(), true);
+        EXPECT_TRUE(cancelled(devices, byClose));
+        frmInitialisationMessage type(p.init, synth, nullptr);
+        EXPECT_TRUE(cancelled(type, byClose));
+        frmDX7MKIInit mki(p.init);
+        EXPECT_TRUE(cancelled(mki, byClose));
+        frmInitFailureDialog failure(p.init);
+        EXPECT_TRUE(cancelled(failure, byClose));
+        EXPECT_EQ(p.init.FailureAnswer, 0);
+        int interrupts = 0;
+        frmInitStatus progress([&interrupts] { ++interrupts; });
+        progress.show();
+        if (byClose)
+            progress.close();
+        else
+            progress.reject();
+        EXPECT_EQ(interrupts, 1);
+    }
+    EXPECT_EQ(synth, 1) << "a cancelled type dialog leaves the type";
+}
+
+TEST(MidiSetupDialogs, TheMapperHeldByThePlayerCannotBeChosen)
+{
+    ScriptedServices ui;
+    Ports p;
+    p.loop.setMapperPresent(true);
+    frmMidiConfigure d(p.init, p.lists(), true);
+    ASSERT_EQ(d.Combo1(0)->itemText(1), QStringLiteral("Loopback MIDI Mapper"));
+    midi::setMidiMapperAllocatedQuery([] { return true; });
+    d.Combo1(0)->setCurrentIndex(1);
+    d.Command1(0)->click();
+    EXPECT_NE(d.result(), QDialog::Accepted) << "the dialog stays";
+    ASSERT_EQ(ui.messagesShown().size(), 1U);
+    EXPECT_EQ(ui.messagesShown()[0].title, "Midi Mapper Not Available");
+    midi::setMidiMapperAllocatedQuery({});
+    d.Command1(0)->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(p.init.MIDIOutputDeviceID(), -1);
+}
+
+TEST(MidiSetupDialogs, TheTypeDialogShowsTheTypesAndWritesTheChosenOne)
+{
+    ScriptedServices ui;
+    Ports p;
+    std::optional<std::int32_t> synth;
+    frmInitialisationMessage d(p.init, synth, nullptr);
+    EXPECT_EQ(d.Option1(0)->text(), QStringLiteral("     &MkI \"Original\" DX7"));
+    EXPECT_EQ(d.Option1(2)->text(), QStringLiteral("     M&kII DX7, TX802 or any other \"second series\" DX/TX"));
+    EXPECT_EQ(d.Command1(1)->toolTip(), QStringLiteral("Skips download of patch bank"));
+    EXPECT_TRUE(d.Option1(0)->isChecked()) << "no type yet: the MkI";
+    d.Option1(2)->setChecked(true);
+    d.Command1(0)->click();
+    EXPECT_EQ(synth, 2);
+    EXPECT_EQ(p.init.MIDITimeout(), 2000);
+
+    std::optional<std::int32_t> mki = 0;
+    frmInitialisationMessage skip(p.init, mki, nullptr);
+    EXPECT_TRUE(skip.Option1(0)->isChecked());
+    skip.Command1(1)->click();
+    EXPECT_TRUE(p.init.SkipMIDIInit());
+
+    frmDX7MKIInit instructions(p.init);
+    EXPECT_TRUE(instructions.Steps()->text().contains(QStringLiteral("YOU'RE READY TO SEND !")));
+    instructions.Command1(0)->click();
+    EXPECT_FALSE(p.init.SkipMIDIInit());
+}
+
+TEST(MidiSetupDialogs, TheFailureDialogBlocksTheProgramAndWorkOfflineClosesTheDevices)
+{
+    ScriptedServices ui;
+    Ports p;
+    p.init.setMidiInDeviceName("Port A In");
+    p.init.setMidiOutDeviceName("Port A Out");
+    (void)p.lists();
+    bool failed = true;
+    p.init.OpenMidiDevices(failed);
+    ASSERT_FALSE(failed);
+    frmInitFailureDialog d(p.init);
+    EXPECT_EQ(d.windowModality(), Qt::ApplicationModal);
+    EXPECT_TRUE(d.Text1()->toPlainText().contains(
+        QStringLiteral("Input: Port A In      Output: Port A Out\n\n           but could not detect your DX7.")));
+    d.Command1(0)->click();
+    EXPECT_EQ(p.init.FailureAnswer, -1);
+    EXPECT_FALSE(p.init.MidiInOpen || p.init.MidiOutOpen);
+}
+
+// ---- the MIDI Manager window
+
+namespace {
+
+// Windows that log into the test's data and do nothing else.
+class DataWindows final : public midi::MidiWindows {
+public:
+    explicit DataWindows(midi::clsMidiManagerData& data) : m_data(data) {}
+    void loadManager() override {}
+    void unloadManager() override {}
+    bool managerLoaded() const override { return true; }
+    void showManagerMinimised() override {}
+    void setManagerCaption(const std::string&) override {}
+    void setManagerButtonEnabled(const std::string&, bool) override {}
+    void setManagerButtonEnabled(int, bool) override {}
+    midi::clsMidiManagerData& managerData() override { return m_data; }
+    void setInputCommands(bool) override {}
+    void setOutputCommands(bool) override {}
+    bool appClosing() const override { return false; }
+
+private:
+    midi::clsMidiManagerData& m_data;
+};
+
+class ManagerWindowTest : public ::testing::Test {
+protected:
+    ManagerWindowTest()
+    {
+        midi::installMIDIInit(&init);
+        midi::installMidiWindows(&windows);
+        init.setMidiInDeviceName("DX7 Simulator Out");
+        init.setMidiOutDeviceName("DX7 Simulator In");
+        midi::EnumerateOutcome outcome{};
+        init.EnumerateMidiDevices(false, outcome);
+        bool failed = true;
+        init.OpenMidiDevices(failed);
+        data.setSysexSlots(&banks);
+        banks.InitMidiGrid();
+        banks.setChangeObserver([this] { window.banksChanged(); });
+        data.setMessageObserver([this](platform::Bookmark b, bool replaced) { window.messageLogged(b, replaced); });
+        backend.clearSent();
+    }
+    ~ManagerWindowTest() override
+    {
+        data.setMessageObserver({});
+        banks.setChangeObserver({});
+        midi::CloseMidiDevices(true, true);
+        midi::ResetMidiOutputState();
+        midi::ResetMidiInputState();
+        midi::installMidiWindows(nullptr);
+        midi::installMIDIInit(nullptr);
+    }
+    void log(const std::string& message)
+    {
+        midi::MonitorLines line;
+        line[midi::MonitorField::Message] = message;
+        data.AddMessage(line, false);
+    }
+
+    ScriptedServices ui;
+    platform::SimulatedDX7Backend backend;
+    midi::clsMIDIInit init{&backend};
+    midi::clsMidiManagerData data;
+    DataWindows windows{data};
+    midi::MidiManagerSlots banks{data};
+    frmMIDIManager::PortState ports{true, true, false};
+    frmMIDIManager window{data, banks, [this] { return ports; }};
+};
+
+}  // namespace
+
+TEST_F(ManagerWindowTest, TheButtonsFollowThePortsAndTheSelectedSlot)
+{
+    EXPECT_EQ(window.bankModel().rowCount(), 100);
+    EXPECT_EQ(window.DataGrid2()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("H:M:Sec"));
+    EXPECT_FALSE(window.button(QStringLiteral("Send"))->isEnabled());
+    EXPECT_FALSE(window.button(QStringLiteral("Save"))->isEnabled());
+    EXPECT_TRUE(window.button(QStringLiteral("Receive"))->isEnabled());
+    EXPECT_TRUE(window.button(QStringLiteral("Load"))->isEnabled());
+    std::int32_t type = 3;
+    (void)banks.AddSysex(std::string(4096, '\x01'), 4096, type, "Bank A");
+    // The next slot is current now, and shown selected: a free one.
+    EXPECT_EQ(window.DataGrid1()->currentIndex().row(), 1);
+    EXPECT_FALSE(window.button(QStringLiteral("Send"))->isEnabled());
+    window.DataGrid1()->selectionModel()->setCurrentIndex(window.bankModel().index(0, 1),
+                                                          QItemSelectionModel::ClearAndSelect);
+    EXPECT_TRUE(window.button(QStringLiteral("Send"))->isEnabled());
+    EXPECT_TRUE(window.button(QStringLiteral("Delete"))->isEnabled());
+    EXPECT_EQ(window.bankModel().data(window.bankModel().index(0, 1)).toString().trimmed(),
+              QStringLiteral("Bank A"));
+    ports = {true, false, false};
+    window.updateButtons();
+    EXPECT_FALSE(window.button(QStringLiteral("Send"))->isEnabled());
+    EXPECT_FALSE(window.button(QStringLiteral("Receive"))->isEnabled());
+    EXPECT_TRUE(window.button(QStringLiteral("Save And Load"))->isEnabled());
+
+    // The grid's delete key frees the selected slot.
+    focusIn(window.DataGrid1());
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(window.DataGrid1(), &del);
+    EXPECT_EQ(banks.UsedBankCount(), 0);
+    EXPECT_FALSE(window.button(QStringLiteral("Save"))->isEnabled());
+}
+
+TEST_F(ManagerWindowTest, NewLinesArriveInBatchesAtTheEnd)
+{
+    for (int i = 0; i < 500; ++i)
+        log("line " + std::to_string(i));
+    EXPECT_EQ(window.pendingLines(), 500U);
+    window.flushMonitor();
+    EXPECT_EQ(window.monitorModel().rowCount(), 500);
+    EXPECT_EQ(window.monitorModel().data(window.monitorModel().index(499, 3)).toString().trimmed(),
+              QStringLiteral("line 499"));
+    EXPECT_EQ(window.pendingLines(), 0U);
+}
+
+TEST_F(ManagerWindowTest, TheMonitorKeepsTheLastHundredThousandLinesAndOneLineTellsOfTheRest)
+{
+    std::int32_t type = 3;
+    (void)banks.AddSysex(std::string(4096, '\x01'), 4096, type, "Kept");
+    data.MidiMessage.clear();
+    window.monitorModel().refresh();
+    const auto& model = window.monitorModel();
+    const auto cell = [&](int row, int column) {
+        return model.data(model.index(row, column)).toString().trimmed().toStdString();
+    };
+    // Sixteen batches of 10,000 lines, each shown before the next: the oldest lines leave
+    // several times, and the log is copied afresh on the way.
+    int logged = 0;
+    for (int batch = 0; batch < 16; ++batch) {
+        for (int i = 0; i < 10'000; ++i)
+            log("line " + std::to_string(++logged));
+        window.flushMonitor();
+        ASSERT_LE(data.MidiMessage.recordCount(), midi::kMonitorLineCap);
+        ASSERT_EQ(model.rowCount(), data.MidiMessage.recordCount());
+    }
+    const int left = logged - (model.rowCount() - 1);
+    EXPECT_EQ(cell(0, 3), std::to_string(left) + " older lines removed - the monitor keeps the last 100000 lines");
+    EXPECT_EQ(cell(1, 3), "line " + std::to_string(left + 1));
+    EXPECT_EQ(cell(model.rowCount() - 1, 3), "line 160000");
+    EXPECT_EQ(cell(model.rowCount() - 1, 1), "160000") << "lines keep their numbers from the start";
+    EXPECT_EQ(banks.UsedBankCount(), 1) << "the slots are not the log";
+}
+
+TEST_F(ManagerWindowTest, OnlyTheUsersSelectionResendsARow)
+{
+    window.Check1()->setChecked(true);
+    const std::string request = midi::BuildDumpRequest(9, 0, 0, 0);
+    (void)midi::SendLongSysex(request);  // logged as row 1
+    window.flushMonitor();
+    backend.clearSent();
+    // New lines, and the grid following them, send nothing.
+    for (int i = 0; i < 20; ++i)
+        log("line");
+    window.flushMonitor();
+    std::int32_t type = 0;
+    (void)banks.AddSysex(std::string(155, '\x01'), 155, type, "");
+    EXPECT_TRUE(backend.sentMessages().empty());
+    // The user picks row 1: it goes out once, and its own log line moves nothing.
+    window.DataGrid2()->selectionModel()->setCurrentIndex(window.monitorModel().index(0, 0),
+                                                          QItemSelectionModel::ClearAndSelect);
+    window.flushMonitor();
+    ASSERT_EQ(backend.sentMessages().size(), 1U);
+    EXPECT_EQ(std::string(backend.sentMessages()[0].begin(), backend.sentMessages()[0].end()), request);
+    EXPECT_EQ(window.DataGrid2()->currentIndex().row(), 0);
+    window.Check1()->setChecked(false);
+    window.DataGrid2()->selectionModel()->setCurrentIndex(window.monitorModel().index(3, 0),
+                                                          QItemSelectionModel::ClearAndSelect);
+    EXPECT_EQ(backend.sentMessages().size(), 1U);
+}
+
+TEST_F(ManagerWindowTest, EditWorksOnTheGridLastFocused)
+{
+    window.Toolbar1_ButtonClick(QStringLiteral("Edit"));
+    ASSERT_EQ(ui.messagesShown().size(), 1U);
+    EXPECT_EQ(ui.messagesShown()[0].text, "Please select a sysex message or bank to edit.");
+    EXPECT_EQ(ui.messagesShown()[0].title, "Nothing to Edit");
+    EXPECT_EQ(ui.messagesShown()[0].style, 64);
+
+    std::int32_t type = 0;
+    (void)banks.AddSysex(std::string(155, '\x01'), 155, type, "");
+    window.DataGrid1()->selectionModel()->setCurrentIndex(window.bankModel().index(0, 0),
+                                                          QItemSelectionModel::ClearAndSelect);
+    std::vector<std::string> edited;
+    banks.setEditor([&](const std::string& message, bool voiceData) -> std::optional<std::string> {
+        edited.push_back(message);
+        EXPECT_TRUE(voiceData);
+        return std::string(155, '\x02');
+    });
+    focusIn(window.DataGrid1());
+    window.Toolbar1_ButtonClick(QStringLiteral("Edit"));
+    ASSERT_EQ(edited.size(), 1U);
+    banks.MidiSysex.setAbsolutePosition(1);
+    EXPECT_EQ(banks.MidiSysex.text(midi::SlotField::Data), std::string(155, '\x02'));
+}
+
+// ---- the System Exclusive editor
+
+TEST(SysexEditorWindow, CellsTakeBytesAndOkGivesTheEditedMessage)
+{
+    ScriptedServices ui;
+    const std::string message("\xF0\x43\x10\x01\x02\x03\xF7", 7);
+    frmEditSysex d(message, false);
+    HexGridModel& m = *d.model();
+    EXPECT_EQ(m.data(m.index(0, 0)).toString(), QStringLiteral("0"));
+    EXPECT_EQ(m.data(m.index(0, 1)).toString(), QStringLiteral("240"));
+    EXPECT_FALSE(d.DataGrid1()->isColumnHidden(8)) << "room to type after the last byte";
+    EXPECT_TRUE(d.DataGrid1()->isColumnHidden(9));
+    EXPECT_FALSE(m.flags(m.index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(m.setData(m.index(0, 4), QStringLiteral("12a")));
+    ASSERT_EQ(ui.messagesShown().size(), 1U);
+    EXPECT_EQ(ui.messagesShown()[0].title, "Invalid Byte Value");
+    EXPECT_TRUE(m.setData(m.index(0, 4), QStringLiteral("99")));
+    EXPECT_EQ(m.data(m.index(0, 4)).toString(), QStringLiteral("99"));
+    d.Command1(0)->click();
+    EXPECT_EQ(d.editedMessage(), std::string("\xF0\x43\x10\x63\x02\x03\xF7", 7));
+
+    // Cancel keeps the message as it was.
+    frmEditSysex cancelled(message, false);
+    EXPECT_TRUE(cancelled.model()->setData(cancelled.model()->index(0, 2), QStringLiteral("1")));
+    cancelled.Command1(1)->click();
+    EXPECT_EQ(cancelled.editedMessage(), message);
+}
+
+TEST(SysexEditorWindow, EmptyingACellAsksAndTruncates)
+{
+    ScriptedServices ui;
+    frmEditSysex d(std::string(100, '\x01'), true);
+    HexGridModel& m = *d.model();
+    ui.answer(MsgAnswer::No);
+    EXPECT_FALSE(m.setData(m.index(2, 5), QString()));
+    EXPECT_EQ(m.rowCount(), 7);
+    ui.answer(MsgAnswer::Yes);
+    EXPECT_FALSE(m.setData(m.index(2, 5), QString())) << "the emptying itself is refused";
+    EXPECT_EQ(ui.messagesShown()[1].text, "Do you want to truncate the sysex at this point");
+    EXPECT_EQ(ui.messagesShown()[1].title, "Null value entered");
+    EXPECT_EQ(m.rowCount(), 3);
+    d.Command1(0)->click();
+    EXPECT_EQ(d.editedMessage(), std::string(36, '\x01'));
+}
+
+TEST(SysexEditorWindow, TheEditorOpensModallyAndGivesNothingBackWhenUnchanged)
+{
+    ScriptedServices ui;
+    testing::whenModal<frmEditSysex>([](frmEditSysex* d) { d->Command1(0)->click(); });
+    EXPECT_EQ(frmEditSysex::edit(std::string("\x90\x40\x40", 3), false, nullptr), std::nullopt);
+    testing::whenModal<frmEditSysex>([](frmEditSysex* d) {
+        (void)d->model()->setData(d->model()->index(0, 3), QStringLiteral("0"));
+        d->Command1(0)->click();
+    });
+    EXPECT_EQ(frmEditSysex::edit(std::string("\x90\x40\x40", 3), false, nullptr), std::string("\x90\x40\x00", 3));
+}
+
+// ---- the program with a simulated DX7
+
+TEST(MidiStartUp, TheProgramFindsTheSynthOpensItsBankAndShowsTheMidiManager)
+{
+    ScriptedServices ui;
+    frmVoiceList::setDeferredCallFactory([] { return std::make_unique<testing::ManualDeferredCall>(); });
+    testing::TempFolder program;
+    testing::TempFolder data;
+    miditest::ScriptedSetupHost* host = nullptr;
+    platform::SimulatedDX7Backend* dx7 = nullptr;
+    {
+        StartupOptions options;
+        options.paths.programFolder = program.folder();
+        options.paths.settingsFile = program.file("Brevane.ini");
+        options.paths.dataBaseFolder = data.folder();
+        options.splashMs = 0;
+        options.makeVoiceLists = [](frmStartup& main) { return std::make_unique<VoiceLists>(main); };
+        options.makeMidiSetup = [&host, &dx7] {
+            auto backend = std::make_unique<platform::SimulatedDX7Backend>(0);
+            dx7 = backend.get();
+            auto setup = std::make_unique<MidiInitSetup>(std::move(backend));
+            auto scripted = std::make_unique<miditest::ScriptedSetupHost>();
+            host = scripted.get();
+            host->typeAnswers.push_back({false, false, 2});
+            setup->setSetupHost(std::move(scripted));
+            return setup;
+        };
+        frmStartup main(std::move(options));
+        bool devicesDisabledDuringSetUp = false;
+        // The first call of objMIDIInit makes the set-up object and its host.
+        (void)main.objMIDIInit();
+        ASSERT_NE(host, nullptr);
+        host->onDeviceDialog = [&] {
+            main.updateCommands();
+            devicesDisabledDuringSetUp = !main.commandState().isEnabled(CommandId::MidiDevices);
+        };
+        ASSERT_TRUE(main.Form_Load());
+        EXPECT_EQ(host->deviceDialogs, 1) << "no devices configured yet";
+        EXPECT_TRUE(devicesDisabledDuringSetUp);
+        EXPECT_TRUE(main.commandState().isEnabled(CommandId::MidiDevices));
+        EXPECT_TRUE(main.objMIDIInit().MidiInOpen() && main.objMIDIInit().MidiOutOpen());
+        EXPECT_EQ(main.objMIDIInit().MidiOutDeviceName(), "DX7 Simulator In");
+
+        // The bank is the first voice list.
+        ASSERT_EQ(main.colVoiceLists().openListCount(), 1);
+        auto* midiWindows = dynamic_cast<MidiInitSetup&>(main.objMIDIInit()).midiWindows();
+        ASSERT_NE(midiWindows, nullptr);
+        ASSERT_NE(midiWindows->managerSubWindow(), nullptr);
+        EXPECT_TRUE(midiWindows->managerSubWindow()->isMinimized());
+        EXPECT_TRUE(main.action(CommandId::MidiInputOn)->isChecked());
+        EXPECT_TRUE(main.action(CommandId::MidiShowManager)->isChecked());
+        EXPECT_TRUE(main.commandState().midiReceiveMenu);
+
+        // While a bank is asked for, MIDI Devices waits for the reply.
+        bool devicesDisabledDuringReceive = false;
+        ui.onProcessEvents([&](std::int64_t) {
+            devicesDisabledDuringReceive = devicesDisabledDuringReceive ||
+                                           !main.action(CommandId::MidiDevices)->isEnabled();
+        });
+        main.mnuMIDIreceive_Click(1);
+        ui.onProcessEvents({});
+        EXPECT_TRUE(devicesDisabledDuringReceive);
+        EXPECT_TRUE(main.action(CommandId::MidiDevices)->isEnabled());
+        ASSERT_EQ(main.colVoiceLists().openListCount(), 2);
+
+        // Midi Input On switches input off and on, and Receive with it.
+        main.mnuMIDIOptions_Click(0);
+        EXPECT_FALSE(main.action(CommandId::MidiInputOn)->isChecked());
+        EXPECT_FALSE(main.commandState().midiReceiveMenu);
+        EXPECT_TRUE(std::any_of(ui.statusHistory().begin(), ui.statusHistory().end(),
+                                [](const auto& s) { return s.text == "MIDI input stopped"; }));
+        main.mnuMIDIOptions_Click(0);
+        EXPECT_TRUE(main.action(CommandId::MidiInputOn)->isChecked());
+        EXPECT_TRUE(main.commandState().midiReceiveMenu);
+
+        // Show Midi Manager hides the window and shows it again.
+        main.mnuMIDIOptions_Click(1);
+        EXPECT_FALSE(midiWindows->managerShown());
+        EXPECT_FALSE(main.action(CommandId::MidiShowManager)->isChecked());
+        main.mnuMIDIOptions_Click(1);
+        EXPECT_TRUE(midiWindows->managerShown());
+        EXPECT_FALSE(midiWindows->managerSubWindow()->isMinimized());
+
+        // A bank the synth sends by itself lands in the first slot.
+        dx7->sendUnsolicitedBank();
+        midi::ProcessMidiInput();
+        EXPECT_EQ(midiWindows->banks().UsedBankCount(), 1);
+        midiWindows->manager()->flushMonitor();
+        EXPECT_GT(midiWindows->manager()->monitorModel().rowCount(), 0);
+
+        // Closing the last device hides the window and keeps slots and log.
+        const int rows = midiWindows->manager()->monitorModel().rowCount();
+        main.objMIDIInit().CloseMidiDevices(true, true);
+        EXPECT_FALSE(midiWindows->managerShown());
+        EXPECT_EQ(midiWindows->banks().UsedBankCount(), 1);
+        midiWindows->manager()->flushMonitor();
+        EXPECT_GE(midiWindows->manager()->monitorModel().rowCount(), rows);
+
+        ui.answer(MsgAnswer::No);  // the start-up bank is not saved
+        EXPECT_TRUE(main.close());
+    }
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    frmVoiceList::setDeferredCallFactory({});
+}
+
+}  // namespace shell
