@@ -226,16 +226,18 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // the panels and their controls (frmVoiceEditorLayout.cpp)
     void LayoutEditorWindow();
     QFrame* buildOperatorPanel(int op);
     QFrame* buildNonOperatorPanel();
     QWidget* buildGrid(int index);
     QWidget* buildZoomBox(int chart);
     QFrame* buildChartPlace(int index, QSize size);
+    void SetEditorColours();
+    void watch(QWidget* w);
     void BindOperatorGrids(int op);
     void bindGrid(int index);
     void ShowVoiceName();
-    void SetEditorColours();
     void showAlgorithm(int index);
     void onRowChanged(int row);
     void onCurrentCellChanged(int grid);
@@ -244,7 +246,6 @@ private:
     void playScaleForRightButton();
     // The MDI area's active sub-window changed (nullptr: none, or the program lost focus).
     void onSubWindowActivated(QMdiSubWindow* window);
-    void watch(QWidget* w);
     // charts and element drags (frmVoiceEditorCharts.cpp)
     [[nodiscard]] static std::unique_ptr<PressAndHold> makeHoldTimer();
     void buildChart(int index, QFrame* place);
