@@ -133,7 +133,7 @@ QLineEdit* frmVoiceEditor::Text1(int index) const
 
 // ---------------------------------------------------------------- building the voice
 
-void frmVoiceEditor::bindGrid(int index)
+void frmVoiceEditor::BindParameterGrid(int index)
 {
     shell::UpdatingScope updating;
     for (const int row : rowsOfGrid(index))
@@ -144,10 +144,10 @@ void frmVoiceEditor::bindGrid(int index)
 void frmVoiceEditor::BindOperatorGrids(int op)
 {
     shell::UpdatingScope updating;
-    bindGrid(op);
-    bindGrid(op + 6);
-    bindGrid(op + 12);
-    bindGrid(op + 18);
+    BindParameterGrid(op);
+    BindParameterGrid(op + 6);
+    BindParameterGrid(op + 12);
+    BindParameterGrid(op + 18);
 }
 
 void frmVoiceEditor::InitVoiceEditor(int first, int last)
@@ -179,14 +179,14 @@ void frmVoiceEditor::InitVoiceEditor(int first, int last)
 
 void frmVoiceEditor::InitNonOperatorData()
 {
-    bindGrid(kPitchEgGrid);
+    BindParameterGrid(kPitchEgGrid);
     {
         shell::UpdatingScope updating;
         showAlgorithm(m_edits.value(ParameterEdits::kAlgorithmRow));
         setOperatorStatus(ParameterEdits::kAllOperatorsOn);
     }
-    bindGrid(kLfoGrid);
-    bindGrid(kMiscGrid);
+    BindParameterGrid(kLfoGrid);
+    BindParameterGrid(kMiscGrid);
     m_panels[0]->setVisible(true);
     emit operatorRebuilt(0);
 }
@@ -284,21 +284,24 @@ void frmVoiceEditor::AttachSpinToGrid(int n)
     const int row = m_models[static_cast<std::size_t>(n)]->voiceRowAt(index.row());
     if (row < 0)
         return;
-    const QRect cell = grid->visualRect(grid->model()->index(index.row(), 1));
-    {
-        shell::UpdatingScope updating;
-        if (m_spin->parentWidget() != grid->viewport())
-            m_spin->setParent(grid->viewport());
-        m_spin->setGeometry(cell.right() - CellSpin::kWidth + 1, cell.top(), CellSpin::kWidth, cell.height());
-        m_spin->setRange(m_edits.minimum(row), m_edits.maximum(row));
-        m_spin->setTag(n);
-        m_spin->setValue(m_edits.value(row));
-        m_spin->show();
-        m_spin->raise();
-    }
+    PlaceSpinOnCell(*grid, n, index.row(), row);
     CurrentGrid = n;
     CurrentGridRow = index.row();
     CurrentGridCol = index.column();
+}
+
+void frmVoiceEditor::PlaceSpinOnCell(QTableView& grid, int n, int gridRow, int row)
+{
+    const QRect cell = grid.visualRect(grid.model()->index(gridRow, 1));
+    shell::UpdatingScope updating;
+    if (m_spin->parentWidget() != grid.viewport())
+        m_spin->setParent(grid.viewport());
+    m_spin->setGeometry(cell.right() - CellSpin::kWidth + 1, cell.top(), CellSpin::kWidth, cell.height());
+    m_spin->setRange(m_edits.minimum(row), m_edits.maximum(row));
+    m_spin->setTag(n);
+    m_spin->setValue(m_edits.value(row));
+    m_spin->show();
+    m_spin->raise();
 }
 
 void frmVoiceEditor::onCurrentCellChanged(int grid)

@@ -236,9 +236,13 @@ private:
     void SetEditorColours();
     void watch(QWidget* w);
     void BindOperatorGrids(int op);
-    void bindGrid(int index);
+    // Binds grid index to its rows of the voice, their display texts refreshed first.
+    void BindParameterGrid(int index);
     void ShowVoiceName();
     void showAlgorithm(int index);
+    // Puts the spin at the right of the value cell of row gridRow of grid n, with the
+    // bounds and the value of voice row row.
+    void PlaceSpinOnCell(QTableView& grid, int n, int gridRow, int row);
     void onRowChanged(int row);
     void onCurrentCellChanged(int grid);
     [[nodiscard]] bool Form_QueryUnload();
@@ -250,6 +254,8 @@ private:
     [[nodiscard]] static std::unique_ptr<PressAndHold> makeHoldTimer();
     void buildChart(int index, QFrame* place);
     void connectCharts();
+    // Envelope chart n (0..6) drawn from the voice, as DrawChart does.
+    void DrawEGChart(VoiceChart& chart, int n, bool setUp, int zoom);
     void drawChartsOfOperator(int op);
     void refreshChartOfRow(int row);
     void endMouseInteraction();

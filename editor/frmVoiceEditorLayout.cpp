@@ -26,6 +26,31 @@ namespace {
 
 constexpr int kCanvasMargin = 17;  // 250 twips
 
+// Sizes parameter grid index to its rows and two columns: the short titles as wide as
+// "RDepth", the values as wide as "999" (or, in a grid of display texts, "Saw Down") with
+// the spin beside them. The grid takes exactly that size and never scrolls; the title
+// column keeps its width when the model is bound to another voice.
+void SizeParameterGrid(QTableView& grid, ParameterGridModel& model, int index)
+{
+    const QFontMetrics fm = grid.fontMetrics();
+    const int rowHeight = fm.height() + 4;
+    grid.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid.verticalHeader()->setDefaultSectionSize(rowHeight);
+    const int titleWidth = fm.horizontalAdvance(QStringLiteral("RDepth")) + 10;
+    const int valueWidth = (gridShowsRawValue(index) ? fm.horizontalAdvance(QStringLiteral("999"))
+                                                     : fm.horizontalAdvance(QStringLiteral("Saw Down"))) +
+                           CellSpin::kWidth + 10;
+    grid.horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid.horizontalHeader()->setDefaultSectionSize(valueWidth);
+    const int rows = static_cast<int>(rowsOfGrid(index).size());
+    const int frame = 2 * grid.frameWidth();
+    grid.setFixedSize(titleWidth + valueWidth + frame, rowHeight * rows + frame);
+    QTableView* view = &grid;
+    QObject::connect(&model, &QAbstractItemModel::modelReset, view,
+                     [view, titleWidth] { view->setColumnWidth(0, titleWidth); });
+    grid.setColumnWidth(0, titleWidth);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- layout
@@ -85,22 +110,8 @@ QWidget* frmVoiceEditor::buildGrid(int index)
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setTabKeyNavigation(false);
-    const QFontMetrics fm = grid->fontMetrics();
-    const int rowHeight = fm.height() + 4;
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
-    const int titleWidth = fm.horizontalAdvance(QStringLiteral("RDepth")) + 10;
-    const int valueWidth = (gridShowsRawValue(index) ? fm.horizontalAdvance(QStringLiteral("999"))
-                                                     : fm.horizontalAdvance(QStringLiteral("Saw Down"))) +
-                           CellSpin::kWidth + 10;
-    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->horizontalHeader()->setDefaultSectionSize(valueWidth);
-    const int rows = static_cast<int>(rowsOfGrid(index).size());
-    const int frame = 2 * grid->frameWidth();
-    grid->setFixedSize(titleWidth + valueWidth + frame, rowHeight * rows + frame);
+    SizeParameterGrid(*grid, *model, index);
     grid->setObjectName(QStringLiteral("dGrid1_%1").arg(index));
-    connect(model, &QAbstractItemModel::modelReset, grid, [grid, titleWidth] { grid->setColumnWidth(0, titleWidth); });
-    grid->setColumnWidth(0, titleWidth);
     layout->addWidget(caption);
     layout->addWidget(grid);
     m_grids[static_cast<std::size_t>(index)] = grid;
