@@ -12,6 +12,18 @@ namespace platform {
 using detail::coerce;
 using detail::normaliseText;
 
+namespace {
+
+// The terms with each value converted to its field's type, as the rows hold it.
+std::vector<Equals> coercedTerms(const Recordset& rs, std::vector<Equals> terms)
+{
+    for (auto& term : terms)
+        term.value = coerce(rs.field(term.field), std::move(term.value));
+    return terms;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------- find
 
 bool Recordset::find(const RowPredicate& predicate, int skip, bool forward)
@@ -42,9 +54,7 @@ bool Recordset::find(const RowPredicate& predicate, int skip, bool forward)
 bool Recordset::find(const std::vector<Equals>& termsIn, int skip, bool forward)
 {
     sync();
-    std::vector<Equals> terms = termsIn;
-    for (auto& term : terms)
-        term.value = coerce(field(term.field), std::move(term.value));
+    const std::vector<Equals> terms = coercedTerms(*this, termsIn);
     bool exact = false;
     std::vector<std::uint32_t> cand = candidateSlots(terms, exact);
     if (!exact)
@@ -73,9 +83,7 @@ bool Recordset::find(const std::vector<Equals>& termsIn, int skip, bool forward)
 std::vector<Bookmark> Recordset::matching(const std::vector<Equals>& termsIn) const
 {
     sync();
-    std::vector<Equals> terms = termsIn;
-    for (auto& term : terms)
-        term.value = coerce(field(term.field), std::move(term.value));
+    const std::vector<Equals> terms = coercedTerms(*this, termsIn);
     bool exact = false;
     std::vector<std::uint32_t> cand = candidateSlots(terms, exact);
     std::vector<std::pair<int, Bookmark>> found;
