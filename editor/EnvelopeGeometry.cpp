@@ -36,8 +36,8 @@ EnvelopeX EnvelopeGeometry::CalcEGChartX(const EnvelopeValues& values)
     return out;
 }
 
-std::array<ChartPoint, EnvelopeGeometry::kPointCount> EnvelopeGeometry::points(const EnvelopeValues& values,
-                                                                              const EnvelopeX& x)
+std::array<ChartPoint, EnvelopeGeometry::kPointCount> EnvelopeGeometry::FillEGChartData(const EnvelopeValues& values,
+                                                                                       const EnvelopeX& x)
 {
     return {ChartPoint{0.0, static_cast<double>(values.level[3])},
             ChartPoint{x.x[0], static_cast<double>(values.level[0])},

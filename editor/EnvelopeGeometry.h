@@ -46,7 +46,8 @@ public:
     [[nodiscard]] static double segmentWidth(int rate, double factor);
     [[nodiscard]] static EnvelopeX CalcEGChartX(const EnvelopeValues& values);
     // The six chart points, in order.
-    [[nodiscard]] static std::array<ChartPoint, kPointCount> points(const EnvelopeValues& values, const EnvelopeX& x);
+    [[nodiscard]] static std::array<ChartPoint, kPointCount> FillEGChartData(const EnvelopeValues& values,
+                                                                              const EnvelopeX& x);
     // The X axis maximum for the end X4 and a zoom (a zoom below 1 counts as 16).
     [[nodiscard]] static float axisMaximum(float endX, int zoom);
 

@@ -36,6 +36,14 @@ float expPoint(int sign, int depth, int m, int i)
     return static_cast<float>(LevelScalingGeometry::kCentre + sign * kExpScale * (depth / 100.0) / (std::exp(3.0 + k * (i - 1)) + 1.0));
 }
 
+// The three handles: the curve's first point (left depth), the break point on the centre
+// line, the curve's last point (right depth).
+void SetLevScHandles(LevelScalingChart& chart, int breakPoint)
+{
+    chart.handles = {chart.curve.front(), ChartPoint{static_cast<double>(breakPoint), LevelScalingGeometry::kCentre},
+                     chart.curve.back()};
+}
+
 }  // namespace
 
 std::string_view LevelScalingGeometry::CurveName(int curve)
@@ -94,7 +102,7 @@ LevelScalingChart LevelScalingGeometry::FillLevScChart(const LevelScalingValues&
             at(row) = {static_cast<double>(100 - i), expPoint(sign(v.rightCurve), v.rightDepth, 101 - bp, i)};
         }
     }
-    out.handles = {at(1), ChartPoint{static_cast<double>(bp), kCentre}, at(n)};
+    SetLevScHandles(out, bp);
     return out;
 }
 

@@ -130,11 +130,8 @@ void VoiceChart::paintChart(QPainter& painter) const
 
     painter.setClipRect(plot.adjusted(-kMarkerSize, -kMarkerSize, kMarkerSize, kMarkerSize));
     painter.setRenderHint(QPainter::Antialiasing, true);
-    if (!isEnvelope()) {
-        QPen dotted(kMarkerColour, 1, Qt::DotLine);
-        painter.setPen(dotted);
-        painter.drawLine(pixelOf({m_breakX, 0.0}), pixelOf({m_breakX, m_yMax}));
-    }
+    if (!isEnvelope())
+        DrawBreakPointLine(painter);
     if (!m_series.empty()) {
         QPainterPath line;
         line.moveTo(pixelOf(m_series.front()));
@@ -165,6 +162,13 @@ void VoiceChart::paintChart(QPainter& painter) const
         }
     }
     painter.restore();
+}
+
+void VoiceChart::DrawBreakPointLine(QPainter& painter) const
+{
+    QPen dotted(kMarkerColour, 1, Qt::DotLine);
+    painter.setPen(dotted);
+    painter.drawLine(pixelOf({m_breakX, 0.0}), pixelOf({m_breakX, m_yMax}));
 }
 
 void VoiceChart::paintEvent(QPaintEvent*)

@@ -78,6 +78,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // A level scaling's break point: a dotted red line from the bottom to the top of the plot.
+    void DrawBreakPointLine(QPainter& painter) const;
+
     int m_index;
     PlotBox m_box;
     double m_xMax;

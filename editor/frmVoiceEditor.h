@@ -227,17 +227,23 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // the panels and their controls (frmVoiceEditorLayout.cpp)
     void LayoutEditorWindow();
     QFrame* buildOperatorPanel(int op);
     QFrame* buildNonOperatorPanel();
     QWidget* buildGrid(int index);
     QWidget* buildZoomBox(int chart);
     QFrame* buildChartPlace(int index, QSize size);
-    void BindOperatorGrids(int op);
-    void bindGrid(int index);
-    void ShowVoiceName();
     void SetEditorColours();
+    void watch(QWidget* w);
+    void BindOperatorGrids(int op);
+    // Binds grid index to its rows of the voice, their display texts refreshed first.
+    void BindParameterGrid(int index);
+    void ShowVoiceName();
     void showAlgorithm(int index);
+    // Puts the spin at the right of the value cell of row gridRow of grid n, with the
+    // bounds and the value of voice row row.
+    void PlaceSpinOnCell(QTableView& grid, int n, int gridRow, int row);
     void onRowChanged(int row);
     void onCurrentCellChanged(int grid);
     [[nodiscard]] bool Form_QueryUnload();
@@ -245,11 +251,12 @@ private:
     void playScaleForRightButton();
     // The MDI area's active sub-window changed (nullptr: none, or the program lost focus).
     void onSubWindowActivated(QMdiSubWindow* window);
-    void watch(QWidget* w);
     // charts and element drags (frmVoiceEditorCharts.cpp)
     [[nodiscard]] static std::unique_ptr<PressAndHold> makeHoldTimer();
     void buildChart(int index, QFrame* place);
     void connectCharts();
+    // Envelope chart n (0..6) drawn from the voice, as DrawChart does.
+    void DrawEGChart(VoiceChart& chart, int n, bool setUp, int zoom);
     void drawChartsOfOperator(int op);
     void refreshChartOfRow(int row);
     void endMouseInteraction();

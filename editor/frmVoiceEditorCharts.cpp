@@ -128,22 +128,27 @@ void frmVoiceEditor::DrawChart(int n, bool setUp, int zoom)
     if (chart == nullptr || !m_edits.voice().valid())
         return;
     if (ChartPointDrag::isEnvelopeChart(n)) {
-        const EnvelopeValues values = ChartPointDrag::envelopeOf(m_edits, n);
-        const EnvelopeX x = EnvelopeGeometry::CalcEGChartX(values);
-        // The rate rows keep where their segments end, as the voice data has them.
-        const int b = EnvelopeGeometry::firstRow(n);
-        for (int i = 0; i < 4; ++i)
-            m_edits.voice().set(b + i, banklib::VoiceDataField::EGChartXVal,
-                                static_cast<double>(x.x[static_cast<std::size_t>(i)]));
-        m_edits.voice().set(b + 3, banklib::VoiceDataField::EGChartKoffXVal, static_cast<double>(x.keyOff));
-        const auto points = EnvelopeGeometry::points(values, x);
-        if (setUp)
-            chart->setEnvelope(points, EnvelopeGeometry::axisMaximum(x.x[3], zoom));
-        else
-            chart->setEnvelopePoints(points);
+        DrawEGChart(*chart, n, setUp, zoom);
         return;
     }
     chart->setLevelScaling(LevelScalingGeometry::FillLevScChart(ChartPointDrag::levelScalingOf(m_edits, n)));
+}
+
+void frmVoiceEditor::DrawEGChart(VoiceChart& chart, int n, bool setUp, int zoom)
+{
+    const EnvelopeValues values = ChartPointDrag::envelopeOf(m_edits, n);
+    const EnvelopeX x = EnvelopeGeometry::CalcEGChartX(values);
+    // The rate rows keep where their segments end, as the voice data has them.
+    const int b = EnvelopeGeometry::firstRow(n);
+    for (int i = 0; i < 4; ++i)
+        m_edits.voice().set(b + i, banklib::VoiceDataField::EGChartXVal,
+                            static_cast<double>(x.x[static_cast<std::size_t>(i)]));
+    m_edits.voice().set(b + 3, banklib::VoiceDataField::EGChartKoffXVal, static_cast<double>(x.keyOff));
+    const auto points = EnvelopeGeometry::FillEGChartData(values, x);
+    if (setUp)
+        chart.setEnvelope(points, EnvelopeGeometry::axisMaximum(x.x[3], zoom));
+    else
+        chart.setEnvelopePoints(points);
 }
 
 void frmVoiceEditor::drawChartsOfOperator(int op)

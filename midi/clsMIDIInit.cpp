@@ -1,10 +1,7 @@
-// Brevane - the MIDI settings and devices of the program.
+// Brevane - the MIDI settings and devices of the program. Opening the devices, and the
+// settings sent to the instrument as they change, are in MidiStartup.cpp.
 #include "midi/clsMIDIInit.h"
 
-#include "midi/MidiWindows.h"
-#include "midi/clsMidiManagerData.h"
-#include "midi/modMidiInput.h"
-#include "midi/modMidiOutput.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
@@ -14,16 +11,9 @@
 namespace midi {
 namespace {
 
-using platform::MidiEventKind;
-using platform::MidiResult;
-
 constexpr std::int32_t kLowestChannel = 0;
 constexpr std::int32_t kHighestChannel = 15;
 constexpr std::int32_t kHighestDeviceNumber = 15;
-
-// The bank-half switch of second-series instruments: parameter 77 of group 25 (19h 4Ch).
-constexpr std::int32_t kBankHalfParameter = 77;
-constexpr std::int32_t kBankHalfGroup = 25;
 
 constexpr std::int32_t kErrorShowMs = 2000;
 constexpr std::int32_t kReportShowMs = 500;
@@ -31,14 +21,6 @@ constexpr std::int32_t kReportShowMs = 500;
 // The first characters of two device names that must agree for them to count as the
 // input and output of one interface.
 constexpr std::size_t kInterfaceNameMatch = 12;
-
-std::int32_t g_nextHandle = 0;
-
-std::int32_t nextHandle()
-{
-    g_nextHandle = g_nextHandle >= 0x7FFFFFFE ? 1 : g_nextHandle + 1;
-    return g_nextHandle;
-}
 
 clsMIDIInit& defaultInit()
 {
@@ -53,13 +35,6 @@ bool g_callbackFunctionMode = false;
 bool matchable(const std::string& configured)
 {
     return !configured.empty() && configured != kDeviceNone && configured != kDeviceMissing;
-}
-
-// Pumps the notifications of an open or start through, as a window-message loop pass would.
-void runMessageLoopOnce()
-{
-    ProcessMidiInput();
-    platform::eventLoop().processEvents(0);
 }
 
 }  // namespace
@@ -132,26 +107,6 @@ void clsMIDIInit::setMIDIDeviceNumber(std::int32_t n)
         return;
     }
     m_deviceNumber = static_cast<std::int16_t>(n);
-}
-
-void clsMIDIInit::sendBankHalf(bool value)
-{
-    clsMidiManagerData sender;
-    (void)sender.SendParametertoMIDI(kBankHalfParameter, value ? 1 : 0, kBankHalfGroup, false, false);
-}
-
-void clsMIDIInit::setSendToB(bool b)
-{
-    if (b != m_sendToB && MidiOutOpen)
-        sendBankHalf(b);
-    m_sendToB = b;
-}
-
-void clsMIDIInit::setGetFromB(bool b)
-{
-    if (MidiOutOpen)
-        sendBankHalf(b);
-    m_getFromB = b;
 }
 
 // ---- error texts
@@ -348,113 +303,6 @@ void clsMIDIInit::FillDeviceLists(DeviceChoiceLists& dialog) const
             }
         }
     }
-}
-
-void clsMIDIInit::openFailed(std::int32_t code, bool inputHalfOpen, bool outputHalfOpen)
-{
-    std::string text;
-    Identify_Midi_Error(code, text);
-    // A device whose opening failed half-way is released again.
-    if (inputHalfOpen && m_backend) {
-        m_backend->closeInput();
-        m_inHandle = 0;
-    }
-    if (outputHalfOpen && m_backend) {
-        m_backend->closeOutput();
-        m_outHandle = 0;
-    }
-    // The MIDI Manager window stays while a device that opened earlier needs it.
-    if (!MidiInOpen && !MidiOutOpen)
-        windows().unloadManager();
-}
-
-void clsMIDIInit::OpenMidiDevices(bool& failed)
-{
-    failed = true;
-    MidiWindows& w = windows();
-    bool openedIn = false;
-    bool openedOut = false;
-    std::string inName;
-    std::string outName;
-
-    if (m_inName != kDeviceNone && !m_skipInOpen) {
-        if (MidiInOpen) {
-            const std::int32_t keep = m_inId;
-            CloseMidiDevices(true, false);
-            m_inId = keep;
-        }
-        w.loadManager();
-        if (!m_backend) {
-            openFailed(static_cast<std::int32_t>(MidiResult::NoDriver), false, false);
-            return;
-        }
-        MidiResult r = m_backend->openInput(m_inId, midiInputQueue());
-        if (r != MidiResult::NoError) {
-            openFailed(static_cast<std::int32_t>(r), false, false);
-            return;
-        }
-        m_inHandle = nextHandle();
-        PostMidiNotification(MidiEventKind::InputOpen);
-        runMessageLoopOnce();
-        r = m_backend->startInput();
-        if (r != MidiResult::NoError) {
-            openFailed(static_cast<std::int32_t>(r), true, false);
-            return;
-        }
-        runMessageLoopOnce();
-        SetPendingRequest(-1);
-        w.setInputCommands(true);
-        w.setManagerButtonEnabled("Receive", true);
-        m_inStartTime = static_cast<double>(platform::eventLoop().nowMs());
-        MidiInOpen = true;
-        inName = listedInputName();
-        m_openInName = m_inName;
-        openedIn = true;
-    }
-
-    if (m_outName != kDeviceNone && !m_skipOutOpen) {
-        if (MidiOutOpen) {
-            const std::int32_t keep = m_outId;
-            CloseMidiDevices(false, true);
-            m_outId = keep;
-        }
-        if (!m_backend) {
-            openFailed(static_cast<std::int32_t>(MidiResult::NoDriver), false, false);
-            return;
-        }
-        const MidiResult r = m_backend->openOutput(m_outId);
-        if (r != MidiResult::NoError) {
-            openFailed(static_cast<std::int32_t>(r), false, false);
-            return;
-        }
-        m_outHandle = nextHandle();
-        if (!w.managerLoaded())
-            w.loadManager();
-        PostMidiNotification(MidiEventKind::OutputOpen);
-        runMessageLoopOnce();
-        w.setOutputCommands(true);
-        w.setManagerButtonEnabled("Send", true);
-        MidiOutOpen = true;
-        outName = listedOutputName();
-        m_openOutName = m_outName;
-        openedOut = true;
-    }
-
-    if (!openedIn && !openedOut) {
-        m_skipInOpen = false;
-        m_skipOutOpen = false;
-        failed = false;
-        return;
-    }
-
-    w.showManagerMinimised();
-    SetPendingRequest(-1);
-    ShowDeviceReport(openedIn, inName, openedOut, outName, "Opened");
-    if (m_skipInit)
-        platform::ShowStatusMessage("Initialisation skipped", kReportShowMs, 0);
-    m_skipInOpen = false;
-    m_skipOutOpen = false;
-    failed = false;
 }
 
 }  // namespace midi

@@ -11,7 +11,7 @@
 
 #include "banklib/VoiceFormat.h"
 #include "midi/MonitorLines.h"
-#include "midi/modMidiOutput.h"
+#include "midi/TransportResult.h"
 #include "platform/Recordset.h"
 
 #include <cstdint>

@@ -47,10 +47,6 @@ constexpr std::string_view kCountdownTail = " -       secs. left to timeout";
 constexpr std::int64_t kCountdownFromEnd = 28;
 constexpr std::int64_t kCountdownWidth = 6;
 
-std::int32_t g_pendingRequest = -1;
-std::string g_receivedSysex(kNoData);
-// What the user is told of a damaged answer; empty while none arrived.
-std::string g_damagedReply;
 bool g_sequenceActive = false;
 
 // One request sequence: the dump type stays pending from start to end, and a reply left
@@ -60,14 +56,12 @@ public:
     explicit RequestSequence(std::int32_t type)
     {
         g_sequenceActive = true;
-        g_pendingRequest = type;
-        g_receivedSysex = std::string(kNoData);
-        g_damagedReply.clear();
+        BeginPendingRequest(type);
         windows().setRequestWaiting(true);
     }
     ~RequestSequence()
     {
-        g_pendingRequest = -1;
+        SetPendingRequest(-1);
         g_sequenceActive = false;
         windows().setRequestWaiting(false);
     }
@@ -102,7 +96,7 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
 {
     clsMIDIInit& init = objMIDIInit();
     platform::SetBusyCursor(true);
-    g_pendingRequest = type;
+    SetPendingRequest(type);
     std::string text;
     if (sendRequest) {
         const std::string request = BuildDumpRequest(type, 0, 0, 0);
@@ -134,17 +128,15 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
     std::string damaged;
     for (;;) {
         ProcessMidiInput();
-        if (g_receivedSysex != kNoData) {
-            reply = std::move(g_receivedSysex);
-            g_receivedSysex = std::string(kNoData);
+        if (ReceivedSysex() != kNoData) {
+            reply = TakeReceivedSysex();
             platform::ShowStatusMessage("Sysex received on device " + platform::Str(init.MIDIDeviceNumber() + 1),
                                         kReceivedPauseMs, 1);
             result = TransportResult::Ok;
             break;
         }
-        if (!g_damagedReply.empty()) {
-            damaged = std::move(g_damagedReply);
-            g_damagedReply.clear();
+        if (std::string taken = TakeDamagedReply(); !taken.empty()) {
+            damaged = std::move(taken);
             reply = std::string(kDamagedReply);
             break;
         }
@@ -357,18 +349,6 @@ std::string BuildDumpRequest(std::int16_t type, std::int16_t a, std::int16_t b, 
     }
 }
 
-void SetPendingRequest(std::int32_t type) { g_pendingRequest = type; }
-std::int32_t GetPendingRequest() { return g_pendingRequest; }
-
-const std::string& ReceivedSysex() { return g_receivedSysex; }
-void SetReceivedSysex(std::string message) { g_receivedSysex = std::move(message); }
-
-void SetDamagedReply(std::string message)
-{
-    if (g_damagedReply.empty())
-        g_damagedReply = std::move(message);
-}
-
 bool RequestSequenceActive() { return g_sequenceActive; }
 
 TransportResult RequestDumpAndWait(std::int16_t type, std::int32_t timeoutMs, std::string& reply, bool sendRequest)
@@ -420,9 +400,7 @@ std::string RequestDumpWithRetry(std::int16_t kind)
 
 void ResetMidiOutputState()
 {
-    g_pendingRequest = -1;
-    g_receivedSysex = std::string(kNoData);
-    g_damagedReply.clear();
+    ResetPendingRequest();
     g_sequenceActive = false;
 }
 

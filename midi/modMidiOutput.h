@@ -4,13 +4,15 @@
 // every message sent is logged in the MIDI Manager's monitor. A dump request is sent and
 // its reply awaited on the GUI thread: the wait keeps the windows alive and hands MIDI
 // input over (ProcessMidiInput) until the input side stores a reply in ReceivedSysex, or
-// reports that the reply arrived damaged (SetDamagedReply).
+// reports that the reply arrived damaged (SetDamagedReply); PendingRequest.h keeps both.
 //
 // A request sequence (one RequestDumpAndWait, or one RequestDumpWithRetry with all its
 // attempts) keeps PendingRequest at its dump type from start to end, and only one runs
 // at a time: a second request while one is running is refused.
 #pragma once
 
+#include "midi/PendingRequest.h"
+#include "midi/TransportResult.h"
 #include "platform/midi/MidiStreamParser.h"
 
 #include <cstdint>
@@ -20,11 +22,6 @@
 
 namespace midi {
 
-// Results of the transport operations. The values are pinned.
-enum class TransportResult : std::int16_t { Ok = 0, Failed = -1 };
-
-// The value of ReceivedSysex while it holds no reply.
-inline constexpr std::string_view kNoData = "No Data";
 // What a timed-out wait returns as its reply.
 inline constexpr std::string_view kTimeoutReply = "Timeout";
 // What a wait returns as its reply when the answer arrived damaged.
@@ -75,19 +72,6 @@ void PlayRandomiserNotes(std::int32_t durationMs);
 // The dump request F0 43 2n t F7 for types 0, 1, 2, 9 and 125; the parameter request
 // F0 43 2n (4t+a) b c F7 for types 4, 8 and 13; "" for any other type or a byte above 127.
 [[nodiscard]] std::string BuildDumpRequest(std::int16_t type, std::int16_t a, std::int16_t b, std::int16_t c);
-
-// The dump type awaited, -1 for none.
-void SetPendingRequest(std::int32_t type);
-[[nodiscard]] std::int32_t GetPendingRequest();
-
-// The hand-over between the input side and the wait: the last long message received, or
-// kNoData. Cleared when a request sequence starts; written only with real data.
-[[nodiscard]] const std::string& ReceivedSysex();
-void SetReceivedSysex(std::string message);
-
-// A damaged answer to the pending request, which the input side kept in a bank slot:
-// the wait ends and tells the user this text. Only the first one of a sequence counts.
-void SetDamagedReply(std::string message);
 
 // Whether a request sequence is running.
 [[nodiscard]] bool RequestSequenceActive();

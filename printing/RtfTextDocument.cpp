@@ -109,6 +109,18 @@ void insertRuns(QTextCursor& cursor, const RtfParagraph& p)
             cursor.insertText(run.text, toCharFormat(run.format));
 }
 
+// The paragraphs at the cursor: the first one's runs where the cursor stands, each further
+// one in a block of its own.
+void insertParagraphs(QTextCursor& cursor, const RtfDocument& rtf)
+{
+    for (std::size_t i = 0; i < rtf.paragraphs.size(); ++i) {
+        const RtfParagraph& p = rtf.paragraphs[i];
+        if (i > 0)
+            cursor.insertBlock(toBlockFormat(p), toCharFormat(p.markFormat));
+        insertRuns(cursor, p);
+    }
+}
+
 }  // namespace
 
 RtfDocument rtfFromTextDocument(const QTextDocument& doc, int from, int to)
@@ -150,12 +162,7 @@ void insertRtfDocument(QTextCursor& cursor, const RtfDocument& rtf)
 {
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    for (std::size_t i = 0; i < rtf.paragraphs.size(); ++i) {
-        const RtfParagraph& p = rtf.paragraphs[i];
-        if (i > 0)
-            cursor.insertBlock(toBlockFormat(p), toCharFormat(p.markFormat));
-        insertRuns(cursor, p);
-    }
+    insertParagraphs(cursor, rtf);
     cursor.endEditBlock();
 }
 
@@ -171,12 +178,7 @@ void setTextDocumentFromRtf(QTextDocument& doc, const RtfDocument& rtf)
         cursor.setBlockFormat(toBlockFormat(rtf.paragraphs.front()));
         cursor.setBlockCharFormat(toCharFormat(rtf.paragraphs.front().markFormat));
     }
-    for (std::size_t i = 0; i < rtf.paragraphs.size(); ++i) {
-        const RtfParagraph& p = rtf.paragraphs[i];
-        if (i > 0)
-            cursor.insertBlock(toBlockFormat(p), toCharFormat(p.markFormat));
-        insertRuns(cursor, p);
-    }
+    insertParagraphs(cursor, rtf);
     cursor.endEditBlock();
     doc.setUndoRedoEnabled(undo);
 }

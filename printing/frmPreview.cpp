@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace printing {
 namespace {
@@ -52,6 +53,24 @@ bool wholeRangeHas(QTextDocument& doc, int a, int b, Test test)
         }
     }
     return true;
+}
+
+// A change of font for the whole text, its default font too (wholeDocument), or else for
+// the selection or what is typed next.
+void mergeFontChange(QTextEdit& text, bool wholeDocument, const QTextCharFormat& change,
+                     const std::function<void(QFont&)>& changeDefault)
+{
+    if (!wholeDocument) {
+        text.mergeCurrentCharFormat(change);
+        return;
+    }
+    QTextDocument* doc = text.document();
+    QFont base = doc->defaultFont();
+    changeDefault(base);
+    doc->setDefaultFont(base);
+    QTextCursor all(doc);
+    all.select(QTextCursor::Document);
+    all.mergeCharFormat(change);
 }
 
 }  // namespace
@@ -218,19 +237,10 @@ bool frmPreview::hasText() const { return m_text->document()->characterCount() >
 
 void frmPreview::Combo1_Click()
 {
+    const QString family = m_fontNames->currentText();
     QTextCharFormat f;
-    f.setFontFamilies({m_fontNames->currentText()});
-    if (m_wholeDocument->isChecked()) {
-        QTextDocument* doc = m_text->document();
-        QFont base = doc->defaultFont();
-        base.setFamilies({m_fontNames->currentText()});
-        doc->setDefaultFont(base);
-        QTextCursor all(doc);
-        all.select(QTextCursor::Document);
-        all.mergeCharFormat(f);
-    } else {
-        m_text->mergeCurrentCharFormat(f);
-    }
+    f.setFontFamilies({family});
+    mergeFontChange(*m_text, m_wholeDocument->isChecked(), f, [&family](QFont& base) { base.setFamilies({family}); });
 }
 
 void frmPreview::Combo2_Click()
@@ -240,17 +250,7 @@ void frmPreview::Combo2_Click()
         return;
     QTextCharFormat f;
     f.setFontPointSize(size);
-    if (m_wholeDocument->isChecked()) {
-        QTextDocument* doc = m_text->document();
-        QFont base = doc->defaultFont();
-        base.setPointSizeF(size);
-        doc->setDefaultFont(base);
-        QTextCursor all(doc);
-        all.select(QTextCursor::Document);
-        all.mergeCharFormat(f);
-    } else {
-        m_text->mergeCurrentCharFormat(f);
-    }
+    mergeFontChange(*m_text, m_wholeDocument->isChecked(), f, [size](QFont& base) { base.setPointSizeF(size); });
 }
 
 void frmPreview::Toolbar1_ButtonClick(const QString& key)

@@ -174,19 +174,26 @@ void ConversionWizard::runStep()
         runStep2(full);
 }
 
-void ConversionWizard::runStep1(const std::string& full)
+bool ConversionWizard::GetDXFileType(const std::string& full, banklib::FileType& type)
 {
     banklib::clsVoiceLists recognition;
     std::string checked = full;
+    if (recognition.CheckFileIntegrity(checked, type, false) != banklib::FileCheck::Ok)
+        return false;
+    m_lastSetNumber = std::max<std::int32_t>(0, tools::lastSetNumber(platform::fileSize(full), type));
+    return true;
+}
+
+void ConversionWizard::runStep1(const std::string& full)
+{
     banklib::FileType type = banklib::FileType::NotFound;
-    if (recognition.CheckFileIntegrity(checked, type, false) != banklib::FileCheck::Ok) {
+    if (!GetDXFileType(full, type)) {
         backToStep1(false);
         return;
     }
     m_sourceType = type;
     m_sourcePath = full;
     m_sourceTitle = m_name;
-    m_lastSetNumber = std::max<std::int32_t>(0, tools::lastSetNumber(platform::fileSize(full), type));
     m_text1[0] = full;
     m_prompt = kStep2Prompt;
     m_optionsEnabled = true;

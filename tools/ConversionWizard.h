@@ -71,6 +71,10 @@ public:
     void runFinished();
 
 private:
+    // The program's file recognition of a source file, its messages shown: false when it is
+    // no DX7 voice file; otherwise true, with its type, and the number of its last 64-voice
+    // set kept.
+    [[nodiscard]] bool GetDXFileType(const std::string& full, banklib::FileType& type);
     void runStep1(const std::string& full);
     void runStep2(const std::string& full);
     // True when the output would be the source, or the source one of the numbered outputs.

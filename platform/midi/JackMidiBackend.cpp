@@ -4,7 +4,7 @@
 #include "platform/midi/JackMidiClient.h"
 #include "platform/midi/JackMidiEventJoiner.h"
 #include "platform/midi/MidiMapperPort.h"
-#include "platform/midi/SysexPacer.h"
+#include "platform/midi/PortBackendCore.h"
 
 #include <algorithm>
 #include <mutex>
@@ -13,28 +13,7 @@
 namespace platform {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-constexpr std::uint8_t kTimingClock = 0xF8;
-constexpr std::uint8_t kActiveSensing = 0xFE;
-
 bool startsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
-
-// Names as listed: two same names are told apart by " (2)", " (3)"... in listing order.
-std::vector<std::string> distinctNames(const std::vector<std::string>& ports)
-{
-    std::vector<std::string> names;
-    for (const auto& port : ports) {
-        std::string name = port;
-        const auto same = std::count_if(names.begin(), names.end(), [&](const std::string& n) {
-            return n == name || startsWith(n, name + " (");
-        });
-        if (same > 0)
-            name += " (" + std::to_string(same + 1) + ")";
-        names.push_back(std::move(name));
-    }
-    return names;
-}
 
 }  // namespace
 
@@ -91,27 +70,17 @@ private:
     std::unique_ptr<JackMidiClient> m_client;
 };
 
-struct JackMidiBackend::Impl final : JackMidiClient::InputHandler {
+struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandler {
     std::string clientName;
     std::unique_ptr<JackMidiClient> in;
     std::unique_ptr<JackMidiClient> out;
     std::vector<std::string> inputPorts;  // the list taken by refreshDevices(): full port names
     std::vector<std::string> outputPorts;
-    std::vector<std::string> inputNames;  // the same, as listed
-    std::vector<std::string> outputNames;
-    bool inputOpen = false;
-    bool outputOpen = false;
-    bool outputOnMapper = false;
     std::unique_ptr<JackMidiMapper> mapper;
-    SysexPacer pacer;
 
-    // Shared with the input client's reader thread.
-    std::mutex inputMutex;
-    MidiEventReceiver* receiver = nullptr;
-    bool started = false;
-    Clock::time_point startTime{};
+    // Shared with the input client's reader thread; inputMutex held.
     std::uint32_t eventTimeMs = 0;
-    JackMidiEventJoiner joiner{[this](MidiPiece&& p) { deliver(std::move(p)); }};
+    JackMidiEventJoiner joiner{[this](MidiPiece&& p) { deliver(std::move(p), eventTimeMs); }};
 
     ~Impl() override
     {
@@ -120,21 +89,14 @@ struct JackMidiBackend::Impl final : JackMidiClient::InputHandler {
         out.reset();
     }
 
-    void deliver(MidiPiece&& piece)
-    {
-        if (piece.kind == MidiPiece::Kind::Message && piece.bytes.size() == 1 &&
-            (piece.bytes[0] == kTimingClock || piece.bytes[0] == kActiveSensing))
-            return;
-        receiver->post(eventFromPiece(std::move(piece), eventTimeMs));
-    }
+    void resetInputStream() override { joiner.reset(); }
 
     void onEvent(std::span<const std::uint8_t> bytes, Clock::time_point at) override
     {
         std::lock_guard lock(inputMutex);
         if (!receiver || !started)
             return;
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(at - startTime).count();
-        eventTimeMs = static_cast<std::uint32_t>(std::max<long long>(elapsed, 0));
+        eventTimeMs = msSinceStart(at);
         joiner.push(bytes);
     }
 
@@ -147,21 +109,6 @@ struct JackMidiBackend::Impl final : JackMidiClient::InputHandler {
         }
         joiner.interrupt();
         receiver->post(MidiEvent{MidiEventKind::LongData, 0, {}, eventTimeMs});
-    }
-
-    void attachReceiver(MidiEventReceiver& r)
-    {
-        std::lock_guard lock(inputMutex);
-        receiver = &r;
-        started = false;
-        joiner.reset();
-    }
-
-    void detachReceiver()
-    {
-        std::lock_guard lock(inputMutex);
-        receiver = nullptr;
-        started = false;
     }
 
     [[nodiscard]] bool serverGone() const { return (in && in->serverGone()) || (out && out->serverGone()); }
@@ -178,7 +125,7 @@ struct JackMidiBackend::Impl final : JackMidiClient::InputHandler {
     }
 
     // Makes the two clients when a server is there; false when none is.
-    bool ensureClients()
+    bool ensureClients() override
     {
         if (serverGone())
             dropClients();
@@ -205,7 +152,7 @@ struct JackMidiBackend::Impl final : JackMidiClient::InputHandler {
     {
         std::vector<std::string> ports = in->listPorts(outputs);
         std::erase_if(ports, [this](const std::string& p) { return isOwnPort(p); });
-        const auto names = distinctNames(ports);
+        const auto names = distinctDeviceNames(ports);
         const auto it = std::find(names.begin(), names.end(), listed);
         return it == names.end() ? std::string() : ports[static_cast<std::size_t>(it - names.begin())];
     }
@@ -286,40 +233,25 @@ void JackMidiBackend::refreshDevices()
         std::vector<std::string> ports = m_impl->in->listPorts(outputs);
         std::erase_if(ports, [this](const std::string& p) { return m_impl->isOwnPort(p); });
         // A port that sends is an input of the program, and the other way round.
-        (outputs ? m_impl->inputNames : m_impl->outputNames) = distinctNames(ports);
+        (outputs ? m_impl->inputNames : m_impl->outputNames) = distinctDeviceNames(ports);
         (outputs ? m_impl->inputPorts : m_impl->outputPorts) = std::move(ports);
     }
 }
 
-int JackMidiBackend::inputCount() const { return static_cast<int>(m_impl->inputNames.size()); }
-int JackMidiBackend::outputCount() const { return static_cast<int>(m_impl->outputNames.size()); }
+int JackMidiBackend::inputCount() const { return m_impl->inputCount(); }
+int JackMidiBackend::outputCount() const { return m_impl->outputCount(); }
 
-std::optional<MidiDeviceCaps> JackMidiBackend::inputCaps(int id) const
-{
-    if (id < 0 || id >= inputCount())
-        return std::nullopt;
-    return MidiDeviceCaps{m_impl->inputNames[static_cast<std::size_t>(id)], 0};
-}
+std::optional<MidiDeviceCaps> JackMidiBackend::inputCaps(int id) const { return m_impl->inputCaps(id); }
 
 std::optional<MidiDeviceCaps> JackMidiBackend::outputCaps(int id) const
 {
-    // The Mapper is there wherever the server is.
-    if (id == kMidiMapperId)
-        return m_impl->in && m_impl->out ? std::optional(MidiDeviceCaps{m_impl->mapper->name(), kModMapper})
-                                         : std::nullopt;
-    if (id < 0 || id >= outputCount())
-        return std::nullopt;
-    return MidiDeviceCaps{m_impl->outputNames[static_cast<std::size_t>(id)], 0};
+    return m_impl->outputCaps(id, m_impl->in && m_impl->out, *m_impl->mapper);
 }
 
 MidiResult JackMidiBackend::openInput(int id, MidiEventReceiver& receiver)
 {
-    if (m_impl->inputOpen)
-        return MidiResult::Allocated;
-    if (id < 0 || id >= inputCount())
-        return MidiResult::BadDeviceId;
-    if (!m_impl->ensureClients())
-        return MidiResult::NoDriver;
+    if (const auto decided = m_impl->beginOpenInput(id))
+        return *decided;
     const std::string source = m_impl->findPort(true, m_impl->inputNames[static_cast<std::size_t>(id)]);
     if (source.empty())
         return MidiResult::NoDevice;
@@ -328,32 +260,13 @@ MidiResult JackMidiBackend::openInput(int id, MidiEventReceiver& receiver)
 
 MidiResult JackMidiBackend::openVirtualInput(const std::string& portName, MidiEventReceiver& receiver)
 {
-    if (m_impl->inputOpen)
-        return MidiResult::Allocated;
-    if (!m_impl->ensureClients())
-        return MidiResult::NoDriver;
+    if (const auto decided = m_impl->beginOpenVirtual(false))
+        return *decided;
     return m_impl->openInputPort(portName, {}, receiver);
 }
 
-MidiResult JackMidiBackend::startInput()
-{
-    if (!m_impl->inputOpen)
-        return MidiResult::InvalidHandle;
-    std::lock_guard lock(m_impl->inputMutex);
-    m_impl->started = true;
-    m_impl->startTime = Clock::now();
-    m_impl->joiner.reset();
-    return MidiResult::NoError;
-}
-
-MidiResult JackMidiBackend::stopInput()
-{
-    if (!m_impl->inputOpen)
-        return MidiResult::InvalidHandle;
-    std::lock_guard lock(m_impl->inputMutex);
-    m_impl->started = false;
-    return MidiResult::NoError;
-}
+MidiResult JackMidiBackend::startInput() { return m_impl->startInput(); }
+MidiResult JackMidiBackend::stopInput() { return m_impl->stopInput(); }
 
 void JackMidiBackend::closeInput()
 {
@@ -370,24 +283,8 @@ bool JackMidiBackend::inputIsOpen() const { return m_impl->inputOpen; }
 
 MidiResult JackMidiBackend::openOutput(int id)
 {
-    if (m_impl->outputOpen)
-        return MidiResult::Allocated;
-    if (id == kMidiMapperId) {
-        // Held by the MIDI file player: not for the program's output meanwhile.
-        const MidiResult r = m_impl->mapper->open();
-        if (r != MidiResult::NoError)
-            return r;
-        if (!m_impl->mapper->claim(MapperHolder::ProgramOutput))
-            return MidiResult::Allocated;
-        m_impl->outputOpen = true;
-        m_impl->outputOnMapper = true;
-        m_impl->pacer.restart();
-        return MidiResult::NoError;
-    }
-    if (id < 0 || id >= outputCount())
-        return MidiResult::BadDeviceId;
-    if (!m_impl->ensureClients())
-        return MidiResult::NoDriver;
+    if (const auto decided = m_impl->beginOpenOutput(id, *m_impl->mapper))
+        return *decided;
     const std::string destination = m_impl->findPort(false, m_impl->outputNames[static_cast<std::size_t>(id)]);
     if (destination.empty())
         return MidiResult::NoDevice;
@@ -396,25 +293,14 @@ MidiResult JackMidiBackend::openOutput(int id)
 
 MidiResult JackMidiBackend::openVirtualOutput(const std::string& portName)
 {
-    if (m_impl->outputOpen)
-        return MidiResult::Allocated;
-    if (!m_impl->ensureClients())
-        return MidiResult::NoDriver;
+    if (const auto decided = m_impl->beginOpenVirtual(true))
+        return *decided;
     return m_impl->openOutputPort(portName, {});
 }
 
 void JackMidiBackend::closeOutput()
 {
-    if (!m_impl->outputOpen)
-        return;
-    m_impl->outputOpen = false;
-    if (m_impl->outputOnMapper) {
-        // The Mapper's port stays open for the run; only the hold ends.
-        m_impl->outputOnMapper = false;
-        m_impl->mapper->release(MapperHolder::ProgramOutput);
-        return;
-    }
-    if (m_impl->out)
+    if (m_impl->endOutput(*m_impl->mapper) && m_impl->out)
         m_impl->out->closePort();
 }
 
@@ -426,14 +312,7 @@ MidiResult JackMidiBackend::writeShort(std::span<const std::uint8_t> message) { 
 
 MidiResult JackMidiBackend::writeSysex(std::span<const std::uint8_t> message)
 {
-    for (std::size_t offset = 0; offset < message.size(); offset += SysexPacer::kChunkBytes) {
-        const auto piece = message.subspan(offset, std::min(SysexPacer::kChunkBytes, message.size() - offset));
-        m_impl->pacer.pace(piece.size());
-        const MidiResult r = m_impl->send(piece);
-        if (r != MidiResult::NoError)
-            return r;
-    }
-    return MidiResult::NoError;
+    return m_impl->writePaced(message, [this](std::span<const std::uint8_t> piece) { return m_impl->send(piece); });
 }
 
 }  // namespace platform

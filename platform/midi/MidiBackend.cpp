@@ -28,33 +28,6 @@ std::uint32_t packShort(std::span<const std::uint8_t> bytes)
 
 }  // namespace
 
-int shortMessageLength(std::uint8_t status)
-{
-    if (status < 0x80)
-        return 0;
-    if (status < 0xF0) {
-        switch (status & 0xF0) {
-        case 0xC0:  // program change
-        case 0xD0:  // channel aftertouch
-            return 2;
-        default:
-            return 3;
-        }
-    }
-    switch (status) {
-    case 0xF0:
-    case 0xF7:
-        return 0;
-    case 0xF1:  // time code quarter frame
-    case 0xF3:  // song select
-        return 2;
-    case 0xF2:  // song position
-        return 3;
-    default:  // tune request, real-time and undefined system bytes
-        return 1;
-    }
-}
-
 MidiEvent eventFromPiece(MidiPiece piece, std::uint32_t timeMs)
 {
     MidiEvent e;

@@ -90,10 +90,6 @@ struct MidiStreamReport {
     std::size_t bytesNotSent = 0;  // bytes that formed no whole message, or whose send failed
 };
 
-// The number of bytes of a short message with this status byte, 0 when the byte starts
-// no short message (data bytes, F0h and F7h).
-[[nodiscard]] int shortMessageLength(std::uint8_t status);
-
 // Whether bytes are one whole message: F0h .. F7h with data bytes between, or a short
 // message as long as its status byte says, with data bytes.
 [[nodiscard]] bool isWholeMidiMessage(std::span<const std::uint8_t> message);

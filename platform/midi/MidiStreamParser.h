@@ -16,6 +16,10 @@
 
 namespace platform {
 
+// The number of bytes of a short message with this status byte, 0 when the byte starts
+// no short message (data bytes, F0h and F7h).
+[[nodiscard]] int shortMessageLength(std::uint8_t status);
+
 struct MidiPiece {
     enum class Kind : int {
         Message = 0,     // a whole message: F0h .. F7h, or a short message

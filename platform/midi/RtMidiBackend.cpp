@@ -2,7 +2,7 @@
 #include "platform/midi/RtMidiBackend.h"
 
 #include "platform/midi/MidiMapperPort.h"
-#include "platform/midi/SysexPacer.h"
+#include "platform/midi/PortBackendCore.h"
 
 #include <RtMidi.h>
 #include <alsa/asoundlib.h>
@@ -18,11 +18,6 @@
 
 namespace platform {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-constexpr std::uint8_t kTimingClock = 0xF8;
-constexpr std::uint8_t kActiveSensing = 0xFE;
 
 // ---- keeping the MIDI libraries quiet
 
@@ -199,7 +194,7 @@ std::string RtMidiBackend::cleanPortName(std::string_view name)
 
 bool RtMidiBackend::alsaSequencerPresent() { return ::access("/dev/snd/seq", R_OK | W_OK) == 0; }
 
-struct RtMidiBackend::Impl {
+struct RtMidiBackend::Impl final : PortBackendCore {
     std::string clientName;
 
     std::unique_ptr<RtMidiIn> in;
@@ -207,22 +202,12 @@ struct RtMidiBackend::Impl {
     ErrorRecord inErrors;
     ErrorRecord outErrors;
 
-    std::vector<std::string> inputNames;  // the list taken by refreshDevices(); "" = query failed
-    std::vector<std::string> outputNames;
-
-    bool inputOpen = false;
-    bool outputOpen = false;
-    bool outputOnMapper = false;  // the open output is the Mapper
     std::unique_ptr<RtMidiMapper> mapper;
 
-    // Shared with RtMidi's input thread.
-    std::mutex inputMutex;
-    MidiEventReceiver* receiver = nullptr;
-    bool started = false;
-    Clock::time_point startTime{};
+    // Joins what RtMidi's input thread delivers; inputMutex held.
     MidiStreamParser parser;
 
-    SysexPacer pacer;
+    void resetInputStream() override { parser.reset(); }
 
     void dropClients()
     {
@@ -235,7 +220,7 @@ struct RtMidiBackend::Impl {
     }
 
     // Creates the RtMidi objects when the system is there; false when it is not.
-    bool ensureClients()
+    bool ensureClients() override
     {
         silenceLibraries();
         if (in && out)
@@ -266,19 +251,9 @@ struct RtMidiBackend::Impl {
         try {
             errors.clear();
             const unsigned count = port.getPortCount();
-            for (unsigned i = 0; i < count; ++i) {
-                std::string name = cleanPortName(port.getPortName(i));
-                if (name.empty()) {
-                    names.emplace_back();
-                    continue;
-                }
-                const auto same = std::count_if(names.begin(), names.end(), [&](const std::string& n) {
-                    return n == name || n.rfind(name + " (", 0) == 0;
-                });
-                if (same > 0)
-                    name += " (" + std::to_string(same + 1) + ")";
-                names.push_back(std::move(name));
-            }
+            for (unsigned i = 0; i < count; ++i)
+                names.push_back(cleanPortName(port.getPortName(i)));
+            names = distinctDeviceNames(std::move(names));
             errors.clear();
         } catch (...) {
             names.clear();
@@ -300,36 +275,14 @@ struct RtMidiBackend::Impl {
         std::lock_guard lock(inputMutex);
         if (!receiver || !started)
             return;
-        const auto elapsed =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - startTime).count();
-        const auto timeMs = static_cast<std::uint32_t>(std::max<long long>(elapsed, 0));
-        parser.feed(bytes, [&](MidiPiece&& p) {
-            if (p.kind == MidiPiece::Kind::Message && p.bytes.size() == 1 &&
-                (p.bytes[0] == kTimingClock || p.bytes[0] == kActiveSensing))
-                return;
-            receiver->post(eventFromPiece(std::move(p), timeMs));
-        });
+        const std::uint32_t timeMs = msSinceStart(Clock::now());
+        parser.feed(bytes, [&](MidiPiece&& p) { deliver(std::move(p), timeMs); });
     }
 
     static void inputCallback(double, std::vector<unsigned char>* message, void* user)
     {
         if (message)
             static_cast<Impl*>(user)->onInput(*message);
-    }
-
-    void attachReceiver(MidiEventReceiver& r)
-    {
-        std::lock_guard lock(inputMutex);
-        receiver = &r;
-        started = false;
-        parser.reset();
-    }
-
-    void detachReceiver()
-    {
-        std::lock_guard lock(inputMutex);
-        receiver = nullptr;
-        started = false;
     }
 
     MidiResult send(std::span<const std::uint8_t> bytes)
@@ -387,35 +340,20 @@ void RtMidiBackend::refreshDevices()
     std::erase_if(m_impl->inputNames, [this](const std::string& n) { return m_impl->mapper->isOwnPort(n); });
 }
 
-int RtMidiBackend::inputCount() const { return static_cast<int>(m_impl->inputNames.size()); }
-int RtMidiBackend::outputCount() const { return static_cast<int>(m_impl->outputNames.size()); }
+int RtMidiBackend::inputCount() const { return m_impl->inputCount(); }
+int RtMidiBackend::outputCount() const { return m_impl->outputCount(); }
 
-std::optional<MidiDeviceCaps> RtMidiBackend::inputCaps(int id) const
-{
-    if (id < 0 || id >= inputCount() || m_impl->inputNames[static_cast<std::size_t>(id)].empty())
-        return std::nullopt;
-    return MidiDeviceCaps{m_impl->inputNames[static_cast<std::size_t>(id)], 0};
-}
+std::optional<MidiDeviceCaps> RtMidiBackend::inputCaps(int id) const { return m_impl->inputCaps(id); }
 
 std::optional<MidiDeviceCaps> RtMidiBackend::outputCaps(int id) const
 {
-    // The Mapper is there wherever the MIDI system is.
-    if (id == kMidiMapperId)
-        return m_impl->in && m_impl->out ? std::optional(MidiDeviceCaps{m_impl->mapper->name(), kModMapper})
-                                         : std::nullopt;
-    if (id < 0 || id >= outputCount() || m_impl->outputNames[static_cast<std::size_t>(id)].empty())
-        return std::nullopt;
-    return MidiDeviceCaps{m_impl->outputNames[static_cast<std::size_t>(id)], 0};
+    return m_impl->outputCaps(id, m_impl->in && m_impl->out, *m_impl->mapper);
 }
 
 MidiResult RtMidiBackend::openInput(int id, MidiEventReceiver& receiver)
 {
-    if (m_impl->inputOpen)
-        return MidiResult::Allocated;
-    if (id < 0 || id >= inputCount())
-        return MidiResult::BadDeviceId;
-    if (!m_impl->ensureClients())
-        return MidiResult::NoDriver;
+    if (const auto decided = m_impl->beginOpenInput(id))
+        return *decided;
     const int port = m_impl->findPort(*m_impl->in, m_impl->inErrors, m_impl->inputNames[static_cast<std::size_t>(id)]);
     if (port < 0)
         return MidiResult::NoDevice;
@@ -444,10 +382,8 @@ MidiResult RtMidiBackend::openInput(int id, MidiEventReceiver& receiver)
 
 MidiResult RtMidiBackend::openVirtualInput(const std::string& portName, MidiEventReceiver& receiver)
 {
-    if (m_impl->inputOpen)
-        return MidiResult::Allocated;
-    if (!m_impl->ensureClients())
-        return MidiResult::NoDriver;
+    if (const auto decided = m_impl->beginOpenVirtual(false))
+        return *decided;
     m_impl->attachReceiver(receiver);
     try {
         m_impl->inErrors.clear();
@@ -464,25 +400,8 @@ MidiResult RtMidiBackend::openVirtualInput(const std::string& portName, MidiEven
     return MidiResult::NoError;
 }
 
-MidiResult RtMidiBackend::startInput()
-{
-    if (!m_impl->inputOpen)
-        return MidiResult::InvalidHandle;
-    std::lock_guard lock(m_impl->inputMutex);
-    m_impl->started = true;
-    m_impl->startTime = Clock::now();
-    m_impl->parser.reset();
-    return MidiResult::NoError;
-}
-
-MidiResult RtMidiBackend::stopInput()
-{
-    if (!m_impl->inputOpen)
-        return MidiResult::InvalidHandle;
-    std::lock_guard lock(m_impl->inputMutex);
-    m_impl->started = false;
-    return MidiResult::NoError;
-}
+MidiResult RtMidiBackend::startInput() { return m_impl->startInput(); }
+MidiResult RtMidiBackend::stopInput() { return m_impl->stopInput(); }
 
 void RtMidiBackend::closeInput()
 {
@@ -505,24 +424,8 @@ bool RtMidiBackend::inputIsOpen() const { return m_impl->inputOpen; }
 
 MidiResult RtMidiBackend::openOutput(int id)
 {
-    if (m_impl->outputOpen)
-        return MidiResult::Allocated;
-    if (id == kMidiMapperId) {
-        // Held by the MIDI file player: not for the program's output meanwhile.
-        const MidiResult r = m_impl->mapper->open();
-        if (r != MidiResult::NoError)
-            return r;
-        if (!m_impl->mapper->claim(MapperHolder::ProgramOutput))
-            return MidiResult::Allocated;
-        m_impl->outputOpen = true;
-        m_impl->outputOnMapper = true;
-        m_impl->pacer.restart();
-        return MidiResult::NoError;
-    }
-    if (id < 0 || id >= outputCount())
-        return MidiResult::BadDeviceId;
-    if (!m_impl->ensureClients())
-        return MidiResult::NoDriver;
+    if (const auto decided = m_impl->beginOpenOutput(id, *m_impl->mapper))
+        return *decided;
     const int port = m_impl->findPort(*m_impl->out, m_impl->outErrors, m_impl->outputNames[static_cast<std::size_t>(id)]);
     if (port < 0)
         return MidiResult::NoDevice;
@@ -548,10 +451,8 @@ MidiResult RtMidiBackend::openOutput(int id)
 
 MidiResult RtMidiBackend::openVirtualOutput(const std::string& portName)
 {
-    if (m_impl->outputOpen)
-        return MidiResult::Allocated;
-    if (!m_impl->ensureClients())
-        return MidiResult::NoDriver;
+    if (const auto decided = m_impl->beginOpenVirtual(true))
+        return *decided;
     try {
         m_impl->outErrors.clear();
         m_impl->out->openVirtualPort(portName);
@@ -567,15 +468,8 @@ MidiResult RtMidiBackend::openVirtualOutput(const std::string& portName)
 
 void RtMidiBackend::closeOutput()
 {
-    if (!m_impl->outputOpen)
+    if (!m_impl->endOutput(*m_impl->mapper))
         return;
-    m_impl->outputOpen = false;
-    if (m_impl->outputOnMapper) {
-        // The Mapper's port stays open for the run; only the hold ends.
-        m_impl->outputOnMapper = false;
-        m_impl->mapper->release(MapperHolder::ProgramOutput);
-        return;
-    }
     try {
         SilencedCerr quiet;
         m_impl->out->closePort();
@@ -594,15 +488,7 @@ MidiResult RtMidiBackend::writeShort(std::span<const std::uint8_t> message) { re
 MidiResult RtMidiBackend::writeSysex(std::span<const std::uint8_t> message)
 {
     // The ALSA event encoder passes a piece on as soon as it holds SysexPacer::kChunkBytes.
-    for (std::size_t offset = 0; offset < message.size(); offset += SysexPacer::kChunkBytes) {
-        const auto piece = message.subspan(offset, std::min(SysexPacer::kChunkBytes, message.size() - offset));
-        m_impl->pacer.pace(piece.size());
-        const MidiResult r = m_impl->send(piece);
-        if (r != MidiResult::NoError)
-            return r;
-    }
-    return MidiResult::NoError;
+    return m_impl->writePaced(message, [this](std::span<const std::uint8_t> piece) { return m_impl->send(piece); });
 }
-
 
 }  // namespace platform

@@ -64,7 +64,7 @@ TEST(EnvelopeGeometry, PointsFollowTheRatesAndTheKeyOffPointSitsBeforeTheEnd)
     EXPECT_NEAR(fast.x[3] - fast.x[2], 47.696, 0.001);
 
     const EnvelopeValues v = rates(50, 10, 1, 99);
-    const auto p = EnvelopeGeometry::points(v, fast);
+    const auto p = EnvelopeGeometry::FillEGChartData(v, fast);
     EXPECT_EQ(p[0], (ChartPoint{0.0, 0.0}));  // starts at L4
     EXPECT_EQ(p[1].y, 99.0);
     EXPECT_EQ(p[3].y, 60.0);

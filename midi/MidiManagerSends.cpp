@@ -1,0 +1,135 @@
+// Brevane - the MIDI Manager's sends: a bank slot or monitor row again, parameter changes,
+// voices and test scales.
+#include "midi/clsMidiManagerData.h"
+
+#include "banklib/clsVoiceData.h"
+#include "banklib/clsVoiceNames.h"
+#include "midi/MidiWindows.h"
+#include "midi/clsMIDIInit.h"
+#include "midi/modMidiOutput.h"
+#include "platform/Services.h"
+#include "platform/StatusHelpers.h"
+#include "platform/VbText.h"
+
+#include <array>
+#include <cmath>
+
+namespace midi {
+namespace {
+
+constexpr std::uint8_t kSysexStart = 0xF0;
+constexpr std::uint8_t kSysexEnd = 0xF7;
+constexpr std::uint8_t kYamaha = 0x43;
+constexpr std::uint8_t kParameterSubStatus = 0x10;  // F0 43 1n: a parameter change
+constexpr std::int32_t kDataMax = 0x7F;
+constexpr std::int32_t kParametersPerGroup = 128;
+constexpr std::uint8_t kNoteOn = 0x90;
+
+constexpr std::int32_t kAuditionNote = 60;
+constexpr std::int32_t kScaleVelocity = 50;
+constexpr std::array<std::int32_t, 7> kScaleSteps = {0, 4, 7, 12, 7, 4, 0};
+constexpr std::int32_t kScaleHoldMs = 350;
+constexpr std::int32_t kScaleLastHoldMs = 2000;
+constexpr std::int32_t kScaleGapMs = 50;
+// The root is drawn from [48, 72].
+constexpr double kScaleLowestRoot = 48.0;
+constexpr double kScaleRootRange = 24.0;
+
+std::string oneChar(std::int32_t v) { return std::string(1, static_cast<char>(static_cast<std::uint8_t>(v))); }
+
+}  // namespace
+
+// ---- a bank slot or a monitor row again
+
+bool clsMidiManagerData::SendMIDIMessage(std::int16_t grid, std::int32_t)
+{
+    if (grid == 1) {
+        (void)SendSysex();
+        return false;
+    }
+    if (grid != 2 || MidiMessage.isEOF() || MidiMessage.isBOF())
+        return false;
+    const platform::Bookmark row = MidiMessage.bookmark();
+    // A short row without a status byte is a 4 to 6 byte System Exclusive message: its
+    // raw bytes go out as they were logged.
+    if (platform::Trim(MidiMessage.text(MonitorField::Type)) == "Short" &&
+        !MidiMessage.text(MonitorField::Status).empty()) {
+        // Exactly the three bytes that were stored.
+        const std::string status = MidiMessage.text(MonitorField::Status).substr(0, 1);
+        const std::string data1 = MidiMessage.text(MonitorField::ShortData1).substr(0, 1);
+        const std::string data2 = MidiMessage.text(MonitorField::ShortData2).substr(0, 1);
+        (void)SendShortMessage(status, data1, data2, "");
+    } else {
+        (void)SendLongSysex(MidiMessage.text(MonitorField::RawMessage));
+    }
+    // Back on the row sent (the send logged a line, which may have made older ones leave).
+    if (!MidiMessage.moveToBookmark(row))
+        MidiMessage.moveLast();
+    return false;
+}
+
+// ---- sending parameters, voices and scales
+
+TransportResult clsMidiManagerData::SendParametertoMIDI(std::int32_t p, std::int32_t value, std::int32_t group,
+                                                        bool playNote, bool playScale)
+{
+    if (p < 1 || value < 0 || value > kDataMax || group < 0 || group > kDataMax)
+        return TransportResult::Failed;
+    const std::int32_t gg = group != 0 ? group : (p - 1) / kParametersPerGroup;
+    const std::int32_t pp = (p - 1) % kParametersPerGroup;
+    if (gg > kDataMax)
+        return TransportResult::Failed;
+    const std::int32_t device = objMIDIInit().MIDIDeviceNumber() & 0x0F;
+    const std::string message = {static_cast<char>(kSysexStart), static_cast<char>(kYamaha),
+                                 static_cast<char>(kParameterSubStatus + device), static_cast<char>(gg),
+                                 static_cast<char>(pp), static_cast<char>(value), static_cast<char>(kSysexEnd)};
+    const TransportResult sent = SendLongSysex(message);
+    if (playNote)
+        PlayAuditionNote(kAuditionNote);
+    if (playScale)
+        SendAScale();
+    return sent;
+}
+
+TransportResult clsMidiManagerData::SendVoiceToMidi(platform::Recordset& voice, banklib::FileType fileType,
+                                                    bool playScale)
+{
+    banklib::clsVoiceData codec;
+    std::string unpacked;
+    (void)codec.PutVoiceDataInString(voice, unpacked, fileType, false);
+    TransportResult sent = TransportResult::Failed;
+    if (unpacked.size() == banklib::kUnpackedVoiceSize) {
+        banklib::clsVoiceNames wrapper;
+        sent = SendLongSysex(wrapper.AddWrapper(unpacked, banklib::FileType::UnpackedSysex));
+    }
+    if (playScale)
+        SendAScale();
+    return sent;
+}
+
+void clsMidiManagerData::SendAScale()
+{
+    if (!objMIDIInit().MidiOutOpen)
+        return;
+    // Round half to even, the default rounding mode.
+    const auto root = static_cast<std::int32_t>(std::nearbyint(m_random() * kScaleRootRange + kScaleLowestRoot));
+    for (std::size_t i = 0; i < kScaleSteps.size(); ++i) {
+        const std::string note = oneChar(root + kScaleSteps[i]);
+        bool ok = SendShortMessage(oneChar(kNoteOn + objMIDIInit().MIDIOutChannel()), note, oneChar(kScaleVelocity),
+                                   "") == TransportResult::Ok;
+        if (ok) {
+            platform::PauseWithEvents(i + 1 == kScaleSteps.size() ? kScaleLastHoldMs : kScaleHoldMs);
+            ok = SendShortMessage(oneChar(kNoteOn + objMIDIInit().MIDIOutChannel()), note, oneChar(0), "") ==
+                 TransportResult::Ok;
+        }
+        if (!ok) {
+            MonitorLines line;
+            line[MonitorField::Message] = "Output Failed";
+            windows().managerData().AddMessage(line, false);
+            return;
+        }
+        platform::PauseWithEvents(kScaleGapMs);
+    }
+}
+
+}  // namespace midi
