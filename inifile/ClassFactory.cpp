@@ -1,7 +1,14 @@
 // Tavisco - the library's entry points: creation by class identifier and the live-object count.
 #include "inifile/ClassFactory.h"
 
-#include "inifile/detail/Objects.h"
+#include "inifile/detail/INIFileObject.h"
+#include "inifile/detail/KeyObject.h"
+#include "inifile/detail/KeyedCollection.h"
+#include "inifile/detail/KeysObject.h"
+#include "inifile/detail/LiveObjects.h"
+#include "inifile/detail/Make.h"
+#include "inifile/detail/SectionObject.h"
+#include "inifile/detail/SectionsObject.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
 // Tavisco - reference counting and the count of live objects.
 #include "inifile/Object.h"
 
-#include "inifile/detail/Objects.h"
+#include "inifile/detail/LiveObjects.h"
 
 namespace tavisco {
 

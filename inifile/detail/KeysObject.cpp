@@ -1,7 +1,7 @@
-// Tavisco - the keys of one section.
-#include "inifile/Keys.h"
+// Tavisco (internal) - the keys of one section.
+#include "inifile/detail/KeysObject.h"
 
-#include "inifile/detail/Objects.h"
+#include "inifile/detail/Make.h"
 
 namespace tavisco::detail {
 

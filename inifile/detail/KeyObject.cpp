@@ -1,7 +1,6 @@
-// Tavisco - one Name=Value line.
-#include "inifile/Key.h"
+// Tavisco (internal) - one Name=Value line.
+#include "inifile/detail/KeyObject.h"
 
-#include "inifile/detail/Objects.h"
 #include "inifile/detail/Remark.h"
 
 namespace tavisco::detail {

@@ -1,8 +1,10 @@
-// Tavisco - the INI text format: parsing, building, loading and saving.
-#include "inifile/INIFile.h"
+// Tavisco (internal) - the INI text format: parsing, building, loading and saving.
+#include "inifile/detail/INIFileObject.h"
 
 #include "inifile/detail/FileIO.h"
-#include "inifile/detail/Objects.h"
+#include "inifile/detail/KeyObject.h"
+#include "inifile/detail/Make.h"
+#include "inifile/detail/SectionObject.h"
 
 namespace tavisco::detail {
 

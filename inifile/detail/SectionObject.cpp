@@ -1,7 +1,7 @@
-// Tavisco - one section, its text and the property-bag helpers.
-#include "inifile/Section.h"
+// Tavisco (internal) - one section, its text and the property-bag helpers.
+#include "inifile/detail/SectionObject.h"
 
-#include "inifile/detail/Objects.h"
+#include "inifile/detail/Make.h"
 #include "inifile/detail/Remark.h"
 
 #include <exception>

@@ -1,7 +1,7 @@
-// Tavisco - the sections of a file.
-#include "inifile/Sections.h"
+// Tavisco (internal) - the sections of a file.
+#include "inifile/detail/SectionsObject.h"
 
-#include "inifile/detail/Objects.h"
+#include "inifile/detail/Make.h"
 
 namespace tavisco::detail {
 
