@@ -3,7 +3,6 @@
 
 #include "banklib/CatalogueDialogs.h"
 #include "catalogue/DialogPlacement.h"
-#include "catalogue/frmDuplicates.h"
 #include "platform/VbText.h"
 #include "shell/LoadedDialog.h"
 
@@ -12,10 +11,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace shell {
 namespace {
 
 LoadedDialog<frmDupStatus> g_instance;
+std::function<void()> g_cancelHandler;
 
 constexpr const char* kCaptions[frmDupStatus::kRows] = {
     "Current Voice", "Remaining to Search", "Duplicates Found", "Duplicates Deleted", "Total Patches at Start",
@@ -37,6 +39,8 @@ frmDupStatus& frmDupStatus::load(QWidget* mainWindow)
 }
 
 void frmDupStatus::unload() { g_instance.unloadNow(); }
+
+void frmDupStatus::setCancelHandler(std::function<void()> handler) { g_cancelHandler = std::move(handler); }
 
 frmDupStatus::frmDupStatus(QWidget* mainWindow) : CancelOnCloseDialog(mainWindow)
 {
@@ -98,8 +102,8 @@ bool frmDupStatus::finalRowsVisible() const { return !m_label1[kRowDeleted]->isH
 
 void frmDupStatus::CancelButton_Click()
 {
-    if (frmDuplicates* dialog = frmDuplicates::instance())
-        dialog->CancelSearch = true;
+    if (g_cancelHandler)
+        g_cancelHandler();
 }
 
 }  // namespace shell

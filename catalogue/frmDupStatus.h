@@ -3,14 +3,15 @@
 // Six rows, each a caption (Label1) and a value (Label2): 0 "Current Voice", 1 "Remaining
 // to Search", 2 "Duplicates Found", 3 "Duplicates Deleted", 4 "Total Patches at Start",
 // 5 "Total Patches Now". Rows 3 and 5 are shown only in the final report. Cancel (also
-// Esc and the close box) sets the duplicate dialog's CancelSearch; the progress handler
-// asks and stops at its next event.
+// Esc and the close box) runs the cancel handler, through which the duplicate dialog sets
+// its CancelSearch; the progress handler asks and stops at its next event.
 #pragma once
 
 #include "shell/CancelOnCloseDialog.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace banklib {
 struct DuplicateProgress;
@@ -39,6 +40,8 @@ public:
     static frmDupStatus& load(QWidget* mainWindow);
     // Closes and destroys the loaded window, if any.
     static void unload();
+    // What Cancel does; nothing until a handler is set.
+    static void setCancelHandler(std::function<void()> handler);
 
     // Fills the rows from a progress report. The final report (the voice searched equal
     // to the total at the start) also shows "Duplicates Deleted" and "Total Patches Now";

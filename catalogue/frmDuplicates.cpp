@@ -41,6 +41,11 @@ frmDuplicates* frmDuplicates::instance() { return g_instance.get(); }
 
 frmDuplicates& frmDuplicates::load(QWidget* mainWindow)
 {
+    // The progress window's Cancel asks the loaded dialog's search to stop.
+    frmDupStatus::setCancelHandler([] {
+        if (frmDuplicates* dialog = instance())
+            dialog->CancelSearch = true;
+    });
     return g_instance.load([mainWindow] { return new frmDuplicates(mainWindow); }, &frmDuplicates::Form_Load);
 }
 

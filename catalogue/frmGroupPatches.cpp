@@ -33,6 +33,11 @@ frmGroupPatches* frmGroupPatches::instance() { return g_instance.get(); }
 
 frmGroupPatches& frmGroupPatches::load(QWidget* mainWindow)
 {
+    // The progress window's Cancel asks the loaded dialog's run to stop.
+    frmGroupStatus::setCancelHandler([] {
+        if (frmGroupPatches* dialog = instance())
+            dialog->CancelSearch = true;
+    });
     return g_instance.load([mainWindow] { return new frmGroupPatches(mainWindow); }, &frmGroupPatches::Form_Load);
 }
 

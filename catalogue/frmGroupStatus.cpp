@@ -2,17 +2,19 @@
 #include "catalogue/frmGroupStatus.h"
 
 #include "catalogue/DialogPlacement.h"
-#include "catalogue/frmGroupPatches.h"
 #include "shell/LoadedDialog.h"
 
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace shell {
 namespace {
 
 LoadedDialog<frmGroupStatus> g_instance;
+std::function<void()> g_cancelHandler;
 
 constexpr double kLeftFraction = 0.4;
 constexpr double kTopFraction = 0.01;
@@ -32,6 +34,8 @@ frmGroupStatus& frmGroupStatus::load(QWidget* mainWindow)
 }
 
 void frmGroupStatus::unload() { g_instance.unloadNow(); }
+
+void frmGroupStatus::setCancelHandler(std::function<void()> handler) { g_cancelHandler = std::move(handler); }
 
 frmGroupStatus::frmGroupStatus(QWidget* mainWindow) : CancelOnCloseDialog(mainWindow)
 {
@@ -54,8 +58,8 @@ frmGroupStatus::frmGroupStatus(QWidget* mainWindow) : CancelOnCloseDialog(mainWi
 
 void frmGroupStatus::CancelButton_Click()
 {
-    if (frmGroupPatches* dialog = frmGroupPatches::instance())
-        dialog->CancelSearch = true;
+    if (g_cancelHandler)
+        g_cancelHandler();
 }
 
 }  // namespace shell

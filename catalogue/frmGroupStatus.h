@@ -1,10 +1,13 @@
 // Brevane - the progress window of a grouping run ("Processing File").
 //
-// A progress bar (0 to 100) and Cancel. Cancel (also Esc and the close box) sets the
-// group dialog's CancelSearch; the progress handler asks and stops at its next event.
+// A progress bar (0 to 100) and Cancel. Cancel (also Esc and the close box) runs the
+// cancel handler, through which the group dialog sets its CancelSearch; the progress
+// handler asks and stops at its next event.
 #pragma once
 
 #include "shell/CancelOnCloseDialog.h"
+
+#include <functional>
 
 class QProgressBar;
 class QPushButton;
@@ -21,6 +24,8 @@ public:
     static frmGroupStatus& load(QWidget* mainWindow);
     // Closes and destroys the loaded window, if any.
     static void unload();
+    // What Cancel does; nothing until a handler is set.
+    static void setCancelHandler(std::function<void()> handler);
 
     void CancelButton_Click() override;
 

@@ -3,7 +3,6 @@
 
 #include "platform/Services.h"
 #include "printing/ListingBuilder.h"
-#include "printing/modPrintOps.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -75,7 +74,7 @@ void mergeFontChange(QTextEdit& text, bool wholeDocument, const QTextCharFormat&
 
 }  // namespace
 
-frmPreview::frmPreview(modPrintOps& ops, QWidget* parent) : QMainWindow(parent, Qt::Window), m_ops(ops)
+frmPreview::frmPreview(PreviewOps& ops, QWidget* parent) : QMainWindow(parent, Qt::Window), m_ops(ops)
 {
     setObjectName(QStringLiteral("frmPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -302,9 +301,9 @@ void frmPreview::toggleAttribute(const QString& key)
 
 void frmPreview::Command1_Click()
 {
-    if (m_ops.PrintToFile) {
+    if (m_ops.printsToFile()) {
         if (m_ops.LoadSavePreviewText(*this, 1, true))
-            m_ops.PreviewFromFile = true;
+            m_ops.setPreviewFromFile();
     } else {
         (void)m_ops.PrintPreviewText(*this);
     }

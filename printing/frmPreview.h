@@ -8,6 +8,8 @@
 // A listing printed without preview goes through a window of this kind that is never shown.
 #pragma once
 
+#include "printing/PreviewOps.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -22,15 +24,13 @@ class QToolBar;
 
 namespace printing {
 
-class modPrintOps;
-
 class frmPreview final : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr const char* kCaption = "  Brevane Print Preview";
 
     // Loads the window (not shown) for the printer and listing font of ops.
-    explicit frmPreview(modPrintOps& ops, QWidget* parent = nullptr);
+    explicit frmPreview(PreviewOps& ops, QWidget* parent = nullptr);
     ~frmPreview() override;
 
     [[nodiscard]] QTextEdit* RichTextBox1() const { return m_text; }
@@ -80,7 +80,7 @@ private:
     void toggleAttribute(const QString& key);
     void setUpDocument(QTextDocument& doc);
 
-    modPrintOps& m_ops;
+    PreviewOps& m_ops;
     QTextEdit* m_text = nullptr;
     QToolBar* m_toolbar = nullptr;
     QComboBox* m_fontNames = nullptr;

@@ -13,6 +13,7 @@
 #include "printing/ListingBuilder.h"
 #include "printing/PrintChoices.h"
 #include "printing/PrintDialogs.h"
+#include "printing/PreviewOps.h"
 #include "printing/PrinterRecords.h"
 #include "printing/frmPreview.h"
 
@@ -37,7 +38,7 @@ class VoiceListView;
 
 namespace printing {
 
-class modPrintOps final : public QObject {
+class modPrintOps final : public QObject, public PreviewOps {
     Q_OBJECT
 public:
     // With no dialogs given, Qt's are used.
@@ -80,17 +81,19 @@ public:
     // mode 0 loads a file into the preview (or its selection), 1 saves the text (or the
     // selection); toFile saves it as the output of "Print to File". False when cancelled
     // or failed (a failure has been shown).
-    bool LoadSavePreviewText(frmPreview& preview, int mode, bool toFile);
+    bool LoadSavePreviewText(frmPreview& preview, int mode, bool toFile) override;
     // Prints the preview's text; to the PDF printer it asks for the file. False when
     // cancelled or failed (a failure has been shown).
-    bool PrintPreviewText(frmPreview& preview);
+    bool PrintPreviewText(frmPreview& preview) override;
+    [[nodiscard]] bool printsToFile() const override { return PrintToFile; }
+    void setPreviewFromFile() override { PreviewFromFile = true; }
 
     // ---- state
-    [[nodiscard]] QPrinter& printer() { return m_printer; }
+    [[nodiscard]] QPrinter& printer() override { return m_printer; }
     [[nodiscard]] DeviceModeRecord& deviceMode() { return m_deviceMode; }
-    [[nodiscard]] const PageMargins& margins() const { return m_margins; }
-    [[nodiscard]] const PageMetrics& metrics() const { return m_metrics; }
-    [[nodiscard]] const ListingFont& listingFont() const { return m_listingFont; }
+    [[nodiscard]] const PageMargins& margins() const override { return m_margins; }
+    [[nodiscard]] const PageMetrics& metrics() const override { return m_metrics; }
+    [[nodiscard]] const ListingFont& listingFont() const override { return m_listingFont; }
     // The shown (or built, not yet shown) preview window; nullptr when none.
     [[nodiscard]] frmPreview* preview() const { return m_preview && !m_preview->isClosed() ? m_preview.data() : nullptr; }
     [[nodiscard]] const PrintDialogMemory& dialogMemory() const { return m_memory; }

@@ -3,6 +3,7 @@
 //
 // The player state (IsOpen, IsPlaying...) stays on the main window, as its properties;
 // this class only connects the widgets to the MIDI subsystem's player and its command.
+// Part of the main window: its members stand with the main window's (frmStartupPlayerBar.cpp).
 #pragma once
 
 #include "midi/clsMIDIFilePlayer.h"

@@ -1,4 +1,6 @@
 // Brevane - the main window's state as the voice bank library sees it.
+//
+// Part of the main window: its members stand with the main window's (frmStartupAppState.cpp).
 #pragma once
 
 #include "banklib/AppState.h"

@@ -1,4 +1,8 @@
-// Brevane - what the voice bank library uses of the main window.
+// Brevane - the main-window state of a program without windows, and the installed state.
+//
+// The headless state is made of the headless views, which sit above AppState.h (the
+// generator's work-list path asks appState() for the data folder); so it lives here and
+// not in a file of AppState's own.
 #include "banklib/AppState.h"
 
 #include "banklib/HeadlessViews.h"

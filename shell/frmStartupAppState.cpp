@@ -1,4 +1,5 @@
-// Brevane - the main window's state as the voice bank library sees it.
+// Brevane - the main window's state as the voice bank library sees it: ShellAppState's
+// members, which read and write the main window's properties.
 #include "shell/ShellAppState.h"
 
 #include "shell/frmStartup.h"

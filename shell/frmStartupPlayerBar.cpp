@@ -1,4 +1,5 @@
-// Brevane - the main window's MIDI file player bar.
+// Brevane - the main window's MIDI file player bar: MidiFilePlayerBar's members, which keep
+// the player state in the main window's properties and follow its Timer1.
 #include "shell/MidiFilePlayerBar.h"
 
 #include "midi/MidiSetupRules.h"
