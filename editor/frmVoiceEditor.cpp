@@ -578,36 +578,17 @@ bool frmVoiceEditor::unload()
         deleteLater();
         return true;
     }
-    if (m_subWindow)
-        m_subWindow->close();
-    else
-        close();
+    shell::closeAsUser(*this, m_subWindow);
     return m_unloaded;
 }
 
 void frmVoiceEditor::closeEvent(QCloseEvent* event)
 {
-    if (m_unloaded) {
-        event->accept();
-        return;
-    }
     // A send that waits (the test scale) keeps running in this window: the close follows
     // once it has ended.
-    if (shell::closeWhenIdle(*this, *event, [this] { (void)unload(); }))
-        return;
-    if (m_closing) {
-        event->ignore();
-        return;
-    }
-    m_closing = true;
-    const bool ok = Form_QueryUnload();
-    m_closing = false;
-    if (!ok) {
-        event->ignore();
-        return;
-    }
-    Form_Unload();
-    event->accept();
+    (void)shell::closeDocumentWindow(*this, *event, m_unloaded, m_closing,
+                                     {[this] { (void)unload(); }, [this] { return Form_QueryUnload(); },
+                                      [this] { Form_Unload(); }});
 }
 
 bool frmVoiceEditor::Form_QueryUnload()

@@ -85,6 +85,39 @@ bool closeWhenIdle(QObject& window, QCloseEvent& event, std::function<void()> un
     return true;
 }
 
+DocumentCloseResult closeDocumentWindow(QObject& window, QCloseEvent& event, bool unloaded, bool& asking,
+                                        const DocumentClose& steps)
+{
+    if (unloaded) {
+        event.accept();
+        return DocumentCloseResult::Closed;
+    }
+    if (closeWhenIdle(window, event, steps.unload))
+        return DocumentCloseResult::PutOff;
+    if (steps.held || asking) {
+        event.ignore();
+        return DocumentCloseResult::Refused;
+    }
+    asking = true;
+    const bool ok = steps.queryUnload();
+    asking = false;
+    if (!ok) {
+        event.ignore();
+        return DocumentCloseResult::Cancelled;
+    }
+    steps.formUnload();
+    event.accept();
+    return DocumentCloseResult::Closed;
+}
+
+void closeAsUser(QWidget& window, QWidget* subWindow)
+{
+    if (subWindow != nullptr)
+        subWindow->close();
+    else
+        window.close();
+}
+
 std::string compactPath(const std::string& path, std::size_t maxChars)
 {
     if (path.size() <= maxChars)

@@ -48,6 +48,25 @@ void addCommandButtons(QWidget& dialog, QBoxLayout& row, std::span<const Command
 // window has gone by then), and the answer is true. Otherwise nothing happens: false.
 [[nodiscard]] bool closeWhenIdle(QObject& window, QCloseEvent& event, std::function<void()> unload);
 
+// What closing a document window (a voice list, a voice editor) runs through.
+struct DocumentClose {
+    std::function<void()> unload;       // the window's own close, for one put off until idle
+    std::function<bool()> queryUnload;  // asks the user; false keeps the window
+    std::function<void()> formUnload;   // lets go of what the window holds
+    bool held = false;                  // something else works on the window now
+};
+enum class DocumentCloseResult { Closed, PutOff, Refused, Cancelled };
+
+// The close event of a document window: accepted at once when the window is unloaded
+// already; put off while an operation runs (closeWhenIdle); refused while the window is
+// held or its own question is open (asking); otherwise queryUnload decides, and an
+// accepted close runs formUnload. Cancelled: the user kept the window.
+[[nodiscard]] DocumentCloseResult closeDocumentWindow(QObject& window, QCloseEvent& event, bool unloaded,
+                                                      bool& asking, const DocumentClose& steps);
+// Closes a document window as the user would: its MDI sub-window when it has one, the
+// window itself otherwise; its close event decides.
+void closeAsUser(QWidget& window, QWidget* subWindow);
+
 // A path shortened to at most maxChars characters for a menu: the first folder, "...",
 // and as many of the last folders as fit, always with the file name; a file name that
 // does not fit on its own is cut and ends in "...". Shorter paths come back unchanged.

@@ -496,39 +496,23 @@ bool frmVoiceList::unload()
         deleteLater();
         return true;
     }
-    if (m_subWindow)
-        m_subWindow->close();
-    else
-        close();
+    closeAsUser(*this, m_subWindow);
     return m_unloaded;
 }
 
 void frmVoiceList::closeEvent(QCloseEvent* event)
 {
-    if (m_unloaded) {
-        event->accept();
-        return;
-    }
     // Closing under a wait or a long operation would pull the list from under it: the
-    // close runs once the operation has ended.
-    if (closeWhenIdle(*this, *event, [this] { (void)unload(); }))
-        return;
-    // A duplicate search or grouping works on this list, or its save question is open.
-    if (banklib::catalogueRunList() == this || m_unloading) {
-        event->ignore();
-        return;
-    }
-    m_unloading = true;
-    const bool ok = Form_QueryUnload();
-    m_unloading = false;
-    if (!ok) {
-        event->ignore();
+    // close runs once the operation has ended. A duplicate search or grouping working on
+    // this list holds it.
+    const DocumentCloseResult result = closeDocumentWindow(
+        *this, *event, m_unloaded, m_unloading,
+        {[this] { (void)unload(); }, [this] { return Form_QueryUnload(); }, [this] { Form_Unload(); },
+         banklib::catalogueRunList() == this});
+    if (result == DocumentCloseResult::Cancelled) {
         if (frmStartup* main = frmStartup::instance())
             main->setUnloadCancelled(true);
-        return;
     }
-    Form_Unload();
-    event->accept();
 }
 
 bool frmVoiceList::Form_QueryUnload()
