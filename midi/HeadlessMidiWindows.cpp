@@ -10,15 +10,11 @@ namespace midi {
 namespace {
 
 // Keeps the monitor log, the bank slots and a loaded flag; everything else does nothing.
-class HeadlessMidiWindows final : public MidiWindows {
+class HeadlessMidiWindows final : public SilentMidiWindows {
 public:
     void loadManager() override { m_loaded = true; }
     void unloadManager() override { m_loaded = false; }
     bool managerLoaded() const override { return m_loaded; }
-    void showManagerMinimised() override {}
-    void setManagerCaption(const std::string&) override {}
-    void setManagerButtonEnabled(const std::string&, bool) override {}
-    void setManagerButtonEnabled(int, bool) override {}
     clsMidiManagerData& managerData() override
     {
         if (!m_data) {
@@ -29,9 +25,6 @@ public:
         }
         return *m_data;
     }
-    void setInputCommands(bool) override {}
-    void setOutputCommands(bool) override {}
-    bool appClosing() const override { return false; }
 
 private:
     bool m_loaded = false;

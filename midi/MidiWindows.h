@@ -52,6 +52,20 @@ public:
     [[nodiscard]] virtual bool appClosing() const = 0;
 };
 
+// Windows that show nothing: what they would show of the MIDI Manager and the main window's
+// commands is dropped. What is left to give is the data object and whether the window
+// counts as loaded.
+class SilentMidiWindows : public MidiWindows {
+public:
+    void showManagerMinimised() override {}
+    void setManagerCaption(const std::string&) override {}
+    void setManagerButtonEnabled(const std::string&, bool) override {}
+    void setManagerButtonEnabled(int, bool) override {}
+    void setInputCommands(bool) override {}
+    void setOutputCommands(bool) override {}
+    [[nodiscard]] bool appClosing() const override { return false; }
+};
+
 // The installed windows (the headless stand-in until something is installed).
 [[nodiscard]] MidiWindows& windows();
 // Installs windows; nullptr restores the headless stand-in. The caller keeps ownership.

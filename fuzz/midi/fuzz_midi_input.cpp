@@ -44,7 +44,7 @@ constexpr std::size_t kMaxHandledMessages = 16;
 constexpr std::size_t kChunkBytes = 64;
 
 // The MIDI Manager's data and slots, made once; nothing else is shown.
-class FuzzWindows final : public midi::MidiWindows {
+class FuzzWindows final : public midi::SilentMidiWindows {
 public:
     FuzzWindows()
     {
@@ -77,14 +77,7 @@ public:
     void loadManager() override { m_loaded = true; }
     void unloadManager() override { m_loaded = false; }
     bool managerLoaded() const override { return m_loaded; }
-    void showManagerMinimised() override {}
-    void setManagerCaption(const std::string&) override {}
-    void setManagerButtonEnabled(const std::string&, bool) override {}
-    void setManagerButtonEnabled(int, bool) override {}
     midi::clsMidiManagerData& managerData() override { return m_data; }
-    void setInputCommands(bool) override {}
-    void setOutputCommands(bool) override {}
-    bool appClosing() const override { return false; }
 
 private:
     bool m_loaded = true;

@@ -220,20 +220,13 @@ TEST(MidiSetupDialogs, TheFailureDialogBlocksTheProgramAndWorkOfflineClosesTheDe
 namespace {
 
 // Windows that log into the test's data and do nothing else.
-class DataWindows final : public midi::MidiWindows {
+class DataWindows final : public midi::SilentMidiWindows {
 public:
     explicit DataWindows(midi::clsMidiManagerData& data) : m_data(data) {}
     void loadManager() override {}
     void unloadManager() override {}
     bool managerLoaded() const override { return true; }
-    void showManagerMinimised() override {}
-    void setManagerCaption(const std::string&) override {}
-    void setManagerButtonEnabled(const std::string&, bool) override {}
-    void setManagerButtonEnabled(int, bool) override {}
     midi::clsMidiManagerData& managerData() override { return m_data; }
-    void setInputCommands(bool) override {}
-    void setOutputCommands(bool) override {}
-    bool appClosing() const override { return false; }
 
 private:
     midi::clsMidiManagerData& m_data;
