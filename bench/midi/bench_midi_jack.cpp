@@ -6,6 +6,7 @@
 // the run; without jackd the benchmarks are skipped.
 #include "platform/midi/JackMidiBackend.h"
 #include "platform/midi/SimulatedDX7.h"
+#include "platform/testing/JackSendingClient.h"
 
 #include <benchmark/benchmark.h>
 #include <jack/jack.h>
@@ -42,14 +43,7 @@ class PrivateJackServer {
 public:
     PrivateJackServer()
     {
-        std::string jackd;
-        const char* path = std::getenv("PATH");
-        std::stringstream dirs(path ? path : "/usr/bin:/bin");
-        for (std::string dir; std::getline(dirs, dir, ':');)
-            if (::access((dir + "/jackd").c_str(), X_OK) == 0) {
-                jackd = dir + "/jackd";
-                break;
-            }
+        const std::string jackd = platform::testing::findJackd();
         if (jackd.empty())
             return;
         const std::string name = "brevane-bench-" + std::to_string(::getpid());
@@ -101,30 +95,9 @@ PrivateJackServer& server()
 // the port's buffer takes them.
 class BankSender {
 public:
-    explicit BankSender(std::vector<std::uint8_t> bank) : m_bank(std::move(bank))
-    {
-        jack_status_t status{};
-        m_client = jack_client_open("brevane-bench-sender", JackNoStartServer, &status);
-        if (!m_client)
-            return;
-        m_port = jack_port_register(m_client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-        if (!m_port || jack_set_process_callback(m_client, &BankSender::process, this) != 0 ||
-            jack_activate(m_client) != 0) {
-            jack_client_close(m_client);
-            m_client = nullptr;
-        }
-    }
-    ~BankSender()
-    {
-        if (m_client) {
-            jack_deactivate(m_client);
-            jack_client_close(m_client);
-        }
-    }
-    BankSender(const BankSender&) = delete;
-    BankSender& operator=(const BankSender&) = delete;
+    explicit BankSender(std::vector<std::uint8_t> bank) : m_bank(std::move(bank)) {}
 
-    [[nodiscard]] bool ready() const { return m_client != nullptr; }
+    [[nodiscard]] bool ready() const { return m_client.ready(); }
     // Starts sending this many banks; bytesPerSecond 0 sends at full speed.
     void send(int banks, int bytesPerSecond)
     {
@@ -134,52 +107,48 @@ public:
     [[nodiscard]] bool idle() const { return m_banks.load() == 0; }
 
 private:
-    static int process(jack_nframes_t frames, void* arg)
+    void fill(void* buffer, jack_nframes_t frames)
     {
-        auto* self = static_cast<BankSender*>(arg);
-        void* buffer = jack_port_get_buffer(self->m_port, frames);
-        jack_midi_clear_buffer(buffer);
-        if (self->m_banks.load() == 0)
-            return 0;
-        const int rate = self->m_rate.load();
+        if (m_banks.load() == 0)
+            return;
+        const int rate = m_rate.load();
         // Bytes this period may carry: the wire's share of the period, or all that fits.
         std::size_t budget = 0;
         if (rate > 0) {
-            self->m_credit += static_cast<double>(rate) * frames / kSampleRate;
-            budget = static_cast<std::size_t>(self->m_credit);
+            m_credit += static_cast<double>(rate) * frames / kSampleRate;
+            budget = static_cast<std::size_t>(m_credit);
         } else {
             budget = std::numeric_limits<std::size_t>::max();
         }
         std::size_t sent = 0;
-        while (self->m_banks.load() > 0 && sent < budget) {
+        while (m_banks.load() > 0 && sent < budget) {
             // Events of at most 256 bytes, and never the very last of the room: an event
             // that fills the whole buffer may be spoilt by the server.
             const std::size_t room = jack_midi_max_event_size(buffer);
             if (room <= 32)
                 break;
             const std::size_t n =
-                std::min({std::size_t{256}, room - 32, budget - sent, self->m_bank.size() - self->m_offset});
-            if (jack_midi_event_write(buffer, 0, self->m_bank.data() + self->m_offset, n) != 0)
+                std::min({std::size_t{256}, room - 32, budget - sent, m_bank.size() - m_offset});
+            if (jack_midi_event_write(buffer, 0, m_bank.data() + m_offset, n) != 0)
                 break;
             sent += n;
-            self->m_offset += n;
-            if (self->m_offset == self->m_bank.size()) {
-                self->m_offset = 0;
-                self->m_banks.fetch_sub(1);
+            m_offset += n;
+            if (m_offset == m_bank.size()) {
+                m_offset = 0;
+                m_banks.fetch_sub(1);
             }
         }
         if (rate > 0)
-            self->m_credit -= static_cast<double>(sent);
-        return 0;
+            m_credit -= static_cast<double>(sent);
     }
 
     std::vector<std::uint8_t> m_bank;
-    jack_client_t* m_client = nullptr;
-    jack_port_t* m_port = nullptr;
     std::atomic<int> m_banks{0};
     std::atomic<int> m_rate{0};
     std::size_t m_offset = 0;  // process thread only
     double m_credit = 0;       // process thread only
+    platform::testing::JackSendingClient m_client{
+        "brevane-bench-sender", [this](void* buffer, jack_nframes_t frames) { fill(buffer, frames); }};
 };
 
 // Counts what the program's input delivers: banks that arrived whole, and anything else.

@@ -22,6 +22,7 @@
 #include "platform/midi/JackMidiBackend.h"
 #include "platform/midi/MidiMapperPort.h"
 #include "platform/midi/SimulatedDX7.h"
+#include "platform/testing/JackSendingClient.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -196,18 +197,6 @@ private:
     std::thread m_thread;
 };
 
-std::string findJackd()
-{
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "/usr/bin:/bin");
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        const std::string candidate = dir + "/jackd";
-        if (::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return {};
-}
-
 std::vector<std::string> readLines(const std::string& path)
 {
     std::ifstream in(path);
@@ -279,30 +268,9 @@ public:
         Bytes stream;               // Stream: these bytes in events as large as fit, a period each
     };
 
-    explicit ScriptedJackSender(std::vector<Step> script) : m_script(std::move(script))
-    {
-        jack_status_t status{};
-        m_client = jack_client_open("brevane-test-sender", JackNoStartServer, &status);
-        if (!m_client)
-            return;
-        m_port = jack_port_register(m_client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-        if (!m_port || jack_set_process_callback(m_client, &ScriptedJackSender::process, this) != 0 ||
-            jack_activate(m_client) != 0) {
-            jack_client_close(m_client);
-            m_client = nullptr;
-        }
-    }
-    ~ScriptedJackSender()
-    {
-        if (m_client) {
-            jack_deactivate(m_client);
-            jack_client_close(m_client);
-        }
-    }
-    ScriptedJackSender(const ScriptedJackSender&) = delete;
-    ScriptedJackSender& operator=(const ScriptedJackSender&) = delete;
+    explicit ScriptedJackSender(std::vector<Step> script) : m_script(std::move(script)) {}
 
-    [[nodiscard]] bool ready() const { return m_client != nullptr; }
+    [[nodiscard]] bool ready() const { return m_client.ready(); }
     void go() { m_go.store(true); }
     [[nodiscard]] bool done() const { return m_done.load(); }
     // Size of the event that filled the whole buffer, once sent.
@@ -311,22 +279,19 @@ public:
     [[nodiscard]] int refused() const { return m_refused.load(); }
 
 private:
-    static int process(jack_nframes_t frames, void* arg)
+    void fill(void* buffer)
     {
-        auto* self = static_cast<ScriptedJackSender*>(arg);
-        void* buffer = jack_port_get_buffer(self->m_port, frames);
-        jack_midi_clear_buffer(buffer);
-        if (!self->m_go.load() || self->m_step >= self->m_script.size())
-            return 0;
-        const Step& step = self->m_script[self->m_step];
+        if (!m_go.load() || m_step >= m_script.size())
+            return;
+        const Step& step = m_script[m_step];
         switch (step.kind) {
         case Step::Kind::Events: {
             static const jack_midi_data_t none = 0;
             // JACK itself may refuse to carry an empty event; any other refusal counts.
             for (const Bytes& e : step.events)
                 if (jack_midi_event_write(buffer, 0, e.empty() ? &none : e.data(), e.size()) != 0 && !e.empty())
-                    self->m_refused.fetch_add(1);
-            ++self->m_step;
+                    m_refused.fetch_add(1);
+            ++m_step;
             break;
         }
         case Step::Kind::FillBuffer: {
@@ -338,40 +303,39 @@ private:
                 for (std::size_t i = 1; i + 1 < n; ++i)
                     out[i] = static_cast<jack_midi_data_t>(i & 0x7F);
                 out[n - 1] = 0xF7;
-                self->m_fillSize.store(n);
+                m_fillSize.store(n);
             } else {
-                self->m_refused.fetch_add(1);
+                m_refused.fetch_add(1);
             }
-            ++self->m_step;
+            ++m_step;
             break;
         }
         case Step::Kind::Stream: {
             // Three quarters of the room: an event filling all of it may be spoilt by JACK.
             const std::size_t n =
-                std::min(jack_midi_max_event_size(buffer) / 4 * 3, step.stream.size() - self->m_offset);
-            if (n > 0 && jack_midi_event_write(buffer, 0, step.stream.data() + self->m_offset, n) == 0)
-                self->m_offset += n;
-            if (self->m_offset == step.stream.size()) {
-                self->m_offset = 0;
-                ++self->m_step;
+                std::min(jack_midi_max_event_size(buffer) / 4 * 3, step.stream.size() - m_offset);
+            if (n > 0 && jack_midi_event_write(buffer, 0, step.stream.data() + m_offset, n) == 0)
+                m_offset += n;
+            if (m_offset == step.stream.size()) {
+                m_offset = 0;
+                ++m_step;
             }
             break;
         }
         }
-        if (self->m_step == self->m_script.size())
-            self->m_done.store(true);
-        return 0;
+        if (m_step == m_script.size())
+            m_done.store(true);
     }
 
     std::vector<Step> m_script;
-    jack_client_t* m_client = nullptr;
-    jack_port_t* m_port = nullptr;
     std::atomic<bool> m_go{false};
     std::atomic<bool> m_done{false};
     std::atomic<std::size_t> m_fillSize{0};
     std::atomic<int> m_refused{0};
     std::size_t m_step = 0;    // process thread only
     std::size_t m_offset = 0;  // process thread only
+    platform::testing::JackSendingClient m_client{"brevane-test-sender",
+                                                  [this](void* buffer, jack_nframes_t) { fill(buffer); }};
 };
 
 // Keeps what the program's input delivers.
@@ -431,7 +395,7 @@ protected:
     // a work folder; false (with why) when none can start.
     bool startServer(int periodFrames, std::string& why)
     {
-        const std::string jackd = findJackd();
+        const std::string jackd = platform::testing::findJackd();
         if (jackd.empty()) {
             why = "no JACK server can start: jackd is not installed";
             return false;
