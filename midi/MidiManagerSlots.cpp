@@ -27,7 +27,7 @@ using platform::FieldType;
 using platform::MsgAnswer;
 namespace Style = platform::MsgStyle;
 
-constexpr const char* kCrLf = "\r\n";
+using platform::kCrLf;
 constexpr const char* kIncomingTitle = "Incoming Sysex Received";
 constexpr std::int32_t kUnpacked = 0;
 constexpr std::int32_t kPacked = 2;

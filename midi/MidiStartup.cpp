@@ -23,7 +23,7 @@ using platform::MidiEventKind;
 using platform::MidiResult;
 using platform::MsgAnswer;
 
-constexpr const char* kCrLf = "\r\n";
+using platform::kCrLf;
 constexpr std::int32_t kHighestDeviceNumber = 15;
 constexpr std::int32_t kSelectedShowMs = 500;
 constexpr std::int32_t kOfflineShowMs = 500;

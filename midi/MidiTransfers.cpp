@@ -32,7 +32,7 @@ constexpr std::int32_t kTroubleShowMs = 2000;
 // Parameters 146 to 155 are the ten name characters.
 constexpr std::int32_t kFirstNameParameter = 146;
 constexpr int kRightButton = 2;
-constexpr const char* kCrLf = "\r\n";
+using platform::kCrLf;
 
 // The voice codecs, made once: a click's audition must cost next to nothing.
 banklib::clsVoiceData& codec()

@@ -40,7 +40,7 @@ constexpr std::size_t kParameterChangeBytes = 7;
 constexpr std::size_t kLongFrom = 4;  // messages of 4 bytes or more (but not 7) are long
 
 constexpr std::int32_t kInputStoppedMs = 250;
-constexpr const char* kCrLf = "\r\n";
+using platform::kCrLf;
 
 // What the input queue holds at most, counted as each notification's record and bytes.
 // Input waits here only while its handling is held up (a handler's question is open, the

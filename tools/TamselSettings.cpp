@@ -10,7 +10,7 @@
 namespace tools {
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
+using platform::kCrLf;
 
 // Lines 6 to 36: an explanation for people who edit the file by hand.
 constexpr std::array<const char*, 31> kExplanation = {
