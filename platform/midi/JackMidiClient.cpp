@@ -107,7 +107,7 @@ struct JackMidiClient::Impl {
     }
 
     // Records a loss that is pending, if there is room for it.
-    bool flushLoss(std::int64_t atNs)
+    bool flushLoss(std::int64_t atNs, bool& wrote)
     {
         if (!lossPending)
             return true;
@@ -117,6 +117,7 @@ struct JackMidiClient::Impl {
         if (!inRing.write(bytesOf(lost)))
             return false;
         lossPending = false;
+        wrote = true;
         return true;
     }
 
@@ -127,9 +128,7 @@ struct JackMidiClient::Impl {
         const std::uint32_t count = jack_midi_get_event_count(buffer);
         InputRecord record;
         record.atNs = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
-        const std::size_t before = inRing.writeSpace();
-        if (jack_midi_get_lost_event_count(buffer) > 0)
-            lossPending = true;
+        bool wrote = false;
         for (std::uint32_t i = 0; i < count; ++i) {
             jack_midi_event_t event{};
             if (jack_midi_event_get(&event, buffer, i) != 0) {
@@ -147,11 +146,18 @@ struct JackMidiClient::Impl {
                 continue;
             }
             record.size = static_cast<std::uint32_t>(event.size);
-            if (!flushLoss(record.atNs) || !inRing.write(bytesOf(record), {event.buffer, event.size}))
+            if (flushLoss(record.atNs, wrote) && inRing.write(bytesOf(record), {event.buffer, event.size}))
+                wrote = true;
+            else
                 lossPending = true;
         }
-        (void)flushLoss(record.atNs);
-        if (inRing.writeSpace() != before)
+        // The events the sender could not put into this period's buffer would have followed
+        // everything that is in it: their loss stands after the period's events.
+        if (jack_midi_get_lost_event_count(buffer) > 0)
+            lossPending = true;
+        (void)flushLoss(record.atNs, wrote);
+        // Whatever was written is read at once, however much the reader took meanwhile.
+        if (wrote)
             ::sem_post(&wake);
     }
 

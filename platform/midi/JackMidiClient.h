@@ -9,7 +9,9 @@
 // cannot be read (a failed call, a null buffer pointer, bytes that do not lie inside the
 // port's buffer, as JACK may give for an event that fills the whole buffer), events the
 // sender lost, and events dropped because the ring is full are lost: the handler is told
-// where, once for each run of lost events.
+// where, once for each run of lost events. The events a sender lost in a period (because
+// they did not fit into its buffer) come after the period's events, and so does the
+// report. The reader thread is woken for every period that recorded anything.
 //
 // Output: write() queues bytes, which the process thread moves into the port's buffer
 // with jack_midi_event_reserve, as one event each where they fit into the period's buffer
