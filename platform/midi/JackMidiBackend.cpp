@@ -107,7 +107,7 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
             joiner.reset();
             return;
         }
-        joiner.interrupt();
+        // The message the loss fell into goes on joining: its own checks find any hole.
         receiver->post(MidiEvent{MidiEventKind::LongData, 0, {}, eventTimeMs});
     }
 

@@ -13,9 +13,11 @@
 //
 // Input: the events are joined into whole messages (JackMidiEventJoiner.h) on the input
 // client's reader thread; timing clock and active sensing are dropped; every message goes
-// to the receiver. Events that were lost or could not be read (JackMidiClient.h) end a
-// System Exclusive message they cut as broken (LongError), and are reported once as an
-// empty long message (LongData without bytes: the buffer returned held nothing usable).
+// to the receiver. Events that were lost or could not be read (JackMidiClient.h) are
+// reported once, where they were lost, as an empty long message (LongData without bytes:
+// the buffer returned held nothing usable); they do not end the message they fell into,
+// so a System Exclusive message with a hole arrives joined, and a dump's length and
+// checksum tell whether it is whole.
 //
 // The MIDI Mapper (output kMidiMapperId) is a client of its own, "<client name> MIDI
 // Mapper", with one output port "out". It opens with the first listing, so that other

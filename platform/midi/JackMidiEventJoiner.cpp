@@ -16,6 +16,21 @@ JackMidiEventJoiner::JackMidiEventJoiner(Sink sink) : m_sink(std::move(sink)) {}
 
 void JackMidiEventJoiner::push(std::span<const std::uint8_t> eventBytes)
 {
+    if (m_strayRun) {
+        // Data bytes that open the event go on with the run of stray bytes handed out
+        // already; real-time bytes among them come out as ever.
+        std::size_t i = 0;
+        for (; i < eventBytes.size(); ++i) {
+            if (eventBytes[i] >= kFirstRealTime)
+                m_parser.feed(eventBytes.subspan(i, 1), m_sink);
+            else if (eventBytes[i] & kStatusBit)
+                break;
+        }
+        eventBytes = eventBytes.subspan(i);
+        if (eventBytes.empty())
+            return;
+        m_strayRun = false;
+    }
     if (eventBytes.empty())
         return;
     m_parser.feed(eventBytes, m_sink);
@@ -28,20 +43,17 @@ void JackMidiEventJoiner::push(std::span<const std::uint8_t> eventBytes)
         }
     }
     // Anything else still open is a short message cut short, or stray bytes: it ends here.
-    if (!m_inSysex)
+    if (!m_inSysex) {
+        m_strayRun = m_parser.inStrayRun();
         m_parser.finish(m_sink);
-}
-
-void JackMidiEventJoiner::interrupt()
-{
-    m_parser.finish(m_sink);
-    m_inSysex = false;
+    }
 }
 
 void JackMidiEventJoiner::reset()
 {
     m_parser.reset();
     m_inSysex = false;
+    m_strayRun = false;
 }
 
 }  // namespace platform

@@ -10,7 +10,14 @@
 //
 // Outside System Exclusive every event stands alone: a short message cut short at the end
 // of its event comes out as Incomplete then, and JACK's events carry no running status
-// over to the next one.
+// over to the next one. Only a run of stray data bytes goes on over events, up to the next
+// status byte: the data that follows a message cut short (System Exclusive cut by a status
+// byte, or whose start was lost) is one Stray piece, with the bytes of the event that
+// began the run; the data bytes of the events after it are passed over.
+//
+// Events lost in between (JackMidiClient.h) break nothing here: the data after them still
+// belongs to the message they fell into, so a System Exclusive message with a hole comes
+// out joined, for its reader to judge by its length and checksum.
 //
 // No JACK server is needed: it works on plain bytes. Not thread-safe; one thread at a time.
 #pragma once
@@ -27,21 +34,19 @@ class JackMidiEventJoiner {
 public:
     using Sink = std::function<void(MidiPiece&&)>;
 
-    // The sink gets every piece, in order, during push() and interrupt().
+    // The sink gets every piece, in order, during push().
     explicit JackMidiEventJoiner(Sink sink);
 
     // The bytes of one event.
     void push(std::span<const std::uint8_t> eventBytes);
-    // Events were lost here: a System Exclusive message begun before comes out as
-    // Incomplete, and what follows starts afresh.
-    void interrupt();
     // Forgets everything held, without handing anything out.
     void reset();
 
 private:
     Sink m_sink;
     MidiStreamParser m_parser;
-    bool m_inSysex = false;  // a System Exclusive message runs on into the next event
+    bool m_inSysex = false;   // a System Exclusive message runs on into the next event
+    bool m_strayRun = false;  // a run of stray data bytes, already handed out, runs on
 };
 
 }  // namespace platform

@@ -94,6 +94,8 @@ void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sin
                 continue;
         }
         const bool inSysex = !m_message.empty() && m_message.front() == kSysexStart;
+        if (b & kStatusBit)
+            m_strayRun = false;
         if (b == kSysexEnd) {
             if (inSysex) {
                 m_message.push_back(b);
@@ -147,6 +149,7 @@ void MidiStreamParser::feed(std::span<const std::uint8_t> bytes, const Sink& sin
             m_expected = static_cast<std::size_t>(shortMessageLength(m_runningStatus));
         }
         if (m_message.empty()) {
+            m_strayRun = true;
             const std::size_t end = dataRunEnd(bytes, i);
             while (i < end) {
                 if (m_stray.size() == kMaxMessageBytes)
@@ -173,6 +176,7 @@ void MidiStreamParser::finish(const Sink& sink)
     flushIncomplete(sink);
     m_runningStatus = 0;
     m_dropping = false;
+    m_strayRun = false;
 }
 
 void MidiStreamParser::reset()
@@ -182,6 +186,7 @@ void MidiStreamParser::reset()
     m_expected = 0;
     m_runningStatus = 0;
     m_dropping = false;
+    m_strayRun = false;
 }
 
 }  // namespace platform

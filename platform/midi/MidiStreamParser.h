@@ -53,6 +53,9 @@ public:
     void reset();
     // Whether a message has begun but not ended.
     [[nodiscard]] bool midMessage() const { return !m_message.empty() || m_dropping; }
+    // Whether the last byte fed (real-time bytes aside) was a data byte of no message: the
+    // run of stray bytes goes on with the data bytes that come next. finish() ends it.
+    [[nodiscard]] bool inStrayRun() const { return m_strayRun; }
 
 private:
     void flushStray(const Sink& sink);
@@ -63,6 +66,7 @@ private:
     std::size_t m_expected = 0;  // length of the short message being read; 0 in System Exclusive
     std::uint8_t m_runningStatus = 0;
     bool m_dropping = false;  // inside a System Exclusive message already given up as too long
+    bool m_strayRun = false;
 };
 
 }  // namespace platform

@@ -233,13 +233,19 @@ TEST(JackMidiEventJoiner, JoinsSysexOverEventsAndEndsEverythingElseWithItsEvent)
                                                          {K::Stray, {0x40}},
                                                          {K::Message, {0x90, 0x3C, 0x40}},
                                                          {K::Incomplete, {0x90, 0x3E}}}));
-    // Lost events end the message they cut; what follows starts afresh.
+    // System Exclusive cut by a note: the data events after it are one run of stray bytes,
+    // up to the next status byte, real-time bytes passing through.
     joiner.push(Bytes{0xF0, 0x43, 0x01});
-    joiner.interrupt();
-    joiner.push(Bytes{0x02, 0xF7});
+    joiner.push(Bytes{0x90, 0x3C, 0x40});
+    joiner.push(Bytes{0x02, 0x03});
+    joiner.push(Bytes{0x04, 0xF8, 0x05});
+    joiner.push(Bytes{0x06, 0xF7});
     joiner.push(Bytes{0xF0, 0x7D, 0xF7});
     EXPECT_EQ(kinds(), (std::vector<std::pair<K, Bytes>>{{K::Incomplete, {0xF0, 0x43, 0x01}},
-                                                         {K::Stray, {0x02, 0xF7}},
+                                                         {K::Message, {0x90, 0x3C, 0x40}},
+                                                         {K::Stray, {0x02, 0x03}},
+                                                         {K::Message, {0xF8}},
+                                                         {K::Stray, {0xF7}},
                                                          {K::Message, {0xF0, 0x7D, 0xF7}}}));
 }
 
