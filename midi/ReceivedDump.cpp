@@ -11,6 +11,15 @@ namespace bl = banklib;
 // F0 43, then sub-status 0 with any device number: the first four bytes of a voice dump.
 constexpr std::size_t kDumpIntroBytes = bl::kSysexOffsetFormat + 1;
 
+bool beginsAsDump(std::span<const std::uint8_t> message)
+{
+    if (message.size() < kDumpIntroBytes || message[0] != bl::kSysexStart ||
+        message[bl::kSysexOffsetManufacturer] != bl::kYamahaId || (message[bl::kSysexOffsetDevice] & 0xF0) != 0)
+        return false;
+    const std::uint8_t format = message[bl::kSysexOffsetFormat];
+    return format == bl::kFormatSingleVoice || format == bl::kFormatBulkVoices;
+}
+
 }  // namespace
 
 bool isSingleVoiceDump(std::span<const std::uint8_t> message)
@@ -25,14 +34,9 @@ std::size_t wholeDumpSize(std::span<const std::uint8_t> message)
 
 DumpCheck CheckReceivedDump(std::span<const std::uint8_t> message)
 {
-    if (message.size() < kDumpIntroBytes || message[0] != bl::kSysexStart ||
-        message[bl::kSysexOffsetManufacturer] != bl::kYamahaId || (message[bl::kSysexOffsetDevice] & 0xF0) != 0)
+    if (!beginsAsDump(message))
         return DumpCheck::NotADump;
-    const std::uint8_t format = message[bl::kSysexOffsetFormat];
-    if (format != bl::kFormatSingleVoice && format != bl::kFormatBulkVoices)
-        return DumpCheck::NotADump;
-
-    const bool single = format == bl::kFormatSingleVoice;
+    const bool single = isSingleVoiceDump(message);
     const std::size_t size = wholeDumpSize(message);
     if (message.size() < size)
         return DumpCheck::Incomplete;
@@ -47,6 +51,14 @@ DumpCheck CheckReceivedDump(std::span<const std::uint8_t> message)
     if (message[size - bl::kSysexTrailerSize] != bl::DX7Checksum(data))
         return DumpCheck::WrongChecksum;
     return DumpCheck::Whole;
+}
+
+DumpCheck CheckCutDump(std::span<const std::uint8_t> message)
+{
+    if (!beginsAsDump(message))
+        return DumpCheck::NotADump;
+    // Without its F7 a message as long as a whole dump already holds a byte too many.
+    return message.size() < wholeDumpSize(message) ? DumpCheck::Incomplete : DumpCheck::TooLong;
 }
 
 std::string DumpDamage(DumpCheck check, std::span<const std::uint8_t> message)

@@ -5,7 +5,8 @@
 // as long as its kind (163 or 4104 bytes), its header gives the byte count of that kind
 // (01 1B or 20 00), it ends with F7 and the byte before is the 7-bit checksum of its data.
 // Anything else that begins so is damaged: a full buffer, a loose cable or a busy
-// interface has cut, lengthened or spoiled it. Other messages are not dumps.
+// interface has cut, lengthened or spoiled it; so is one cut before its F7 by a status
+// byte or by events the MIDI system lost. Other messages are not dumps.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +27,9 @@ enum class DumpCheck : std::int8_t {
 };
 
 [[nodiscard]] DumpCheck CheckReceivedDump(std::span<const std::uint8_t> message);
+// The check of a System Exclusive message cut before its F7: when its first four bytes are
+// those of a dump, Incomplete while shorter than a whole dump of its kind, else TooLong.
+[[nodiscard]] DumpCheck CheckCutDump(std::span<const std::uint8_t> message);
 
 [[nodiscard]] constexpr bool isDamaged(DumpCheck check)
 {

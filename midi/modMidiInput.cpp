@@ -380,6 +380,16 @@ void ShortMessageHandler(MidiEventKind message, std::uint32_t data, std::uint32_
 std::optional<std::string> LongDataHandler(MidiEventKind message, std::span<const std::uint8_t> bytes,
                                            std::uint32_t timeStamp)
 {
+    // A dump cut before its F7 (by a status byte, or by events the MIDI system lost) is as
+    // damaged as a short one; any other broken message is only an error.
+    const DumpCheck check =
+        message == MidiEventKind::LongError ? CheckCutDump(bytes) : CheckReceivedDump(bytes);
+    if (isDamaged(check)) {
+        const std::int32_t pending = GetPendingRequest();
+        keepDamagedDump(bytes, timeStamp, check,
+                        pending != -1 && DumpAnswersRequest(bytes, pending) && ReceivedSysex() == kNoData);
+        return std::nullopt;
+    }
     if (message != MidiEventKind::LongData || bytes.empty()) {
         MonitorLines line;
         line[MonitorField::Message] =
@@ -388,12 +398,6 @@ std::optional<std::string> LongDataHandler(MidiEventKind message, std::span<cons
                       platform::Str(static_cast<std::int64_t>(bytes.size())) + " bytes) returned."
                 : std::string("Midi Long Message Error - Invalid, Empty or Unrecognised Buffer returned.");
         logLine(line);
-        return std::nullopt;
-    }
-    if (const DumpCheck check = CheckReceivedDump(bytes); isDamaged(check)) {
-        const std::int32_t pending = GetPendingRequest();
-        keepDamagedDump(bytes, timeStamp, check,
-                        pending != -1 && DumpAnswersRequest(bytes, pending) && ReceivedSysex() == kNoData);
         return std::nullopt;
     }
     std::string received(reinterpret_cast<const char*>(bytes.data()), bytes.size());

@@ -45,10 +45,11 @@ void ShortMessageHandler(platform::MidiEventKind message, std::uint32_t data, st
 // second answer arriving before the first was taken is kept like unrequested data. With none
 // pending, the message is logged, stored in a bank slot when it is System Exclusive (a
 // voice dump without its wrapper) and handed over as stored. A damaged voice dump
-// (ReceivedDump.h) is never handed over: it is kept exactly as received in a free bank
-// slot, its monitor line says what is wrong, and when it answers the pending request the
-// wait ends and tells the user. Returns the bytes to hand over, or nullopt when there is
-// nothing to hand over.
+// (ReceivedDump.h), a broken message that begins as a dump (cut before its F7) among them,
+// is never handed over: it is kept exactly as received in a free bank slot, its monitor
+// line says what is wrong, and when it answers the pending request the wait ends and tells
+// the user. Any other broken message is logged as an error. Returns the bytes to hand
+// over, or nullopt when there is nothing to hand over.
 [[nodiscard]] std::optional<std::string> LongDataHandler(platform::MidiEventKind message,
                                                          std::span<const std::uint8_t> bytes,
                                                          std::uint32_t timeStamp);

@@ -621,7 +621,7 @@ TEST_F(TransportTest, ShortAndTruncatedRepliesAreDescribedWithinTheirBounds)
 
 TEST_F(TransportTest, BrokenLongMessagesAreLoggedAsErrors)
 {
-    receive({0xF0, 0x43, 0x00, 0x09});  // no F7
+    receive({0xF0, 0x43, 0x00, 0x7E});  // no F7 (a dump cut so is a damaged dump)
     EXPECT_EQ(lastMessage(), "Midi Long Message Error - Invalid Sysex Message ( 4 bytes) returned.");
     midi::MidiSinkWindowProc(platform::MidiEvent{MidiEventKind::LongData, 0, {}, 0});
     EXPECT_EQ(lastMessage(), "Midi Long Message Error - Invalid, Empty or Unrecognised Buffer returned.");
