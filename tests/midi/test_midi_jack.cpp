@@ -8,6 +8,11 @@
 // fills the whole port buffer, an empty event, System Exclusive cut over several events
 // and periods, a message over the size cap; and then takes the server away.
 //
+// A third has a sender cut dumps with a note or lose events inside a bank, asked for and
+// not, and send a bank at full speed, sending again what JACK refused: what arrives damaged
+// is kept as received and said so, a loss is reported once where it happened, and no good
+// byte is thrown away.
+//
 // Skips only when no JACK server can be started. Every wait has a hard time-out, and a
 // watchdog ends the whole test (and with it both child processes) should anything hang.
 #include "MidiTestFixture.h"
@@ -35,12 +40,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <numeric>
 #include <sstream>
@@ -48,6 +55,7 @@
 
 using namespace miditest;
 using namespace std::chrono_literals;
+using platform::MsgAnswer;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -262,16 +270,20 @@ std::vector<std::pair<std::int64_t, int>> noteOns(const std::string& timelinePat
 class ScriptedJackSender {
 public:
     struct Step {
-        enum class Kind { Events, FillBuffer, Stream };
+        // Burst: a sender at full speed, which sends again in the next period what the
+        // buffer refused for lack of room. Pause: stops until told to go once more.
+        enum class Kind { Events, FillBuffer, Stream, Burst, Pause };
         Kind kind = Kind::Events;
         std::vector<Bytes> events;  // Events: these in one period (an empty one too)
-        Bytes stream;               // Stream: these bytes in events as large as fit, a period each
+        Bytes stream;               // Stream: these bytes in events as large as fit, a period each;
+                                    // Burst: in events of 256 bytes, as many a period as fit
     };
 
     explicit ScriptedJackSender(std::vector<Step> script) : m_script(std::move(script)) {}
 
     [[nodiscard]] bool ready() const { return m_client.ready(); }
-    void go() { m_go.store(true); }
+    // Sends up to the end or the next pause.
+    void go() { m_go.fetch_add(1); }
     [[nodiscard]] bool done() const { return m_done.load(); }
     // Size of the event that filled the whole buffer, once sent.
     [[nodiscard]] std::size_t fillSize() const { return m_fillSize.load(); }
@@ -281,7 +293,7 @@ public:
 private:
     void fill(void* buffer)
     {
-        if (!m_go.load() || m_step >= m_script.size())
+        if (m_pauses >= m_go.load() || m_step >= m_script.size())
             return;
         const Step& step = m_script[m_step];
         switch (step.kind) {
@@ -322,18 +334,41 @@ private:
             }
             break;
         }
+        case Step::Kind::Burst: {
+            while (m_offset < step.stream.size()) {
+                std::size_t n = std::min<std::size_t>(256, step.stream.size() - m_offset);
+                // Never all of the room: an event filling it may be spoilt by JACK.
+                if (n > 1 && n == jack_midi_max_event_size(buffer))
+                    --n;
+                if (jack_midi_event_write(buffer, 0, step.stream.data() + m_offset, n) != 0) {
+                    m_refused.fetch_add(1);
+                    break;
+                }
+                m_offset += n;
+            }
+            if (m_offset == step.stream.size()) {
+                m_offset = 0;
+                ++m_step;
+            }
+            break;
+        }
+        case Step::Kind::Pause:
+            ++m_pauses;
+            ++m_step;
+            break;
         }
         if (m_step == m_script.size())
             m_done.store(true);
     }
 
     std::vector<Step> m_script;
-    std::atomic<bool> m_go{false};
+    std::atomic<int> m_go{0};  // times told to go
     std::atomic<bool> m_done{false};
     std::atomic<std::size_t> m_fillSize{0};
     std::atomic<int> m_refused{0};
     std::size_t m_step = 0;    // process thread only
     std::size_t m_offset = 0;  // process thread only
+    int m_pauses = 0;          // process thread only: pauses passed
     platform::testing::JackSendingClient m_client{"brevane-test-sender",
                                                   [this](void* buffer, jack_nframes_t) { fill(buffer); }};
 };
@@ -355,6 +390,32 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::vector<platform::MidiEvent> m_events;
+};
+
+// The program's clock as it runs, calling a hook of the test's each time a wait pumps events.
+class HookedEventLoop final : public platform::EventLoop {
+public:
+    explicit HookedEventLoop(std::function<void()> hook) : m_hook(std::move(hook))
+    {
+        platform::installEventLoop(this);
+    }
+    ~HookedEventLoop() override { platform::installEventLoop(nullptr); }
+    HookedEventLoop(const HookedEventLoop&) = delete;
+    HookedEventLoop& operator=(const HookedEventLoop&) = delete;
+
+    std::int64_t nowMs() override
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+    }
+    void processEvents(int maxWaitMs) override
+    {
+        m_hook();
+        if (maxWaitMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(maxWaitMs));
+    }
+
+private:
+    std::function<void()> m_hook;
 };
 
 // The player state of the main window, as plain flags.
@@ -672,4 +733,170 @@ TEST_F(MidiOverJack, InputSurvivesWhateverAnotherClientSendsAndAVanishingServer)
     EXPECT_NE(backend.mapper()->open(), platform::MidiResult::NoError);
     backend.closeInput();
     backend.closeOutput();
+}
+
+TEST_F(MidiOverJack, ADumpCutOrWithAHoleIsKeptDamagedAndLossReportsThrowNoGoodBytesAway)
+{
+    Watchdog watchdog(kWatchdog);
+    std::string why;
+    // 256 frames a period: a port buffer of about 2 KiB, which an event of 2100 bytes overflows.
+    if (!startServer(256, why))
+        GTEST_SKIP() << why;
+
+    using Step = ScriptedJackSender::Step;
+    const Bytes bank = platform::SimulatedDX7(0).bulkDump();
+    const Bytes voice = platform::SimulatedDX7(0).singleVoiceDump();
+    const auto part = [](const Bytes& b, std::size_t from, std::size_t to) {
+        return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(to));
+    };
+    const Bytes note{0x90, 0x3C, 0x40};
+    // A note cuts the dump; the rest of its data follows, the bank's over two periods.
+    const std::vector<Step> cutBank = {{Step::Kind::Events, {part(bank, 0, 2000)}, {}},
+                                       {Step::Kind::Events, {note}, {}},
+                                       {Step::Kind::Stream, {}, part(bank, 2000, bank.size())}};
+    const std::vector<Step> cutVoice = {{Step::Kind::Events, {part(voice, 0, 100)}, {}},
+                                        {Step::Kind::Events, {note}, {}},
+                                        {Step::Kind::Events, {part(voice, 100, voice.size())}, {}}};
+    // A note, the start of a bank and its middle, which does not fit into the buffer and
+    // which the sender goes on without; the rest of the bank in the next period.
+    const std::vector<Step> holedBank = {
+        {Step::Kind::Events, {note, part(bank, 0, 1000), part(bank, 1000, 3100)}, {}},
+        {Step::Kind::Events, {part(bank, 3100, bank.size())}, {}}};
+    Bytes holed = part(bank, 0, 1000);
+    holed.insert(holed.end(), bank.begin() + 3100, bank.end());
+
+    const std::string loss = "Midi Long Message Error - Invalid, Empty or Unrecognised Buffer returned.";
+    const std::string bankCut = "is incomplete (2000 of 4104 bytes)";
+    const std::string voiceCut = "is incomplete (100 of 163 bytes)";
+    const std::string bankHoled = "is incomplete (2004 of 4104 bytes)";
+    const auto damagedBank = [](const std::string& damage) { return "Damaged 32 Voice Bulk Dump Received: it " + damage; };
+    const auto damagedVoice = [](const std::string& damage) { return "Damaged Single DX Voice Received: it " + damage; };
+    // The one line for the data after a cut, which names its first bytes.
+    const auto bad = [](const Bytes& b, std::size_t at) {
+        return "Bad MIDI Message:Status " + platform::Str(b[at]) + " Data1 " + platform::Str(b[at + 1]) + " Data2 " +
+               platform::Str(b[at + 2]);
+    };
+    struct Row {
+        const char* what;
+        std::vector<Step> steps;
+        int receive;  // the Midi > Receive entry that asks for it (0 voice, 1 bank), or -1
+        Bytes kept;   // what the new bank slot holds
+        std::string name;                // of the slot
+        std::vector<std::string> lines;  // of the monitor (but the request's), a run of losses as one
+        std::string damage;              // what the user is told, "" for nothing
+        bool refused;                    // the sender had events refused for lack of room
+    };
+    const Row rows[] = {
+        {"a bank cut by a note, asked for", cutBank, 1, part(bank, 0, 2000), "Damaged Bank",
+         {damagedBank(bankCut), "Note C3 On", bad(bank, 2000)}, bankCut, false},
+        {"a bank cut by a note, unsolicited", cutBank, -1, part(bank, 0, 2000), "Damaged Bank",
+         {damagedBank(bankCut), "Note C3 On", bad(bank, 2000)}, "", false},
+        {"a voice cut by a note, asked for", cutVoice, 0, part(voice, 0, 100), "Damaged Voice",
+         {damagedVoice(voiceCut), "Note C3 On", bad(voice, 100)}, voiceCut, false},
+        {"a voice cut by a note, unsolicited", cutVoice, -1, part(voice, 0, 100), "Damaged Voice",
+         {damagedVoice(voiceCut), "Note C3 On", bad(voice, 100)}, "", false},
+        {"a bank with events lost inside, asked for", holedBank, 1, holed, "Damaged Bank",
+         {"Note C3 On", loss, damagedBank(bankHoled)}, bankHoled, true},
+        {"a whole bank at full speed from a sender that retries", {{Step::Kind::Burst, {}, bank}}, -1,
+         part(bank, 6, 4102), "", {loss, "32 Voice Bulk Dump Received"}, "", true},
+    };
+    // One script: each row, a program change that marks its end, and a pause.
+    const std::string mark = "Program Change";
+    std::vector<Step> script;
+    for (const Row& row : rows) {
+        script.insert(script.end(), row.steps.begin(), row.steps.end());
+        script.push_back({Step::Kind::Events, {Bytes{0xC0, 0x05}}, {}});
+        script.push_back({Step::Kind::Pause, {}, {}});
+    }
+    ScriptedJackSender sender(std::move(script));
+    ASSERT_TRUE(sender.ready());
+
+    // A request sets the sender going while its answer is awaited.
+    platform::testing::ScriptedServices svc;
+    bool goOnRequest = false;
+    HookedEventLoop loop([&] {
+        if (goOnRequest && midi::GetPendingRequest() != -1) {
+            goOnRequest = false;
+            sender.go();
+        }
+    });
+    platform::JackMidiBackend backend("BrevaneTest");
+    midi::clsMIDIInit init(&backend);
+    FakeMidiWindows windows;
+    midi::installMIDIInit(&init);
+    midi::installMidiWindows(&windows);
+    midi::ResetMidiOutputState();
+    midi::ResetMidiInputState();
+    init.setMidiInDeviceName("brevane-test-sender:out");
+    init.setMidiOutDeviceName("BrevaneTest MIDI Mapper");
+    midi::EnumerateOutcome outcome{};
+    init.EnumerateMidiDevices(false, outcome);
+    ASSERT_EQ(outcome, midi::EnumerateOutcome::Ok);
+    bool failed = true;
+    init.OpenMidiDevices(failed);
+    ASSERT_FALSE(failed);
+    ASSERT_TRUE(init.MidiInOpen && init.MidiOutOpen);
+    banklib::testing::FakeAppState app;
+    app.dataDirectory = m_work + "/";
+    midi::MidiTransferCommands commands;
+
+    // The monitor's lines from row `from` on.
+    const auto linesFrom = [&](std::size_t from) {
+        std::vector<std::string> lines;
+        windows.managerData().MidiMessage.forEach([&](const platform::RowRef& r) {
+            if (from > 0)
+                --from;
+            else
+                lines.push_back(platform::Trim(r.text(midi::MonitorField::Message)));
+        });
+        return lines;
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const auto from = static_cast<std::size_t>(windows.managerData().MidiMessage.recordCount());
+        const std::size_t stored = windows.sysexSlots.stored.size();
+        const int refusedBefore = sender.refused();
+        svc.clear();
+        if (row.receive >= 0) {
+            goOnRequest = true;
+            svc.answer(MsgAnswer::Cancel);  // to "no response", should that come
+            commands.mnuMIDIreceive_Click(row.receive);
+        } else {
+            sender.go();
+        }
+        // Everything of the row is in once its mark has come.
+        const auto deadline = Clock::now() + 20s;
+        std::vector<std::string> lines;
+        while (std::count(lines.begin(), lines.end(), mark) < 1 && Clock::now() < deadline) {
+            midi::ProcessMidiInput();
+            std::this_thread::sleep_for(5ms);
+            lines = linesFrom(from);
+        }
+        ASSERT_EQ(lines.empty() ? "" : lines.back(), mark) << "the row's end arrived";
+        lines.pop_back();
+        const int refused = sender.refused() - refusedBefore;
+        EXPECT_EQ(refused > 0, row.refused);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), loss), refused) << "each loss reported once";
+        std::erase_if(lines, [](const std::string& l) {
+            return l.rfind("Long Sysex sent", 0) == 0 || l == "Midi output completed OK";
+        });
+        lines.erase(std::unique(lines.begin(), lines.end(),
+                                [&](const std::string& a, const std::string& b) { return a == loss && b == loss; }),
+                    lines.end());
+        EXPECT_EQ(lines, row.lines);
+        ASSERT_EQ(windows.sysexSlots.stored.size(), stored + 1) << "kept in a slot";
+        EXPECT_EQ(windows.sysexSlots.stored.back().data.size(), row.kept.size());
+        EXPECT_TRUE(windows.sysexSlots.stored.back().data == str(row.kept)) << "every byte as received";
+        EXPECT_EQ(windows.sysexSlots.stored.back().name, row.name);
+        if (row.damage.empty()) {
+            EXPECT_TRUE(svc.messagesShown().empty());
+        } else {
+            ASSERT_EQ(svc.messagesShown().size(), 1U) << "no question about a missing response";
+            EXPECT_EQ(svc.messagesShown()[0].text.rfind("The dump received " + row.damage + ".", 0), 0U)
+                << svc.messagesShown()[0].text;
+        }
+        EXPECT_EQ(commands.ReceivedFileNumber(), 0) << "nothing opened as a list";
+    }
+    midi::CloseMidiDevices(true, true);
+    midi::installMIDIInit(nullptr);
 }
