@@ -6,6 +6,7 @@
 #include "platform/Services.h"
 #include "shell/HelpTopics.h"
 #include "shell/MidiFilePlayerBar.h"
+#include "shell/SettingsFile.h"
 #include "shell/ShellAppState.h"
 #include "shell/ToolbarIcons.h"
 

@@ -43,6 +43,7 @@ class MidiTransferCommands;
 namespace shell {
 
 class MidiFilePlayerBar;
+class SettingsFile;
 class ShellAppState;
 
 // What the main window is built with: where it keeps its files, the command-line switch,
@@ -264,7 +265,8 @@ private:
     bool m_unloaded = false;
     bool m_closePending = false;
     SettingsLoadResult m_settingsLoad;
-    bool m_settingsRead = false;
+    // The settings file as start-up read it; none when start-up never got that far.
+    std::unique_ptr<SettingsFile> m_settingsFile;
     QRect m_wantedGeometry = kDesignedGeometry;
     std::vector<std::function<void()>> m_idleTasks;
     QTimer m_idleTimer;

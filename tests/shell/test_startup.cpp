@@ -392,8 +392,11 @@ TEST_F(StartupTest, ASettingsFileThatCannotBeReadIsNotOverwritten)
     ASSERT_TRUE(w->Form_Load());
     EXPECT_EQ(w->settingsLoadResult().outcome, SettingsLoad::Unreadable);
     EXPECT_TRUE(w->close());
-    ASSERT_EQ(services.messagesShown().size(), 1u);  // the load's message, none for saving
+    // The load's message, then why it was not saved over: no copy of it could be kept.
+    ASSERT_EQ(services.messagesShown().size(), 2u);
     EXPECT_EQ(services.messagesShown()[0].title, "IniFile Error");
+    EXPECT_NE(services.messagesShown()[1].text.find("no copy of it could be kept"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(program.file("Brevane.ini")));
 }
 
 TEST_F(StartupTest, AFailedSettingsWriteIsReported)
