@@ -15,6 +15,7 @@
 #include "shell/VoiceListHooks.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 
@@ -173,6 +174,8 @@ public:
     void mnuMIDIOptions_Click(int index);
     void mnuTools_Click(int index);
     void mnuWindow_Click(int index);
+    // index 1..9 activates the child window listed there, 10 asks which of all to activate.
+    void mnuWindowList_Click(int index);
     void mnuHelp_Click(int index);
     // index 1..6 opens RecentFiles()[index - 1].
     void Mnurecentfiles_Click(int index);
@@ -233,6 +236,12 @@ private:
     void togglePlayerBar();
     void tileVertically();
     void arrangeIcons();
+    // The child windows the Window menu lists, in the order they were opened: every one
+    // that is shown, minimised ones too.
+    [[nodiscard]] std::vector<QMdiSubWindow*> listedChildWindows() const;
+    void updateWindowList();
+    void activateChildWindow(QMdiSubWindow* child);
+    void chooseChildWindow();
     [[nodiscard]] bool Form_QueryUnload();
     void Form_Unload();
     void onIdleCheck();
@@ -284,6 +293,10 @@ private:
     QToolButton* m_receiveButton = nullptr;
     QToolButton* m_sendButton = nullptr;
     QAction* m_recentSeparator = nullptr;
+    QAction* m_windowListSeparator = nullptr;
+    // The windows behind the Window menu's entries 1..9, as last listed (the list is
+    // brought up to date whenever the menu opens and whenever the commands are).
+    std::array<QPointer<QMdiSubWindow>, kWindowListSlots> m_windowListed;
     QMenu* m_sendMenu = nullptr;
     QMenu* m_receiveMenu = nullptr;
     QMenu* m_midiOptionsMenu = nullptr;
