@@ -44,7 +44,8 @@ constexpr CommandSpec kTable[] = {
     {C::MidiSendVoice, M::MidiSend, 0, "Voic&e", "F6", 2220, I::None, "", ""},
     {C::MidiSendBank, M::MidiSend, 1, "B&ank", "F7", 2220, I::None, "", ""},
     {C::MidiSendFile, M::MidiSend, 2, "&File...", "F8", 2220, I::None, "", ""},
-    {C::MidiReceiveVoice, M::MidiReceive, 0, "&Voice...", "Ctrl+F6", 2240, I::None, "", ""},
+    // No Ctrl+F6 here: that is Window > Next, the usual key for the next child window.
+    {C::MidiReceiveVoice, M::MidiReceive, 0, "&Voice...", "", 2240, I::None, "", ""},
     {C::MidiReceiveBank, M::MidiReceive, 1, "&Bank...", "Ctrl+F7", 2240, I::None, "", ""},
     {C::MidiInputOn, M::MidiOptions, 0, "&Midi Input On", "Ctrl+I", 2260, I::None, "", ""},
     {C::MidiShowManager, M::MidiOptions, 1, "Show Midi Ma&nager", "Ctrl+M", 2260, I::None, "", ""},
@@ -58,6 +59,18 @@ constexpr CommandSpec kTable[] = {
     {C::WindowCascade, M::Window, 0, "&Cascade", "", 0, I::None, "", ""},
     {C::WindowTile, M::Window, 1, "&Tile", "", 0, I::None, "", ""},
     {C::WindowArrangeIcons, M::Window, 2, "&Arrange Icons", "", 0, I::None, "", ""},
+    {C::WindowNext, M::Window, 4, "&Next", "Ctrl+F6", 0, I::None, "", ""},
+    {C::WindowPrevious, M::Window, 5, "&Previous", "Ctrl+Shift+F6", 0, I::None, "", ""},
+    {C::WindowList1, M::WindowList, 1, "", "", 0, I::None, "", ""},
+    {C::WindowList2, M::WindowList, 2, "", "", 0, I::None, "", ""},
+    {C::WindowList3, M::WindowList, 3, "", "", 0, I::None, "", ""},
+    {C::WindowList4, M::WindowList, 4, "", "", 0, I::None, "", ""},
+    {C::WindowList5, M::WindowList, 5, "", "", 0, I::None, "", ""},
+    {C::WindowList6, M::WindowList, 6, "", "", 0, I::None, "", ""},
+    {C::WindowList7, M::WindowList, 7, "", "", 0, I::None, "", ""},
+    {C::WindowList8, M::WindowList, 8, "", "", 0, I::None, "", ""},
+    {C::WindowList9, M::WindowList, 9, "", "", 0, I::None, "", ""},
+    {C::WindowMore, M::WindowList, 10, "&More Windows...", "", 0, I::None, "", ""},
 
     {C::HelpContents, M::Help, 0, "&Contents", "", 2400, I::None, "", ""},
     {C::HelpIndex, M::Help, 1, "&Index", "", 2400, I::None, "", ""},
@@ -103,6 +116,11 @@ std::optional<CommandId> commandAt(MenuId menu, int index)
 CommandId recentFileCommand(std::size_t slot)
 {
     return static_cast<CommandId>(at(CommandId::FileRecent1) + std::min(slot, kRecentFileSlots - 1));
+}
+
+CommandId windowListCommand(std::size_t slot)
+{
+    return static_cast<CommandId>(at(CommandId::WindowList1) + std::min(slot, kWindowListSlots - 1));
 }
 
 int menuHelpContext(MenuId menu)
@@ -188,6 +206,21 @@ CommandState computeCommandState(const CommandInputs& in)
     set(CommandId::ToolsMidiFilePlayer, f.midiFilePlayer);
     s.checked[at(CommandId::ToolsMidiFilePlayer)] = in.playerBarShown;
     set(CommandId::ToolsOptions, true);
+
+    // The first nine child windows are listed, the active one ticked; "More Windows..."
+    // lists them all once there are more.
+    for (std::size_t slot = 0; slot < kWindowListSlots; ++slot) {
+        const CommandId id = windowListCommand(slot);
+        const bool listed = static_cast<std::int32_t>(slot) < in.childWindows;
+        s.visible[at(id)] = listed;
+        set(id, listed);
+        s.checked[at(id)] = listed && static_cast<std::int32_t>(slot) == in.currentChildWindow;
+    }
+    s.windowListSeparatorVisible = in.childWindows > 0;
+    s.visible[at(CommandId::WindowMore)] = in.childWindows > static_cast<std::int32_t>(kWindowListSlots);
+    set(CommandId::WindowMore, in.childWindows > static_cast<std::int32_t>(kWindowListSlots));
+    set(CommandId::WindowNext, in.childWindows > 1);
+    set(CommandId::WindowPrevious, in.childWindows > 1);
 
     for (CommandId id : {CommandId::WindowCascade, CommandId::WindowTile, CommandId::WindowArrangeIcons,
                          CommandId::HelpContents, CommandId::HelpIndex, CommandId::HelpSearch,

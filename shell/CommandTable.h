@@ -33,8 +33,10 @@ enum class CommandId : int {
     MidiInputOn, MidiShowManager, MidiDevices,
     // Tools (mnuTools)
     ToolsConversion, ToolsPatchGenerator, ToolsMidiFilePlayer, ToolsOptions,
-    // Window (mnuWindow)
-    WindowCascade, WindowTile, WindowArrangeIcons,
+    // Window (mnuWindow) and its list of the open child windows
+    WindowCascade, WindowTile, WindowArrangeIcons, WindowNext, WindowPrevious,
+    WindowList1, WindowList2, WindowList3, WindowList4, WindowList5, WindowList6, WindowList7, WindowList8,
+    WindowList9, WindowMore,
     // Help (mnuHelp)
     HelpContents, HelpIndex, HelpSearch, HelpQuickTour, HelpTechnicalSupport, HelpAbout,
     // Toolbar only
@@ -44,10 +46,14 @@ enum class CommandId : int {
 
 constexpr std::size_t kCommandCount = static_cast<std::size_t>(CommandId::Count_);
 
+// The Window menu lists this many child windows; "More Windows..." reaches the others.
+constexpr std::size_t kWindowListSlots = 9;
+
 // The control arrays of the menu bar, left to right. The recent-file items (1..6) and Exit
-// sit in the File menu but are arrays of their own; so are the submenus of Midi.
+// sit in the File menu but are arrays of their own; so are the submenus of Midi, and the
+// child windows listed at the end of the Window menu (1..9, then 10 "More Windows...").
 enum class MenuId : int {
-    None, File, RecentFiles, Exit, Edit, Midi, MidiSend, MidiReceive, MidiOptions, Tools, Window, Help
+    None, File, RecentFiles, Exit, Edit, Midi, MidiSend, MidiReceive, MidiOptions, Tools, Window, WindowList, Help
 };
 
 // Keys of the images shared by menus and toolbar.
@@ -76,6 +82,8 @@ struct CommandSpec {
 [[nodiscard]] std::optional<CommandId> commandAt(MenuId menu, int index);
 // The recent-file command of slot 0..5.
 [[nodiscard]] CommandId recentFileCommand(std::size_t slot);
+// The Window menu's entry for the listed child window of slot 0..8.
+[[nodiscard]] CommandId windowListCommand(std::size_t slot);
 // Help context number of a menu (the menu title itself): Midi 2200, Tools 2300, Help 2400.
 [[nodiscard]] int menuHelpContext(MenuId menu);
 
@@ -119,6 +127,8 @@ struct CommandInputs {
     bool midiRequestWaiting = false;   // a dump request waits for the synthesizer's reply
     bool playerBarShown = false;       // the MIDI file player bar is visible
     std::array<bool, kRecentFileSlots> recentFileSlots{};  // slot holds a path
+    std::int32_t childWindows = 0;     // child windows shown in the main window, minimised ones too
+    std::int32_t currentChildWindow = -1;  // the active one's place among them (0-based), -1 none
     CommandFeatures features;
 };
 
@@ -127,6 +137,7 @@ struct CommandState {
     std::array<bool, kCommandCount> visible{};
     std::array<bool, kCommandCount> checked{};
     bool recentSeparatorVisible = false;
+    bool windowListSeparatorVisible = false;
     // Whole submenus of Midi ("&Send", "&Receive", "&Options...").
     bool midiSendMenu = false;
     bool midiReceiveMenu = false;

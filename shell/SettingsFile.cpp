@@ -3,9 +3,11 @@
 
 #include "inifile/ClassFactory.h"
 #include "inifile/INIFile.h"
+#include "platform/FileIO.h"
 #include "platform/Services.h"
 #include "shell/MidiSettingsBag.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
@@ -13,6 +15,8 @@ namespace shell {
 namespace {
 
 constexpr const char* kErrorTitle = "IniFile Error";
+// Names tried for the copy of an unusable file: "<name>.bad", then "<name>.bad.1" onwards.
+constexpr int kCopyNames = 1000;
 
 void report(const std::string& text)
 {
@@ -26,11 +30,60 @@ void reportMissingSection(const tavisco::Error& error, const char* section)
     report(error.description + "\r\nSection [" + section + "] not found.");
 }
 
+// True when something (a file, folder or link) holds the name, or when that cannot be told.
+bool nameTaken(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
+    return status.type() != std::filesystem::file_type::not_found;
+}
+
+// Copies the file at path to path + ".bad" (or ".bad.N" when an earlier, different copy
+// holds the name); an earlier copy with the same bytes is used as it is. The copy's path,
+// or an empty text with the reason in error.
+std::string keepCopyOf(const std::string& path, std::string& error)
+{
+    const platform::ReadResult original = platform::readWholeFile(path);
+    if (original.error != platform::FileError::None) {
+        error = original.message;
+        return {};
+    }
+    const auto size = static_cast<std::int64_t>(original.bytes.size());
+    for (int n = 0; n < kCopyNames; ++n) {
+        const std::string copy = path + ".bad" + (n == 0 ? std::string() : "." + std::to_string(n));
+        if (!nameTaken(copy)) {
+            std::string message;
+            if (platform::writeFileAtomic(copy, original.bytes, &message) != platform::FileError::None) {
+                error = message;
+                return {};
+            }
+            return copy;
+        }
+        if (platform::fileSize(copy) != size)
+            continue;
+        const platform::ReadResult earlier = platform::readWholeFile(copy);
+        if (earlier.error == platform::FileError::None && earlier.bytes == original.bytes)
+            return copy;
+    }
+    error = "every name from " + path + ".bad to " + path + ".bad." + std::to_string(kCopyNames - 1) +
+            " is taken";
+    return {};
+}
+
 }  // namespace
 
 SettingsLoadResult SettingsFile::load(tavisco::PropertyBag& startUp, tavisco::PropertyBag& midi,
-                                      RecentFileSlots& recent) const
+                                      RecentFileSlots& recent)
 {
+    m_keepBeforeSaving = false;
+    m_keptCopy.clear();
+    // Unusable: there, with something in it, and nothing of it could be used. An empty
+    // file holds nothing to keep.
+    auto unusable = [this](SettingsLoadResult& r) {
+        r.unusable = platform::fileSize(m_path) != 0;
+        m_keepBeforeSaving = r.unusable;
+    };
+
     SettingsLoadResult result;
     tavisco::Ref<tavisco::INIFile> ini = tavisco::Create<tavisco::INIFile>();
     if (!ini) {
@@ -46,6 +99,7 @@ SettingsLoadResult SettingsFile::load(tavisco::PropertyBag& startUp, tavisco::Pr
     if (loaded.failed()) {
         result.outcome = SettingsLoad::Unreadable;
         report(loaded.description);
+        unusable(result);
         return result;
     }
     result.outcome = SettingsLoad::Read;
@@ -68,17 +122,35 @@ SettingsLoadResult SettingsFile::load(tavisco::PropertyBag& startUp, tavisco::Pr
         for (std::size_t i = 0; i < kRecentFileSlots; ++i)
             recent[i] = values[i].toText();
     });
+    if (result.missingSections == 3)
+        unusable(result);
     return result;
 }
 
 bool SettingsFile::save(tavisco::PropertyBag& startUp, tavisco::PropertyBag& midi, const RecentFileSlots& recent,
-                        std::string* error) const
+                        std::string* error)
 {
     auto fail = [error](std::string text) {
         if (error)
             *error = std::move(text);
         return false;
     };
+    // A file that went, or was emptied, since it was read leaves nothing to keep.
+    if (m_keepBeforeSaving && (!nameTaken(m_path) || platform::fileSize(m_path) == 0))
+        m_keepBeforeSaving = false;
+    if (m_keepBeforeSaving) {
+        std::string why;
+        const std::string copy = keepCopyOf(m_path, why);
+        if (copy.empty())
+            return fail("The file could not be used when Brevane started, and no copy of it could be kept (" + why +
+                        "). It has been left as it was, so the settings of this session are not saved.");
+        m_keepBeforeSaving = false;
+        m_keptCopy = copy;
+        (void)platform::messages().messageBox(
+            "The settings file " + m_path + " could not be used when Brevane started. Before this session's "
+            "settings are saved in its place, it has been kept as " + copy + ".",
+            platform::MsgStyle::OkOnly | platform::MsgStyle::Information, kErrorTitle);
+    }
     tavisco::Ref<tavisco::INIFile> ini = tavisco::Create<tavisco::INIFile>();
     if (!ini)
         return fail("the settings library is not available");

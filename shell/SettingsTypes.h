@@ -30,6 +30,9 @@ enum class SettingsLoad : int {
 struct SettingsLoadResult {
     SettingsLoad outcome = SettingsLoad::FileMissing;
     int missingSections = 0;
+    // The file is there and not empty, but it could not be read or holds none of the three
+    // sections: nothing of it was used, and it is kept beside itself before it is saved over.
+    bool unusable = false;
 };
 
 }  // namespace shell

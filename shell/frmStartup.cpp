@@ -6,6 +6,7 @@
 #include "platform/Services.h"
 #include "shell/HelpTopics.h"
 #include "shell/MidiFilePlayerBar.h"
+#include "shell/SettingsFile.h"
 #include "shell/ShellAppState.h"
 #include "shell/ToolbarIcons.h"
 
@@ -178,14 +179,26 @@ void frmStartup::buildMenus()
     menuBar()->addMenu(tools);
     QMenu* window = buildMenu(MenuId::Window, QStringLiteral("&Window"));
     window->setObjectName(QStringLiteral("mnuWindow"));
+    m_windowListSeparator = window->addSeparator();
+    m_windowListSeparator->setVisible(false);
+    for (const CommandSpec& spec : commandTable()) {
+        if (spec.menu != MenuId::WindowList)
+            continue;
+        QAction* a = m_actions[at(spec.id)];
+        a->setCheckable(spec.id != CommandId::WindowMore);
+        a->setVisible(false);
+        window->addAction(a);
+    }
     menuBar()->addMenu(window);
     QMenu* help = buildMenu(MenuId::Help, QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     menuBar()->addMenu(help);
 
-    // Fresh states whenever a menu opens, whatever changed since.
-    for (QMenu* m : menuBar()->findChildren<QMenu*>())
-        connect(m, &QMenu::aboutToShow, this, &frmStartup::updateCommands);
+    // Fresh states (and the Window menu's list) whenever a menu opens, whatever changed
+    // since. The menus belong to the window, not to the menu bar.
+    for (QAction* title : menuBar()->actions())
+        if (QMenu* m = title->menu())
+            connect(m, &QMenu::aboutToShow, this, &frmStartup::updateCommands);
 }
 
 void frmStartup::buildToolbar()
@@ -352,6 +365,10 @@ CommandInputs frmStartup::commandInputs() const
     in.playerBarShown = m_playerBarShown;
     for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot)
         in.recentFileSlots[slot] = !m_recentFiles[slot].empty();
+    const std::vector<QMdiSubWindow*> children = listedChildWindows();
+    in.childWindows = static_cast<std::int32_t>(children.size());
+    const auto current = std::find(children.begin(), children.end(), m_mdiArea->currentSubWindow());
+    in.currentChildWindow = current == children.end() ? -1 : static_cast<std::int32_t>(current - children.begin());
 
     const CommandFeatures lists = m_voiceLists->features();
     const CommandFeatures& extra = m_options.extraFeatures;
@@ -387,6 +404,9 @@ void frmStartup::updateCommands()
     }
     if (m_recentSeparator)
         m_recentSeparator->setVisible(m_commandState.recentSeparatorVisible);
+    if (m_windowListSeparator)
+        m_windowListSeparator->setVisible(m_commandState.windowListSeparatorVisible);
+    updateWindowList();
     if (m_sendMenu) {
         m_sendMenu->setEnabled(m_commandState.midiSendMenu);
         m_receiveMenu->setEnabled(m_commandState.midiReceiveMenu);

@@ -15,6 +15,7 @@
 #include "shell/VoiceListHooks.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 
@@ -43,6 +44,7 @@ class MidiTransferCommands;
 namespace shell {
 
 class MidiFilePlayerBar;
+class SettingsFile;
 class ShellAppState;
 
 // What the main window is built with: where it keeps its files, the command-line switch,
@@ -172,6 +174,8 @@ public:
     void mnuMIDIOptions_Click(int index);
     void mnuTools_Click(int index);
     void mnuWindow_Click(int index);
+    // index 1..9 activates the child window listed there, 10 asks which of all to activate.
+    void mnuWindowList_Click(int index);
     void mnuHelp_Click(int index);
     // index 1..6 opens RecentFiles()[index - 1].
     void Mnurecentfiles_Click(int index);
@@ -232,6 +236,12 @@ private:
     void togglePlayerBar();
     void tileVertically();
     void arrangeIcons();
+    // The child windows the Window menu lists, in the order they were opened: every one
+    // that is shown, minimised ones too.
+    [[nodiscard]] std::vector<QMdiSubWindow*> listedChildWindows() const;
+    void updateWindowList();
+    void activateChildWindow(QMdiSubWindow* child);
+    void chooseChildWindow();
     [[nodiscard]] bool Form_QueryUnload();
     void Form_Unload();
     void onIdleCheck();
@@ -264,7 +274,8 @@ private:
     bool m_unloaded = false;
     bool m_closePending = false;
     SettingsLoadResult m_settingsLoad;
-    bool m_settingsRead = false;
+    // The settings file as start-up read it; none when start-up never got that far.
+    std::unique_ptr<SettingsFile> m_settingsFile;
     QRect m_wantedGeometry = kDesignedGeometry;
     std::vector<std::function<void()>> m_idleTasks;
     QTimer m_idleTimer;
@@ -282,6 +293,10 @@ private:
     QToolButton* m_receiveButton = nullptr;
     QToolButton* m_sendButton = nullptr;
     QAction* m_recentSeparator = nullptr;
+    QAction* m_windowListSeparator = nullptr;
+    // The windows behind the Window menu's entries 1..9, as last listed (the list is
+    // brought up to date whenever the menu opens and whenever the commands are).
+    std::array<QPointer<QMdiSubWindow>, kWindowListSlots> m_windowListed;
     QMenu* m_sendMenu = nullptr;
     QMenu* m_receiveMenu = nullptr;
     QMenu* m_midiOptionsMenu = nullptr;

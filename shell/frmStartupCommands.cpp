@@ -10,10 +10,28 @@
 #include "shell/frmOptions.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace shell {
+namespace {
+
+// The caption a child window shows: "[*]" becomes "*" while the window holds unsaved
+// changes and disappears otherwise.
+QString shownTitle(const QMdiSubWindow& child)
+{
+    QString title = child.windowTitle();
+    title.replace(QStringLiteral("[*]"), child.isWindowModified() ? QStringLiteral("*") : QString());
+    return title;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------- commands
 
@@ -37,6 +55,7 @@ void frmStartup::runCommand(CommandId id)
     case MenuId::MidiOptions: mnuMIDIOptions_Click(spec.index); break;
     case MenuId::Tools: mnuTools_Click(spec.index); break;
     case MenuId::Window: mnuWindow_Click(spec.index); break;
+    case MenuId::WindowList: mnuWindowList_Click(spec.index); break;
     case MenuId::Help: mnuHelp_Click(spec.index); break;
     case MenuId::None: Toolbar1_ButtonClick(QString::fromLatin1(spec.toolbarKey.data(),
                                                                 static_cast<qsizetype>(spec.toolbarKey.size())));
@@ -139,8 +158,81 @@ void frmStartup::mnuWindow_Click(int index)
     case 0: m_mdiArea->cascadeSubWindows(); break;
     case 1: tileVertically(); break;
     case 2: arrangeIcons(); break;
+    case 4: m_mdiArea->activateNextSubWindow(); break;
+    case 5: m_mdiArea->activatePreviousSubWindow(); break;
     default: break;
     }
+}
+
+std::vector<QMdiSubWindow*> frmStartup::listedChildWindows() const
+{
+    std::vector<QMdiSubWindow*> children;
+    for (QMdiSubWindow* child : m_mdiArea->subWindowList(QMdiArea::CreationOrder))
+        if (!child->isHidden())
+            children.push_back(child);
+    return children;
+}
+
+void frmStartup::updateWindowList()
+{
+    const std::vector<QMdiSubWindow*> children = listedChildWindows();
+    for (std::size_t slot = 0; slot < kWindowListSlots; ++slot) {
+        QMdiSubWindow* child = slot < children.size() ? children[slot] : nullptr;
+        m_windowListed[slot] = child;
+        if (!child)
+            continue;
+        QString title = shownTitle(*child);
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        action(windowListCommand(slot))->setText(QStringLiteral("&%1 %2").arg(slot + 1).arg(title));
+    }
+}
+
+void frmStartup::mnuWindowList_Click(int index)
+{
+    if (index == commandSpec(CommandId::WindowMore).index)
+        chooseChildWindow();
+    else if (index >= 1 && index <= static_cast<int>(kWindowListSlots))
+        activateChildWindow(m_windowListed[static_cast<std::size_t>(index - 1)]);
+    // Choosing the active window again changes nothing, but has toggled its tick.
+    updateCommands();
+}
+
+void frmStartup::activateChildWindow(QMdiSubWindow* child)
+{
+    if (!child || child->isHidden())
+        return;
+    if (child->isMinimized())
+        child->showNormal();
+    m_mdiArea->setActiveSubWindow(child);
+}
+
+// "More Windows...": every listed child window in a list to pick one from, the active
+// one selected.
+void frmStartup::chooseChildWindow()
+{
+    const std::vector<QMdiSubWindow*> children = listedChildWindows();
+    std::vector<QPointer<QMdiSubWindow>> choices(children.begin(), children.end());
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("frmSelectWindow"));
+    dialog.setWindowTitle(QStringLiteral("Select Window"));
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName(QStringLiteral("lstWindows"));
+    for (QMdiSubWindow* child : children)
+        list->addItem(shownTitle(*child));
+    const auto current = std::find(children.begin(), children.end(), m_mdiArea->currentSubWindow());
+    list->setCurrentRow(current == children.end() ? 0 : static_cast<int>(current - children.begin()));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int row = list->currentRow();
+    if (row >= 0 && row < static_cast<int>(choices.size()))
+        activateChildWindow(choices[static_cast<std::size_t>(row)]);
 }
 
 void frmStartup::tileVertically()

@@ -154,8 +154,8 @@ void frmStartup::LoadSettings()
     StartupSettingsBag startUp(*this);
     MidiSettingsBag midi(objMIDIInit());
     RecentFileSlots recent;
-    m_settingsLoad = SettingsFile(m_options.paths.settingsFile).load(startUp, midi, recent);
-    m_settingsRead = true;
+    m_settingsFile = std::make_unique<SettingsFile>(m_options.paths.settingsFile);
+    m_settingsLoad = m_settingsFile->load(startUp, midi, recent);
     m_recentFiles = recent;
     UpdateRecentFilesMenu();
 }
@@ -314,14 +314,14 @@ void frmStartup::Form_Unload()
 
 void frmStartup::SaveSettings()
 {
-    // A settings file that exists but could not be read at start-up is not replaced by
-    // this run's defaults.
-    if (!m_settingsRead || m_settingsLoad.outcome == SettingsLoad::Unreadable)
+    // A settings file that could not be used at start-up is kept beside itself before this
+    // run's settings replace it; when it cannot be kept, it is not replaced.
+    if (!m_settingsFile)
         return;
     StartupSettingsBag startUp(*this);
     MidiSettingsBag midi(objMIDIInit());
     std::string error;
-    if (!SettingsFile(m_options.paths.settingsFile).save(startUp, midi, m_recentFiles, &error))
+    if (!m_settingsFile->save(startUp, midi, m_recentFiles, &error))
         (void)platform::messages().messageBox("Unable to save file " + m_options.paths.settingsFile + "\r\n" + error,
                                               platform::MsgStyle::OkOnly | platform::MsgStyle::Exclamation,
                                               "IniFile Error");

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 
 namespace shell {
 namespace {
@@ -71,6 +72,7 @@ TEST(CommandTable, CaptionsShortcutsAndHelpContexts)
         {C::EditSort, "&Sort Voice List", "F12", 9200},  {C::EditFindDuplicates, "Find D&uplicates...", "Shift+F12", 0},
         {C::EditGroupPatches, "&Group Voice Patches ...", "Ctrl+G", 0},
         {C::MidiSendFile, "&File...", "F8", 2220},       {C::MidiReceiveBank, "&Bank...", "Ctrl+F7", 2240},
+        {C::WindowNext, "&Next", "Ctrl+F6", 0},          {C::WindowPrevious, "&Previous", "Ctrl+Shift+F6", 0},
         {C::MidiShowManager, "Show Midi Ma&nager", "Ctrl+M", 2260},
         {C::ToolsMidiFilePlayer, "Midi File &Player", "F4", 12000}, {C::ToolsOptions, "&Options...", "", 2360},
         {C::HelpQuickTour, "&Quick Tour", "", 2420},     {C::HelpAbout, "&About Brevane", "", 2400},
@@ -86,6 +88,10 @@ TEST(CommandTable, CaptionsShortcutsAndHelpContexts)
     EXPECT_EQ(commandSpec(C::ToolbarPrintVoice).toolbarKey, "Print Voice");
     EXPECT_EQ(recentFileCommand(0), C::FileRecent1);
     EXPECT_EQ(recentFileCommand(5), C::FileRecent6);
+    // A key bound to two commands would run neither.
+    std::set<std::string_view> shortcuts;
+    for (const CommandSpec& spec : commandTable())
+        EXPECT_TRUE(spec.shortcut.empty() || shortcuts.insert(spec.shortcut).second) << spec.shortcut;
 }
 
 // The commands of subsystems that are not there stay disabled, whatever the state.

@@ -1,6 +1,7 @@
 // "Brevane.ini" through the Tavisco library: round trip, missing parts, refused values.
 #include "midi/clsMIDIInit.h"
 #include "midiui/MidiInitSetup.h"
+#include "platform/FileIO.h"
 #include "platform/testing/ScriptedServices.h"
 #include "shell/MidiSettingsBag.h"
 #include "shell/PropertyValues.h"
@@ -10,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
+#include <string_view>
 
 #include <sys/stat.h>
 
@@ -220,6 +224,118 @@ TEST_F(SettingsTest, SavingMakesTheFolderAndReportsAFailedWrite)
     std::string error;
     EXPECT_FALSE(SettingsFile(temp.file("plain/Brevane.ini")).save(startUp, midiBag, {}, &error));
     EXPECT_FALSE(error.empty());
+}
+
+// A file that gave nothing usable is kept beside itself before the first save over it,
+// once, and the user is told where; a file that is missing, empty or was read is saved
+// over as before.
+TEST_F(SettingsTest, AnUnusableFileIsKeptOnceBeforeItIsSavedOver)
+{
+    const std::string good = "[StartUp]\r\nWidth=900\r\n[Recent Files]\r\nFile 0=/a.dat\r\n[MIDI]\r\nMIDIOutChannel=5\r\n";
+    // 50 MB of binary noise (with a line break now and then).
+    std::string noise(50u * 1024 * 1024, '\0');
+    std::uint32_t seed = 12345;
+    for (char& c : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        c = static_cast<char>(seed >> 24);
+    }
+    // The good text as UTF-16, as another editor may save it: invalid UTF-8 throughout.
+    std::string utf16 = "\xFF\xFE";
+    for (char c : good)
+        utf16 += std::string{c, '\0'};
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"garbage", "\x7F" "ELF\x02\x01 not settings at all\r\n=\r\n[\r\n;\x01\x02\x03", true},
+        {"oversized", noise, true},
+        {"invalid UTF-8", utf16, true},
+        {"good", good, false},
+        {"one section of three", "[MIDI]\r\nMIDIOutChannel=5\r\n", false},
+        {"empty", "", false},
+        {"missing", "", false},
+    };
+    const std::string copy = path + ".bad";
+    auto copyMessages = [this] {
+        return std::count_if(services.messagesShown().begin(), services.messagesShown().end(),
+                             [](const auto& m) { return m.text.find(".bad") != std::string::npos; });
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(path);
+        std::filesystem::remove(copy);
+        if (std::string_view(c.what) != "missing")
+            writeFile(path, c.bytes);
+        services.clear();
+        MapBag startUp;
+        MidiInitSetup midi;
+        MidiSettingsBag midiBag(midi);
+        RecentFileSlots recent;
+        SettingsFile file(path);
+        EXPECT_EQ(file.load(startUp, midiBag, recent).unusable, c.kept);
+        startUp.values["Width"] = "12000";
+        ASSERT_TRUE(file.save(startUp, midiBag, recent));
+        EXPECT_NE(readFile(path).find("Width=12000\r\n"), std::string::npos);
+        EXPECT_EQ(std::filesystem::exists(copy), c.kept);
+        if (c.kept) {
+            EXPECT_TRUE(readFile(copy) == c.bytes);
+            ASSERT_EQ(copyMessages(), 1);
+            const platform::testing::RecordedMessage& said = services.messagesShown().back();
+            EXPECT_NE(said.text.find(path), std::string::npos);
+            EXPECT_NE(said.text.find(copy + "."), std::string::npos) << said.text;
+            EXPECT_EQ(file.keptCopy(), copy);
+        }
+        // The second save writes over the settings just saved: no second copy, no word.
+        ASSERT_TRUE(file.save(startUp, midiBag, recent));
+        EXPECT_FALSE(std::filesystem::exists(copy + ".1"));
+        EXPECT_EQ(copyMessages(), c.kept ? 1 : 0);
+    }
+
+    // An earlier copy is never written over: the same bytes keep it as the copy, other
+    // bytes go to the next free name.
+    auto loadAndSave = [&](SettingsFile& file) {
+        MapBag startUp;
+        MidiInitSetup midi;
+        MidiSettingsBag midiBag(midi);
+        RecentFileSlots recent;
+        (void)file.load(startUp, midiBag, recent);
+        return file.save(startUp, midiBag, recent);
+    };
+    const std::string garbage = "no settings here";
+    writeFile(path, garbage);
+    writeFile(copy, garbage);
+    writeFile(copy + ".1", "an older mistake");
+    SettingsFile same(path);
+    ASSERT_TRUE(loadAndSave(same));
+    EXPECT_EQ(same.keptCopy(), copy);
+    EXPECT_FALSE(std::filesystem::exists(copy + ".2"));
+    writeFile(path, garbage + " either");
+    SettingsFile other(path);
+    ASSERT_TRUE(loadAndSave(other));
+    EXPECT_EQ(other.keptCopy(), copy + ".2");
+    EXPECT_EQ(readFile(copy), garbage);
+    EXPECT_EQ(readFile(copy + ".1"), "an older mistake");
+    EXPECT_EQ(readFile(copy + ".2"), garbage + " either");
+
+    // No copy, no save: the file stays as it was and the reason is given.
+    writeFile(path, "still no settings");
+    platform::setWriteFaultInjector([](const std::string& target) {
+        return target.find(".bad") != std::string::npos ? platform::FileError::NoSpace : platform::FileError::None;
+    });
+    SettingsFile full(path);
+    std::string error;
+    MapBag startUp;
+    MidiInitSetup midi;
+    MidiSettingsBag midiBag(midi);
+    RecentFileSlots recent;
+    (void)full.load(startUp, midiBag, recent);
+    EXPECT_FALSE(full.save(startUp, midiBag, recent, &error));
+    platform::setWriteFaultInjector(nullptr);
+    EXPECT_EQ(readFile(path), "still no settings");
+    EXPECT_NE(error.find("no copy"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(copy + ".3"));
 }
 
 TEST(MidiInitSetup, TheProgramsSettingsObjectWithItsOwnChecks)

@@ -17,9 +17,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -392,8 +396,11 @@ TEST_F(StartupTest, ASettingsFileThatCannotBeReadIsNotOverwritten)
     ASSERT_TRUE(w->Form_Load());
     EXPECT_EQ(w->settingsLoadResult().outcome, SettingsLoad::Unreadable);
     EXPECT_TRUE(w->close());
-    ASSERT_EQ(services.messagesShown().size(), 1u);  // the load's message, none for saving
+    // The load's message, then why it was not saved over: no copy of it could be kept.
+    ASSERT_EQ(services.messagesShown().size(), 2u);
     EXPECT_EQ(services.messagesShown()[0].title, "IniFile Error");
+    EXPECT_NE(services.messagesShown()[1].text.find("no copy of it could be kept"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(program.file("Brevane.ini")));
 }
 
 TEST_F(StartupTest, AFailedSettingsWriteIsReported)
@@ -615,6 +622,94 @@ TEST_F(StartupTest, WindowMenuArrangesTheChildren)
     RefreshWindow(target);
     EXPECT_EQ(target, w.get());
     RefreshWindowFrame(a);
+    EXPECT_TRUE(w->close());
+}
+
+// Every child window can be reached while one of them is maximised and hides the others:
+// Ctrl+F6 and Ctrl+Shift+F6 go round them, and the Window menu lists them, the active one
+// ticked, following them as they change.
+TEST_F(StartupTest, EveryChildWindowIsReachableByKeyAndFromTheWindowMenu)
+{
+    auto w = makeWindow(besideProgram());
+    ASSERT_TRUE(w->Form_Load());
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QMdiArea* area = w->mdiArea();
+    std::vector<QMdiSubWindow*> children;
+    auto open = [&](const QString& title) {
+        auto* content = new QWidget;
+        content->setWindowTitle(title);
+        QMdiSubWindow* child = area->addSubWindow(content);
+        child->setAttribute(Qt::WA_DeleteOnClose);
+        child->show();
+        area->setActiveSubWindow(child);
+        children.push_back(child);
+    };
+    for (const char* title : {"ROM1A [32 patches ][*]", "Brass[*]", "Strings & Pads[*]"})
+        open(QString::fromLatin1(title));
+    children[0]->showMaximized();
+    area->setActiveSubWindow(children[0]);
+
+    const Qt::KeyboardModifiers next = Qt::ControlModifier;
+    const Qt::KeyboardModifiers previous = Qt::ControlModifier | Qt::ShiftModifier;
+    for (const auto& [keys, expected] : {std::pair{next, 1}, {next, 2}, {next, 0}, {previous, 2}, {previous, 1}}) {
+        QTest::keyClick(w.get(), Qt::Key_F6, keys);
+        ASSERT_EQ(area->currentSubWindow(), children[static_cast<std::size_t>(expected)]) << expected;
+        EXPECT_TRUE(area->currentSubWindow()->isMaximized());
+    }
+
+    // The entries after the separator as the opened menu shows them, "[x]" for the ticked one.
+    QMenu* menu = w->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+    ASSERT_NE(menu, nullptr);
+    auto listed = [&] {
+        menu->popup(w->mapToGlobal(QPoint(0, 0)));
+        QStringList entries;
+        for (std::size_t slot = 0; slot < kWindowListSlots; ++slot) {
+            QAction* a = w->action(windowListCommand(slot));
+            if (a->isVisible())
+                entries << (a->isChecked() ? QStringLiteral("[x]") : QString()) + a->text();
+        }
+        menu->close();
+        return entries.join(QLatin1Char('|')).toStdString();
+    };
+    // Chooses an entry the way a user does: the menu opens and its number is typed.
+    auto choose = [&](Qt::Key key) {
+        menu->popup(w->mapToGlobal(QPoint(0, 0)));
+        QTest::keyClick(menu, key);
+        EXPECT_FALSE(menu->isVisible());
+    };
+    children[2]->widget()->setWindowModified(true);
+    EXPECT_EQ(listed(), "&1 ROM1A [32 patches ]|[x]&2 Brass|&3 Strings && Pads*");
+    choose(Qt::Key_3);
+    EXPECT_EQ(area->currentSubWindow(), children[2]);
+    EXPECT_TRUE(children[2]->isMaximized());
+
+    // Renamed, closed, minimised: the list follows, and a minimised window comes back.
+    children[2]->widget()->setWindowTitle(QStringLiteral("Pads[*]"));
+    children[1]->close();
+    children[0]->showMinimized();
+    area->setActiveSubWindow(children[2]);
+    EXPECT_EQ(listed(), "&1 ROM1A [32 patches ]|[x]&2 Pads*");
+    choose(Qt::Key_1);
+    EXPECT_EQ(area->currentSubWindow(), children[0]);
+    EXPECT_FALSE(children[0]->isMinimized());
+    EXPECT_EQ(listed(), "[x]&1 ROM1A [32 patches ]|&2 Pads*");
+
+    // Beyond nine, "More Windows..." offers every one of them.
+    for (int i = 3; i <= 11; ++i)
+        open(QStringLiteral("Bank %1").arg(i));
+    EXPECT_EQ(listed(), "&1 ROM1A [32 patches ]|&2 Pads*|&3 Bank 3|&4 Bank 4|&5 Bank 5|&6 Bank 6|&7 Bank 7|"
+                        "&8 Bank 8|&9 Bank 9");
+    EXPECT_TRUE(w->action(CommandId::WindowMore)->isVisible());
+    shell::testing::whenModal<QDialog>([](QDialog* dialog) {
+        auto* windows = dialog->findChild<QListWidget*>();
+        ASSERT_EQ(windows->count(), 11);
+        EXPECT_EQ(windows->currentRow(), 10);
+        windows->setCurrentRow(9);
+        dialog->accept();
+    });
+    choose(Qt::Key_M);
+    EXPECT_EQ(area->currentSubWindow()->windowTitle(), QStringLiteral("Bank 10"));
     EXPECT_TRUE(w->close());
 }
 
