@@ -74,7 +74,10 @@ void mergeFontChange(QTextEdit& text, bool wholeDocument, const QTextCharFormat&
 
 }  // namespace
 
-frmPreview::frmPreview(PreviewOps& ops, QWidget* parent) : QMainWindow(parent, Qt::Window), m_ops(ops)
+// With an owner (the main window) the preview is its tool window, which the window system
+// keeps above it: a click on the main window does not bury it.
+frmPreview::frmPreview(PreviewOps& ops, QWidget* parent)
+    : QMainWindow(parent, parent != nullptr ? Qt::Tool : Qt::Window), m_ops(ops)
 {
     setObjectName(QStringLiteral("frmPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
