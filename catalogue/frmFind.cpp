@@ -9,6 +9,7 @@
 #include "platform/Services.h"
 #include "platform/VbText.h"
 #include "shell/LoadedDialog.h"
+#include "shell/WindowPlacement.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -147,7 +148,10 @@ void frmFind::Form_Load()
     if (m_mainWindow != nullptr) {
         // Three eighths across the main window, centred on it from top to bottom.
         const QRect main = m_mainWindow->frameGeometry();
-        move(main.left() + static_cast<int>(kLeftFraction * main.width()), main.top() + (main.height() - height()) / 2);
+        const int height = shell::frameSize(*this, m_mainWindow).height();
+        const QPoint corner(main.left() + static_cast<int>(kLeftFraction * main.width()),
+                            main.top() + (main.height() - height) / 2);
+        shell::placeFrame(*this, corner, m_mainWindow);
     }
     m_text1->setFocus();
 }

@@ -455,8 +455,11 @@ bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
         return true;
     switch (event->type()) {
     case QEvent::KeyPress: {
+        // The box holds the focus for its text and hands keys to its line edit itself, past
+        // the line edit's filters: Enter is taken wherever it arrives.
         auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == m_combo->lineEdit() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        const bool inBox = watched == m_combo || watched == m_combo->lineEdit();
+        if (inBox && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             (void)Combo1_Enter();
             return true;
         }

@@ -36,10 +36,7 @@ frmInitStatus::frmInitStatus(std::function<void()> interrupt, QWidget* parent)
     layout->addWidget(m_bar);
     layout->addLayout(row);
     setFixedSize(kWidth, kHeight);
-    if (parent) {
-        const QRect frame = parent->frameGeometry();
-        move(frame.center() - QPoint(kWidth / 2, kHeight / 2));
-    }
+    centreOverMainWindow(*this, parent);
 }
 
 void frmInitStatus::Command1_Click()

@@ -3,6 +3,7 @@
 
 #include "platform/Services.h"
 #include "printing/ListingBuilder.h"
+#include "shell/WindowPlacement.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -74,7 +75,10 @@ void mergeFontChange(QTextEdit& text, bool wholeDocument, const QTextCharFormat&
 
 }  // namespace
 
-frmPreview::frmPreview(PreviewOps& ops, QWidget* parent) : QMainWindow(parent, Qt::Window), m_ops(ops)
+// With an owner (the main window) the preview is its tool window, which the window system
+// keeps above it: a click on the main window does not bury it.
+frmPreview::frmPreview(PreviewOps& ops, QWidget* parent)
+    : QMainWindow(parent, parent != nullptr ? Qt::Tool : Qt::Window), m_ops(ops)
 {
     setObjectName(QStringLiteral("frmPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -185,13 +189,18 @@ void frmPreview::Form_Load()
     const int toolbarHeight = m_toolbar->sizeHint().height();
     const int boxHeight = std::max(100, m_ops.metrics().physicalHeight / kTwipsPerPixel / 2 - toolbarHeight - 20);
     QSize size(boxWidth + 375 / kTwipsPerPixel, toolbarHeight + boxHeight + 800 / kTwipsPerPixel);
-    QRect area;
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (!area.isEmpty())
-        size = size.boundedTo(area.size());
+    // The frame 2500 twips in from the corner of the owner's screen, whole on it.
+    const QWidget* owner = parentWidget();
+    const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+    QPoint corner;
+    if (screen != nullptr) {
+        const QRect area = screen->availableGeometry();
+        if (!area.isEmpty())
+            size = size.boundedTo(area.size().shrunkBy(shell::frameMargins(*this, owner)));
+        corner = screen->geometry().topLeft();
+    }
     resize(size);
-    move(2500 / kTwipsPerPixel, 2500 / kTwipsPerPixel);
+    shell::placeFrame(*this, corner + QPoint(2500 / kTwipsPerPixel, 2500 / kTwipsPerPixel), owner);
     m_loaded = true;
 }
 

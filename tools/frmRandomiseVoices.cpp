@@ -13,6 +13,7 @@
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 #include "shell/ShellAppState.h"
+#include "shell/WindowPlacement.h"
 #include "shell/frmStartup.h"
 #include "voicelist/clsVoiceLists.h"
 #include "voicelist/frmVoiceList.h"
@@ -243,7 +244,9 @@ void frmRandomiseVoices::showWindow()
         m_placed = true;
         if (shell::frmStartup* main = shell::frmStartup::instance()) {
             const QRect frame = main->frameGeometry();
-            move(frame.left() + static_cast<int>(kLeftOfMainWidth * frame.width()), frame.top() + kTopPixels);
+            shell::placeFrame(
+                *this, {frame.left() + static_cast<int>(kLeftOfMainWidth * frame.width()), frame.top() + kTopPixels},
+                main);
         }
     }
     SetPatchGenControls();

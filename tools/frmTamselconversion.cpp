@@ -3,6 +3,7 @@
 
 #include "platform/StatusHelpers.h"
 #include "shell/LoadedDialog.h"
+#include "shell/WindowPlacement.h"
 #include "shell/frmStartup.h"
 
 #include <QCloseEvent>
@@ -64,7 +65,7 @@ frmTamselconversion& frmTamselconversion::showFor(shell::frmStartup& mainWindow)
         [&](frmTamselconversion& d) {
             d.setAttribute(Qt::WA_DeleteOnClose, false);
             const QRect frame = mainWindow.frameGeometry();
-            d.move(frame.left() + kLeftPixels, frame.top() + kTopPixels);
+            shell::placeFrame(d, {frame.left() + kLeftPixels, frame.top() + kTopPixels}, &mainWindow);
         });
     dialog.show();
     dialog.raise();

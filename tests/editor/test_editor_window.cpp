@@ -543,22 +543,44 @@ TEST_F(EditorWindowTest, AlgorithmBoxAndOperatorBoxes)
 {
     frmVoiceList* list = bank();
     frmVoiceEditor* e = openEditor(*list, 1);
+    const int before = e->edits().value(ParameterEdits::kAlgorithmRow);
     out.clear();
     ui.clear();
-    for (const char* refused : {"0", "33"}) {
-        e->Combo1()->setEditText(QString::fromLatin1(refused));
-        EXPECT_FALSE(e->Combo1_Enter());
-        ASSERT_EQ(ui.messagesShown().size(), 1u);
-        EXPECT_EQ(ui.messagesShown()[0].text, "Algorithm values must be whole numbers between 1 and 32");
-        EXPECT_EQ(ui.messagesShown()[0].title, "Invalid Algorithm Number");
-        ui.clear();
+    // Typed into the box and ended with Enter or Return, as the keyboard delivers them: to
+    // the widget that has the focus when the box's text is clicked.
+    QComboBox* box = e->Combo1();
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    box->lineEdit()->setFocus();
+    QWidget* typedInto = QApplication::focusWidget();
+    ASSERT_TRUE(typedInto == box || typedInto == box->lineEdit());
+    const auto type = [&](const char* text, Qt::Key key) {
+        QTest::keyClick(typedInto, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(typedInto, QString::fromLatin1(text));
+        QTest::keyClick(typedInto, key);
+    };
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        for (const char* refused : {"0", "33"}) {
+            type(refused, key);
+            ASSERT_EQ(ui.messagesShown().size(), 1u) << refused;
+            EXPECT_EQ(ui.messagesShown()[0].text, "Algorithm values must be whole numbers between 1 and 32");
+            EXPECT_EQ(ui.messagesShown()[0].title, "Invalid Algorithm Number");
+            EXPECT_EQ(box->lineEdit()->selectedText(), QString::fromLatin1(refused));
+            EXPECT_EQ(e->edits().value(ParameterEdits::kAlgorithmRow), before);
+            ui.clear();
+        }
     }
     EXPECT_EQ(out.sends(), 0);
-    e->Combo1()->setEditText(QStringLiteral("2.5"));
-    EXPECT_TRUE(e->Combo1_Enter());
+    type("2.5", Qt::Key_Enter);
     EXPECT_EQ(e->edits().value(ParameterEdits::kAlgorithmRow), 2);
     EXPECT_EQ(e->diagram()->algorithm(), 3);
     EXPECT_EQ(out.parameters.back(), (std::pair<int, int>{135, 2}));
+    type("12", Qt::Key_Return);
+    EXPECT_EQ(e->edits().value(ParameterEdits::kAlgorithmRow), 11);
+    EXPECT_EQ(e->diagram()->algorithm(), 12);
+    EXPECT_EQ(box->currentIndex(), 11);
+    EXPECT_EQ(out.parameters.back(), (std::pair<int, int>{135, 11}));
+    EXPECT_TRUE(ui.messagesShown().empty());
     // Operator boxes: nothing while the output is closed, not even the colour.
     out.open = false;
     e->Label1_Click(4);
@@ -572,6 +594,10 @@ TEST_F(EditorWindowTest, AlgorithmBoxAndOperatorBoxes)
     // A click on the diagram's box reaches the same place.
     emit e->diagram()->operatorClicked(1);
     EXPECT_FALSE(e->diagram()->operatorOn(1));
+    // The typed algorithm is the voice's when it is saved.
+    ui.answer(MsgAnswer::Yes);
+    EXPECT_TRUE(e->unload());
+    EXPECT_EQ(stored(*list, 1, ParameterEdits::kAlgorithmRow), 11);
 }
 
 TEST_F(EditorWindowTest, ZoomSpinsAndScrolling)

@@ -8,7 +8,9 @@
 #include "PrintingTestSupport.h"
 #include "platform/testing/ScriptedServices.h"
 
+#include <QPointer>
 #include <QTextEdit>
+#include <QWindow>
 
 namespace printing {
 namespace {
@@ -112,6 +114,44 @@ TEST(PrintingHooks, ExitAsksAboutThePreviewsTextAndCancelKeepsTheProgramAsItWas)
     EXPECT_FALSE(ops.preview());
     EXPECT_FALSE(midi->outOpen);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(PrintingHooks, ThePreviewIsTheMainWindowsOwnKeptAboveItAndGoesWithIt)
+{
+    platform::testing::ScriptedServices ui;
+    banklib::test::TempFolder program;
+    modPrintOps ops(std::make_unique<testing::ScriptedPrintDialogs>());
+    shell::StartupOptions options;
+    options.paths.programFolder = program.folder();
+    options.paths.settingsFile = program.path("Brevane.ini");
+    options.paths.dataBaseFolder = program.folder();
+    options.paths.besideProgram = true;
+    options.splashMs = 0;
+    installPrinting(options, ops);
+    QPointer<frmPreview> preview;
+    {
+        shell::frmStartup main(std::move(options));
+        ASSERT_TRUE(main.Form_Load());
+        ops.showPreview();
+        preview = ops.preview();
+        ASSERT_TRUE(preview);
+        // Owned as the Patch Generator is: a tool window of the main window, which the
+        // window system keeps above it, and no dialog that blocks it.
+        EXPECT_EQ(preview->parentWidget(), &main);
+        ASSERT_NE(preview->windowHandle(), nullptr);
+        EXPECT_EQ(preview->windowHandle()->transientParent(), main.windowHandle());
+        EXPECT_TRUE(preview->windowFlags().testFlag(Qt::Window));
+        EXPECT_EQ(preview->windowType(), Qt::Tool);
+        EXPECT_FALSE(preview->isModal());
+        EXPECT_EQ(preview->windowModality(), Qt::NonModal);
+        preview->RichTextBox1()->setPlainText(QStringLiteral("text"));
+        ui.answer(platform::MsgAnswer::No);
+        EXPECT_TRUE(main.close());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(preview.isNull());
+    }
+    // The main window gone, the printing operations end with nothing left to delete.
+    EXPECT_FALSE(ops.preview());
 }
 
 }  // namespace

@@ -699,4 +699,31 @@ TEST_F(GeneratorFixture, ClosingTheWindowOnlyHidesIt)
     EXPECT_EQ(frmRandomiseVoices::instance(), gen);
 }
 
+TEST_F(GeneratorFixture, ItOpensWithItsWholeFrameOnTheScreen)
+{
+    // The frame's corner goes 0.375 across the main window and a pixel below its top, moved
+    // only as far as the screen's available area needs: the title bar stays in reach.
+    const QRect area = main->screen()->availableGeometry();
+    main->resize(600, 400);
+    struct Case {
+        const char* what;
+        QPoint mainCorner;
+    };
+    for (const Case& c : {Case{"main window at the top edge", area.topLeft()},
+                          Case{"main window partly above the screen", area.topLeft() + QPoint(20, -60)},
+                          Case{"main window near the right edge", QPoint(area.right() - 150, area.top() + 50)}}) {
+        SCOPED_TRACE(c.what);
+        main->move(c.mainCorner);
+        const QRect owner = main->frameGeometry();
+        const QPoint wanted(owner.left() + owner.width() * 3 / 8, owner.top() + 1);
+        frmRandomiseVoices window(data.folder(), main.get());
+        window.showWindow();
+        const QRect frame = window.frameGeometry();
+        EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                                          << frame.height();
+        EXPECT_EQ(frame.top(), std::max(wanted.y(), area.top()));
+        EXPECT_EQ(frame.left(), std::min(wanted.x(), area.right() + 1 - frame.width()));
+    }
+}
+
 }  // namespace

@@ -1,0 +1,32 @@
+// Brevane - where the program's own windows appear: placed by their frame (title bar and
+// borders), whole within the available area of a screen, so none opens with its title bar
+// out of reach.
+//
+// A window that has never been shown has no frame yet: its frame is taken to be like that
+// of the reference window (normally the main window, which the window system frames
+// alike), and the client area is placed inside it.
+#pragma once
+
+#include <QMargins>
+#include <QPoint>
+#include <QSize>
+
+class QWidget;
+
+namespace shell {
+
+// The margins that window's frame adds around its client area: its own once the window
+// system has framed it, else those of reference, else none.
+[[nodiscard]] QMargins frameMargins(const QWidget& window, const QWidget* reference);
+
+// The size window's frame has (or will have when shown). A window never shown and never
+// resized first takes the size that showing it would give.
+[[nodiscard]] QSize frameSize(QWidget& window, const QWidget* reference);
+
+// Places window so that the top left corner of its frame lies at frameTopLeft, moved as
+// little as needed to keep the whole frame within the available area of the screen it
+// lands on (else reference's screen, else the primary one). A frame larger than the area
+// keeps its top left corner, and so its title bar, inside.
+void placeFrame(QWidget& window, QPoint frameTopLeft, const QWidget* reference);
+
+}  // namespace shell
