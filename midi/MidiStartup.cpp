@@ -294,6 +294,8 @@ void clsMIDIInit::DetectSynth(DetectOutcome& result)
 
     // A detection that finds nothing leaves the device number the user had.
     const std::int16_t configuredDevice = m_deviceNumber;
+    const bool inputWasOpen = MidiInOpen;
+    const bool outputWasOpen = MidiOutOpen;
     for (;;) {
         platform::SetBusyCursor(true);
         std::int16_t device = 0;
@@ -309,6 +311,15 @@ void clsMIDIInit::DetectSynth(DetectOutcome& result)
             if (RequestDumpAndWait(kDumpBank, m_timeout, reply, series) == TransportResult::Ok) {
                 answered = true;
                 break;
+            }
+            // A port closed under the probe (the MIDI system went away, and the user has
+            // been told): nothing can answer, and the program works offline.
+            if ((inputWasOpen && !MidiInOpen) || (outputWasOpen && !MidiOutOpen)) {
+                m_deviceNumber = configuredDevice;
+                host.hideProgress();
+                platform::SetBusyCursor(false);
+                result = DetectOutcome::Offline;
+                return;
             }
             // A damaged answer (the user has been told) ends the probes: the failure
             // dialog offers another try.

@@ -197,6 +197,8 @@ std::int32_t clsMIDIFilePlayer::SeqStatus(SeqStatusItem item)
 
 bool clsMIDIFilePlayer::ended() const { return m_engine && m_engine->ended(); }
 
+bool clsMIDIFilePlayer::portLost() const { return m_heldMapper && !m_heldMapper->isOpen(); }
+
 void clsMIDIFilePlayer::service()
 {
     if (m_engine && m_timing == MidiPlayerEngine::Timing::Manual)
@@ -301,6 +303,11 @@ void MidiFilePlayerControl::openAndPlay()
 
 void MidiFilePlayerControl::Timer1_Timer()
 {
+    if (m_player.portLost()) {
+        (void)m_player.Seq(SeqAction::Stop);
+        showPanel2("Stopped - MIDI Mapper gone : ");
+        return;
+    }
     m_player.service();
     m_view.setSliderValue(roundedSeconds(m_player.SeqStatus(SeqStatusItem::Position)));
     // The end comes after the last event, not when the rounded position meets the slider's end.

@@ -88,6 +88,9 @@ public:
     // ---- state
     // The open file's playing has reached its end (after the last event).
     [[nodiscard]] bool ended() const;
+    // The Mapper held for the open file went away with the MIDI system (a JACK server
+    // stopped): nothing played reaches it until the next MIDI Devices gives it back.
+    [[nodiscard]] bool portLost() const;
     // The file's first tempo as the spinner shows it (within 20..300); 120 with no file.
     [[nodiscard]] int fileTempo() const { return m_baseBpm; }
     [[nodiscard]] MidiPlayerEngine* engine() { return m_engine.get(); }
@@ -137,7 +140,8 @@ public:
     // 0 open and play, 1 play (resume after a pause), 2 pause or resume, 3 stop (a
     // second stop rewinds). Without an open file every command opens.
     void MidiFilePlayer(int index);
-    // The position poll, every 50 ms while playing.
+    // The position poll, every 50 ms while playing. A file whose Mapper has gone stops
+    // where it is and stays open, and panel 2 says why.
     void Timer1_Timer();
     // The user drags the slider (jumps there and stands), or has moved it (plays on).
     void Slider1_Scroll(int seconds);

@@ -2,6 +2,7 @@
 // settings sent to the instrument as they change, are in MidiStartup.cpp.
 #include "midi/clsMIDIInit.h"
 
+#include "midi/modMidiInput.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
@@ -60,14 +61,23 @@ bool CallbackFunctionMode() { return g_callbackFunctionMode; }
 void setCallbackFunctionMode(bool on) { g_callbackFunctionMode = on; }
 
 clsMIDIInit::clsMIDIInit(platform::MidiBackend* backend)
-    : m_backend(backend)
 {
+    setBackend(backend);
 }
 
 clsMIDIInit::~clsMIDIInit()
 {
     if (g_installed == this)
         g_installed = nullptr;
+}
+
+void clsMIDIInit::setBackend(platform::MidiBackend* backend)
+{
+    // The input queue lives for the run: nothing to undo when the backend changes or
+    // this object goes.
+    m_backend = backend;
+    if (m_backend)
+        m_backend->setSystemReceiver(&midiInputQueue());
 }
 
 // ---- properties

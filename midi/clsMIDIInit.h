@@ -2,9 +2,10 @@
 //
 // One clsMIDIInit lives for the whole run (the main window's objMIDIInit, installed with
 // installMIDIInit). It holds the [MIDI] settings with their checks, lists the devices of
-// the MIDI system, opens the configured input and output, and turns device-layer error
-// codes into texts. Every other MIDI part reads the open flags, channels, device number
-// and device names from it. All members run on the GUI thread.
+// the MIDI system, opens the configured input and output, turns device-layer error codes
+// into texts, and goes offline when the MIDI system itself goes away. Every other MIDI
+// part reads the open flags, channels, device number and device names from it. All
+// members run on the GUI thread.
 #pragma once
 
 #include "platform/midi/MidiBackend.h"
@@ -60,14 +61,15 @@ struct DeviceChoiceLists {
 
 class clsMIDIInit {
 public:
-    // backend may be null: the program then works offline (no devices).
+    // backend may be null: the program then works offline (no devices). The backend says
+    // in the MIDI input queue (midiInputQueue) when its MIDI system goes away.
     explicit clsMIDIInit(platform::MidiBackend* backend = nullptr);
     ~clsMIDIInit();
     clsMIDIInit(const clsMIDIInit&) = delete;
     clsMIDIInit& operator=(const clsMIDIInit&) = delete;
 
     [[nodiscard]] platform::MidiBackend* backend() const { return m_backend; }
-    void setBackend(platform::MidiBackend* backend) { m_backend = backend; }
+    void setBackend(platform::MidiBackend* backend);
 
     // ---- public fields
     bool MidiInOpen = false;   // the input is open and started
@@ -175,6 +177,12 @@ public:
     // bank opens as a voice list. Reports its failures itself and falls back to working
     // offline; a cancel restores the previous settings and devices.
     void InitialiseMIDI(bool showDeviceDialog);
+    // The MIDI system went away (a JACK server stopped; the input queue hands its notice
+    // here): one monitor line, the ports closed as when working offline, and, when MIDI
+    // was in use, one message saying so. Voice lists, the MIDI Manager and its slots, and
+    // the player's file stay open; the configured devices are kept, so the next MIDI
+    // Devices lists and opens them again once the system is back.
+    void MidiSystemGone();
 
 private:
     void SelectAndOpenDevices(bool showDeviceDialog, SetupOutcome& outcome);

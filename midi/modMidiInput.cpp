@@ -249,6 +249,10 @@ void ProcessMidiInput()
 
 void MidiSinkWindowProc(const MidiEvent& event)
 {
+    if (event.kind == MidiEventKind::SystemGone) {
+        objMIDIInit().MidiSystemGone();
+        return;
+    }
     if (event.kind == MidiEventKind::Data) {
         const auto status = static_cast<std::uint8_t>(event.data & 0xFF);
         if (status == kTimingClock || status == kActiveSensing)
@@ -507,7 +511,7 @@ DescribeResult DescribeSysexMessage(std::string_view message, std::uint32_t time
     return DescribeResult::ShortOrParameter;
 }
 
-void CloseMidiDevices(bool closeInput, bool closeOutput)
+void CloseMidiDevices(bool closeInput, bool closeOutput, bool systemGone)
 {
     clsMIDIInit& init = objMIDIInit();
     if (!init.MidiInOpen && !init.MidiOutOpen)
@@ -523,10 +527,12 @@ void CloseMidiDevices(bool closeInput, bool closeOutput)
         inName = init.MidiInDeviceName();
         if (backend)
             (void)backend->stopInput();
-        platform::ShowStatusMessage("MIDI input stopped", kInputStoppedMs, 0);
+        if (!systemGone)
+            platform::ShowStatusMessage("MIDI input stopped", kInputStoppedMs, 0);
         if (backend)
             backend->closeInput();
-        PostMidiNotification(MidiEventKind::InputClose);
+        if (!systemGone)
+            PostMidiNotification(MidiEventKind::InputClose);
         w.setInputCommands(false);
         w.setManagerButtonEnabled("Receive", false);
         init.MidiInOpen = false;
@@ -537,10 +543,12 @@ void CloseMidiDevices(bool closeInput, bool closeOutput)
     if (init.MidiOutOpen && closeOutput) {
         outName = init.MidiOutDeviceName();
         if (backend) {
-            backend->resetOutput();
+            if (!systemGone)
+                backend->resetOutput();
             backend->closeOutput();
         }
-        PostMidiNotification(MidiEventKind::OutputClose);
+        if (!systemGone)
+            PostMidiNotification(MidiEventKind::OutputClose);
         init.setMidiOutputHandle(0);
         w.setOutputCommands(false);
         w.setManagerButtonEnabled("Send", false);
@@ -550,6 +558,8 @@ void CloseMidiDevices(bool closeInput, bool closeOutput)
     }
     // Log the closing while the monitor is still there.
     ProcessMidiInput();
+    if (systemGone)
+        return;
     if (!init.MidiInOpen && !init.MidiOutOpen)
         w.unloadManager();
 

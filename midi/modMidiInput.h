@@ -33,8 +33,9 @@ namespace midi {
 void ProcessMidiInput();
 
 // Handles one notification: timing clock and active sensing are passed over; the rest is
-// described, logged and, for long messages, handed over. Input is handled whether the
-// MIDI Manager window is shown or not.
+// described, logged and, for long messages, handed over; the MIDI system's going away
+// goes to clsMIDIInit::MidiSystemGone. Input is handled whether the MIDI Manager window
+// is shown or not.
 void MidiSinkWindowProc(const platform::MidiEvent& event);
 
 // Short messages, device notifications and errors; timeStamp in ms (0 in callback-window mode).
@@ -72,8 +73,10 @@ enum class DescribeResult : std::int16_t { Long = 0, ShortOrParameter = -1 };
 [[nodiscard]] DescribeResult DescribeSysexMessage(std::string_view message, std::uint32_t timeStamp, bool edited);
 
 // Closes the input and/or the output when open; unloads the MIDI Manager window when no
-// device is left open, and reports what was closed unless the program is closing.
-void CloseMidiDevices(bool closeInput, bool closeOutput);
+// device is left open, and reports what was closed unless the program is closing. With
+// systemGone the MIDI system has gone from under the ports (clsMIDIInit::MidiSystemGone):
+// they close without lines or reports of their own, and the MIDI Manager stays as it is.
+void CloseMidiDevices(bool closeInput, bool closeOutput, bool systemGone = false);
 
 // Handles of the open devices, 0 when closed.
 [[nodiscard]] std::int32_t InputHandle();

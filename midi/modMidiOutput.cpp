@@ -83,6 +83,16 @@ std::string oneChar(std::int32_t v) { return std::string(1, static_cast<char>(st
 
 void logLine(const MonitorLines& line) { windows().managerData().AddMessage(line, false); }
 
+// Whether an output that was open before a send that failed has closed since: the MIDI
+// system went away, and its notice, handled here if it waits, has told the user already.
+bool outputGoneUnder(bool wasOpen)
+{
+    if (!wasOpen)
+        return false;
+    ProcessMidiInput();
+    return !objMIDIInit().MidiOutOpen;
+}
+
 void logNotSent(std::size_t bytes)
 {
     MonitorLines line;
@@ -107,9 +117,11 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
             reply.clear();
             return TransportResult::Failed;
         }
+        const bool outputWasOpen = init.MidiOutOpen;
         if (SendLongSysex(request) == TransportResult::Failed) {
-            (void)platform::messages().messageBox("MIDI Output failed", platform::MsgStyle::OkOnly,
-                                                  std::string(kProgramTitle));
+            if (!outputWasOpen || init.MidiOutOpen)
+                (void)platform::messages().messageBox("MIDI Output failed", platform::MsgStyle::OkOnly,
+                                                      std::string(kProgramTitle));
             platform::SetBusyCursor(false);
             reply.clear();
             return TransportResult::Failed;
@@ -123,6 +135,7 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
 
     platform::EventLoop& loop = platform::eventLoop();
     const std::int64_t start = loop.nowMs();
+    const bool inputWasOpen = init.MidiInOpen;
     std::int64_t shownTenths = -1;
     TransportResult result = TransportResult::Failed;
     std::string damaged;
@@ -138,6 +151,11 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
         if (std::string taken = TakeDamagedReply(); !taken.empty()) {
             damaged = std::move(taken);
             reply = std::string(kDamagedReply);
+            break;
+        }
+        // The input closed under the wait (the MIDI system went away): nothing can come.
+        if (inputWasOpen && !init.MidiInOpen) {
+            reply.clear();
             break;
         }
         const std::int64_t now = loop.nowMs();
@@ -181,7 +199,8 @@ TransportResult SendLongSysex(std::string_view message)
     platform::SetBusyCursor(true);
     const MidiResult r = backend->sendMessage(bytesOf(message));
     if (r != MidiResult::NoError) {
-        (void)platform::messages().messageBox("MIDI output failed", platform::MsgStyle::Critical, "MIDI output");
+        if (!outputGoneUnder(true))
+            (void)platform::messages().messageBox("MIDI output failed", platform::MsgStyle::Critical, "MIDI output");
         platform::SetBusyCursor(false);
         return TransportResult::Failed;
     }
@@ -268,8 +287,11 @@ TransportResult SendShortMessage(std::string_view status, std::string_view data1
         packed = v > 0 && v < 4294967296.0 ? static_cast<std::uint32_t>(v) : 0U;
     }
     platform::MidiBackend* backend = init.backend();
+    const bool outputWasOpen = init.MidiOutOpen;
     const MidiResult r = backend ? backend->sendShort(packed) : MidiResult::InvalidHandle;
     if (r != MidiResult::NoError) {
+        if (outputGoneUnder(outputWasOpen))
+            return TransportResult::Failed;
         std::string text;
         init.Identify_Midi_Error(static_cast<std::int32_t>(r), text);
         (void)platform::messages().messageBox(text, platform::MsgStyle::Exclamation, std::string(kProgramTitle));
@@ -368,10 +390,16 @@ std::string RequestDumpWithRetry(std::int16_t kind)
     const std::int16_t type = kind == 0 ? kDumpSingleVoice : kDumpBank;
     RequestSequence sequence(type);
     std::string reply;
+    // Once a port has closed under a wait (the MIDI system went away, which the user has
+    // been told), nothing can answer: no more questions.
+    const clsMIDIInit& init = objMIDIInit();
+    const bool inputWasOpen = init.MidiInOpen;
+    const bool outputWasOpen = init.MidiOutOpen;
+    const auto portsGone = [&] { return (inputWasOpen && !init.MidiInOpen) || (outputWasOpen && !init.MidiOutOpen); };
     for (;;) {
         if (waitForDump(type, kFirstWaitMs, reply, true) == TransportResult::Ok)
             return reply;
-        if (reply == kDamagedReply)
+        if (reply == kDamagedReply || portsGone())
             return {};
         const MsgAnswer how = platform::messages().messageBox(
             "There was no response from your synth. \r\n\r\nAre you using a MKI DX7 (which does not respond to "
@@ -388,7 +416,7 @@ std::string RequestDumpWithRetry(std::int16_t kind)
             return {};
         if (second == TransportResult::Ok)
             return reply;
-        if (reply == kDamagedReply)
+        if (reply == kDamagedReply || portsGone())
             return {};
         const MsgAnswer again = platform::messages().messageBox(
             "No data received at timeout\r\n\r\nWould you like to try again ?",

@@ -1,6 +1,7 @@
 // Brevane - the real MIDI system on a JACK server, through the program's own JACK clients.
 #include "platform/midi/JackMidiBackend.h"
 
+#include "platform/midi/JackLossWatch.h"
 #include "platform/midi/JackMidiClient.h"
 #include "platform/midi/JackMidiEventJoiner.h"
 #include "platform/midi/MidiMapperPort.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -18,59 +20,77 @@ bool startsWith(const std::string& s, const std::string& prefix) { return s.rfin
 }  // namespace
 
 // The Mapper: a JACK client of its own with one output port, kept for the run. When the
-// server has gone it is reopened by the next open() that finds nobody holding it.
+// server has gone, the next open() puts a new client in the dead one's place, also while
+// the file player holds the Mapper: a holder sending meanwhile finishes on the client it
+// took, which goes when it is done.
 class JackMidiMapper final : public MidiMapperPort {
 public:
-    explicit JackMidiMapper(std::string clientName) : m_clientName(std::move(clientName)) {}
+    JackMidiMapper(std::string clientName, JackLossWatch& watch) : m_clientName(std::move(clientName)), m_watch(watch)
+    {
+    }
 
     [[nodiscard]] std::string name() const override { return m_clientName; }
     [[nodiscard]] bool isOpen() const override
     {
-        return m_client && m_client->portOpen() && !m_client->serverGone();
+        const auto c = client();
+        return c && c->portOpen() && !c->serverGone();
     }
 
     [[nodiscard]] MidiResult open() override
     {
         if (isOpen())
             return MidiResult::NoError;
-        // A holder may still be sending through the old client.
-        if (m_client && holder() != MapperHolder::None)
+        std::shared_ptr<JackMidiClient> fresh =
+            JackMidiClient::open(m_clientName, JackMidiClient::Direction::Output, &m_watch);
+        if (!fresh)
             return MidiResult::NoDriver;
-        m_client.reset();
-        auto client = JackMidiClient::open(m_clientName, JackMidiClient::Direction::Output);
-        if (!client)
-            return MidiResult::NoDriver;
-        const MidiResult r = client->openPort(kPortName);
+        const MidiResult r = fresh->openPort(kPortName);
         if (r != MidiResult::NoError)
             return r;
-        m_client = std::move(client);
+        std::shared_ptr<JackMidiClient> dead;
+        {
+            std::lock_guard lock(m_clientMutex);
+            dead = std::exchange(m_client, std::move(fresh));
+        }
         return MidiResult::NoError;
     }
 
     // Any bytes (the pieces of a paced System Exclusive message too).
     [[nodiscard]] MidiResult sendRaw(std::span<const std::uint8_t> bytes)
     {
-        if (!m_client)
+        const auto c = client();
+        if (!c)
             return MidiResult::InvalidHandle;
-        return m_client->write(bytes);
+        return c->write(bytes);
     }
 
     // Whether a listed port is this Mapper's own.
     [[nodiscard]] bool isOwnPort(const std::string& listed) const
     {
-        return m_client && startsWith(listed, m_client->name() + ":");
+        const auto c = client();
+        return c && startsWith(listed, c->name() + ":");
     }
 
 protected:
     [[nodiscard]] MidiResult write(std::span<const std::uint8_t> message) override { return sendRaw(message); }
 
 private:
+    [[nodiscard]] std::shared_ptr<JackMidiClient> client() const
+    {
+        std::lock_guard lock(m_clientMutex);
+        return m_client;
+    }
+
     static constexpr const char* kPortName = "out";
     std::string m_clientName;
-    std::unique_ptr<JackMidiClient> m_client;
+    JackLossWatch& m_watch;
+    mutable std::mutex m_clientMutex;  // guards the pointer only, never a send
+    std::shared_ptr<JackMidiClient> m_client;
 };
 
 struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandler {
+    // First, so that it goes after every client that may tell it.
+    JackLossWatch lossWatch;
     std::string clientName;
     std::unique_ptr<JackMidiClient> in;
     std::unique_ptr<JackMidiClient> out;
@@ -131,8 +151,8 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
             dropClients();
         if (in && out)
             return true;
-        in = JackMidiClient::open(clientName + " In", JackMidiClient::Direction::Input);
-        out = in ? JackMidiClient::open(clientName + " Out", JackMidiClient::Direction::Output) : nullptr;
+        in = JackMidiClient::open(clientName + " In", JackMidiClient::Direction::Input, &lossWatch);
+        out = in ? JackMidiClient::open(clientName + " Out", JackMidiClient::Direction::Output, &lossWatch) : nullptr;
         if (!in || !out) {
             in.reset();
             out.reset();
@@ -199,7 +219,7 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
 JackMidiBackend::JackMidiBackend(std::string clientName) : m_impl(std::make_unique<Impl>())
 {
     m_impl->clientName = std::move(clientName);
-    m_impl->mapper = std::make_unique<JackMidiMapper>(m_impl->clientName + " MIDI Mapper");
+    m_impl->mapper = std::make_unique<JackMidiMapper>(m_impl->clientName + " MIDI Mapper", m_impl->lossWatch);
 }
 
 JackMidiBackend::~JackMidiBackend()
@@ -220,11 +240,10 @@ void JackMidiBackend::refreshDevices()
     m_impl->outputPorts.clear();
     m_impl->inputNames.clear();
     m_impl->outputNames.clear();
-    if ((m_impl->in || m_impl->out) && (m_impl->serverGone() || !serverRunning())) {
-        // The server has gone: its clients are dead and are only closed.
+    // Clients of a server that has gone are dead and are only closed; a server that runs
+    // again is used from this listing on.
+    if ((m_impl->in || m_impl->out) && (m_impl->serverGone() || !serverRunning()))
         m_impl->dropClients();
-        return;
-    }
     if (!m_impl->ensureClients())
         return;
     // The Mapper is there from the first listing on, for other programs to connect to.
@@ -307,6 +326,8 @@ void JackMidiBackend::closeOutput()
 bool JackMidiBackend::outputIsOpen() const { return m_impl->outputOpen; }
 
 MidiMapperPort* JackMidiBackend::mapper() { return m_impl->mapper.get(); }
+
+void JackMidiBackend::setSystemReceiver(MidiEventReceiver* receiver) { m_impl->lossWatch.setReceiver(receiver); }
 
 MidiResult JackMidiBackend::writeShort(std::span<const std::uint8_t> message) { return m_impl->send(message); }
 

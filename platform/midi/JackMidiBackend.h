@@ -26,8 +26,11 @@
 // Output: System Exclusive messages leave in pieces paced to the wire speed of DIN MIDI
 // by default (SysexPacer.h).
 //
-// When the server goes away everything is offline: sends fail, nothing arrives, the next
-// listing is empty; a server that comes back is used again from the next listing.
+// When the server goes away everything is offline: sends fail, nothing arrives, and the
+// system receiver is told once (JackLossWatch.h), however many of the program's clients
+// see it. The next listing closes the dead clients and, when a server runs again under
+// the same name, lists its ports at once; the Mapper gets a new client there too, even
+// while the file player holds it.
 #pragma once
 
 #include "platform/midi/MidiBackend.h"
@@ -73,6 +76,7 @@ public:
     void closeOutput() override;
     [[nodiscard]] bool outputIsOpen() const override;
     [[nodiscard]] MidiMapperPort* mapper() override;
+    void setSystemReceiver(MidiEventReceiver* receiver) override;
 
 protected:
     [[nodiscard]] MidiResult writeSysex(std::span<const std::uint8_t> message) override;

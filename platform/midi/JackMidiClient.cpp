@@ -1,6 +1,7 @@
 // Brevane - one client of a JACK server with one MIDI port, on plain libjack.
 #include "platform/midi/JackMidiClient.h"
 
+#include "platform/midi/JackLossWatch.h"
 #include "platform/midi/SpscByteRing.h"
 
 #include <jack/jack.h>
@@ -70,6 +71,8 @@ struct JackMidiClient::Impl {
     // Size of a MIDI port's buffer in bytes; 0 when the server does not tell.
     std::atomic<std::size_t> bufferBytes{0};
     std::atomic<std::uint64_t> cycles{0};
+    JackLossWatch* watch = nullptr;  // told when the server goes
+    std::uint64_t generation = 0;    // this client's in the watch
 
     // ---- input
     SpscByteRing inRing{kInputRingBytes};
@@ -198,6 +201,8 @@ struct JackMidiClient::Impl {
         auto* self = static_cast<Impl*>(arg);
         self->gone.store(true);
         ::sem_post(&self->wake);
+        if (self->watch)
+            self->watch->serverGone(self->generation);
     }
 
     static int onBufferSize(jack_nframes_t, void* arg)
@@ -243,11 +248,15 @@ struct JackMidiClient::Impl {
 
 JackMidiClient::JackMidiClient(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 
-std::unique_ptr<JackMidiClient> JackMidiClient::open(const std::string& name, Direction direction)
+std::unique_ptr<JackMidiClient> JackMidiClient::open(const std::string& name, Direction direction,
+                                                     JackLossWatch* watch)
 {
     silenceJack();
     auto impl = std::make_unique<Impl>();
     impl->direction = direction;
+    impl->watch = watch;
+    if (watch)
+        impl->generation = watch->enlist();
     const auto longest = static_cast<std::size_t>(std::max(jack_client_name_size() - 1, 1));
     jack_status_t status{};
     impl->client = jack_client_open(name.substr(0, longest).c_str(), JackNoStartServer, &status);

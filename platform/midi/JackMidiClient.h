@@ -18,7 +18,8 @@
 // and in pieces over several periods where they do not fit even into an empty one.
 //
 // The client never starts a server. When the server goes away (jack_on_shutdown) the
-// client is offline for good: nothing more arrives, writes fail, and it is only closed.
+// client is offline for good: nothing more arrives, writes fail, and it is only closed;
+// the watch it was opened with, if any, is told on the spot (JackLossWatch.h).
 //
 // Threads: everything but the handler runs on the calling thread (the program's); write()
 // may be called from any one thread at a time; the handler runs on the reader thread.
@@ -34,6 +35,8 @@
 #include <vector>
 
 namespace platform {
+
+class JackLossWatch;
 
 class JackMidiClient {
 public:
@@ -51,8 +54,10 @@ public:
     };
 
     // A client called name (JACK adds a number when the name is taken) on the server that
-    // JACK_DEFAULT_SERVER names; nullptr when no server answers.
-    [[nodiscard]] static std::unique_ptr<JackMidiClient> open(const std::string& name, Direction direction);
+    // JACK_DEFAULT_SERVER names; nullptr when no server answers. The watch, when given,
+    // must outlive the client.
+    [[nodiscard]] static std::unique_ptr<JackMidiClient> open(const std::string& name, Direction direction,
+                                                              JackLossWatch* watch = nullptr);
     // Whether a server answers; asks without starting one and without printing.
     [[nodiscard]] static bool serverRunning();
 

@@ -7,7 +7,9 @@
 // on the other end of the cable).
 //
 // Threads: every member is called on the GUI thread. Input reaches the receiver given to
-// openInput(), which a backend may call on any thread (RtMidi and JACK call it on their own).
+// openInput(), and the news that the MIDI system went away the one given to
+// setSystemReceiver(); a backend may call either on any thread (RtMidi and JACK use
+// threads of their own).
 #pragma once
 
 #include "platform/midi/MidiStreamParser.h"
@@ -54,6 +56,9 @@ enum class MidiEventKind : int {
     OutputOpen = 0x3C7,
     OutputClose = 0x3C8,
     OutputDone = 0x3C9, // a long message has left the output
+    // The program's own: the MIDI system itself went away (a JACK server stopped), and
+    // every port of the program on it is dead.
+    SystemGone = 0x3E0,
 };
 
 struct MidiEvent {
@@ -158,6 +163,12 @@ public:
     // through; nullptr when this MIDI system has none. Its output list shows it as
     // kMidiMapperId, and opening that output claims it for the program's output.
     [[nodiscard]] virtual MidiMapperPort* mapper() { return nullptr; }
+
+    // Where the backend says that its MIDI system went away while the program was on it:
+    // one MidiEventKind::SystemGone for each time it goes, from any thread; nullptr for
+    // nowhere. The receiver must stay until replaced. A system that cannot go away without
+    // the program (the ALSA sequencer, the in-process backends) never says it.
+    virtual void setSystemReceiver(MidiEventReceiver*) {}
 
 protected:
     // A validated System Exclusive message, F0h .. F7h.

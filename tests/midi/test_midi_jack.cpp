@@ -13,9 +13,14 @@
 // is kept as received and said so, a loss is reported once where it happened, and no good
 // byte is thrown away.
 //
+// A fourth stops the server while the program is connected and a file plays through the
+// Mapper, and starts it again under the same name: the loss is told once, the program
+// works offline with everything open kept, and the next MIDI Devices connects again.
+//
 // Skips only when no JACK server can be started. Every wait has a hard time-out, and a
 // watchdog ends the whole test (and with it both child processes) should anything hang.
 #include "MidiTestFixture.h"
+#include "SetupTestSupport.h"
 
 #include "banklib/InitVoice.h"
 #include "banklib/clsVoiceData.h"
@@ -28,6 +33,9 @@
 #include "platform/midi/MidiMapperPort.h"
 #include "platform/midi/SimulatedDX7.h"
 #include "platform/testing/JackSendingClient.h"
+#include "platform/testing/ScriptedServices.h"
+
+#include <QCoreApplication>
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -94,6 +102,11 @@ public:
             ::dup2(pipes ? in[0] : devnull, 0);
             ::dup2(pipes ? out[1] : devnull, 1);
             ::dup2(err >= 0 ? err : devnull, 2);
+            // Standard input ends only when no process holds its other end, this one too.
+            if (pipes) {
+                for (const int fd : {in[0], in[1], out[0], out[1]})
+                    ::close(fd);
+            }
             ::execv(path.c_str(), argv.data());
             ::_exit(127);
         }
@@ -418,8 +431,8 @@ private:
     std::function<void()> m_hook;
 };
 
-// The player state of the main window, as plain flags.
-class PlayerFlags final : public midi::MidiFilePlayerHost {
+// The player bar of the main window, as plain values.
+class PlayerFlags final : public midi::MidiFilePlayerView {
 public:
     bool IsMIDIMapperAllocated() const override { return mapper; }
     void setIsMIDIMapperAllocated(bool b) override { mapper = b; }
@@ -429,12 +442,35 @@ public:
     void setIsOpen(bool b) override { open = b; }
     bool IsStopped() const override { return stopped; }
     void setIsStopped(bool b) override { stopped = b; }
-    int tempoSpinnerValue() const override { return 120; }
+    int tempoSpinnerValue() const override { return tempo; }
+    std::string MIDIFileDirectory() const override { return folder; }
+    void setMIDIFileDirectory(const std::string& f) override { folder = f; }
+    std::string MidiFileTitle() const override { return title; }
+    void setMidiFileTitle(const std::string& t) override { title = t; }
+    int sliderValue() const override { return 0; }
+    void setSliderValue(int) override {}
+    int sliderMaximum() const override { return 0; }
+    void setSliderRange(int, int) override {}
+    void setSliderTickFrequency(int) override {}
+    void setTempoSpinnerValue(int bpm) override { tempo = bpm; }
     bool mapper = false;
     bool playing = false;
     bool open = false;
     bool stopped = false;
+    int tempo = 120;
+    std::string folder;
+    std::string title;
 };
+
+// Notes 50 ms apart (60 to 75, over and over), then the end of the track.
+midi::testing::TrackBuilder notesTrack(int notes)
+{
+    midi::testing::TrackBuilder track;
+    for (int i = 0; i < notes; ++i)
+        track.noteOn(i == 0 ? 0 : 48, 0, 60 + i % 16, 100).noteOff(0, 0, 60 + i % 16);  // 48 ticks: 50 ms
+    track.end(48);
+    return track;
+}
 
 class MidiOverJack : public ::testing::Test {
 protected:
@@ -445,7 +481,7 @@ protected:
             m_server->stop(0ms);
         m_server.reset();
         for (const char* f : {"/received.txt", "/jackd.log", "/simulator.log", "/timeline.txt", "/song.mid",
-                              "/ DX Bank  1.dat"})
+                              "/ DX Bank  1.dat", "/ DX Bank  2.dat"})
             std::remove((m_work + f).c_str());
         if (!m_work.empty())
             ::rmdir(m_work.c_str());
@@ -456,8 +492,8 @@ protected:
     // a work folder; false (with why) when none can start.
     bool startServer(int periodFrames, std::string& why)
     {
-        const std::string jackd = platform::testing::findJackd();
-        if (jackd.empty()) {
+        m_jackd = platform::testing::findJackd();
+        if (m_jackd.empty()) {
             why = "no JACK server can start: jackd is not installed";
             return false;
         }
@@ -466,20 +502,29 @@ protected:
         ::mkdir(m_work.c_str(), 0700);
         // A private server name, so that parallel runs and a user's own server never meet.
         ::setenv("JACK_DEFAULT_SERVER", tag.c_str(), 1);
-        m_server = std::make_unique<Child>(
-            jackd, std::vector<std::string>{"--no-realtime", "-d", "dummy", "-r", "48000", "-p",
-                                            std::to_string(periodFrames)},
-            false, m_work + "/jackd.log");
-        const auto deadline = Clock::now() + kServerStart;
-        while (!platform::JackMidiBackend::serverRunning() && m_server->running() && Clock::now() < deadline)
-            std::this_thread::sleep_for(100ms);
-        if (platform::JackMidiBackend::serverRunning())
+        m_periodFrames = periodFrames;
+        if (restartServer())
             return true;
         why = "no JACK server could be started (jackd says: " + fileText(m_work + "/jackd.log") + ")";
         return false;
     }
 
+    // Starts the server of startServer() (again, once it has been stopped); true when it answers.
+    bool restartServer()
+    {
+        m_server = std::make_unique<Child>(
+            m_jackd, std::vector<std::string>{"--no-realtime", "-d", "dummy", "-r", "48000", "-p",
+                                              std::to_string(m_periodFrames)},
+            false, m_work + "/jackd.log");
+        const auto deadline = Clock::now() + kServerStart;
+        while (!platform::JackMidiBackend::serverRunning() && m_server->running() && Clock::now() < deadline)
+            std::this_thread::sleep_for(100ms);
+        return platform::JackMidiBackend::serverRunning();
+    }
+
     std::string m_work;
+    std::string m_jackd;
+    int m_periodFrames = 64;
     std::unique_ptr<Child> m_server;
 };
 
@@ -593,12 +638,8 @@ TEST_F(MidiOverJack, BanksVoicesParameterChangesAndAFileThroughTheMapperReachAno
 
     // A MIDI file through the Mapper, connected to the simulator since the start: 16 notes
     // 50 ms apart all arrive, in order.
-    midi::testing::TrackBuilder track;
     constexpr int kNotes = 16;
-    for (int i = 0; i < kNotes; ++i)
-        track.noteOn(i == 0 ? 0 : 48, 0, 60 + i, 100).noteOff(0, 0, 60 + i);  // 48 ticks: 50 ms
-    track.end(48);
-    const auto song = midi::testing::buildMidiFile(0, 480, {track});
+    const auto song = midi::testing::buildMidiFile(0, 480, {notesTrack(kNotes)});
     const std::string songPath = work + "/song.mid";
     std::ofstream(songPath, std::ios::binary)
         .write(reinterpret_cast<const char*>(song.data()), static_cast<std::streamsize>(song.size()));
@@ -899,4 +940,147 @@ TEST_F(MidiOverJack, ADumpCutOrWithAHoleIsKeptDamagedAndLossReportsThrowNoGoodBy
     }
     midi::CloseMidiDevices(true, true);
     midi::installMIDIInit(nullptr);
+}
+
+TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconnectsOnceItIsBack)
+{
+    Watchdog watchdog(kWatchdog);
+    std::string why;
+    if (!startServer(64, why))
+        GTEST_SKIP() << why;
+    const std::string& work = m_work;
+    const std::string report = work + "/received.txt";
+    const std::string timeline = work + "/timeline.txt";
+    const auto startSimulator = [&] {
+        std::remove(report.c_str());
+        std::remove(timeline.c_str());
+        return std::make_unique<Child>(
+            BREVANE_SIMDX7,
+            std::vector<std::string>{"--name", "brevsim", "--report", report, "--lifetime", "100", "--timeline",
+                                     timeline},
+            true, work + "/simulator.log");
+    };
+    auto simulator = startSimulator();
+    ASSERT_TRUE(simulator->waitForLine("READY", kSimulatorStart)) << fileText(work + "/simulator.log");
+
+    // The program: the application object that takes the loss to the program's thread,
+    // scripted messages on the real clock, the real backend and headless windows.
+    int argc = 1;
+    char program[] = "test_midi_jack";
+    char* argv[] = {program, nullptr};
+    QCoreApplication application(argc, argv);
+    platform::testing::ScriptedServices svc;
+    platform::installEventLoop(nullptr);
+    banklib::testing::FakeAppState app;
+    app.dataDirectory = work + "/";
+    platform::JackMidiBackend backend("BrevaneTest");
+    midi::clsMIDIInit init(&backend);
+    FakeMidiWindows windows;
+    midi::installMIDIInit(&init);
+    midi::installMidiWindows(&windows);
+    midi::ResetMidiOutputState();
+    midi::ResetMidiInputState();
+    init.CommandLineRead = true;
+    init.setMidiInDeviceName("brevsim Out:out");
+    init.setMidiOutDeviceName("brevsim In:in");
+    midi::EnumerateOutcome outcome{};
+    init.EnumerateMidiDevices(false, outcome);
+    ASSERT_EQ(outcome, midi::EnumerateOutcome::Ok);
+    ASSERT_TRUE(connectJackPorts("BrevaneTest MIDI Mapper", "brevsim In:in"));
+    bool failed = true;
+    init.OpenMidiDevices(failed);
+    ASSERT_FALSE(failed);
+
+    // A bank received opens as a list, and a long file plays through the Mapper.
+    midi::MidiTransferCommands commands;
+    commands.mnuMIDIreceive_Click(1);
+    ASSERT_EQ(app.registry.count(), 1);
+    const std::string songPath = work + "/song.mid";
+    const auto song = midi::testing::buildMidiFile(0, 480, {notesTrack(400)});
+    std::ofstream(songPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(song.data()), static_cast<std::streamsize>(song.size()));
+    PlayerFlags bar;
+    midi::clsMIDIFilePlayer player(bar);
+    midi::MidiFilePlayerControl control(bar, player);
+    // The program's event loop, with the player's position poll while it plays.
+    const auto runUntil = [&](const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        const auto until = Clock::now() + limit;
+        while (!done() && Clock::now() < until) {
+            QCoreApplication::processEvents();
+            if (bar.IsPlaying())
+                control.Timer1_Timer();
+            std::this_thread::sleep_for(20ms);
+        }
+        return done();
+    };
+    svc.answerFile(songPath);
+    control.MidiFilePlayer(0);
+    ASSERT_TRUE(runUntil([&] { return noteOns(timeline).size() >= 3; }, kReportWait)) << "the file plays";
+
+    const auto monitor = [&] {
+        std::vector<std::string> lines;
+        windows.managerData().MidiMessage.forEach([&](const platform::RowRef& r) {
+            lines.push_back(platform::Trim(r.text(midi::MonitorField::Message)));
+        });
+        return lines;
+    };
+    const std::size_t linesBefore = monitor().size();
+    const std::size_t messagesBefore = svc.messagesShown().size();
+    const int unloadsBefore = windows.unloads;
+
+    // The server stops: its three clients of the program (input, output, Mapper) see it.
+    m_server->stop(0ms);
+    EXPECT_TRUE(runUntil([&] { return !init.MidiInOpen && !bar.IsPlaying(); }, kReportWait));
+    (void)runUntil([] { return false; }, 500ms);  // time for a second notice, should one come
+    const auto lines = monitor();
+    ASSERT_EQ(lines.size(), linesBefore + 1) << "one monitor line";
+    EXPECT_EQ(lines.back(), "JACK stopped - MIDI devices closed, working offline");
+    ASSERT_EQ(svc.messagesShown().size(), messagesBefore + 1) << "one message";
+    EXPECT_EQ(svc.messagesShown().back().title, "MIDI System Stopped");
+    EXPECT_EQ(svc.messagesShown().back().text,
+              "JACK has stopped, so Brevane is working offline.\r\n\r\nNothing open is lost. When JACK is running "
+              "again, choose MIDI Devices to reconnect.");
+    // The commands are those of working offline.
+    EXPECT_FALSE(init.MidiInOpen || init.MidiOutOpen);
+    EXPECT_FALSE(windows.inputCommands || windows.outputCommands);
+    // Nothing open is lost: the list, the MIDI Manager, the player's file (stopped, with a
+    // word) and the configured devices.
+    EXPECT_EQ(app.registry.count(), 1);
+    EXPECT_TRUE(windows.managerLoaded());
+    EXPECT_EQ(windows.unloads, unloadsBefore);
+    EXPECT_TRUE(bar.IsOpen() && bar.IsStopped());
+    EXPECT_EQ(svc.statusText(2), "Stopped - MIDI Mapper gone : song");
+    EXPECT_EQ(init.MidiInDeviceName(), "brevsim Out:out");
+    EXPECT_EQ(init.MidiOutDeviceName(), "brevsim In:in");
+
+    // The server starts again under the same name, with the instrument on it.
+    simulator->closeStdin();
+    simulator->stop(5s);
+    ASSERT_TRUE(restartServer()) << fileText(work + "/jackd.log");
+    simulator = startSimulator();
+    ASSERT_TRUE(simulator->waitForLine("READY", kSimulatorStart)) << fileText(work + "/simulator.log");
+
+    // The next MIDI Devices shows the devices at once and opens them; a bank then arrives.
+    ScriptedSetupHost host;
+    host.synthId = 1;
+    host.deviceAnswers.push_back({false, -1, -1, true});  // OK on the devices offered, no detection
+    init.InitialiseMIDI(true);
+    EXPECT_EQ(host.deviceDialogs, 1);
+    ASSERT_GT(host.shownLists.inputSelected, 0);
+    EXPECT_EQ(host.shownLists.inputs[static_cast<std::size_t>(host.shownLists.inputSelected)], "brevsim Out:out");
+    ASSERT_TRUE(init.MidiInOpen && init.MidiOutOpen);
+    EXPECT_TRUE(windows.inputCommands && windows.outputCommands);
+    commands.mnuMIDIreceive_Click(1);
+    EXPECT_EQ(app.registry.count(), 2);
+    // The Mapper is back on the new server while the player held it: the file plays on.
+    ASSERT_TRUE(connectJackPorts("BrevaneTest MIDI Mapper", "brevsim In:in"));
+    control.MidiFilePlayer(1);
+    EXPECT_TRUE(runUntil([&] { return noteOns(timeline).size() >= 3; }, kReportWait));
+    EXPECT_EQ(svc.messagesShown().size(), messagesBefore + 1) << "nothing more to say";
+    (void)player.Seq(midi::SeqAction::Close);
+
+    midi::CloseMidiDevices(true, true);
+    midi::installMIDIInit(nullptr);
+    simulator->closeStdin();
+    simulator->stop(5s);
 }
