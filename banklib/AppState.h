@@ -33,7 +33,7 @@ public:
     // Folder of bank files, ending in a separator.
     [[nodiscard]] virtual std::string DataDirectory() const = 0;
     virtual void setDataDirectory(const std::string& folder) = 0;
-    // Folder of the program and of its own files ("DXInit.dat").
+    // Folder of the program, ending in a separator.
     [[nodiscard]] virtual std::string ProgramFolder() const = 0;
     // Layout index last chosen in the "Save File" dialog.
     [[nodiscard]] virtual std::int32_t SaveFileFormat() const = 0;

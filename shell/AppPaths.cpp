@@ -1,6 +1,8 @@
 // Brevane - program, settings and data folders.
 #include "shell/AppPaths.h"
 
+#include "banklib/InitVoice.h"
+
 #include <unistd.h>
 
 #include <array>
@@ -10,6 +12,14 @@
 #include <system_error>
 
 namespace shell {
+
+// The build passes the install's layout (GNUInstallDirs); the usual one otherwise.
+#ifdef BREVANE_FILES_FROM_BIN
+const char* const kInstalledFilesFolder = BREVANE_FILES_FROM_BIN;
+#else
+const char* const kInstalledFilesFolder = "../share/brevane";
+#endif
+
 namespace {
 
 // Folders where installed programs live; settings are never written there.
@@ -22,6 +32,21 @@ bool endsWithDat(const std::string& name)
         return false;
     const std::string_view ext(name.data() + name.size() - 4, 4);
     return ext[0] == '.' && (ext[1] | 0x20) == 'd' && (ext[2] | 0x20) == 'a' && (ext[3] | 0x20) == 't';
+}
+
+// The program folder when its own files are beside it (a build folder, an unpacked archive),
+// else the installed files folder when they are there; the program folder when neither holds them.
+std::string findOwnFiles(const std::string& programFolder)
+{
+    std::error_code ec;
+    if (programFolder.empty() ||
+        std::filesystem::exists(std::filesystem::path(programFolder) / banklib::kInitBankFileName, ec))
+        return programFolder;
+    const std::filesystem::path installed =
+        (std::filesystem::path(programFolder) / kInstalledFilesFolder).lexically_normal();
+    if (std::filesystem::exists(installed / banklib::kInitBankFileName, ec))
+        return withTrailingSlash(installed.string());
+    return programFolder;
 }
 
 }  // namespace
@@ -51,6 +76,7 @@ AppPaths resolveAppPaths(const std::string& programFolder, const EnvironmentLook
 {
     AppPaths paths;
     paths.programFolder = withTrailingSlash(programFolder);
+    paths.filesFolder = findOwnFiles(paths.programFolder);
     paths.besideProgram = writable(paths.programFolder);
     if (paths.besideProgram) {
         paths.settingsFile = paths.programFolder + kSettingsFileName;

@@ -4,7 +4,8 @@
 // program keeps everything beside itself: "Brevane.ini", the data folder and
 // "PatchGen.dat". Installed into a system folder, it keeps the settings in the user's
 // XDG config folder and the data in the XDG data folder, both under "Brevane". Its own
-// read-only files ("DXInit.dat") are always read from the program folder.
+// read-only files ("DXInit.dat") are read from the program folder when they are there, else
+// from where an install puts them, relative to the program folder ("../share/brevane").
 #pragma once
 
 #include <functional>
@@ -15,11 +16,21 @@ namespace shell {
 constexpr const char* kSettingsFileName = "Brevane.ini";
 constexpr const char* kAppFolderName = "Brevane";
 
+// Where an installed program's own files are, relative to its program folder.
+extern const char* const kInstalledFilesFolder;
+
 struct AppPaths {
     std::string programFolder;   // folder of the executable, with a trailing '/'
+    std::string filesFolder;     // folder of the program's own files, with '/'; empty: programFolder
     std::string settingsFile;    // full path of "Brevane.ini"
     std::string dataBaseFolder;  // folder whose "Data" subfolder the data-folder rule looks at, with '/'
     bool besideProgram = false;  // settings and data live in the program folder
+
+    // The folder of "DXInit.dat" and the program's other read-only files, ending in '/'.
+    [[nodiscard]] const std::string& ownFilesFolder() const
+    {
+        return filesFolder.empty() ? programFolder : filesFolder;
+    }
 };
 
 // Looks up an environment variable; an empty text when it is not set.

@@ -32,7 +32,7 @@ public:
     [[nodiscard]] virtual bool dataAccessAvailable() = 0;
 
     // ---- File menu
-    // File > New: the program folder's "DXInit.dat" as a temporary list.
+    // File > New: the program's own "DXInit.dat" (AppPaths::ownFilesFolder) as a temporary list.
     virtual void fileNew() = 0;
     // File > Open: the multi-select open dialog; every chosen file becomes a list.
     virtual void fileOpen() = 0;

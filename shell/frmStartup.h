@@ -161,7 +161,7 @@ public:
     void setRecentFileList(const std::vector<std::string>& paths);
 
     [[nodiscard]] const AppPaths& paths() const { return m_options.paths; }
-    // Folder of the program and its own files ("DXInit.dat"), ending in '/'.
+    // Folder of the program, ending in '/' (its own files: paths().ownFilesFolder()).
     [[nodiscard]] std::string ProgramFolder() const { return m_options.paths.programFolder; }
     [[nodiscard]] CommandLineSwitch commandLine() const { return m_options.commandLine; }
 

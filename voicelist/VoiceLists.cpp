@@ -58,7 +58,7 @@ bool VoiceLists::dataAccessAvailable()
 
 void VoiceLists::fileNew()
 {
-    (void)openList(platform::joinPath(m_main.ProgramFolder(), banklib::kInitBankFileName), true, false);
+    (void)openList(platform::joinPath(m_main.paths().ownFilesFolder(), banklib::kInitBankFileName), true, false);
 }
 
 void VoiceLists::fileOpen()

@@ -54,6 +54,29 @@ TEST(AppPaths, AnInstalledProgramUsesTheXdgFolders)
     EXPECT_EQ(relative.settingsFile, "/home/me/.config/Brevane/Brevane.ini");
 }
 
+TEST(AppPaths, TheProgramsOwnFilesAreBesideItElseWhereAnInstallPutsThem)
+{
+    TempFolder prefix;
+    const std::string program = prefix.folder() + "bin";
+    const std::string installed =
+        withTrailingSlash((std::filesystem::path(program) / kInstalledFilesFolder).lexically_normal().string());
+    std::filesystem::create_directories(program);
+    const auto filesFolder = [&] {
+        const AppPaths p =
+            resolveAppPaths(program, env({{"HOME", "/home/me"}}), [](const std::string&) { return false; });
+        EXPECT_EQ(p.programFolder, program + "/");
+        return p.ownFilesFolder();
+    };
+    // Found nowhere: the program folder, whose missing file File > New then names.
+    EXPECT_EQ(filesFolder(), program + "/");
+    // Installed: the shared files folder, found from the program's own folder.
+    writeFile(installed + "DXInit.dat", "x");
+    EXPECT_EQ(filesFolder(), installed);
+    // A copy beside the program comes first (a build folder, an unpacked archive).
+    writeFile(program + "/DXInit.dat", "x");
+    EXPECT_EQ(filesFolder(), program + "/");
+}
+
 TEST(AppPaths, SystemFoldersAreNeverWritableForSettings)
 {
     EXPECT_FALSE(isUserWritableFolder("/usr/bin"));
