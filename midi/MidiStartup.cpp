@@ -294,8 +294,7 @@ void clsMIDIInit::DetectSynth(DetectOutcome& result)
 
     // A detection that finds nothing leaves the device number the user had.
     const std::int16_t configuredDevice = m_deviceNumber;
-    const bool inputWasOpen = MidiInOpen;
-    const bool outputWasOpen = MidiOutOpen;
+    const OpenPorts portsBefore = openPorts();
     for (;;) {
         platform::SetBusyCursor(true);
         std::int16_t device = 0;
@@ -314,7 +313,7 @@ void clsMIDIInit::DetectSynth(DetectOutcome& result)
             }
             // A port closed under the probe (the MIDI system went away, and the user has
             // been told): nothing can answer, and the program works offline.
-            if ((inputWasOpen && !MidiInOpen) || (outputWasOpen && !MidiOutOpen)) {
+            if (closedSince(portsBefore)) {
                 m_deviceNumber = configuredDevice;
                 host.hideProgress();
                 platform::SetBusyCursor(false);

@@ -74,6 +74,18 @@ public:
     // ---- public fields
     bool MidiInOpen = false;   // the input is open and started
     bool MidiOutOpen = false;  // the output is open; every immediate send tests it
+
+    // The ports open at one moment, to tell later whether one has closed since: the MIDI
+    // system went away under a wait (MidiSystemGone has told the user).
+    struct OpenPorts {
+        bool in = false;
+        bool out = false;
+    };
+    [[nodiscard]] OpenPorts openPorts() const { return {MidiInOpen, MidiOutOpen}; }
+    [[nodiscard]] bool closedSince(OpenPorts before) const
+    {
+        return (before.in && !MidiInOpen) || (before.out && !MidiOutOpen);
+    }
     // Answer of the detection failure dialog: -2 retry, -1 work offline, 5 skip, 0 cancel.
     std::int32_t FailureAnswer = 0;
     bool InitCancelled = false;  // a set-up dialog was cancelled

@@ -393,13 +393,11 @@ std::string RequestDumpWithRetry(std::int16_t kind)
     // Once a port has closed under a wait (the MIDI system went away, which the user has
     // been told), nothing can answer: no more questions.
     const clsMIDIInit& init = objMIDIInit();
-    const bool inputWasOpen = init.MidiInOpen;
-    const bool outputWasOpen = init.MidiOutOpen;
-    const auto portsGone = [&] { return (inputWasOpen && !init.MidiInOpen) || (outputWasOpen && !init.MidiOutOpen); };
+    const clsMIDIInit::OpenPorts portsBefore = init.openPorts();
     for (;;) {
         if (waitForDump(type, kFirstWaitMs, reply, true) == TransportResult::Ok)
             return reply;
-        if (reply == kDamagedReply || portsGone())
+        if (reply == kDamagedReply || init.closedSince(portsBefore))
             return {};
         const MsgAnswer how = platform::messages().messageBox(
             "There was no response from your synth. \r\n\r\nAre you using a MKI DX7 (which does not respond to "
@@ -416,7 +414,7 @@ std::string RequestDumpWithRetry(std::int16_t kind)
             return {};
         if (second == TransportResult::Ok)
             return reply;
-        if (reply == kDamagedReply || portsGone())
+        if (reply == kDamagedReply || init.closedSince(portsBefore))
             return {};
         const MsgAnswer again = platform::messages().messageBox(
             "No data received at timeout\r\n\r\nWould you like to try again ?",
