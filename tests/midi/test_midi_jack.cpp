@@ -462,6 +462,29 @@ public:
     std::string title;
 };
 
+// The program's side on the test's server: the real backend, the MIDI settings object and
+// headless windows, installed for the test and closed and uninstalled however it ends.
+struct ProgramOnJack {
+    ProgramOnJack()
+    {
+        midi::installMIDIInit(&init);
+        midi::installMidiWindows(&windows);
+        midi::ResetMidiOutputState();
+        midi::ResetMidiInputState();
+    }
+    ~ProgramOnJack()
+    {
+        midi::CloseMidiDevices(true, true);
+        midi::installMIDIInit(nullptr);
+    }
+    ProgramOnJack(const ProgramOnJack&) = delete;
+    ProgramOnJack& operator=(const ProgramOnJack&) = delete;
+
+    platform::JackMidiBackend backend{"BrevaneTest"};
+    midi::clsMIDIInit init{&backend};
+    FakeMidiWindows windows;
+};
+
 // Notes 50 ms apart (60 to 75, over and over), then the end of the track.
 midi::testing::TrackBuilder notesTrack(int notes)
 {
@@ -549,14 +572,9 @@ TEST_F(MidiOverJack, BanksVoicesParameterChangesAndAFileThroughTheMapperReachAno
     ASSERT_TRUE(simulator.waitForLine("READY", kSimulatorStart))
         << "the simulated DX7 did not come up: " << fileText(work + "/simulator.log");
 
-    // The program's side: the real backend on the same server, headless services.
-    platform::JackMidiBackend backend("BrevaneTest");
-    midi::clsMIDIInit init(&backend);
-    FakeMidiWindows windows;
-    midi::installMIDIInit(&init);
-    midi::installMidiWindows(&windows);
-    midi::ResetMidiOutputState();
-    midi::ResetMidiInputState();
+    // The program's side on the same server.
+    ProgramOnJack program;
+    midi::clsMIDIInit& init = program.init;
 
     init.setMidiInDeviceName("brevsim Out:out");
     init.setMidiOutDeviceName("brevsim In:in");
@@ -673,8 +691,6 @@ TEST_F(MidiOverJack, BanksVoicesParameterChangesAndAFileThroughTheMapperReachAno
     RecordProperty("worst_spacing_error_us", static_cast<int>(worstUs));
     (void)player.Seq(midi::SeqAction::Close);
 
-    midi::CloseMidiDevices(true, true);
-    midi::installMIDIInit(nullptr);
     simulator.closeStdin();
     simulator.stop(5s);
 }
@@ -861,13 +877,9 @@ TEST_F(MidiOverJack, ADumpCutOrWithAHoleIsKeptDamagedAndLossReportsThrowNoGoodBy
             sender.go();
         }
     });
-    platform::JackMidiBackend backend("BrevaneTest");
-    midi::clsMIDIInit init(&backend);
-    FakeMidiWindows windows;
-    midi::installMIDIInit(&init);
-    midi::installMidiWindows(&windows);
-    midi::ResetMidiOutputState();
-    midi::ResetMidiInputState();
+    ProgramOnJack program;
+    midi::clsMIDIInit& init = program.init;
+    FakeMidiWindows& windows = program.windows;
     init.setMidiInDeviceName("brevane-test-sender:out");
     init.setMidiOutDeviceName("BrevaneTest MIDI Mapper");
     midi::EnumerateOutcome outcome{};
@@ -938,8 +950,6 @@ TEST_F(MidiOverJack, ADumpCutOrWithAHoleIsKeptDamagedAndLossReportsThrowNoGoodBy
         }
         EXPECT_EQ(commands.ReceivedFileNumber(), 0) << "nothing opened as a list";
     }
-    midi::CloseMidiDevices(true, true);
-    midi::installMIDIInit(nullptr);
 }
 
 TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconnectsOnceItIsBack)
@@ -966,20 +976,16 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     // The program: the application object that takes the loss to the program's thread,
     // scripted messages on the real clock, the real backend and headless windows.
     int argc = 1;
-    char program[] = "test_midi_jack";
-    char* argv[] = {program, nullptr};
+    char programName[] = "test_midi_jack";
+    char* argv[] = {programName, nullptr};
     QCoreApplication application(argc, argv);
     platform::testing::ScriptedServices svc;
     platform::installEventLoop(nullptr);
     banklib::testing::FakeAppState app;
     app.dataDirectory = work + "/";
-    platform::JackMidiBackend backend("BrevaneTest");
-    midi::clsMIDIInit init(&backend);
-    FakeMidiWindows windows;
-    midi::installMIDIInit(&init);
-    midi::installMidiWindows(&windows);
-    midi::ResetMidiOutputState();
-    midi::ResetMidiInputState();
+    ProgramOnJack program;
+    midi::clsMIDIInit& init = program.init;
+    FakeMidiWindows& windows = program.windows;
     init.CommandLineRead = true;
     init.setMidiInDeviceName("brevsim Out:out");
     init.setMidiOutDeviceName("brevsim In:in");
@@ -1079,8 +1085,6 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     EXPECT_EQ(svc.messagesShown().size(), messagesBefore + 1) << "nothing more to say";
     (void)player.Seq(midi::SeqAction::Close);
 
-    midi::CloseMidiDevices(true, true);
-    midi::installMIDIInit(nullptr);
     simulator->closeStdin();
     simulator->stop(5s);
 }

@@ -66,6 +66,18 @@ TEST(PrintingHooks, PrintersAreCountedWithThePdfPrinterAndTheFileCommandsRunHere
 namespace printing {
 namespace {
 
+// A main window that keeps everything in folder, without a splash.
+shell::StartupOptions mainWindowIn(const banklib::test::TempFolder& folder)
+{
+    shell::StartupOptions options;
+    options.paths.programFolder = folder.folder();
+    options.paths.settingsFile = folder.path("Brevane.ini");
+    options.paths.dataBaseFolder = folder.folder();
+    options.paths.besideProgram = true;
+    options.splashMs = 0;
+    return options;
+}
+
 // MIDI settings whose output is open until the exit closes it.
 class OpenMidi final : public shell::MidiInitSetup {
 public:
@@ -80,12 +92,7 @@ TEST(PrintingHooks, ExitAsksAboutThePreviewsTextAndCancelKeepsTheProgramAsItWas)
     platform::testing::ScriptedServices ui;
     banklib::test::TempFolder program;
     modPrintOps ops(std::make_unique<testing::ScriptedPrintDialogs>());
-    shell::StartupOptions options;
-    options.paths.programFolder = program.folder();
-    options.paths.settingsFile = program.path("Brevane.ini");
-    options.paths.dataBaseFolder = program.folder();
-    options.paths.besideProgram = true;
-    options.splashMs = 0;
+    shell::StartupOptions options = mainWindowIn(program);
     OpenMidi* midi = nullptr;
     options.makeMidiSetup = [&midi] {
         auto setup = std::make_unique<OpenMidi>();
@@ -121,12 +128,7 @@ TEST(PrintingHooks, ThePreviewIsTheMainWindowsOwnKeptAboveItAndGoesWithIt)
     platform::testing::ScriptedServices ui;
     banklib::test::TempFolder program;
     modPrintOps ops(std::make_unique<testing::ScriptedPrintDialogs>());
-    shell::StartupOptions options;
-    options.paths.programFolder = program.folder();
-    options.paths.settingsFile = program.path("Brevane.ini");
-    options.paths.dataBaseFolder = program.folder();
-    options.paths.besideProgram = true;
-    options.splashMs = 0;
+    shell::StartupOptions options = mainWindowIn(program);
     installPrinting(options, ops);
     QPointer<frmPreview> preview;
     {
