@@ -77,7 +77,10 @@ AppPaths resolveAppPaths(const std::string& programFolder, const EnvironmentLook
     AppPaths paths;
     paths.programFolder = withTrailingSlash(programFolder);
     paths.filesFolder = findOwnFiles(paths.programFolder);
-    paths.besideProgram = writable(paths.programFolder);
+    // A program whose own files come from the installed files folder is installed: it keeps
+    // nothing beside itself, even in a prefix the user may write to (~/.local).
+    const bool installed = paths.filesFolder != paths.programFolder;
+    paths.besideProgram = !installed && writable(paths.programFolder);
     if (paths.besideProgram) {
         paths.settingsFile = paths.programFolder + kSettingsFileName;
         paths.dataBaseFolder = paths.programFolder;

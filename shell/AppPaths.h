@@ -1,11 +1,13 @@
 // Brevane - where the program finds its own files and keeps the user's.
 //
-// Run from a folder the user may write to (a build tree, an unpacked archive), the
-// program keeps everything beside itself: "Brevane.ini", the data folder and
-// "PatchGen.dat". Installed into a system folder, it keeps the settings in the user's
-// XDG config folder and the data in the XDG data folder, both under "Brevane". Its own
-// read-only files ("DXInit.dat") are read from the program folder when they are there, else
-// from where an install puts them, relative to the program folder ("../share/brevane").
+// Its own read-only files ("DXInit.dat") are read from the program folder when they are
+// there, else from where an install puts them, relative to the program folder
+// ("../share/brevane"). Run from a folder the user may write to that holds its own files
+// or neither (a build tree, an unpacked archive), the program keeps everything beside
+// itself: "Brevane.ini", the data folder and "PatchGen.dat". Installed (its own files come
+// from the installed files folder, whatever prefix), or in a folder it may not write to,
+// it keeps the settings in the user's XDG config folder and the data in the XDG data
+// folder, both under "Brevane".
 #pragma once
 
 #include <functional>

@@ -15,7 +15,7 @@ namespace shell {
 namespace {
 
 constexpr const char* kErrorTitle = "IniFile Error";
-// Names tried for the copy of an unusable file: "<name>.bad", then "<name>.bad.1" onwards.
+// Names tried for the copy of a file that did not load: "<name>.bad", then "<name>.bad.1" onwards.
 constexpr int kCopyNames = 1000;
 
 void report(const std::string& text)
@@ -77,8 +77,8 @@ SettingsLoadResult SettingsFile::load(tavisco::PropertyBag& startUp, tavisco::Pr
 {
     m_keepBeforeSaving = false;
     m_keptCopy.clear();
-    // Unusable: there, with something in it, and nothing of it could be used. An empty
-    // file holds nothing to keep.
+    // Loading ended in an error with the file there: unless it is empty (nothing to keep),
+    // it is kept before this session's settings replace it.
     auto unusable = [this](SettingsLoadResult& r) {
         r.unusable = platform::fileSize(m_path) != 0;
         m_keepBeforeSaving = r.unusable;
@@ -102,28 +102,33 @@ SettingsLoadResult SettingsFile::load(tavisco::PropertyBag& startUp, tavisco::Pr
         unusable(result);
         return result;
     }
-    result.outcome = SettingsLoad::Read;
 
+    // The sections in order; the first one missing is reported and ends loading, what was
+    // applied before it staying applied.
     const tavisco::Ref<tavisco::Sections> sections = ini->Sections();
     auto apply = [&](const char* name, auto&& use) {
         tavisco::Result<tavisco::Ref<tavisco::Section>> section = sections->Item(name);
         if (section.failed() || !section.value) {
-            ++result.missingSections;
+            result.outcome = SettingsLoad::SectionMissing;
             reportMissingSection(section.error, name);
-            return;
+            unusable(result);
+            return false;
         }
         use(*section.value);
+        return true;
     };
-    apply(kStartUpSection, [&](tavisco::Section& s) { s.SaveToObject(startUp); });
-    apply(kMidiSection, [&](tavisco::Section& s) { s.SaveToObject(midi); });
-    apply(kRecentFilesSection, [&](tavisco::Section& s) {
-        std::array<tavisco::Value, kRecentFileSlots> values;
-        s.SaveToArray(values, kRecentFileKeyPrefix);
-        for (std::size_t i = 0; i < kRecentFileSlots; ++i)
-            recent[i] = values[i].toText();
-    });
-    if (result.missingSections == 3)
-        unusable(result);
+    if (!apply(kStartUpSection, [&](tavisco::Section& s) { s.SaveToObject(startUp); }))
+        return result;
+    if (!apply(kMidiSection, [&](tavisco::Section& s) { s.SaveToObject(midi); }))
+        return result;
+    if (!apply(kRecentFilesSection, [&](tavisco::Section& s) {
+            std::array<tavisco::Value, kRecentFileSlots> values;
+            s.SaveToArray(values, kRecentFileKeyPrefix);
+            for (std::size_t i = 0; i < kRecentFileSlots; ++i)
+                recent[i] = values[i].toText();
+        }))
+        return result;
+    result.outcome = SettingsLoad::Read;
     return result;
 }
 
@@ -142,12 +147,12 @@ bool SettingsFile::save(tavisco::PropertyBag& startUp, tavisco::PropertyBag& mid
         std::string why;
         const std::string copy = keepCopyOf(m_path, why);
         if (copy.empty())
-            return fail("The file could not be used when Brevane started, and no copy of it could be kept (" + why +
-                        "). It has been left as it was, so the settings of this session are not saved.");
+            return fail("The file could not be loaded whole when Brevane started, and no copy of it could be kept (" +
+                        why + "). It has been left as it was, so the settings of this session are not saved.");
         m_keepBeforeSaving = false;
         m_keptCopy = copy;
         (void)platform::messages().messageBox(
-            "The settings file " + m_path + " could not be used when Brevane started. Before this session's "
+            "The settings file " + m_path + " could not be loaded whole when Brevane started. Before this session's "
             "settings are saved in its place, it has been kept as " + copy + ".",
             platform::MsgStyle::OkOnly | platform::MsgStyle::Information, kErrorTitle);
     }

@@ -20,17 +20,18 @@ public:
 
     // Reads the file and applies [StartUp] to startUp, [MIDI] to midi and [Recent Files]
     // to recent, in that order. A property that refuses a value keeps its old one and the
-    // next key is applied. A section missing from the file is reported in a message box
-    // titled "IniFile Error" and loading goes on with the next one; an unreadable file is
-    // reported the same way and nothing is applied. A file found unusable (see
-    // SettingsLoadResult::unusable) is kept before the first save over it.
+    // next key is applied. The first error ends loading with one message box titled
+    // "IniFile Error": an unreadable file applies nothing, a missing section leaves the
+    // sections before it applied and the ones after it unread. A missing file is no error.
+    // A file whose loading ended in an error (see SettingsLoadResult::unusable) is kept
+    // before the first save over it.
     [[nodiscard]] SettingsLoadResult load(tavisco::PropertyBag& startUp, tavisco::PropertyBag& midi,
                                           RecentFileSlots& recent);
 
     // Writes [StartUp], [Recent Files] (all six keys, empty slots as bare keys) and [MIDI],
     // replacing the file atomically; the folder is created when missing. False when the
     // file could not be written (the old file is then left as it was).
-    // The first save after a load that found the file unusable first copies it to
+    // The first save after a load that ended in an error first copies the file to
     // "<name>.bad" beside it ("<name>.bad.1", ... when an earlier, different copy holds
     // that name; an earlier copy with the same bytes is kept as the copy) and says where
     // in a message box. When no copy can be made the file is left as it was and false
@@ -38,7 +39,7 @@ public:
     [[nodiscard]] bool save(tavisco::PropertyBag& startUp, tavisco::PropertyBag& midi,
                             const RecentFileSlots& recent, std::string* error = nullptr);
 
-    // Where the unusable file was kept; empty until a save has kept it.
+    // Where the file that did not load was kept; empty until a save has kept it.
     [[nodiscard]] const std::string& keptCopy() const { return m_keptCopy; }
 
 private:

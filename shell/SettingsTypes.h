@@ -22,16 +22,16 @@ inline constexpr const char* kMidiSection = "MIDI";
 inline constexpr const char* kRecentFileKeyPrefix = "File ";
 
 enum class SettingsLoad : int {
-    Read = 0,         // the file was read; missing sections were reported one by one
-    FileMissing = 1,  // there is no settings file: nothing applied, nothing shown
-    Unreadable = 2,   // the file is there but could not be read: reported, nothing applied
+    Read = 0,            // the file was read and its three sections applied
+    FileMissing = 1,     // there is no settings file: nothing applied, nothing shown
+    Unreadable = 2,      // the file is there but could not be read: reported, nothing applied
+    SectionMissing = 3,  // a section is missing: reported, the sections before it stay applied
 };
 
 struct SettingsLoadResult {
     SettingsLoad outcome = SettingsLoad::FileMissing;
-    int missingSections = 0;
-    // The file is there and not empty, but it could not be read or holds none of the three
-    // sections: nothing of it was used, and it is kept beside itself before it is saved over.
+    // The file is there and not empty, but its loading ended in an error (it could not be
+    // read, or a section is missing): it is kept beside itself before it is saved over.
     bool unusable = false;
 };
 

@@ -156,6 +156,10 @@ void frmStartup::LoadSettings()
     RecentFileSlots recent;
     m_settingsFile = std::make_unique<SettingsFile>(m_options.paths.settingsFile);
     m_settingsLoad = m_settingsFile->load(startUp, midi, recent);
+    // A missing file, or loading that ended in an error, leaves the recent files empty and
+    // their menu entries hidden.
+    if (m_settingsLoad.outcome != SettingsLoad::Read)
+        return;
     m_recentFiles = recent;
     UpdateRecentFilesMenu();
 }
@@ -314,7 +318,7 @@ void frmStartup::Form_Unload()
 
 void frmStartup::SaveSettings()
 {
-    // A settings file that could not be used at start-up is kept beside itself before this
+    // A settings file that did not load at start-up is kept beside itself before this
     // run's settings replace it; when it cannot be kept, it is not replaced.
     if (!m_settingsFile)
         return;

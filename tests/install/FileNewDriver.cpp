@@ -1,7 +1,10 @@
 // A Qt input plugin for the install test: loaded into the installed program
 // (QT_QPA_GENERIC_PLUGINS=brevanefilenew), it types Ctrl+N, File > New, into the main window
-// once the program waits for input, then ends the program: exit code 0 when a voice list of
-// "DXInit.dat" opened, 1 when a message box came up instead (its text goes to stderr).
+// once the program waits for input. When a voice list of "DXInit.dat" has opened it closes
+// the main window as its close button does and answers No to the list's save question, so
+// the program ends as a user ends it (writing its settings) with exit code 0. Any other
+// message box ends it with exit code 1 (its text goes to stderr).
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGenericPlugin>
 #include <QMainWindow>
@@ -35,13 +38,21 @@ private:
     void poll()
     {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            // Closing asks whether to save the new list: No, and the program goes on ending.
+            if (m_closing && !m_answered && box->text().contains(QStringLiteral("must be saved under a different name")) &&
+                box->button(QMessageBox::No) != nullptr) {
+                m_answered = true;
+                box->button(QMessageBox::No)->click();
+                return;
+            }
             std::fprintf(stderr, "message box: %s\n", qPrintable(box->text()));
             QCoreApplication::exit(1);
             return;
         }
         // The main event loop runs (start-up is over) and no dialog is up.
         QMainWindow* main = mainWindow();
-        if (main == nullptr || QThread::currentThread()->loopLevel() != 1 || QApplication::activeModalWidget())
+        if (m_closing || main == nullptr || QThread::currentThread()->loopLevel() != 1 ||
+            QApplication::activeModalWidget())
             return;
         if (!m_typed) {
             m_typed = true;
@@ -56,7 +67,8 @@ private:
             // Its caption: "DXInit [ 32 patches ]".
             if (list->windowTitle().startsWith(QStringLiteral("DXInit "))) {
                 std::fprintf(stderr, "File > New opened %s\n", qPrintable(list->windowTitle()));
-                QCoreApplication::exit(0);
+                m_closing = true;
+                QTimer::singleShot(0, main, [main] { main->close(); });
                 return;
             }
         }
@@ -64,6 +76,8 @@ private:
 
     QTimer m_poll;
     bool m_typed = false;
+    bool m_closing = false;
+    bool m_answered = false;
 };
 
 }  // namespace

@@ -2,7 +2,8 @@
 # Installs the build into a temporary prefix, builds and runs a program of someone else's
 # against the installed Tavisco (with find_package, then with pkg-config), moves the prefix
 # elsewhere and starts the installed program there to do File > New, which must open its own
-# "DXInit.dat". Leaves nothing behind.
+# "DXInit.dat", and to exit, which must write the settings into the XDG folders and nothing
+# beside the program. Leaves nothing behind.
 #   install-test.sh BUILD_DIR PLUGIN_DIR CMAKE GENERATOR CXX [CXX_FLAGS]
 set -euo pipefail
 build=$1 plugins=$2 cmake=$3 generator=$4 cxx=$5 cxxflags=${6:-}
@@ -49,7 +50,12 @@ loaded=$(ldd "$prefix/bin/brevane" | awk '$1 == "libtavisco.so.0" { print $3 }')
 [ "$(readlink -f "$loaded")" = "$(readlink -f "$prefix/lib/libtavisco.so.0")" ] ||
     fail "the installed program loads ${loaded:-no libtavisco.so.0}, not the installed library"
 mkdir -m 700 "$tmp/home" "$tmp/run"
-(cd "$tmp" && env -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run" \
-    QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$plugins" QT_QPA_GENERIC_PLUGINS=brevanefilenew \
-    timeout 120 "$prefix/bin/brevane" n) || fail "File > New in the installed program"
+(cd "$tmp" && env HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
+    XDG_RUNTIME_DIR="$tmp/run" QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$plugins" \
+    QT_QPA_GENERIC_PLUGINS=brevanefilenew timeout 120 "$prefix/bin/brevane" n) ||
+    fail "File > New and exit in the installed program"
+# bin/ is writable here, as ~/.local/bin is, yet the installed program keeps nothing there.
+[ "$(ls -A "$prefix/bin")" = brevane ] || fail "bin/ holds more than brevane: $(ls -A "$prefix/bin" | tr '\n' ' ')"
+[ -f "$tmp/config/Brevane/Brevane.ini" ] || fail "the settings were not written to XDG_CONFIG_HOME/Brevane"
+[ -d "$tmp/data/Brevane" ] || fail "the data folder is not XDG_DATA_HOME/Brevane"
 echo "install: program, library, CMake package and pkg-config file work from the prefix"

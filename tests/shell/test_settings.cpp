@@ -93,7 +93,6 @@ TEST_F(SettingsTest, WritesTheThreeSectionsInOrderAndReadsThemBack)
     RecentFileSlots recent2;
     const SettingsLoadResult r = SettingsFile(path).load(startUp2, midiBag2, recent2);
     EXPECT_EQ(r.outcome, SettingsLoad::Read);
-    EXPECT_EQ(r.missingSections, 0);
     EXPECT_EQ(startUp2.values, startUp.values);
     EXPECT_EQ(recent2, recent);
     EXPECT_EQ(midi2.MidiInDeviceName(), "USB MIDI 1");
@@ -121,9 +120,9 @@ TEST_F(SettingsTest, AMissingFileIsSilentAndAppliesNothing)
     EXPECT_TRUE(services.messagesShown().empty());
 }
 
-// Each missing section is reported and the sections after it are still applied, so the
-// MIDI settings are not lost when another section is missing.
-TEST_F(SettingsTest, AMissingSectionIsReportedAndLoadingGoesOn)
+// The first missing section is reported and ends loading: the sections before it stay
+// applied, the ones after it are not read.
+TEST_F(SettingsTest, AMissingSectionIsReportedOnceAndEndsLoading)
 {
     struct Case {
         const char* text;
@@ -132,8 +131,8 @@ TEST_F(SettingsTest, AMissingSectionIsReportedAndLoadingGoesOn)
     };
     const Case cases[] = {
         {"[StartUp]\r\nWidth=900\r\n[MIDI]\r\nMIDIOutChannel=5\r\n", "[Recent Files]", true, true, false},
-        {"[StartUp]\r\nWidth=900\r\n[Recent Files]\r\nFile 0=/x.dat\r\n", "[MIDI]", true, false, true},
-        {"[MIDI]\r\nMIDIOutChannel=5\r\n[Recent Files]\r\nFile 0=/x.dat\r\n", "[StartUp]", false, true, true},
+        {"[StartUp]\r\nWidth=900\r\n[Recent Files]\r\nFile 0=/x.dat\r\n", "[MIDI]", true, false, false},
+        {"[MIDI]\r\nMIDIOutChannel=5\r\n[Recent Files]\r\nFile 0=/x.dat\r\n", "[StartUp]", false, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.missing);
@@ -144,8 +143,7 @@ TEST_F(SettingsTest, AMissingSectionIsReportedAndLoadingGoesOn)
         MidiSettingsBag midiBag(midi);
         RecentFileSlots recent;
         const SettingsLoadResult r = SettingsFile(path).load(startUp, midiBag, recent);
-        EXPECT_EQ(r.outcome, SettingsLoad::Read);
-        EXPECT_EQ(r.missingSections, 1);
+        EXPECT_EQ(r.outcome, SettingsLoad::SectionMissing);
         ASSERT_EQ(services.messagesShown().size(), 1u);
         EXPECT_EQ(services.messagesShown()[0].title, "IniFile Error");
         EXPECT_EQ(services.messagesShown()[0].style, 48);
@@ -226,9 +224,9 @@ TEST_F(SettingsTest, SavingMakesTheFolderAndReportsAFailedWrite)
     EXPECT_FALSE(error.empty());
 }
 
-// A file that gave nothing usable is kept beside itself before the first save over it,
-// once, and the user is told where; a file that is missing, empty or was read is saved
-// over as before.
+// A file whose loading ended in an error is kept beside itself before the first save over
+// it, once, and the user is told where; a file that is missing, empty or was read whole is
+// saved over as before. Loading shows one message at most, whatever the file holds.
 TEST_F(SettingsTest, AnUnusableFileIsKeptOnceBeforeItIsSavedOver)
 {
     const std::string good = "[StartUp]\r\nWidth=900\r\n[Recent Files]\r\nFile 0=/a.dat\r\n[MIDI]\r\nMIDIOutChannel=5\r\n";
@@ -243,6 +241,10 @@ TEST_F(SettingsTest, AnUnusableFileIsKeptOnceBeforeItIsSavedOver)
     std::string utf16 = "\xFF\xFE";
     for (char c : good)
         utf16 += std::string{c, '\0'};
+    // The good text typed by hand with LF line ends: one line, whose header opens [StartUp].
+    std::string handMade = good;
+    std::erase(handMade, '\r');
+    const std::string longLine(1024u * 1024, 'x');
     struct Case {
         const char* what;
         std::string bytes;
@@ -252,8 +254,12 @@ TEST_F(SettingsTest, AnUnusableFileIsKeptOnceBeforeItIsSavedOver)
         {"garbage", "\x7F" "ELF\x02\x01 not settings at all\r\n=\r\n[\r\n;\x01\x02\x03", true},
         {"oversized", noise, true},
         {"invalid UTF-8", utf16, true},
+        {"StartUp, then the other sections missing", "[StartUp]\r\nWidth=900\r\nLeft=120\r\n", true},
+        {"StartUp followed by noise", "[StartUp]\r\n" + noise.substr(0, 65536), true},
+        {"LF line ends", handMade, true},
+        {"lines of 1 MB", "[StartUp]\r\n" + longLine + "\r\n" + longLine + "=" + longLine + "\r\n", true},
+        {"one section of three", "[MIDI]\r\nMIDIOutChannel=5\r\n", true},
         {"good", good, false},
-        {"one section of three", "[MIDI]\r\nMIDIOutChannel=5\r\n", false},
         {"empty", "", false},
         {"missing", "", false},
     };
@@ -266,7 +272,8 @@ TEST_F(SettingsTest, AnUnusableFileIsKeptOnceBeforeItIsSavedOver)
         SCOPED_TRACE(c.what);
         std::filesystem::remove(path);
         std::filesystem::remove(copy);
-        if (std::string_view(c.what) != "missing")
+        const bool there = std::string_view(c.what) != "missing";
+        if (there)
             writeFile(path, c.bytes);
         services.clear();
         MapBag startUp;
@@ -275,6 +282,11 @@ TEST_F(SettingsTest, AnUnusableFileIsKeptOnceBeforeItIsSavedOver)
         RecentFileSlots recent;
         SettingsFile file(path);
         EXPECT_EQ(file.load(startUp, midiBag, recent).unusable, c.kept);
+        // Every file there but the good one gives exactly one message, however much of it
+        // is wrong.
+        ASSERT_EQ(services.messagesShown().size(), there && c.bytes != good ? 1u : 0u);
+        for (const platform::testing::RecordedMessage& said : services.messagesShown())
+            EXPECT_EQ(said.title, "IniFile Error");
         startUp.values["Width"] = "12000";
         ASSERT_TRUE(file.save(startUp, midiBag, recent));
         EXPECT_NE(readFile(path).find("Width=12000\r\n"), std::string::npos);

@@ -54,27 +54,47 @@ TEST(AppPaths, AnInstalledProgramUsesTheXdgFolders)
     EXPECT_EQ(relative.settingsFile, "/home/me/.config/Brevane/Brevane.ini");
 }
 
-TEST(AppPaths, TheProgramsOwnFilesAreBesideItElseWhereAnInstallPutsThem)
+// A prefix the user may write to, as ~/.local is: bin/ for the program, share/brevane/ for
+// its own files.
+TEST(AppPaths, TheProgramsOwnFilesAreBesideItElseInstalledAndAnInstallKeepsNothingInBin)
 {
     TempFolder prefix;
     const std::string program = prefix.folder() + "bin";
     const std::string installed =
         withTrailingSlash((std::filesystem::path(program) / kInstalledFilesFolder).lexically_normal().string());
     std::filesystem::create_directories(program);
-    const auto filesFolder = [&] {
-        const AppPaths p =
-            resolveAppPaths(program, env({{"HOME", "/home/me"}}), [](const std::string&) { return false; });
+    ASSERT_TRUE(isUserWritableFolder(program));
+    const auto paths = [&] {
+        const AppPaths p = resolveAppPaths(
+            program, env({{"HOME", "/home/me"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_DATA_HOME", "/data"}}),
+            isUserWritableFolder);
         EXPECT_EQ(p.programFolder, program + "/");
-        return p.ownFilesFolder();
+        return p;
     };
-    // Found nowhere: the program folder, whose missing file File > New then names.
-    EXPECT_EQ(filesFolder(), program + "/");
-    // Installed: the shared files folder, found from the program's own folder.
+    const auto expectBesideTheProgram = [&](const AppPaths& p) {
+        EXPECT_TRUE(p.besideProgram);
+        EXPECT_EQ(p.settingsFile, program + "/Brevane.ini");
+        EXPECT_EQ(p.dataBaseFolder, program + "/");
+    };
+    // Found nowhere: the program folder, whose missing file File > New then names; the
+    // writable folder keeps the settings and data as before.
+    AppPaths p = paths();
+    EXPECT_EQ(p.ownFilesFolder(), program + "/");
+    expectBesideTheProgram(p);
+    // Installed: the shared files folder, found from the program's own folder; settings
+    // and data go to the XDG folders although bin/ may be written to.
     writeFile(installed + "DXInit.dat", "x");
-    EXPECT_EQ(filesFolder(), installed);
-    // A copy beside the program comes first (a build folder, an unpacked archive).
+    p = paths();
+    EXPECT_EQ(p.ownFilesFolder(), installed);
+    EXPECT_FALSE(p.besideProgram);
+    EXPECT_EQ(p.settingsFile, "/cfg/Brevane/Brevane.ini");
+    EXPECT_EQ(p.dataBaseFolder, "/data/Brevane/");
+    // A copy beside the program comes first (a build folder, an unpacked archive), and
+    // everything stays beside it.
     writeFile(program + "/DXInit.dat", "x");
-    EXPECT_EQ(filesFolder(), program + "/");
+    p = paths();
+    EXPECT_EQ(p.ownFilesFolder(), program + "/");
+    expectBesideTheProgram(p);
 }
 
 TEST(AppPaths, SystemFoldersAreNeverWritableForSettings)
