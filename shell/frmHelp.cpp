@@ -28,8 +28,10 @@ constexpr int kTopicRole = Qt::UserRole + 1;
 // Pages in contents order; pages found in the folder but not listed here follow them.
 const QStringList kPageOrder = {QStringLiteral("index.htm"), QStringLiteral("QuickTour.htm"),
                                 QStringLiteral("MDIMain.htm"), QStringLiteral("VoiceList.htm"),
-                                QStringLiteral("Options.htm"), QStringLiteral("Settings.htm"),
-                                QStringLiteral("Support.htm")};
+                                QStringLiteral("VoiceEditor.htm"), QStringLiteral("PatchGenerator.htm"),
+                                QStringLiteral("MidiManager.htm"), QStringLiteral("MidiFilePlayer.htm"),
+                                QStringLiteral("PrintPreview.htm"), QStringLiteral("Options.htm"),
+                                QStringLiteral("Settings.htm"), QStringLiteral("Support.htm")};
 
 QString plainText(const QString& html) { return QTextDocumentFragment::fromHtml(html).toPlainText().simplified(); }
 
