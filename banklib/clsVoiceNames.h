@@ -179,6 +179,8 @@ public:
     // default extension and a title, e.g. "MDIMain.htm#FileOpen".
     [[nodiscard]] static std::string FileDialogHelpTopic(std::int32_t Fileaction, const std::string& strDefExtn,
                                                          const std::string& DialogTitle);
+    // Every topic FileDialogHelpTopic can give, in the order of its rules.
+    [[nodiscard]] static std::vector<std::string> FileDialogHelpTopics();
     // File > Open: asks for voice files and opens each in its own window, in the order
     // chosen, adding each to the recent files. A file that fails does not stop the others.
     void OpenMultipleFiles();

@@ -75,25 +75,51 @@ void applyConvertedImage(platform::Recordset& rs, std::span<const std::uint8_t> 
 
 // ---- the file dialogs
 
+namespace {
+
+// The Help button's topic of a file dialog: the first rule that fits the action (open, or
+// any other), the default extension and the title; an empty test fits anything.
+struct FileDialogHelpRule {
+    bool open;
+    const char* defaultExtension;
+    const char* title;
+    const char* topic;
+};
+
+constexpr FileDialogHelpRule kFileDialogHelp[] = {
+    {true, "mid", "", "MidiFilePlayer.htm"},
+    {true, "rtf", "", "MDIMain.htm#PrintPreview"},
+    {true, "", "Choose a file to send to MIDI", "MDIMain.htm#MIDIMenu"},
+    {true, "", "Load Sysex File", "MIDIManager.htm"},
+    {true, "", "", "MDIMain.htm#FileOpen"},
+    {false, "rtf", "", "MDIMain.htm#PrintPreview"},
+    {false, "", "Save Sysex Bank", "MidiManager.htm"},
+    {false, "", "", "MDIMain.htm#FileSaveAs"},
+};
+
+}  // namespace
+
 std::string clsVoiceNames::FileDialogHelpTopic(std::int32_t Fileaction, const std::string& strDefExtn,
                                                const std::string& DialogTitle)
 {
-    if (Fileaction == 0) {
-        if (strDefExtn == "mid")
-            return "MidiFilePlayer.htm";
-        if (strDefExtn == "rtf")
-            return "MDIMain.htm#PrintPreview";
-        if (DialogTitle == "Choose a file to send to MIDI")
-            return "MDIMain.htm#MIDIMenu";
-        if (DialogTitle == "Load Sysex File")
-            return "MIDIManager.htm";
-        return "MDIMain.htm#FileOpen";
+    const bool open = Fileaction == 0;
+    for (const FileDialogHelpRule& rule : kFileDialogHelp) {
+        if (rule.open != open)
+            continue;
+        const std::string_view extension = rule.defaultExtension;
+        const std::string_view title = rule.title;
+        if ((extension.empty() || extension == strDefExtn) && (title.empty() || title == DialogTitle))
+            return rule.topic;
     }
-    if (strDefExtn == "rtf")
-        return "MDIMain.htm#PrintPreview";
-    if (DialogTitle == "Save Sysex Bank")
-        return "MidiManager.htm";
-    return "MDIMain.htm#FileSaveAs";
+    return {};
+}
+
+std::vector<std::string> clsVoiceNames::FileDialogHelpTopics()
+{
+    std::vector<std::string> topics;
+    for (const FileDialogHelpRule& rule : kFileDialogHelp)
+        topics.emplace_back(rule.topic);
+    return topics;
 }
 
 bool clsVoiceNames::GetFileName(std::string& FileName, std::string& FileTitle, std::int32_t Fileaction,

@@ -5,6 +5,7 @@
 #include "catalogue/frmContinueSearchDlg.h"
 #include "catalogue/frmDupStatus.h"
 #include "platform/Services.h"
+#include "shell/HelpTopics.h"
 #include "shell/LoadedDialog.h"
 
 #include <QCheckBox>
@@ -18,8 +19,6 @@ namespace shell {
 namespace {
 
 LoadedDialog<frmDuplicates> g_instance;
-
-constexpr const char* kHelpTopic = "MDIMain.htm#EditDuplicates";
 
 constexpr const char* kMatchCaptions[] = {
     "Duplicate voice patch &names only", "Duplicate voice patches - all data/&checksum",
@@ -51,7 +50,8 @@ frmDuplicates& frmDuplicates::load(QWidget* mainWindow)
 
 void frmDuplicates::unload() { unloadWhenIdle(g_instance); }
 
-frmDuplicates::frmDuplicates(QWidget* mainWindow) : CatalogueRunDialog(mainWindow, kHelpTopic)
+frmDuplicates::frmDuplicates(QWidget* mainWindow)
+    : CatalogueRunDialog(mainWindow, dialogHelpTopic(DialogHelp::Duplicates))
 {
     setObjectName(QStringLiteral("frmDuplicates"));
     setWindowTitle(QStringLiteral("Search for Duplicate Voice Patches"));

@@ -8,6 +8,7 @@
 #include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "platform/VbText.h"
+#include "shell/HelpTopics.h"
 #include "shell/LoadedDialog.h"
 #include "shell/WindowPlacement.h"
 
@@ -31,7 +32,6 @@ namespace {
 
 LoadedDialog<frmFind> g_instance;
 
-constexpr const char* kHelpTopic = "MDIMain.htm#EditFind";
 constexpr double kLeftFraction = 3.0 / 8.0;
 // Directions of the engine: 0 all, 1 up, 2 down.
 constexpr int kDirections = 3;
@@ -211,7 +211,7 @@ void frmFind::Command1_Click(int index)
     switch (index) {
     case kFindNext: FindNext(); break;
     case kCancel: unload(); break;
-    case kHelp: platform::help().showHelp(kHelpTopic); break;
+    case kHelp: platform::help().showHelp(dialogHelpTopic(DialogHelp::Find)); break;
     default: break;
     }
 }

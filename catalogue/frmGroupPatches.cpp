@@ -7,6 +7,7 @@
 #include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "platform/VbText.h"
+#include "shell/HelpTopics.h"
 #include "shell/LoadedDialog.h"
 
 #include <QCheckBox>
@@ -23,7 +24,6 @@ namespace {
 
 LoadedDialog<frmGroupPatches> g_instance;
 
-constexpr const char* kHelpTopic = "MDIMain.htm#EditGroupPatches";
 constexpr int kPercent = 100;
 using platform::kCrLf;
 
@@ -43,7 +43,8 @@ frmGroupPatches& frmGroupPatches::load(QWidget* mainWindow)
 
 void frmGroupPatches::unload() { unloadWhenIdle(g_instance); }
 
-frmGroupPatches::frmGroupPatches(QWidget* mainWindow) : CatalogueRunDialog(mainWindow, kHelpTopic)
+frmGroupPatches::frmGroupPatches(QWidget* mainWindow)
+    : CatalogueRunDialog(mainWindow, dialogHelpTopic(DialogHelp::GroupPatches))
 {
     setObjectName(QStringLiteral("frmGroupPatches"));
     setWindowTitle(QStringLiteral("Group Voice Patches"));

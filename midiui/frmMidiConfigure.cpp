@@ -5,6 +5,7 @@
 #include "midiui/MidiDialogPlacement.h"
 #include "platform/Latin1.h"
 #include "platform/Services.h"
+#include "shell/HelpTopics.h"
 #include "shell/ShellHelpers.h"
 
 #include <QCheckBox>
@@ -95,7 +96,7 @@ void frmMidiConfigure::Command1_Click(int index)
         m_init.InitCancelled = true;
         done(QDialog::Rejected);
         break;
-    case 2: platform::help().showHelp("::/index.htm#StartingBrevane"); break;
+    case 2: platform::help().showHelp(dialogHelpTopic(DialogHelp::MidiDevices)); break;
     default: break;
     }
 }

@@ -18,6 +18,7 @@
 #include "printing/RtfWriter.h"
 #include "printing/VoiceDataListing.h"
 #include "printing/frmPreview.h"
+#include "shell/HelpTopics.h"
 #include "shell/frmStartup.h"
 
 #include <QPdfWriter>
@@ -409,7 +410,7 @@ bool modPrintOps::runPrintJob(const std::function<bool(QPagedPaintDevice& device
             request.initialFolder = m_previewFolder.empty() ? banklib::appState().DataDirectory() : m_previewFolder;
             request.filters = {{"PDF Files (*.pdf)", "*.pdf"}, {"All Files (*.*)", "*.*"}};
             request.defaultExtension = "pdf";
-            request.helpTopic = "MDIMain.htm#FilePrint";
+            request.helpTopic = shell::dialogHelpTopic(shell::DialogHelp::PrintToPdfFile);
             const platform::FileDialogResult chosen = platform::fileDialogs().saveFile(request);
             if (!chosen.accepted || chosen.files.empty() || chosen.files.front().empty())
                 return false;

@@ -1,6 +1,8 @@
 // Brevane - help topics.
 #include "shell/HelpTopics.h"
 
+#include "banklib/clsVoiceNames.h"
+
 #include <utility>
 
 namespace shell {
@@ -33,6 +35,15 @@ constexpr std::pair<int, const char*> kContexts[] = {
     {12000, "MDIMain.htm#ToolsMidiFilePlayer"},
 };
 
+constexpr std::pair<DialogHelp, const char*> kDialogs[] = {
+    {DialogHelp::MidiDevices, "::/index.htm#StartingBrevane"},
+    {DialogHelp::Find, "MDIMain.htm#EditFind"},
+    {DialogHelp::Duplicates, "MDIMain.htm#EditDuplicates"},
+    {DialogHelp::GroupPatches, "MDIMain.htm#EditGroupPatches"},
+    {DialogHelp::Options, "MDIMain.htm#ToolsOptions"},
+    {DialogHelp::PrintToPdfFile, "MDIMain.htm#FilePrint"},
+};
+
 }  // namespace
 
 std::string normaliseHelpTopic(const std::string& topic)
@@ -56,6 +67,26 @@ std::string helpTopicForContext(int context)
         if (number == context)
             return topic;
     return kHelpContentsPage;
+}
+
+const char* dialogHelpTopic(DialogHelp dialog)
+{
+    for (const auto& [d, topic] : kDialogs)
+        if (d == dialog)
+            return topic;
+    return kHelpContentsPage;
+}
+
+std::vector<std::string> programHelpTopics()
+{
+    std::vector<std::string> topics{std::string()};
+    for (const auto& entry : kContexts)
+        topics.emplace_back(entry.second);
+    for (const auto& entry : kDialogs)
+        topics.emplace_back(entry.second);
+    for (std::string& topic : banklib::clsVoiceNames::FileDialogHelpTopics())
+        topics.push_back(std::move(topic));
+    return topics;
 }
 
 }  // namespace shell

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace shell {
 
@@ -16,5 +17,21 @@ inline constexpr const char* kHelpContentsPage = "index.htm";
 // The topic of a menu item's help context number (2010 File > New, 2420 Quick Tour, ...);
 // the contents page for an unknown number.
 [[nodiscard]] std::string helpTopicForContext(int context);
+
+// The topics of the dialogs' Help buttons (the file dialogs choose theirs in
+// clsVoiceNames::FileDialogHelpTopic).
+enum class DialogHelp {
+    MidiDevices,     // the MIDI device dialog
+    Find,            // Edit > Find
+    Duplicates,      // Edit > Find Duplicates
+    GroupPatches,    // Edit > Group Voice Patches
+    Options,         // Tools > Options
+    PrintToPdfFile,  // the file dialog of a print on the PDF printer
+};
+[[nodiscard]] const char* dialogHelpTopic(DialogHelp dialog);
+
+// Every topic the program can ask the help window for, as it asks: the contents (""),
+// the menus' help contexts, the dialogs' Help buttons and the file dialogs'.
+[[nodiscard]] std::vector<std::string> programHelpTopics();
 
 }  // namespace shell

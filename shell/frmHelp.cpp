@@ -28,8 +28,10 @@ constexpr int kTopicRole = Qt::UserRole + 1;
 // Pages in contents order; pages found in the folder but not listed here follow them.
 const QStringList kPageOrder = {QStringLiteral("index.htm"), QStringLiteral("QuickTour.htm"),
                                 QStringLiteral("MDIMain.htm"), QStringLiteral("VoiceList.htm"),
-                                QStringLiteral("Options.htm"), QStringLiteral("Settings.htm"),
-                                QStringLiteral("Support.htm")};
+                                QStringLiteral("VoiceEditor.htm"), QStringLiteral("PatchGenerator.htm"),
+                                QStringLiteral("MidiManager.htm"), QStringLiteral("MidiFilePlayer.htm"),
+                                QStringLiteral("PrintPreview.htm"), QStringLiteral("Options.htm"),
+                                QStringLiteral("Settings.htm"), QStringLiteral("Support.htm")};
 
 QString plainText(const QString& html) { return QTextDocumentFragment::fromHtml(html).toPlainText().simplified(); }
 
@@ -211,12 +213,29 @@ void frmHelp::runSearch()
         new QListWidgetItem(QStringLiteral("No topics found."), m_results);
 }
 
+QString frmHelp::resolveTopic(const QString& topic) const
+{
+    const QString wanted = QString::fromStdString(normaliseHelpTopic(topic.toStdString()));
+    const QString page = wanted.section(QLatin1Char('#'), 0, 0);
+    const QString anchor = wanted.section(QLatin1Char('#'), 1);
+    const auto same = [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
+    // Every page has a section of its own (an empty anchor), and every anchor a heading.
+    const auto pageSection = std::find_if(m_sections.begin(), m_sections.end(), [&](const HelpSection& s) {
+        return s.anchor.isEmpty() && same(s.page, page);
+    });
+    if (pageSection == m_sections.end())
+        return QString::fromLatin1(kHelpContentsPage);
+    if (!anchor.isEmpty()) {
+        for (const HelpSection& s : m_sections)
+            if (s.page == pageSection->page && same(s.anchor, anchor))
+                return s.topic();
+    }
+    return pageSection->page;
+}
+
 void frmHelp::showTopic(const QString& topic)
 {
-    QString t = QString::fromStdString(normaliseHelpTopic(topic.toStdString()));
-    const QString page = t.section(QLatin1Char('#'), 0, 0);
-    if (!QFile::exists(m_folder + QLatin1Char('/') + page))
-        t = QString::fromLatin1(kHelpContentsPage);
+    const QString t = resolveTopic(topic);
     m_browser->setSource(QUrl(t));
     show();
     raise();

@@ -33,8 +33,13 @@ public:
     // built into the program.
     explicit frmHelp(QWidget* parent = nullptr, const QString& pagesFolder = QStringLiteral(":/help"));
 
-    // Shows a topic ("MDIMain.htm#FileOpen"); an unknown page shows the contents page.
+    // Shows a topic ("MDIMain.htm#FileOpen"), found as resolveTopic finds it.
     void showTopic(const QString& topic);
+    // The page and anchor a topic leads to ("::/midimanager.htm#SLOTS" gives
+    // "MidiManager.htm#Slots"): page names and anchors are matched without regard to
+    // letter case, as in a help file. An unknown page leads to the contents page, an
+    // unknown anchor to the top of its page.
+    [[nodiscard]] QString resolveTopic(const QString& topic) const;
     void showContents();
     void showIndex();
     void showSearch();

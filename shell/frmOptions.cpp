@@ -4,6 +4,7 @@
 #include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "platform/VbText.h"
+#include "shell/HelpTopics.h"
 #include "shell/ShellHelpers.h"
 
 #include <QButtonGroup>
@@ -28,7 +29,6 @@ namespace {
 
 constexpr int kChannels = 16;
 constexpr double kMsPerSec = 1000.0;
-constexpr const char* kHelpTopic = "MDIMain.htm#ToolsOptions";
 
 QString timeoutText(std::int32_t ms)
 {
@@ -266,7 +266,7 @@ void frmOptions::Command1_Click(int index)
         break;
     }
     case 1: reject(); break;
-    case 2: platform::help().showHelp(kHelpTopic); break;
+    case 2: platform::help().showHelp(dialogHelpTopic(DialogHelp::Options)); break;
     default: break;
     }
 }
