@@ -357,11 +357,11 @@ void MidiTransferCommands::sendFile()
     SysexSliceStream stream;
     std::size_t notSent = 0;
     std::size_t offered = 0;
-    bool outputClosed = false;
+    bool cut = false;
     for (std::size_t offset = 0; offset < total; offset += kFileSlice) {
         // The devices may close during a pause: the send ends there.
         if (!objMIDIInit().MidiOutOpen) {
-            outputClosed = true;
+            cut = true;
             break;
         }
         const std::size_t size = std::min(kFileSlice, total - offset);
@@ -369,6 +369,11 @@ void MidiTransferCommands::sendFile()
         (void)SendSysexSlice(stream, bytes, offset, size, &refused);
         notSent += refused;
         offered = offset + size;
+        // The MIDI system went away under the slice: nothing more can go.
+        if (refused > 0 && objMIDIInit().closedSince({false, true})) {
+            cut = true;
+            break;
+        }
         platform::ShowStatusMessage(start + platform::Format(static_cast<double>(offset + size) / 1000.0, "######") +
                                     " kb sent out of " + platform::Format(static_cast<double>(total) / 1000.0, "######") +
                                     " kb");
@@ -380,11 +385,19 @@ void MidiTransferCommands::sendFile()
     platform::SetBusyCursor(false);
     m_sendingFile = false;
 
+    // A send that ended early says so in the status bar until the next text, and in the
+    // monitor, beside the lines of what went out.
     const std::int64_t sent = static_cast<std::int64_t>(offered - std::min(notSent, offered));
-    if (outputClosed) {
-        platform::ShowStatusMessage(title + " not sent completely: the MIDI output was closed (" +
-                                        plain(sent) + " of " + plain(static_cast<std::int64_t>(total)) + " bytes sent)",
-                                    kTroubleShowMs, 0);
+    if (cut) {
+        const clsMIDIInit& init = objMIDIInit();
+        const std::string why =
+            init.MidiSystemIsGone() ? init.backend()->systemName() + " stopped" : "the MIDI output was closed";
+        const std::string text = title + " not sent completely: " + why + " (" + plain(sent) + " of " +
+                                 plain(static_cast<std::int64_t>(total)) + " bytes sent)";
+        MonitorLines line;
+        line[MonitorField::Message] = text;
+        windows().managerData().AddMessage(line, false);
+        platform::ShowStatusMessage(text);
     } else if (notSent > 0) {
         platform::ShowStatusMessage(title + " sent to Midi (" + platform::Str(sent) + ") bytes -" +
                                         platform::Str(static_cast<std::int64_t>(notSent)) +
