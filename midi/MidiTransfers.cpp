@@ -28,7 +28,6 @@ namespace MsgStyle = platform::MsgStyle;
 constexpr std::size_t kFileSlice = 4096;
 constexpr std::int32_t kSlicePauseMs = 1000;
 constexpr std::int32_t kSentShowMs = 1000;
-constexpr std::int32_t kTroubleShowMs = 2000;
 // Parameters 146 to 155 are the ten name characters.
 constexpr std::int32_t kFirstNameParameter = 146;
 constexpr int kRightButton = 2;
@@ -385,8 +384,8 @@ void MidiTransferCommands::sendFile()
     platform::SetBusyCursor(false);
     m_sendingFile = false;
 
-    // A send that ended early says so in the status bar until the next text, and in the
-    // monitor, beside the lines of what went out.
+    // What went wrong stays in the status bar until the next text; a send that ended early
+    // also says so in the monitor, beside the lines of what went out.
     const std::int64_t sent = static_cast<std::int64_t>(offered - std::min(notSent, offered));
     if (cut) {
         const clsMIDIInit& init = objMIDIInit();
@@ -398,11 +397,13 @@ void MidiTransferCommands::sendFile()
         line[MonitorField::Message] = text;
         windows().managerData().AddMessage(line, false);
         platform::ShowStatusMessage(text);
+    } else if (notSent > 0 && sent == 0) {
+        platform::ShowStatusMessage(title + " was not sent to Midi: its " +
+                                    plain(static_cast<std::int64_t>(notSent)) + " bytes form no whole MIDI message");
     } else if (notSent > 0) {
         platform::ShowStatusMessage(title + " sent to Midi (" + platform::Str(sent) + ") bytes -" +
-                                        platform::Str(static_cast<std::int64_t>(notSent)) +
-                                        " bytes could not be sent: they form no whole MIDI message",
-                                    kTroubleShowMs, 0);
+                                    platform::Str(static_cast<std::int64_t>(notSent)) +
+                                    " bytes could not be sent: they form no whole MIDI message");
     } else {
         platform::ShowStatusMessage(title + " sent to Midi (" + platform::Str(static_cast<std::int64_t>(total)) +
                                         ") bytes",

@@ -350,12 +350,17 @@ TEST_F(TransfersTest, SendFileTellsHowManyBytesCouldNotGo)
     EXPECT_TRUE(backend.sentMessages().empty());
     EXPECT_TRUE(statusShown("empty.syx sent to Midi ( 0) bytes"));
 
+    // Nothing sent is said first, and the word stays until the next text, over any number
+    // of slices.
     svc.answerFile(write("notes.txt", "Some words, not MIDI."));
     commands.mnuMIDIsend_Click(2);
     EXPECT_TRUE(backend.sentMessages().empty());
-    EXPECT_TRUE(statusShown("notes.txt sent to Midi ( 0) bytes - 21 bytes could not be sent: they form no whole "
-                            "MIDI message"));
+    EXPECT_EQ(svc.statusText(1), "notes.txt was not sent to Midi: its 21 bytes form no whole MIDI message");
     EXPECT_FALSE(statusShown("notes.txt sent to Midi ( 21) bytes"));
+    svc.answerFile(write("noise.bin", std::string(5000, 'x')));
+    commands.mnuMIDIsend_Click(2);
+    EXPECT_TRUE(backend.sentMessages().empty());
+    EXPECT_EQ(svc.statusText(1), "noise.bin was not sent to Midi: its 5000 bytes form no whole MIDI message");
 
     // A whole request, then a message cut off at the end of the file.
     svc.answerFile(write("cut.syx", std::string("\xF0\x43\x20\x09\xF7\xF0\x43\x00\x09", 9)));
