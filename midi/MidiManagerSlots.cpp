@@ -7,6 +7,7 @@
 #include "banklib/clsVoiceData.h"
 #include "banklib/clsVoiceLists.h"
 #include "banklib/clsVoiceNames.h"
+#include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
 #include "platform/FileIO.h"
@@ -393,7 +394,9 @@ void MidiManagerSlots::sendRaw(const std::string& data, const std::string& bank)
     (void)SendSysexSlice(stream, bytes, 0, bytes.size(), &notSent);
     (void)EndSysexSlices(stream, &unfinished);
     notSent += unfinished;
-    if (notSent > 0)
+    // Cut by the MIDI system going away: the monitor says so, and the system's own notice
+    // is the one word the user gets.
+    if (notSent > 0 && !objMIDIInit().MidiSystemIsGone())
         (void)ask("Bank " + bank + ": " + plain(static_cast<std::int64_t>(notSent)) + " of its " +
                       plain(static_cast<std::int64_t>(data.size())) +
                       " bytes could not be sent: they form no whole MIDI message, or the device refused them.",

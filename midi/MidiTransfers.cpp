@@ -28,7 +28,6 @@ namespace MsgStyle = platform::MsgStyle;
 constexpr std::size_t kFileSlice = 4096;
 constexpr std::int32_t kSlicePauseMs = 1000;
 constexpr std::int32_t kSentShowMs = 1000;
-constexpr std::int32_t kTroubleShowMs = 2000;
 // Parameters 146 to 155 are the ten name characters.
 constexpr std::int32_t kFirstNameParameter = 146;
 constexpr int kRightButton = 2;
@@ -357,11 +356,11 @@ void MidiTransferCommands::sendFile()
     SysexSliceStream stream;
     std::size_t notSent = 0;
     std::size_t offered = 0;
-    bool outputClosed = false;
+    bool cut = false;
     for (std::size_t offset = 0; offset < total; offset += kFileSlice) {
         // The devices may close during a pause: the send ends there.
         if (!objMIDIInit().MidiOutOpen) {
-            outputClosed = true;
+            cut = true;
             break;
         }
         const std::size_t size = std::min(kFileSlice, total - offset);
@@ -369,6 +368,11 @@ void MidiTransferCommands::sendFile()
         (void)SendSysexSlice(stream, bytes, offset, size, &refused);
         notSent += refused;
         offered = offset + size;
+        // The MIDI system went away under the slice: nothing more can go.
+        if (refused > 0 && objMIDIInit().closedSince({false, true})) {
+            cut = true;
+            break;
+        }
         platform::ShowStatusMessage(start + platform::Format(static_cast<double>(offset + size) / 1000.0, "######") +
                                     " kb sent out of " + platform::Format(static_cast<double>(total) / 1000.0, "######") +
                                     " kb");
@@ -380,16 +384,26 @@ void MidiTransferCommands::sendFile()
     platform::SetBusyCursor(false);
     m_sendingFile = false;
 
+    // What went wrong stays in the status bar until the next text; a send that ended early
+    // also says so in the monitor, beside the lines of what went out.
     const std::int64_t sent = static_cast<std::int64_t>(offered - std::min(notSent, offered));
-    if (outputClosed) {
-        platform::ShowStatusMessage(title + " not sent completely: the MIDI output was closed (" +
-                                        plain(sent) + " of " + plain(static_cast<std::int64_t>(total)) + " bytes sent)",
-                                    kTroubleShowMs, 0);
+    if (cut) {
+        const clsMIDIInit& init = objMIDIInit();
+        const std::string why =
+            init.MidiSystemIsGone() ? init.backend()->systemName() + " stopped" : "the MIDI output was closed";
+        const std::string text = title + " not sent completely: " + why + " (" + plain(sent) + " of " +
+                                 plain(static_cast<std::int64_t>(total)) + " bytes sent)";
+        MonitorLines line;
+        line[MonitorField::Message] = text;
+        windows().managerData().AddMessage(line, false);
+        platform::ShowStatusMessage(text);
+    } else if (notSent > 0 && sent == 0) {
+        platform::ShowStatusMessage(title + " was not sent to Midi: its " +
+                                    plain(static_cast<std::int64_t>(notSent)) + " bytes form no whole MIDI message");
     } else if (notSent > 0) {
         platform::ShowStatusMessage(title + " sent to Midi (" + platform::Str(sent) + ") bytes -" +
-                                        platform::Str(static_cast<std::int64_t>(notSent)) +
-                                        " bytes could not be sent: they form no whole MIDI message",
-                                    kTroubleShowMs, 0);
+                                    platform::Str(static_cast<std::int64_t>(notSent)) +
+                                    " bytes could not be sent: they form no whole MIDI message");
     } else {
         platform::ShowStatusMessage(title + " sent to Midi (" + platform::Str(static_cast<std::int64_t>(total)) +
                                         ") bytes",

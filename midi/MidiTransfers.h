@@ -8,8 +8,10 @@
 // active list's current voice, or the active editor's voice as edited, as a single-voice
 // dump, its bank page as one 32-voice bank (a short page filled with INIT VOICE once the
 // user agrees), or any file as the whole MIDI messages it holds, in slices with a pause
-// after each. Audition: a voice clicked in a list goes out as a single-voice dump (a right
-// click adds the test scale), a renamed voice's new name as ten parameter changes.
+// after each; a file send cut short (the output closed, the MIDI system went away) says
+// how much went, in the status bar and in the monitor. Audition: a voice clicked in a
+// list goes out as a single-voice dump (a right click adds the test scale), a renamed
+// voice's new name as ten parameter changes.
 //
 // Everything runs on the GUI thread; the waits keep the windows alive, so a command can
 // be started again from inside one: a second file send is refused while one runs, and a

@@ -75,8 +75,9 @@ public:
     bool MidiInOpen = false;   // the input is open and started
     bool MidiOutOpen = false;  // the output is open; every immediate send tests it
 
-    // The ports open at one moment, to tell later whether one has closed since: the MIDI
-    // system went away under a wait (MidiSystemGone has told the user).
+    // The ports open at one moment, to tell later whether one has closed since, or is dead
+    // under the program: the MIDI system went away under a wait or a send (MidiSystemGone
+    // has told the user, or will as soon as its notice is handled; the backend knows first).
     struct OpenPorts {
         bool in = false;
         bool out = false;
@@ -84,8 +85,11 @@ public:
     [[nodiscard]] OpenPorts openPorts() const { return {MidiInOpen, MidiOutOpen}; }
     [[nodiscard]] bool closedSince(OpenPorts before) const
     {
-        return (before.in && !MidiInOpen) || (before.out && !MidiOutOpen);
+        return (before.in && !MidiInOpen) || (before.out && !MidiOutOpen) ||
+               ((before.in || before.out) && MidiSystemIsGone());
     }
+    // Whether the MIDI system has gone from under the program (see closedSince).
+    [[nodiscard]] bool MidiSystemIsGone() const { return m_backend && m_backend->systemGone(); }
     // Answer of the detection failure dialog: -2 retry, -1 work offline, 5 skip, 0 cancel.
     std::int32_t FailureAnswer = 0;
     bool InitCancelled = false;  // a set-up dialog was cancelled

@@ -52,6 +52,11 @@ constexpr std::size_t kInputQueueCapBytes = std::size_t{4} << 20;
 
 std::size_t queuedCost(const MidiEvent& e) { return sizeof(MidiEvent) + e.bytes.size(); }
 
+// The news that the MIDI system went away is what takes the program offline: it is never
+// dropped, and it takes no room from input (it holds no bytes, and a backend says it once
+// for each time the system goes).
+bool heldUnderCap(const MidiEvent& e) { return e.kind != MidiEventKind::SystemGone; }
+
 // A queued notification, or (dropped > 0) the note of a run of notifications dropped at
 // the cap, which takes the place of what it stands for.
 struct QueuedInput {
@@ -76,16 +81,16 @@ public:
         bool schedule = false;
         {
             std::lock_guard lock(m_mutex);
-            const std::size_t cost = queuedCost(event);
-            if (m_heldBytes + cost > kInputQueueCapBytes) {
+            const std::size_t cost = heldUnderCap(event) ? queuedCost(event) : 0;
+            if (cost > 0 && m_heldBytes + cost > kInputQueueCapBytes) {
                 ++m_dropped;
                 m_droppedBytes += event.kind == MidiEventKind::Data
                                       ? static_cast<std::size_t>(
                                             platform::shortMessageLength(static_cast<std::uint8_t>(event.data & 0xFF)))
                                       : event.bytes.size();
             } else {
-                // The first message queued after a run of dropped ones ends the run: the
-                // note of the run goes before it.
+                // The first notification queued after a run of dropped ones ends the run:
+                // the note of the run goes before it.
                 endDroppedRun();
                 m_heldBytes += cost;
                 m_events.push_back({std::move(event), 0, 0});
@@ -114,7 +119,7 @@ public:
         }
         input = std::move(m_events.front());
         m_events.pop_front();
-        if (input.dropped == 0)
+        if (input.dropped == 0 && heldUnderCap(input.event))
             m_heldBytes -= queuedCost(input.event);
         return true;
     }

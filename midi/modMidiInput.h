@@ -3,13 +3,15 @@
 // Threads: a backend posts notifications from its own thread into the input queue
 // (midiInputQueue(), which only stores them). While their handling is held up (a
 // handler's question is open) they wait there up to a cap of 4 MiB; what comes beyond it
-// is dropped, with one monitor line for each run of dropped messages. Timing clock and
-// active sensing are never queued. All handling happens on the GUI thread in
-// ProcessMidiInput(), in the order received, one notification at a time: it is called by
-// the waits of the MIDI code and, when a Qt application object exists, through a queued
-// call that each post schedules on the application's thread. The handlers describe each
-// message in the monitor log, hand long messages to a waiting request (ReceivedSysex),
-// and store unrequested dumps in the MIDI Manager's bank slots.
+// is dropped, with one monitor line for each run of dropped messages. The notice that the
+// MIDI system went away is never dropped: it waits outside the cap, after what came
+// before it, and is handled once. Timing clock and active sensing are never queued. All
+// handling happens on the GUI thread in ProcessMidiInput(), in the order received, one
+// notification at a time: it is called by the waits of the MIDI code and, when a Qt
+// application object exists, through a queued call that each post schedules on the
+// application's thread. The handlers describe each message in the monitor log, hand long
+// messages to a waiting request (ReceivedSysex), and store unrequested dumps in the MIDI
+// Manager's bank slots.
 #pragma once
 
 #include "midi/MonitorLines.h"

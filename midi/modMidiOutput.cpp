@@ -83,21 +83,43 @@ std::string oneChar(std::int32_t v) { return std::string(1, static_cast<char>(st
 
 void logLine(const MonitorLines& line) { windows().managerData().AddMessage(line, false); }
 
-// Whether an output that was open before a send that failed has closed since: the MIDI
-// system went away, and its notice, handled here if it waits, has told the user already.
+// Whether an output that was open before a send that failed has gone from under it: the
+// MIDI system went away. Its notice, handled here if it waits, tells the user; a send may
+// fail before the notice has even arrived, but the backend knows by then.
 bool outputGoneUnder(bool wasOpen)
 {
     if (!wasOpen)
         return false;
     ProcessMidiInput();
-    return !objMIDIInit().MidiOutOpen;
+    return objMIDIInit().closedSince({false, true});
 }
 
-void logNotSent(std::size_t bytes)
+// Why a send was cut when the MIDI system went away under it: "JACK stopped".
+std::string systemStopped()
+{
+    const platform::MidiBackend* backend = objMIDIInit().backend();
+    return (backend ? backend->systemName() : std::string("MIDI")) + " stopped";
+}
+
+// A long message in its monitor line: byte by byte when short, else by its length.
+std::string describeLong(std::string_view message)
+{
+    std::string text;
+    if (message.size() < kLogBytesBelow) {
+        for (const std::uint8_t b : bytesOf(message))
+            text += plain(b) + " ";
+    } else {
+        text = "length " + platform::Str(static_cast<std::int64_t>(message.size())) + " bytes";
+    }
+    return text;
+}
+
+void logNotSent(std::size_t bytes, bool systemGone)
 {
     MonitorLines line;
-    line[MonitorField::Message] = "Sysex slice: " + plain(static_cast<std::int64_t>(bytes)) +
-                                  " bytes not sent (no whole message, or refused by the device)";
+    line[MonitorField::Message] =
+        "Sysex slice: " + plain(static_cast<std::int64_t>(bytes)) + " bytes not sent " +
+        (systemGone ? "- " + systemStopped() : std::string("(no whole message, or refused by the device)"));
     logLine(line);
 }
 
@@ -119,7 +141,7 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
         }
         const bool outputWasOpen = init.MidiOutOpen;
         if (SendLongSysex(request) == TransportResult::Failed) {
-            if (!outputWasOpen || init.MidiOutOpen)
+            if (!init.closedSince({false, outputWasOpen}))
                 (void)platform::messages().messageBox("MIDI Output failed", platform::MsgStyle::OkOnly,
                                                       std::string(kProgramTitle));
             platform::SetBusyCursor(false);
@@ -153,8 +175,8 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
             reply = std::string(kDamagedReply);
             break;
         }
-        // The input closed under the wait (the MIDI system went away): nothing can come.
-        if (inputWasOpen && !init.MidiInOpen) {
+        // The input closed or died under the wait (the MIDI system went away): nothing can come.
+        if (init.closedSince({inputWasOpen, false})) {
             reply.clear();
             break;
         }
@@ -198,24 +220,24 @@ TransportResult SendLongSysex(std::string_view message)
         return TransportResult::Failed;
     platform::SetBusyCursor(true);
     const MidiResult r = backend->sendMessage(bytesOf(message));
-    if (r != MidiResult::NoError) {
-        if (!outputGoneUnder(true))
-            (void)platform::messages().messageBox("MIDI output failed", platform::MsgStyle::Critical, "MIDI output");
-        platform::SetBusyCursor(false);
-        return TransportResult::Failed;
-    }
     MonitorLines line;
     line[MonitorField::Channel] = plain(init.MIDIDeviceNumber() + 1);
     line[MonitorField::Type] = "Long";
     line[MonitorField::RawMessage] = std::string(message);
-    std::string text = "Long Sysex sent: ";
-    if (message.size() < kLogBytesBelow) {
-        for (const std::uint8_t b : bytesOf(message))
-            text += plain(b) + " ";
-    } else {
-        text += "length " + platform::Str(static_cast<std::int64_t>(message.size())) + " bytes";
+    if (r != MidiResult::NoError) {
+        // Cut by the MIDI system going away, which its own notice tells: the monitor says
+        // what did not finish, and no box stands beside that notice.
+        if (outputGoneUnder(true)) {
+            line[MonitorField::Message] = "Long Sysex not sent completely: " + describeLong(message) + " - " +
+                                          systemStopped();
+            logLine(line);
+        } else {
+            (void)platform::messages().messageBox("MIDI output failed", platform::MsgStyle::Critical, "MIDI output");
+        }
+        platform::SetBusyCursor(false);
+        return TransportResult::Failed;
     }
-    line[MonitorField::Message] = std::move(text);
+    line[MonitorField::Message] = "Long Sysex sent: " + describeLong(message);
     logLine(line);
     PostMidiNotification(MidiEventKind::OutputDone);
     platform::SetBusyCursor(false);
@@ -235,7 +257,7 @@ TransportResult SendSysexSlice(SysexSliceStream& stream, std::span<const std::ui
         // Nothing of this stream can go out any more: a message begun earlier ends here too.
         std::size_t lost = length;
         stream.finish([&](platform::MidiPiece&& p) { lost += p.bytes.size(); });
-        logNotSent(lost);
+        logNotSent(lost, objMIDIInit().MidiSystemIsGone());
         if (bytesNotSent)
             *bytesNotSent = lost;
         return TransportResult::Failed;
@@ -246,7 +268,7 @@ TransportResult SendSysexSlice(SysexSliceStream& stream, std::span<const std::ui
     if (bytesNotSent)
         *bytesNotSent = report.bytesNotSent;
     if (report.bytesNotSent > 0) {
-        logNotSent(report.bytesNotSent);
+        logNotSent(report.bytesNotSent, outputGoneUnder(report.result != MidiResult::NoError));
         return TransportResult::Failed;
     }
     return TransportResult::Ok;
@@ -265,7 +287,7 @@ TransportResult EndSysexSlices(SysexSliceStream& stream, std::size_t* bytesNotSe
     if (bytesNotSent)
         *bytesNotSent = report.bytesNotSent;
     if (report.bytesNotSent > 0) {
-        logNotSent(report.bytesNotSent);
+        logNotSent(report.bytesNotSent, objMIDIInit().MidiSystemIsGone());
         return TransportResult::Failed;
     }
     return TransportResult::Ok;

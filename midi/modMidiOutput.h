@@ -35,7 +35,9 @@ constexpr std::int16_t kDumpBank = 9;
 
 // Sends a System Exclusive message (bytes, one character each) and logs it. Refuses
 // without a word when the message is empty or the output is closed; shows "MIDI output
-// failed" when the device refuses it.
+// failed" when the device refuses it. A send cut because the MIDI system went away shows
+// no box (the system's own notice tells the user) and says in the monitor that it did not
+// finish.
 [[nodiscard]] TransportResult SendLongSysex(std::string_view message);
 
 // One sender's slices: a message that a slice leaves unfinished waits here for the same
@@ -46,7 +48,8 @@ using SysexSliceStream = platform::MidiStreamParser;
 // Sends length bytes from offset of a caller's buffer (a file sent in slices of any
 // size). The slices of one stream are joined and cut again into whole messages, which go
 // out one by one; nothing is logged for them, but bytes that belong to no whole message,
-// or that the device refuses, are logged as an error and the result is Failed. With the
+// or that the device refuses, are logged as an error (or, when the MIDI system went away,
+// as cut by that) and the result is Failed. With the
 // output closed the stream ends at once, a message it held counted with the slice.
 // EndSysexSlices() ends the stream, reporting a message it left unfinished. bytesNotSent,
 // when given, receives the number of bytes the call could not send.

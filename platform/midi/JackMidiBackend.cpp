@@ -35,6 +35,11 @@ public:
         const auto c = client();
         return c && c->portOpen() && !c->serverGone();
     }
+    [[nodiscard]] bool serverGone() const
+    {
+        const auto c = client();
+        return c && c->serverGone();
+    }
 
     [[nodiscard]] MidiResult open() override
     {
@@ -328,6 +333,10 @@ bool JackMidiBackend::outputIsOpen() const { return m_impl->outputOpen; }
 MidiMapperPort* JackMidiBackend::mapper() { return m_impl->mapper.get(); }
 
 void JackMidiBackend::setSystemReceiver(MidiEventReceiver* receiver) { m_impl->lossWatch.setReceiver(receiver); }
+
+// A client learns of the loss before it tells the watch, so a write that failed because
+// the server has gone always finds it said here.
+bool JackMidiBackend::systemGone() const { return m_impl->serverGone() || m_impl->mapper->serverGone(); }
 
 MidiResult JackMidiBackend::writeShort(std::span<const std::uint8_t> message) { return m_impl->send(message); }
 

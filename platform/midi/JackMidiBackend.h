@@ -26,11 +26,12 @@
 // Output: System Exclusive messages leave in pieces paced to the wire speed of DIN MIDI
 // by default (SysexPacer.h).
 //
-// When the server goes away everything is offline: sends fail, nothing arrives, and the
+// When the server goes away everything is offline: sends fail, nothing arrives, the
 // system receiver is told once (JackLossWatch.h), however many of the program's clients
-// see it. The next listing closes the dead clients and, when a server runs again under
-// the same name, lists its ports at once; the Mapper gets a new client there too, even
-// while the file player holds it.
+// see it, and systemGone() says so from the moment the first of them learns it. The next
+// listing closes the dead clients and, when a server runs again under the same name,
+// lists its ports at once; the Mapper gets a new client there too, even while the file
+// player holds it.
 #pragma once
 
 #include "platform/midi/MidiBackend.h"
@@ -77,6 +78,7 @@ public:
     [[nodiscard]] bool outputIsOpen() const override;
     [[nodiscard]] MidiMapperPort* mapper() override;
     void setSystemReceiver(MidiEventReceiver* receiver) override;
+    [[nodiscard]] bool systemGone() const override;
 
 protected:
     [[nodiscard]] MidiResult writeSysex(std::span<const std::uint8_t> message) override;

@@ -24,8 +24,22 @@ void LoopbackMidiBackend::failSends(int count, MidiResult code, int after)
     m_failAfter = after;
 }
 
+void LoopbackMidiBackend::loseSystem(bool tell)
+{
+    m_systemGone = true;
+    if (tell)
+        tellSystemGone();
+}
+
+void LoopbackMidiBackend::tellSystemGone()
+{
+    if (m_systemReceiver)
+        m_systemReceiver->post(MidiEvent{MidiEventKind::SystemGone, 0, {}, 0});
+}
+
 void LoopbackMidiBackend::refreshDevices()
 {
+    m_systemGone = false;
     m_inputList = m_inputs;
     m_outputList = m_outputs;
 }
@@ -142,6 +156,8 @@ void LoopbackMidiBackend::resetOutput()
 
 MidiResult LoopbackMidiBackend::record(std::span<const std::uint8_t> message)
 {
+    if (m_systemGone)
+        return MidiResult::NoDevice;
     if (m_failAfter > 0) {
         --m_failAfter;
     } else if (m_failCount > 0) {

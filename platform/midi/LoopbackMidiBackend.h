@@ -2,8 +2,9 @@
 //
 // For tests and for running without hardware: the devices it lists can be configured
 // (names, a failing capabilities query, a failing open, a MIDI mapper), every message
-// sent is recorded, sends can be made to fail, and input can be injected as a device
-// would deliver it, at once or after a delay on the program's clock (platform::eventLoop).
+// sent is recorded, sends can be made to fail, the system can go away under the program,
+// and input can be injected as a device would deliver it, at once or after a delay on the
+// program's clock (platform::eventLoop).
 #pragma once
 
 #include "platform/midi/MidiBackend.h"
@@ -42,6 +43,11 @@ public:
     void setEcho(bool echo) { m_echo = echo; }
     // After `after` more sends have gone out, the next count sends fail with this code.
     void failSends(int count, MidiResult code = MidiResult::NotReady, int after = 0);
+    // The MIDI system goes away under the program, as a JACK server that stops: every send
+    // fails (NoDevice) and systemGone() says so until the next refreshDevices(). With tell
+    // the system receiver gets its notice at once, else only from tellSystemGone().
+    void loseSystem(bool tell);
+    void tellSystemGone();
 
     // ---- input from outside, as a device delivers it (GUI thread)
     // The bytes arrive as one delivery, cut into messages; an unfinished System Exclusive
@@ -78,6 +84,8 @@ public:
     void resetOutput() override;
     void poll() override;
     [[nodiscard]] MidiMapperPort* mapper() override { return m_mapperPresent ? &m_mapper : nullptr; }
+    void setSystemReceiver(MidiEventReceiver* receiver) override { m_systemReceiver = receiver; }
+    [[nodiscard]] bool systemGone() const override { return m_systemGone; }
 
 protected:
     [[nodiscard]] MidiResult writeSysex(std::span<const std::uint8_t> message) override;
@@ -107,6 +115,8 @@ private:
     int m_failCount = 0;
     int m_failAfter = 0;
     MidiResult m_failCode = MidiResult::NotReady;
+    bool m_systemGone = false;
+    MidiEventReceiver* m_systemReceiver = nullptr;
 
     int m_inputId = -1;
     int m_outputId = -2;  // -1 is the mapper

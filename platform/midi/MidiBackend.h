@@ -169,6 +169,10 @@ public:
     // nowhere. The receiver must stay until replaced. A system that cannot go away without
     // the program (the ALSA sequencer, the in-process backends) never says it.
     virtual void setSystemReceiver(MidiEventReceiver*) {}
+    // Whether the MIDI system has gone from under the program's ports: true from the
+    // moment the backend knows (a send failing because of it may come before the notice
+    // reaches the receiver) until the next refreshDevices() finds the system again.
+    [[nodiscard]] virtual bool systemGone() const { return false; }
 
 protected:
     // A validated System Exclusive message, F0h .. F7h.

@@ -13,9 +13,10 @@
 // is kept as received and said so, a loss is reported once where it happened, and no good
 // byte is thrown away.
 //
-// A fourth stops the server while the program is connected and a file plays through the
-// Mapper, and starts it again under the same name: the loss is told once, the program
-// works offline with everything open kept, and the next MIDI Devices connects again.
+// A fourth stops the server while the program is connected, a file plays through the
+// Mapper and a bank is on its way, and starts it again under the same name: the loss is
+// told once, the bank it cut says so, the program works offline with everything open
+// kept, and the next MIDI Devices connects again.
 //
 // Skips only when no JACK server can be started. Every wait has a hard time-out, and a
 // watchdog ends the whole test (and with it both child processes) should anything hang.
@@ -1034,14 +1035,26 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     const std::size_t messagesBefore = svc.messagesShown().size();
     const int unloadsBefore = windows.unloads;
 
-    // The server stops: its three clients of the program (input, output, Mapper) see it.
-    m_server->stop(0ms);
+    // The server stops while the list's bank goes out (paced so slowly that the stop comes
+    // well inside it): its three clients of the program (input, output, Mapper) see it.
+    app.active = {app.registry.Item(1), nullptr};
+    program.backend.setSysexRate(500);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(300ms);
+        m_server->stop(0ms);
+    });
+    commands.mnuMIDIsend_Click(1);
+    stopper.join();
     EXPECT_TRUE(runUntil([&] { return !init.MidiInOpen && !bar.IsPlaying(); }, kReportWait));
     (void)runUntil([] { return false; }, 500ms);  // time for a second notice, should one come
     const auto lines = monitor();
-    ASSERT_EQ(lines.size(), linesBefore + 1) << "one monitor line";
-    EXPECT_EQ(lines.back(), "JACK stopped - MIDI devices closed, working offline");
-    ASSERT_EQ(svc.messagesShown().size(), messagesBefore + 1) << "one message";
+    ASSERT_EQ(lines.size(), linesBefore + 2) << "one monitor line for the stop, one for the bank it cut";
+    const std::vector<std::string> added(lines.begin() + static_cast<std::ptrdiff_t>(linesBefore), lines.end());
+    EXPECT_EQ(std::count(added.begin(), added.end(), "JACK stopped - MIDI devices closed, working offline"), 1);
+    EXPECT_EQ(std::count(added.begin(), added.end(),
+                         "Long Sysex not sent completely: length  4104 bytes - JACK stopped"),
+              1);
+    ASSERT_EQ(svc.messagesShown().size(), messagesBefore + 1) << "one message, and no \"MIDI output failed\"";
     EXPECT_EQ(svc.messagesShown().back().title, "MIDI System Stopped");
     EXPECT_EQ(svc.messagesShown().back().text,
               "JACK has stopped, so Brevane is working offline.\r\n\r\nNothing open is lost. When JACK is running "

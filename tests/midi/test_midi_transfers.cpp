@@ -350,12 +350,17 @@ TEST_F(TransfersTest, SendFileTellsHowManyBytesCouldNotGo)
     EXPECT_TRUE(backend.sentMessages().empty());
     EXPECT_TRUE(statusShown("empty.syx sent to Midi ( 0) bytes"));
 
+    // Nothing sent is said first, and the word stays until the next text, over any number
+    // of slices.
     svc.answerFile(write("notes.txt", "Some words, not MIDI."));
     commands.mnuMIDIsend_Click(2);
     EXPECT_TRUE(backend.sentMessages().empty());
-    EXPECT_TRUE(statusShown("notes.txt sent to Midi ( 0) bytes - 21 bytes could not be sent: they form no whole "
-                            "MIDI message"));
+    EXPECT_EQ(svc.statusText(1), "notes.txt was not sent to Midi: its 21 bytes form no whole MIDI message");
     EXPECT_FALSE(statusShown("notes.txt sent to Midi ( 21) bytes"));
+    svc.answerFile(write("noise.bin", std::string(5000, 'x')));
+    commands.mnuMIDIsend_Click(2);
+    EXPECT_TRUE(backend.sentMessages().empty());
+    EXPECT_EQ(svc.statusText(1), "noise.bin was not sent to Midi: its 5000 bytes form no whole MIDI message");
 
     // A whole request, then a message cut off at the end of the file.
     svc.answerFile(write("cut.syx", std::string("\xF0\x43\x20\x09\xF7\xF0\x43\x00\x09", 9)));
@@ -452,6 +457,61 @@ TEST_F(TransfersTest, ASlotSentDuringAFilesPauseNeverCutsItAndAFailedSendLeavesN
     EXPECT_TRUE(statusShown("bank.syx sent to Midi ( 4104) bytes"));
     for (const auto& t : statusTexts())
         EXPECT_EQ(t.find("could not be sent"), std::string::npos) << t;
+}
+
+TEST_F(TransfersTest, TheStopNoticeGetsThroughAFullQueueAndSendsCutByTheLossSaySoWithoutAFailureBox)
+{
+    activeList(32, banklib::FileType::Packed);
+    const std::string bank = str(backend.dx7().bulkDump());
+    svc.answerFile(write("three.syx", bank + bank + bank));
+    const auto rows = static_cast<std::size_t>(log().MidiMessage.recordCount());
+    // The MIDI system goes while a file waits between its slices, and its notice has not
+    // come yet: the next slice is cut and the file ends there; a bank page then goes the
+    // same way. Neither shows a box, and the monitor says what did not finish.
+    bool lost = false;
+    svc.onProcessEvents([&](std::int64_t) {
+        if (commands.sendingFile() && !lost && backend.dx7().count(Kind::Bank) == 1) {
+            lost = true;
+            backend.loseSystem(false);
+        }
+    });
+    commands.mnuMIDIsend_Click(2);
+    svc.onProcessEvents({});
+    commands.mnuMIDIsend_Click(1);
+    ASSERT_TRUE(lost);
+    EXPECT_EQ(received(Kind::Bank).size(), 1U);
+    EXPECT_TRUE(svc.messagesShown().empty()) << "no MIDI output failed";
+    const std::string fileCut = "three.syx not sent completely: DX7 Simulator stopped (4104 of 12312 bytes sent)";
+    EXPECT_TRUE(statusShown(fileCut));
+    auto all = monitorMessages();
+    EXPECT_EQ(std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(rows), all.end()),
+              (std::vector<std::string>{
+                  "Midi output completed OK", "Sysex slice: 4104 bytes not sent - DX7 Simulator stopped",
+                  "Sysex slice: 4080 bytes not sent - DX7 Simulator stopped", fileCut,
+                  "Long Sysex not sent completely: length  4104 bytes - DX7 Simulator stopped"}));
+    EXPECT_TRUE(init.MidiInOpen && init.MidiOutOpen) << "the notice is still to come";
+
+    // Input is held up and fills the queue to its cap, up to the last note that fits; then
+    // the notice comes. It gets through after what came before it, once, and the program
+    // works offline.
+    const platform::MidiEvent big{platform::MidiEventKind::LongError, 0, Bytes(std::size_t{1} << 20, 0x11), 0};
+    const platform::MidiEvent note{platform::MidiEventKind::Data, 0x643C90, {}, 0};
+    for (int i = 0; i < 3; ++i)
+        midi::midiInputQueue().post(big);
+    for (std::size_t i = 0; i < (std::size_t{1} << 20) / sizeof(platform::MidiEvent) + 100; ++i)
+        midi::midiInputQueue().post(note);
+    backend.tellSystemGone();
+    midi::ProcessMidiInput();
+    midi::ProcessMidiInput();
+    all = monitorMessages();
+    ASSERT_GE(all.size(), 2U);
+    EXPECT_EQ(all.back(), "DX7 Simulator stopped - MIDI devices closed, working offline");
+    EXPECT_EQ(all[all.size() - 2].rfind("MIDI input queue full: ", 0), 0U) << "notes were dropped just before it";
+    EXPECT_EQ(std::count(all.begin(), all.end(), all.back()), 1);
+    ASSERT_EQ(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(svc.messagesShown()[0].title, "MIDI System Stopped");
+    EXPECT_FALSE(init.MidiInOpen || init.MidiOutOpen);
+    EXPECT_FALSE(windows.inputCommands || windows.outputCommands);
 }
 
 // ---------------------------------------------------------------- audition from the list
