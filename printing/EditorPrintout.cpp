@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
@@ -130,6 +132,41 @@ CompactEditorLayout::~CompactEditorLayout()
 
 QWidget& CompactEditorLayout::picture() const { return *m_editor.picClient(); }
 
+void drawEditorPage(QPainter& painter, editor::frmVoiceEditor& e, const PaperGeometry& paper)
+{
+    const CompactEditorLayout compact(e);
+    QWidget& picture = compact.picture();
+
+    // Paper measures are in layout pixels; the painter draws in the device's own.
+    const double k = painter.device()->logicalDpiX() / kLayoutDpi;
+    const double left = marginPixels(paper.margins.left) * k;
+    const double top = marginPixels(paper.margins.top) * k;
+    const double width = std::max(1.0, paper.width * k - left - marginPixels(paper.margins.right) * k);
+    const double height = std::max(1.0, paper.height * k - top - marginPixels(paper.margins.bottom) * k);
+
+    // The caption is set in points, which the device turns into its own pixels: it is
+    // drawn unscaled.
+    QFont captionFont = picture.font();
+    captionFont.setBold(true);
+    captionFont.setPointSizeF(QFontInfo(picture.font()).pointSizeF() * 1.5);
+    const double captionHeight = QFontMetricsF(captionFont, painter.device()).height() * 1.5;
+    painter.save();
+    painter.setFont(captionFont);
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(left, top, width, captionHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                     platform::fromBytes(e.caption()));
+    painter.restore();
+
+    // The editor paints at the screen's resolution: scaled to the device, then to fit.
+    const double scale = std::min(width / std::max(1, picture.width()),
+                                  std::max(1.0, height - captionHeight) / std::max(1, picture.height()));
+    painter.save();
+    painter.translate(left, top + captionHeight);
+    painter.scale(scale, scale);
+    picture.render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    painter.restore();
+}
+
 bool drawEditorPages(const std::vector<editor::frmVoiceEditor*>& editors, QPagedPaintDevice& device,
                      const PaperGeometry& paper, QString* error)
 {
@@ -139,11 +176,6 @@ bool drawEditorPages(const std::vector<editor::frmVoiceEditor*>& editors, QPaged
             *error = QStringLiteral("The printer could not be started.");
         return false;
     }
-    const double k = device.logicalDpiX() / kLayoutDpi;
-    const double left = marginPixels(paper.margins.left);
-    const double top = marginPixels(paper.margins.top);
-    const double width = std::max(1.0, paper.width - left - marginPixels(paper.margins.right));
-    const double height = std::max(1.0, paper.height - top - marginPixels(paper.margins.bottom));
     bool first = true;
     for (editor::frmVoiceEditor* e : editors) {
         if (!first && !device.newPage()) {
@@ -153,27 +185,7 @@ bool drawEditorPages(const std::vector<editor::frmVoiceEditor*>& editors, QPaged
             return false;
         }
         first = false;
-        const CompactEditorLayout compact(*e);
-        QWidget& picture = compact.picture();
-
-        QFont captionFont = picture.font();
-        captionFont.setBold(true);
-        captionFont.setPointSizeF(captionFont.pointSizeF() * 1.5);
-        const QFontMetricsF captionMetrics(captionFont, &device);
-        const double captionHeight = captionMetrics.height() / k * 1.5;
-        const double scale = std::min(width / std::max(1, picture.width()),
-                                      (height - captionHeight) / std::max(1, picture.height()));
-        painter.save();
-        painter.scale(k, k);
-        painter.translate(left, top);
-        painter.setFont(captionFont);
-        painter.setPen(Qt::black);
-        painter.drawText(QRectF(0, 0, width, captionHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                         platform::fromBytes(e->caption()));
-        painter.translate(0, captionHeight);
-        painter.scale(scale, scale);
-        picture.render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-        painter.restore();
+        drawEditorPage(painter, *e, paper);
     }
     if (!painter.end()) {
         if (error)

@@ -17,6 +17,7 @@
 #include <vector>
 
 class QPagedPaintDevice;
+class QPainter;
 class QWidget;
 
 namespace editor {
@@ -55,6 +56,11 @@ private:
     Qt::WindowStates m_editorState;
     QSize m_editorSize;
 };
+
+// Draws one editor's page on a painter that is active on a page of the paper's size, in
+// the device's own pixels: the caption in the device's text size, then the compact editor
+// scaled from the screen's resolution into the margins.
+void drawEditorPage(QPainter& painter, editor::frmVoiceEditor& e, const PaperGeometry& paper);
 
 // Draws each editor on a page of its own: caption, then the compact editor scaled into the
 // margins. False, with a reason, when the device cannot be painted on.

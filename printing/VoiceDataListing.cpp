@@ -42,6 +42,24 @@ QString format(const QString& text, const char* pattern)
 
 std::int32_t roundToInt(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
 
+// The voice's name as the name listing prints it: the character of each name row (a
+// blank for an empty row), codes outside printable ASCII as blanks; blanks inside the
+// name stay, trailing ones go.
+QString voiceName(platform::Recordset& voice)
+{
+    std::string raw;
+    for (int i = 0; i < kNameLength; ++i) {
+        voice.setAbsolutePosition(kNameFirst + i);
+        const std::string value =
+            voice.isEOF() || voice.isBOF() ? std::string() : voice.text(banklib::VoiceDataField::Value);
+        raw += value.empty() ? ' ' : value.front();
+    }
+    QString name = listingName(raw);
+    while (name.endsWith(QLatin1Char(' ')))
+        name.chop(1);
+    return name;
+}
+
 }  // namespace
 
 int VoiceDataListing::GetProxyColumn(const platform::Recordset& voice)
@@ -130,10 +148,7 @@ void VoiceDataListing::appendVoice(banklib::VoiceListView& list, banklib::clsVoi
     // Name, bank and patch.
     const int nameStart = m_builder.textEnd();
     m_builder.AppendPreviewText(QStringLiteral("\tNAME:  "), position, 0, true);
-    QString name;
-    for (int i = 0; i < kNameLength; ++i)
-        name += text(kNameFirst + i);
-    m_builder.AppendPreviewText(name, position, 0, false);
+    m_builder.AppendPreviewText(voiceName(voiceData), position, 0, false);
     if (m_omitBankLine) {
         // A space and a line break, with no tab change: the line keeps the listing's stop
         // at the left margin, where its tab takes the name.

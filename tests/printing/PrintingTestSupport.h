@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QtEndian>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
@@ -23,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,14 +67,22 @@ public:
     PageMargins marginsOffered;
 };
 
-// A voice list of n packed voices named "VOICE 0001".. in a file of that title.
+// A voice list of n packed voices named "VOICE 0001".. in a file of that title; the first
+// voices take the names given, if any (blank-padded to 10 characters).
 inline std::unique_ptr<banklib::testing::FakeVoiceList> makeList(std::size_t n,
-                                                                 const std::string& title = "TEST.SYX")
+                                                                 const std::string& title = "TEST.SYX",
+                                                                 const std::vector<std::string>& firstNames = {})
 {
     banklib::clsVoiceNames names;
     platform::Recordset rs;
     bool repaired = false;
-    const std::vector<std::uint8_t> bytes = banklib::test::packedVoices(n);
+    std::vector<std::uint8_t> bytes = banklib::test::packedVoices(n);
+    for (std::size_t i = 0; i < firstNames.size() && i < n; ++i) {
+        std::string name = firstNames[i];
+        name.resize(banklib::kNameLength, ' ');
+        const std::size_t at = (i + 1) * banklib::kPackedVoiceSize - banklib::kNameLength;
+        std::copy(name.begin(), name.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    }
     EXPECT_FALSE(names.BuildRecordsetFromBytes(banklib::FileType::Packed, title, rs, bytes, repaired));
     return std::make_unique<banklib::testing::FakeVoiceList>("/banks/" + title, banklib::FileType::Packed,
                                                             std::move(rs));
@@ -144,6 +154,97 @@ inline QSizeF pdfMediaBox(const QString& path)
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]")).match(QString::fromLatin1(f.readAll()));
     return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+}
+
+// The text of a PDF file as our PDF writer draws it: one string per text object (BT .. ET)
+// in drawing order, each glyph read back through its font's ToUnicode map. The writer
+// draws a tab with the blank's glyph, so that glyph reads as a blank whichever of the two
+// the map names.
+inline QStringList pdfTextRuns(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray pdf = f.readAll();
+    const QString text = QString::fromLatin1(pdf);
+    auto match = [](const QString& pattern, const QString& in) { return QRegularExpression(pattern).match(in); };
+    auto all = [](const QString& pattern, const QString& in) { return QRegularExpression(pattern).globalMatch(in); };
+    // Where object id's body starts, and the body.
+    auto start = [&](const QString& id) {
+        const QRegularExpressionMatch m = match(QStringLiteral("(?<![0-9])%1 0 obj").arg(id), text);
+        return m.hasMatch() ? m.capturedEnd() : qsizetype(-1);
+    };
+    auto body = [&](const QString& id) {
+        const qsizetype at = start(id);
+        return at < 0 ? QString() : text.mid(at, text.indexOf(QStringLiteral("endobj"), at) - at);
+    };
+    // The bytes of object id's stream, inflated.
+    auto stream = [&](const QString& id) {
+        const qsizetype at = start(id);
+        const qsizetype data = at < 0 ? -1 : text.indexOf(QStringLiteral("stream\n"), at);
+        if (data < 0)
+            return QByteArray();
+        const QString dict = text.mid(at, data - at);
+        const QRegularExpressionMatch length = match(QStringLiteral("/Length ([0-9]+)( 0 R)?"), dict);
+        const QString size = length.captured(2).isEmpty() ? length.captured(1) : body(length.captured(1));
+        const QByteArray raw = pdf.mid(data + 7, size.trimmed().toLongLong());
+        if (!dict.contains(QStringLiteral("/FlateDecode")))
+            return raw;
+        // qUncompress wants the size first; it grows past a low guess.
+        QByteArray sized(4, '\0');
+        qToBigEndian(static_cast<quint32>(raw.size() * 8), sized.data());
+        return qUncompress(sized + raw);
+    };
+
+    // Each font resource's glyph codes and their characters.
+    std::map<QString, std::map<uint, QChar>> fonts;
+    for (auto r = all(QStringLiteral("/(F[0-9]+) ([0-9]+) 0 R"), text); r.hasNext();) {
+        const QRegularExpressionMatch font = r.next();
+        const QRegularExpressionMatch map = match(QStringLiteral("/ToUnicode ([0-9]+) 0 R"), body(font.captured(2)));
+        if (!map.hasMatch())
+            continue;
+        const QString cmap = QString::fromLatin1(stream(map.captured(1)));
+        // "<first> <last> [<u> <u> ..]" or "<first> <last> <u>" (the u counting up).
+        const QString range = QStringLiteral("<([0-9A-F]+)> <([0-9A-F]+)> (\\[[^\\]]*\\]|<[0-9A-F]+>)");
+        for (auto m = all(range, cmap); m.hasNext();) {
+            const QRegularExpressionMatch entry = m.next();
+            const QString to = entry.captured(3);
+            auto targets = all(QStringLiteral("<([0-9A-F]+)>"), to);
+            const uint first = entry.captured(1).toUInt(nullptr, 16);
+            for (uint code = first; code <= entry.captured(2).toUInt(nullptr, 16); ++code) {
+                uint target = 0;
+                if (!to.startsWith(QLatin1Char('<')))
+                    target = targets.hasNext() ? targets.next().captured(1).toUInt(nullptr, 16) : 0xFFFD;
+                else
+                    target = to.mid(1, to.size() - 2).toUInt(nullptr, 16) + code - first;
+                fonts[font.captured(1)][code] = QChar(target == '\t' ? u' ' : static_cast<char16_t>(target));
+            }
+        }
+    }
+
+    // The pages' content: the glyphs of each Tj in the font of the last Tf.
+    QStringList runs;
+    for (auto page = all(QStringLiteral("/Contents ([0-9]+) 0 R"), text); page.hasNext();) {
+        const QString content = QString::fromLatin1(stream(page.next().captured(1)));
+        QString font;
+        QString run;
+        for (auto op = all(QStringLiteral("/(F[0-9]+) [0-9.]+ Tf|<([0-9A-F]+)> Tj|\\bET\\b"), content);
+             op.hasNext();) {
+            const QRegularExpressionMatch m = op.next();
+            if (!m.captured(1).isEmpty()) {
+                font = m.captured(1);
+            } else if (!m.captured(2).isEmpty()) {
+                for (qsizetype i = 0; i + 4 <= m.captured(2).size(); i += 4) {
+                    const auto glyph = fonts[font].find(m.captured(2).mid(i, 4).toUInt(nullptr, 16));
+                    run += glyph == fonts[font].end() ? QChar(QChar::ReplacementCharacter) : glyph->second;
+                }
+            } else {
+                runs << run;
+                run.clear();
+            }
+        }
+    }
+    return runs;
 }
 
 }  // namespace printing::testing

@@ -3,13 +3,19 @@
 #include "../editor/EditorTestSupport.h"
 #include "PrintingTestSupport.h"
 
+#include "platform/Latin1.h"
 #include "printing/EditorPrintout.h"
+#include "printing/PagePrinter.h"
 #include "printing/modPrintOps.h"
 
 #include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QTableView>
 
 namespace printing {
@@ -138,6 +144,60 @@ TEST_F(EditorPrintingTest, AMinimisedEditorPrintsAtItsNormalSizeAndIsMinimisedAg
     EXPECT_TRUE(e->subWindow()->isMinimized());
     EXPECT_EQ(placesOf(*e), before);
     EXPECT_EQ(testing::pdfPageCount(pdf("minimised.pdf")), 1);
+}
+
+TEST_F(EditorPrintingTest, TheCaptionPrintsWholeAtItsOwnSizeOnAPrinterPage)
+{
+    shell::frmVoiceList* list = openBank("A.SYX", 32, banklib::FileType::PackedSysex);
+    editor::frmVoiceEditor* e = openEditor(*list, 1);
+    ASSERT_NE(e, nullptr);
+    const QString caption = platform::fromBytes(e->caption());
+    ASSERT_FALSE(caption.trimmed().isEmpty());
+
+    // The top of a 600-dpi page: the margin, the caption and an inch of the editor below it.
+    constexpr int kDpi = 600;
+    const PaperGeometry paper = paperGeometry(ops.metrics(), ops.margins());
+    const int marginRows = paper.margins.top * kDpi / 1000;
+    QImage page(static_cast<int>(paper.width * kDpi / 96), marginRows + kDpi, QImage::Format_RGB32);
+    page.setDotsPerMeterX(qRound(kDpi / 0.0254));
+    page.setDotsPerMeterY(qRound(kDpi / 0.0254));
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        drawEditorPage(painter, *e, paper);
+    }
+
+    // The caption is the first band of rows with ink; a white row parts it from the editor.
+    auto inkOf = [&page](int y) {
+        std::pair<int, int> span{-1, -1};
+        const auto* row = reinterpret_cast<const QRgb*>(page.constScanLine(y));
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(row[x]) < 160) {
+                if (span.first < 0)
+                    span.first = x;
+                span.second = x;
+            }
+        return span;
+    };
+    int y = 0;
+    while (y < page.height() && inkOf(y).first < 0)
+        ++y;
+    QRect ink;
+    for (std::pair<int, int> span; y < page.height() && (span = inkOf(y)).first >= 0; ++y)
+        ink |= QRect(QPoint(span.first, y), QPoint(span.second, y));
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_LT(y, page.height());
+
+    QFont font = e->picClient()->font();
+    font.setBold(true);
+    font.setPointSizeF(QFontInfo(e->picClient()->font()).pointSizeF() * 1.5);
+    const QFontMetricsF metrics(font, &page);
+    const QRectF expected = metrics.tightBoundingRect(caption);
+    // Below the margin with room above it, and as tall and as wide as the text set in its font.
+    EXPECT_GT(ink.top(), marginRows + metrics.height() / 10);
+    EXPECT_NEAR(ink.height(), expected.height(), expected.height() / 10);
+    EXPECT_NEAR(ink.width(), expected.width(), expected.width() / 10);
+    EXPECT_NEAR(ink.left(), paper.margins.left * kDpi / 1000.0 + expected.left(), metrics.height() / 4);
 }
 
 TEST_F(EditorPrintingTest, AFailingPrinterSaysSoAndLeavesTheEditorsAsTheyWere)

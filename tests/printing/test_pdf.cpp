@@ -1,6 +1,8 @@
 // Printed pages: one per listing page on A4 and Letter, scaled rather than split; other
 // text runs over pages inside the margins; a real bank prints as it lists.
 #include "printing/PagePrinter.h"
+#include "printing/RtfReader.h"
+#include "printing/RtfTextDocument.h"
 #include "printing/frmPreview.h"
 #include "printing/modPrintOps.h"
 
@@ -152,6 +154,58 @@ TEST_F(PdfTest, AFailedJobSaysSoAndLeavesThePreviewAndEarlierFilesAsTheyWere)
     ASSERT_TRUE(ops->preview());
     EXPECT_EQ(ops->preview()->RichTextBox1()->toPlainText(), QStringLiteral("text"));
     ops->preview()->unload();
+}
+
+TEST_F(PdfTest, TheFullListingPrintsNamesAsTheyAreInThePreviewTheRichTextFileAndThePdf)
+{
+    auto list = makeList(2, "NAMES.SYX", {"BRASS 1", "A.PNO 17.1"});
+    list->selectionTracker().tr = {false, true, true};
+    list->selectionTracker().TotalSelections = 2;
+    app.active.list = list.get();
+    app.registry.registerList(*list);
+    auto namesAndData = [this](bool preview, bool toFile) {
+        dialogs->onOptions = [preview, toFile](PrintChoices& c) {
+            c.chooseKind(1);
+            if (preview)
+                c.pressPreview();
+            c.setPrintToFile(toFile);
+            return true;
+        };
+    };
+    const QStringList lines = {QStringLiteral("\tNAME:  BRASS 1\tBANK:"), QStringLiteral("\tNAME:  A.PNO 17.1\tBANK:")};
+
+    namesAndData(true, false);
+    ops->PrintVoiceListCommand();
+    ASSERT_TRUE(ops->preview());
+    const QString preview = ops->preview()->RichTextBox1()->toPlainText();
+    ops->preview()->unload();
+
+    namesAndData(false, true);
+    const QString rtfPath = dir.filePath(QStringLiteral("names.rtf"));
+    ui.answerFile(rtfPath.toStdString());
+    ops->PrintVoiceListCommand();
+    QFile rtfFile(rtfPath);
+    ASSERT_TRUE(rtfFile.open(QIODevice::ReadOnly));
+    RtfDocument rtf;
+    ASSERT_TRUE(RtfReader::read(rtfFile.readAll(), rtf, nullptr));
+    QTextDocument fromRtf;
+    setTextDocumentFromRtf(fromRtf, rtf);
+
+    for (const QString& line : lines) {
+        EXPECT_TRUE(preview.contains(line)) << line.toStdString();
+        EXPECT_TRUE(fromRtf.toPlainText().contains(line)) << line.toStdString();
+    }
+
+    // On paper each piece of text is drawn on its own: the name follows "NAME:  ".
+    namesAndData(false, false);
+    ASSERT_EQ(printToPdf(*list, "names.pdf"), 1);
+    const QStringList runs = testing::pdfTextRuns(dir.filePath(QStringLiteral("names.pdf")));
+    QStringList printed;
+    for (qsizetype i = 0; i + 1 < runs.size(); ++i)
+        if (runs[i] == QStringLiteral("NAME:  "))
+            printed << runs[i + 1];
+    EXPECT_EQ(printed.join(QLatin1Char('|')).toStdString(), "BRASS 1|A.PNO 17.1");
+    EXPECT_EQ(ui.unexpectedMessages(), 0);
 }
 
 TEST_F(PdfTest, ARealBankPrintsOnePagePerListingPageAndReadsAsItsNames)

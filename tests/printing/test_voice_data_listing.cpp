@@ -104,7 +104,7 @@ TEST_F(VoiceDataListingTest, FiveVoicesMakeTwoPagesAndAPageEndsWithItsLastVoice)
     EXPECT_EQ(testing::countOf(pages[0], QStringLiteral("\tNAME:  ")), 4);
     EXPECT_EQ(testing::countOf(pages[1], QStringLiteral("\tNAME:  ")), 1);
     EXPECT_TRUE(pages[0].contains(QStringLiteral("Page 1 of 2")));
-    EXPECT_TRUE(pages[1].contains(QStringLiteral("NAME:  VOICE5")));
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("NAME:  VOICE 5")));
     // No blank lines after the fourth voice: the page ends with its LFO values.
     QStringList lines = pages[0].split(QLatin1Char('\n'));
     lines.removeLast();  // after the final '\n'
@@ -177,7 +177,7 @@ TEST_F(VoiceDataListingTest, BankAndPatchFollowTheVoiceNumberOrAreLeftOut)
     list->selectionTracker().tr[33] = true;
     list->selectionTracker().TotalSelections = 1;
     build(*list);
-    EXPECT_EQ(lineWith(QStringLiteral("NAME:")), QStringLiteral("\tNAME:  MIDSPACE\tBANK: 2\tPATCH:  1"));
+    EXPECT_EQ(lineWith(QStringLiteral("NAME:")), QStringLiteral("\tNAME:  MID SPACE\tBANK: 2\tPATCH:  1"));
     const QTextBlock name = blockStartingWith(QStringLiteral("\tNAME:"));
     const QList<QTextOption::Tab> tabs = name.blockFormat().tabPositions();
     ASSERT_EQ(tabs.size(), 3);
@@ -186,7 +186,7 @@ TEST_F(VoiceDataListingTest, BankAndPatchFollowTheVoiceNumberOrAreLeftOut)
 
     doc.clear();
     build(*list, true, true);
-    EXPECT_EQ(lineWith(QStringLiteral("NAME:")), QStringLiteral("\tNAME:  MIDSPACE "));
+    EXPECT_EQ(lineWith(QStringLiteral("NAME:")), QStringLiteral("\tNAME:  MID SPACE "));
     EXPECT_FALSE(doc.toPlainText().contains(QStringLiteral("BANK:")));
     // The name still starts at the left margin, not at a default tab stop.
     const QList<QTextOption::Tab> margin = blockStartingWith(QStringLiteral("\tNAME:")).blockFormat().tabPositions();
