@@ -539,6 +539,74 @@ TEST_F(EditorWindowTest, TypingIntoACell)
     EXPECT_TRUE(model->flags(cell).testFlag(Qt::ItemIsEditable));
 }
 
+TEST_F(EditorWindowTest, AValueStillBeingTypedIsTakenOrRefusedWhenAKeyClosesTheEditor)
+{
+    // Typed without Enter, then Ctrl+L (Close All): no focus moves, so only the close itself
+    // can take what is typed, as Enter would.
+    struct Row {
+        bool intoBox;  // the algorithm box, else operator 1's output cell
+        const char* typed;
+        std::vector<std::string> titles;  // the messages, in order
+        int row;
+        int stored;  // -1: the list was unchanged and closed
+    };
+    const Row rows[] = {
+        {false, "50", {"Save Voice", "Save File"}, kOutputOp1, 50},
+        {false, "120", {}, kOutputOp1, -1},
+        {true, "7", {"Save Voice", "Save File"}, ParameterEdits::kAlgorithmRow, 6},
+        {true, "33", {"Invalid Algorithm Number"}, ParameterEdits::kAlgorithmRow, -1},
+    };
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        frmVoiceList* list = bank(std::string(row.typed) + ".syx");
+        frmVoiceEditor* e = openEditor(*list, 1);
+        const int before = e->edits().value(row.row);
+        ASSERT_NE(before, row.stored);
+        QTableView* grid = e->dGrid1(kSensitivityGrid1);
+        if (row.intoBox) {
+            e->Combo1()->lineEdit()->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        } else {
+            clickCell(*e, kSensitivityGrid1, 3);
+            grid->setFocus();
+        }
+        // The first key opens the cell's editor, which takes the focus and the next keys.
+        for (const char c : std::string(row.typed))
+            QTest::keyClick(QApplication::focusWidget(), c);
+        if (!row.intoBox) {
+            ASSERT_NE(grid->indexWidget(grid->currentIndex()), nullptr);
+        }
+        ASSERT_EQ(e->edits().value(row.row), before);
+        ui.clear();
+        if (row.stored >= 0) {
+            ui.answer(MsgAnswer::Yes);     // Save Changes ?
+            ui.answer(MsgAnswer::Cancel);  // the list's own question: it stays open
+        } else if (row.intoBox) {
+            ui.answer(MsgAnswer::Ok);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
+        processEvents();
+        std::vector<std::string> titles;
+        for (const auto& m : ui.messagesShown())
+            titles.push_back(m.title);
+        EXPECT_EQ(titles, row.titles);
+        EXPECT_EQ(ui.unexpectedMessages(), 0);
+        if (row.intoBox && row.stored < 0) {
+            EXPECT_EQ(ui.messagesShown()[0].text, "Algorithm values must be whole numbers between 1 and 32");
+        }
+        EXPECT_EQ(VoiceListEditors::openEditorCount(), 0);
+        if (row.stored >= 0) {
+            ASSERT_TRUE(voiceLists->lists().contains(list));
+            EXPECT_EQ(stored(*list, 1, row.row), row.stored);
+            ui.answer(MsgAnswer::No);
+            EXPECT_TRUE(list->unload());
+        }
+        EXPECT_EQ(voiceLists->openListCount(), 0);
+    }
+}
+
 TEST_F(EditorWindowTest, AlgorithmBoxAndOperatorBoxes)
 {
     frmVoiceList* list = bank();
