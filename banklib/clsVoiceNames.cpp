@@ -290,6 +290,28 @@ std::int32_t clsVoiceNames::RecordsetToByteArray(platform::Recordset& rs, std::v
     return crc;
 }
 
+std::int32_t clsVoiceNames::BankImageCRC(const platform::Recordset& rs, FileType fileType)
+{
+    if (rs.recordCount() == 0)
+        return kCrcNoVoices;
+    const std::size_t dataLength = isUnpackedLayout(fileType) ? kUnpackedDataSize : kPackedDataSize;
+    Crc32 crc;
+    std::vector<std::uint8_t> record;
+    record.reserve(dataLength + kNameLength);
+    rs.forEach([&](const platform::RowRef& row) {
+        record.clear();
+        appendFixed(record, storedText(row.value(VoiceListField::Data)), dataLength, 0);
+        appendFixed(record, storedText(row.value(VoiceListField::Names)), kNameLength, ' ');
+        crc.update(record);
+    });
+    return crc.signedValue();
+}
+
+bool clsVoiceNames::HasChanged(VoiceListView& list)
+{
+    return list.SavedCRC() == kSavedCrcTemporary || BankImageCRC(list.rsmfimage(), list.fileType()) != list.SavedCRC();
+}
+
 // ---- fingerprints and checksums
 
 std::int32_t clsVoiceNames::CalcCRC32(std::string_view strTest, bool blnQuiet)

@@ -76,6 +76,12 @@ public:
     // name bytes per record) and their CRC-32; -1, with out unchanged, when rs is empty.
     [[nodiscard]] std::int32_t RecordsetToByteArray(platform::Recordset& rs, std::vector<std::uint8_t>& out,
                                                     FileType fileType);
+    // The CRC-32 RecordsetToByteArray gives for rs (-1 when empty), worked out quietly: no
+    // status text, no busy cursor, no bytes kept.
+    [[nodiscard]] static std::int32_t BankImageCRC(const platform::Recordset& rs, FileType fileType);
+    // The has-changed test of a list: a temporary list always counts as changed, any other
+    // when the CRC-32 of its bank image differs from its SavedCRC.
+    [[nodiscard]] static bool HasChanged(VoiceListView& list);
     // Lays out the first recCount visible records of a list as bytes: 145 + 10 bytes per
     // record for unpacked layouts, 118 + 10 for packed ones. Always false.
     bool ConvertVariantArraytoByteArray(FileType fileType, const platform::Recordset& varRecset,

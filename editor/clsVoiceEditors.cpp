@@ -41,7 +41,11 @@ frmVoiceEditor* clsVoiceEditors::Item(const std::string& key) const
     return nullptr;
 }
 
-std::int32_t clsVoiceEditors::count() const { return static_cast<std::int32_t>(editors().size()); }
+std::int32_t clsVoiceEditors::count() const
+{
+    return static_cast<std::int32_t>(
+        std::count_if(m_items.begin(), m_items.end(), [](const auto& e) { return e.second && !e.second->unloaded(); }));
+}
 
 void clsVoiceEditors::Remove(const std::string& key)
 {
@@ -51,10 +55,18 @@ void clsVoiceEditors::Remove(const std::string& key)
 
 std::vector<frmVoiceEditor*> clsVoiceEditors::editors() const
 {
-    std::vector<frmVoiceEditor*> out;
+    std::vector<QPointer<frmVoiceEditor>> open;
     for (const auto& e : m_items)
         if (e.second && !e.second->unloaded())
-            out.push_back(e.second.data());
+            open.push_back(e.second);
+    // A commit may send and wait, and an editor may close meanwhile.
+    for (const QPointer<frmVoiceEditor>& editor : open)
+        if (editor)
+            editor->CommitPendingEdit();
+    std::vector<frmVoiceEditor*> out;
+    for (const QPointer<frmVoiceEditor>& editor : open)
+        if (editor && !editor->unloaded())
+            out.push_back(editor.data());
     return out;
 }
 

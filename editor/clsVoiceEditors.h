@@ -36,7 +36,9 @@ public:
     [[nodiscard]] frmVoiceEditor* Item(const std::string& key) const;
     [[nodiscard]] std::int32_t count() const;
     void Remove(const std::string& key);
-    // The open editors in the order they were added.
+    // The open editors in the order they were added, each with what is still being typed
+    // in it taken into its voice first (frmVoiceEditor::CommitPendingEdit), since whoever
+    // asks for them goes on to read them (printing, closing).
     [[nodiscard]] std::vector<frmVoiceEditor*> editors() const;
 
 private:

@@ -20,6 +20,7 @@
 #include "shell/frmStartup.h"
 #include "voicelist/frmVoiceList.h"
 
+#include <QAbstractItemDelegate>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
@@ -68,6 +69,12 @@ void frmVoiceEditor::setRsVoiceData(platform::Recordset rs)
 {
     m_voice = std::move(rs);
     m_edits.setVoice(m_voice, m_proxy);
+}
+
+platform::Recordset& frmVoiceEditor::rsVoiceData()
+{
+    CommitPendingEdit();
+    return m_voice;
 }
 
 void frmVoiceEditor::setRsProxyData(platform::Recordset rs)
@@ -269,6 +276,33 @@ void frmVoiceEditor::ResetVoice()
         view->setFocus(Qt::OtherFocusReason);
     }
     m_edits.sendWholeVoice(false);
+}
+
+void frmVoiceEditor::CommitPendingEdit()
+{
+    // The commit writes and sends, and a send may wait with events let in.
+    if (m_committingEdit || m_unloaded)
+        return;
+    m_committingEdit = true;
+    for (QTableView* grid : m_grids) {
+        const QModelIndex cell = grid->currentIndex();
+        QWidget* typing = cell.isValid() ? grid->indexWidget(cell) : nullptr;
+        QAbstractItemDelegate* delegate = typing != nullptr ? grid->itemDelegateForIndex(cell) : nullptr;
+        if (delegate == nullptr)
+            continue;
+        // What the delegate does on Enter.
+        emit delegate->commitData(typing);
+        emit delegate->closeEditor(typing, QAbstractItemDelegate::SubmitModelCache);
+    }
+    const int algorithm = m_combo->currentIndex();
+    if (m_combo->lineEdit() != nullptr && algorithm >= 0 && m_combo->currentText() != m_combo->itemText(algorithm) &&
+        !Combo1_Enter()) {
+        // Refused, with the box's message: the reader goes on with the voice's algorithm,
+        // which the box shows again (a second reader asks no more).
+        shell::UpdatingScope updating;
+        m_combo->setEditText(m_combo->itemText(algorithm));
+    }
+    m_committingEdit = false;
 }
 
 // ---------------------------------------------------------------- the spin

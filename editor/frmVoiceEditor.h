@@ -74,7 +74,9 @@ public:
     frmVoiceEditor& operator=(const frmVoiceEditor&) = delete;
 
     // ---- VoiceEditorView
-    platform::Recordset& rsVoiceData() override { return m_voice; }
+    // The voice, with what is still being typed taken in first (CommitPendingEdit): every
+    // reader of the edited voice (a close, Save Voice, a send) sees what the user typed.
+    platform::Recordset& rsVoiceData() override;
     void setRsVoiceData(platform::Recordset rs) override;
     platform::Recordset& rsProxyData() override { return m_proxy; }
     void setRsProxyData(platform::Recordset rs) override;
@@ -120,6 +122,12 @@ public:
     // EditorControlTag property), for element drag and drop between editors.
     void TagEditorControls(const std::string& listId);
     [[nodiscard]] std::string EditorControlTag() const { return m_listId + "," + m_editorId; }
+
+    // Takes a value still being typed into the voice, as Enter would: a cell editor open
+    // in a grid is committed (a text the cell refuses puts its old value back) and a
+    // number typed into the algorithm box without Enter is taken or refused with its
+    // message. Closing by key (Close All, Exit) moves no focus, so nothing else would.
+    void CommitPendingEdit();
 
     [[nodiscard]] ParameterEdits& edits() { return m_edits; }
     [[nodiscard]] bool SendSuppressed() const { return m_edits.SendSuppressed(); }
@@ -283,6 +291,7 @@ private:
     frmVoiceRecordset* m_holder = nullptr;
     int m_zoom = 0;
     bool m_rightButtonHeld = false;
+    bool m_committingEdit = false;
     ChartPointDrag m_chartDrag{m_edits};
     std::unique_ptr<PressAndHold> m_hold;
 

@@ -351,6 +351,13 @@ bool frmVoiceEditor::CopyVoiceElementData(const ElementRef& source, ElementKind 
     frmVoiceEditor* from = editorOfElement(source);
     if (from == nullptr || !from->m_edits.voice().valid())
         return false;
+    // Both voices as typed: a value still in a cell of either counts (the dropped element
+    // then replaces what was typed into it).
+    const QPointer<frmVoiceEditor> fromAlive(from);
+    from->CommitPendingEdit();
+    CommitPendingEdit();
+    if (!fromAlive || from->m_unloaded || m_unloaded)
+        return false;
     const std::vector<int> sourceRows = elementRows(source.kind, source.index);
     const std::vector<int> targetRows = elementRows(kind, index);
     if (sourceRows.empty() || sourceRows.size() != targetRows.size())

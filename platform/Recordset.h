@@ -218,6 +218,11 @@ public:
     // Counter that changes whenever rows are added, deleted, edited or reordered through
     // any clone; views (grid models) compare it to know when to refresh.
     std::uint64_t changeCount() const;
+    // Called after each change that changeCount counts, made through any clone: one
+    // observer per table (a later one replaces it, an empty one removes it). It is told
+    // only that something changed, in the middle of the operation that changed it, and
+    // must not change the table itself (a window schedules its refresh).
+    void setChangeObserver(std::function<void()> observer);
 
     // Whether two Value objects compare equal under a comparison (Null equals only Null).
     static bool valuesEqual(const Value& a, const Value& b, TextCompare compare);

@@ -102,7 +102,7 @@ int Recordset::appendField(std::string name, FieldType type, int width)
     if (!m_table->rows.empty())
         return -1;
     m_table->fields.push_back({std::move(name), type, width});
-    ++m_table->changes;
+    m_table->noteChange();
     return static_cast<int>(m_table->fields.size()) - 1;
 }
 
@@ -531,6 +531,8 @@ void Recordset::forEach(const std::function<void(const RowRef&)>& visit) const
 }
 
 std::uint64_t Recordset::changeCount() const { return m_table->changes; }
+
+void Recordset::setChangeObserver(std::function<void()> observer) { m_table->changeObserver = std::move(observer); }
 
 bool Recordset::valuesEqual(const Value& a, const Value& b, TextCompare compare)
 {

@@ -52,7 +52,7 @@ void Recordset::sort(std::vector<SortKey> keys)
         v.order.swap(sorted);
     }
     v.afterReorder(t.rows.size());
-    ++t.changes;
+    t.noteChange();
 }
 
 void Recordset::reorder(std::span<const Bookmark> bookmarks)
@@ -78,7 +78,7 @@ void Recordset::reorder(std::span<const Bookmark> bookmarks)
             out.push_back(s);
     v.order.swap(out);
     v.afterReorder(t.rows.size());
-    ++t.changes;
+    t.noteChange();
 }
 
 // ---------------------------------------------------------------- filter

@@ -166,12 +166,14 @@ frmVoiceList::frmVoiceList(QMdiArea* area, QWidget* parent) : QWidget(parent), m
     m_text1->hide();
 
     layoutControls();
+    watchVoices();
     if (const WindowAttacher& attach = windowAttacher())
         attach(*this);
 }
 
 frmVoiceList::~frmVoiceList()
 {
+    rsmfimage().setChangeObserver({});
     m_renameTimer->stop();
 }
 
@@ -396,25 +398,64 @@ void frmVoiceList::setCaption(const std::string& text)
     setWindowTitle(QFile::decodeName(text.c_str()) + QStringLiteral("[*]"));
 }
 
-void frmVoiceList::setModified(bool modified)
+void frmVoiceList::refreshModified()
 {
-    m_modified = modified;
-    setWindowModified(modified);
+    m_markRefreshPending = false;
+    platform::Recordset& rs = rsmfimage();
+    if (m_markKnown && m_markedChanges == rs.changeCount() && m_markedSavedCrc == m_savedCrc &&
+        m_markedType == m_fileType)
+        return;
+    m_markKnown = true;
+    m_markedChanges = rs.changeCount();
+    m_markedSavedCrc = m_savedCrc;
+    m_markedType = m_fileType;
+    setWindowModified(banklib::clsVoiceNames::HasChanged(*this));
 }
 
-void frmVoiceList::changed() { setModified(true); }
+void frmVoiceList::scheduleModifiedRefresh()
+{
+    if (m_markRefreshPending)
+        return;
+    m_markRefreshPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const QPointer<frmVoiceList> self(this);
+            const auto refresh = [self] {
+                if (self)
+                    self->refreshModified();
+            };
+            if (frmStartup* main = frmStartup::instance())
+                main->runWhenIdle(refresh);
+            else
+                refresh();
+        },
+        Qt::QueuedConnection);
+}
+
+void frmVoiceList::watchVoices()
+{
+    const QPointer<frmVoiceList> self(this);
+    rsmfimage().setChangeObserver([self] {
+        if (self)
+            self->scheduleModifiedRefresh();
+    });
+    m_markKnown = false;
+}
 
 void frmVoiceList::setSavedCRC(std::int32_t crc)
 {
     m_savedCrc = crc;
-    setModified(crc == banklib::kSavedCrcTemporary);
+    refreshModified();
 }
 
 void frmVoiceList::setRsmfimage(platform::Recordset rs)
 {
+    rsmfimage().setChangeObserver({});
     m_objNames.rsmfimage = std::move(rs);
+    watchVoices();
     if (m_loaded)
-        changed();
+        refreshModified();
 }
 
 void frmVoiceList::InitList(std::int32_t bankPage, bool rebuild) { InitList(bankPage, rebuild, 0); }
@@ -430,7 +471,7 @@ void frmVoiceList::InitList(std::int32_t bankPage, bool rebuild, std::int32_t fi
         (void)AddTracker(firstVoice, m_voiceCount);
     std::int32_t bank = bankPage;
     UpdateListBoxPage(bank, true, -1);
-    changed();
+    refreshModified();
     emit selectionChanged();
     SetMenuAndToolbar(true);
 }

@@ -5,8 +5,9 @@
 // 16 names under a header ("Bank  1 of  3"), pages with a scroll bar, keeps which voices
 // of the whole file are selected (the selection tracker), renames a voice in place, shows
 // a file-information panel when the header is clicked, and asks to save a changed file
-// when it closes. Its caption carries the modified marker while its voices differ from
-// the file.
+// when it closes. Its caption carries the modified marker exactly while the list counts
+// as changed (clsVoiceNames::HasChanged, the test the save question asks), looked at
+// again whenever its voices change, by whatever changes them.
 //
 // What other subsystems add to the window hangs on its signals: sending the clicked voice
 // and a new name over MIDI (voiceAuditionRequested, voiceRenamed), opening a voice in the
@@ -105,7 +106,7 @@ public:
     std::int32_t CurrentVoice() const override { return m_currentVoice; }
     void setCurrentVoice(std::int32_t voiceNo) override { m_currentVoice = voiceNo; }
     std::int32_t SavedCRC() const override { return m_savedCrc; }
-    // Also the modified marker: set for a temporary list, cleared otherwise.
+    // The modified marker follows.
     void setSavedCRC(std::int32_t crc) override;
     platform::Recordset& rsmfimage() override { return m_objNames.rsmfimage; }
     void setRsmfimage(platform::Recordset rs) override;
@@ -270,7 +271,14 @@ private:
     void Form_Deactivate();
     void layoutControls();
     void widenToShowCaption();
-    void setModified(bool modified);
+    // The modified marker set from the has-changed test (worked out again only when the
+    // voices, SavedCRC or the layout changed since it was last).
+    void refreshModified();
+    // A change of the voices: the marker is looked at again once the change is done (when
+    // the event loop next runs, after any long operation that yields).
+    void scheduleModifiedRefresh();
+    // Has the voices' recordset tell this window of each change (scheduleModifiedRefresh).
+    void watchVoices();
     void refreshCaption();
     void SelectRangeToAnchor(std::int32_t a, std::int32_t b);
     void startRenameTest();
@@ -279,7 +287,6 @@ private:
     void Text1_Escape();
     bool Text1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void Text1_DblClick();
-    void changed();
     [[nodiscard]] std::int32_t lastEntryOfLastBank() const;
     [[nodiscard]] std::int32_t bankCount() const;
     void moveTo(std::int32_t bank, std::int32_t index);
@@ -335,7 +342,12 @@ private:
     bool m_loaded = false;
     bool m_unloading = false;
     bool m_unloaded = false;
-    bool m_modified = false;
+    // what the modified marker was worked out from
+    bool m_markKnown = false;
+    std::uint64_t m_markedChanges = 0;
+    std::int32_t m_markedSavedCrc = 0;
+    banklib::FileType m_markedType = banklib::FileType::Unpacked;
+    bool m_markRefreshPending = false;
     std::string m_caption;
     std::function<bool(frmVoiceList&)> m_queryUnload;
 

@@ -224,7 +224,7 @@ std::int32_t frmVoiceList::EditDelete(bool keep, std::span<const platform::Bookm
         UpdateListBoxPage(bank, true, -1);
     }
     if (gone > 0)
-        changed();
+        refreshModified();
     emit selectionChanged();
     SetMenuAndToolbar(true);
     return 0;
@@ -246,7 +246,7 @@ std::int32_t frmVoiceList::EditPaste()
     m_lastClickedVoice = m_currentVoice;
     m_list->setCurrentIndex(-1);
     if (pasted > 0)
-        changed();
+        refreshModified();
     emit selectionChanged();
     SetMenuAndToolbar(true);
     if (m_subWindow && m_area)

@@ -119,7 +119,7 @@ void frmVoiceList::commitRename()
         paddedVoiceName(std::holds_alternative<std::string>(stored) ? std::get<std::string>(stored) : std::string());
     if (oldName != newName) {
         rs.setValueAt(m_renameBookmark, banklib::VoiceListField::Names, newName);
-        changed();
+        refreshModified();
     }
     m_startingName = newName;
     hideRenameBox();

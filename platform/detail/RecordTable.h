@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -70,6 +71,14 @@ struct RecordTable {
     std::uint64_t structureVersion = 0;  // rows added or deleted
     std::uint64_t erasures = 0;          // rows deleted
     std::uint64_t changes = 0;           // anything at all
+    std::function<void()> changeObserver;  // told of each change (Recordset::setChangeObserver)
+
+    void noteChange()
+    {
+        ++changes;
+        if (changeObserver)
+            changeObserver();
+    }
 
     bool isLive(std::uint32_t slot) const { return slot < rows.size() && rows[slot].live; }
 
@@ -215,7 +224,7 @@ struct RecordTable {
         for (auto& ix : indexes)
             note(ix, slot, false);
         ++structureVersion;
-        ++changes;
+        noteChange();
         return slot;
     }
 
@@ -232,7 +241,7 @@ struct RecordTable {
         --liveCount;
         ++structureVersion;
         ++erasures;
-        ++changes;
+        noteChange();
         noteDeleted();
     }
 
@@ -246,7 +255,7 @@ struct RecordTable {
         for (auto& ix : indexes)
             if (ix.field == field)
                 note(ix, slot, true);
-        ++changes;
+        noteChange();
     }
 
     std::int64_t slotFor(Bookmark b) const

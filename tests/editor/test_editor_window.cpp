@@ -7,6 +7,11 @@
 #include "editor/GridMap.h"
 #include "editor/ParameterGridModel.h"
 #include "editor/frmVoiceRecordset.h"
+#include "catalogue/GroupPatternEdit.h"
+#include "catalogue/frmDuplicates.h"
+#include "catalogue/frmGroupPatches.h"
+#include "voicelist/VoiceDrag.h"
+#include "voicelist/frmFileFormatDialog.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
@@ -22,7 +27,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
@@ -347,6 +354,177 @@ TEST_F(EditorWindowTest, SaveVoiceWritesTheActiveEditorsVoiceWithoutAsking)
     EXPECT_TRUE(ui.messagesShown().empty());
 }
 
+TEST_F(EditorWindowTest, TheModifiedMarkIsTheHasChangedTestAfterEveryChange)
+{
+    // The test the save question asks: the CRC-32 of the bytes a save writes against
+    // SavedCRC, a temporary list always changed.
+    const auto hasChanged = [](frmVoiceList& w) {
+        banklib::clsVoiceNames names;
+        std::vector<std::uint8_t> image;
+        return w.SavedCRC() == banklib::kSavedCrcTemporary ||
+               names.RecordsetToByteArray(w.rsmfimage(), image, w.fileType()) != w.SavedCRC();
+    };
+    // A bank of 8 voices whose voice 2 is voice 1 again and whose voice 3 has a name with
+    // an apostrophe (repairs), else plain.
+    const auto file = [&](const std::string& name, bool duplicate, bool badName) {
+        std::vector<std::uint8_t> voices = banklib::test::packedVoices(8);
+        if (duplicate)
+            std::copy_n(voices.begin(), 128, voices.begin() + 128);
+        if (badName)
+            voices[2 * 128 + 118 + 2] = '\'';
+        banklib::clsVoiceNames writer;
+        EXPECT_FALSE(writer.SaveVoiceDataToFileByt(voices, data.file(name), FileType::PackedSysex, true));
+        return data.file(name);
+    };
+    const auto rename = [&](frmVoiceList& w, int entry, const std::string& name) {
+        click(w, entry);
+        click(w, entry);
+        ASSERT_TRUE(timerOf(w).fire());
+        w.Text1()->setText(QString::fromLatin1(name));
+        w.commitRename();
+    };
+    const auto layoutDialogOk = [] {
+        shell::testing::whenModal<shell::frmFileFormatDialog>(
+            [](shell::frmFileFormatDialog* d) { d->OKButton()->click(); });
+    };
+    struct Row {
+        const char* path;
+        bool changed;
+        // Changes the list (opened on a file of its own) and gives the window to look at.
+        std::function<frmVoiceList*(frmVoiceList&)> change;
+    };
+    const Row rows[] = {
+        {"save voice", true,
+         [&](frmVoiceList& w) {
+             frmVoiceEditor* e = openEditor(w, 1);
+             nudge(*e);
+             main->mdiArea()->setActiveSubWindow(e->subWindow());
+             editor::SaveVoiceCommand();
+             return &w;
+         }},
+        {"yes to save changes", true,
+         [&](frmVoiceList& w) {
+             frmVoiceEditor* e = openEditor(w, 2);
+             nudge(*e);
+             ui.answer(MsgAnswer::Yes);
+             EXPECT_TRUE(e->unload());
+             return &w;
+         }},
+        {"rename and back", false,
+         [&](frmVoiceList& w) {
+             rename(w, 0, "RENAMED");
+             rename(w, 0, platform::RTrim(shell::testing::nameOf(1, FileType::PackedSysex)));
+             return &w;
+         }},
+        {"paste", true,
+         [&](frmVoiceList& w) {
+             click(w, 3);
+             edit(w, 1);  // Copy
+             edit(w, 2);  // Paste
+             return &w;
+         }},
+        {"drop in place", false,
+         [&](frmVoiceList& w) {
+             click(w, 2);
+             const auto drag = shell::makeVoiceDragData(w.BuildDragText());
+             EXPECT_TRUE(w.List1_OLEDragDrop(drag.get(), pointOf(w, 3), Qt::NoModifier));
+             return &w;
+         }},
+        {"drop from another list", true,
+         [&](frmVoiceList& w) {
+             frmVoiceList* other = bank("other.syx");
+             click(*other, 0);
+             const auto drag = shell::makeVoiceDragData(other->BuildDragText());
+             EXPECT_TRUE(w.List1_OLEDragDrop(drag.get(), pointOf(w, 3), Qt::ControlModifier));
+             return &w;
+         }},
+        {"delete", true,
+         [&](frmVoiceList& w) {
+             click(w, 4);
+             edit(w, 3);
+             return &w;
+         }},
+        {"sort of a sorted list", false,
+         [&](frmVoiceList& w) {
+             edit(w, 8);
+             return &w;
+         }},
+        {"group with move", true,
+         [&](frmVoiceList& w) {
+             edit(w, 10);
+             shell::frmGroupPatches* dialog = shell::frmGroupPatches::instance();
+             dialog->Option1(1)->click();
+             dialog->MaskEdBox1(0)->setPatterns("VOICE 0002", "");
+             ui.answer(MsgAnswer::No);  // keep the deletions
+             ui.answer(MsgAnswer::No);  // no more groups
+             dialog->OKButton()->click();
+             return &w;
+         }},
+        {"duplicate removal", true,
+         [&](frmVoiceList& w) {
+             EXPECT_TRUE(w.unload());
+             frmVoiceList* doubled = open(file("doubled.syx", true, false));
+             edit(*doubled, 9);
+             ui.answer(MsgAnswer::Yes);  // remove it
+             shell::frmDuplicates::instance()->OKButton()->click();
+             return doubled;
+         }},
+        {"repaired names", true,
+         [&](frmVoiceList& w) {
+             EXPECT_TRUE(w.unload());
+             ui.answer(MsgAnswer::Ok);  // "These have been replaced with spaces."
+             return open(file("repaired.syx", false, true));
+         }},
+        {"save", false,
+         [&](frmVoiceList& w) {
+             rename(w, 0, "SAVED");
+             main->mdiArea()->setActiveSubWindow(w.subWindow());
+             ui.answerFile(w.FileName());
+             layoutDialogOk();
+             main->mnufile_Click(4);
+             return &w;
+         }},
+        {"save as", false,
+         [&](frmVoiceList& w) {
+             rename(w, 0, "SAVED AS");
+             main->mdiArea()->setActiveSubWindow(w.subWindow());
+             ui.answerFile(data.file("saved as.syx"));
+             layoutDialogOk();
+             main->mnufile_Click(5);
+             return &w;
+         }},
+        {"revert", false,
+         [&](frmVoiceList& w) {
+             rename(w, 0, "REVERTED");
+             ui.answer(MsgAnswer::Yes);  // revert to the file
+             ui.answer(MsgAnswer::No);   // its changes are not saved
+             return open(w.FileName());
+         }},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        ui.clear();
+        frmVoiceList* list = open(file("list" + std::to_string(++n) + ".syx", false, false));
+        ASSERT_NE(list, nullptr);
+        ASSERT_FALSE(list->isWindowModified());
+        frmVoiceList* w = row.change(*list);
+        ASSERT_NE(w, nullptr);
+        processEvents();
+        EXPECT_EQ(hasChanged(*w), row.changed);
+        EXPECT_EQ(w->isWindowModified(), hasChanged(*w));
+        EXPECT_EQ(ui.unexpectedMessages(), 0);
+        // Nothing is kept for the next row.
+        for (banklib::VoiceListView* open : voiceLists->lists().lists()) {
+            if (hasChanged(dynamic_cast<frmVoiceList&>(*open)))
+                ui.answer(MsgAnswer::No);
+            (void)open->unload();
+        }
+        ui.clear();
+        ASSERT_EQ(voiceLists->openListCount(), 0);
+    }
+}
+
 TEST_F(EditorWindowTest, SpinStepsEachWriteAndSend)
 {
     frmVoiceList* list = bank();
@@ -537,6 +715,74 @@ TEST_F(EditorWindowTest, TypingIntoACell)
     // Only the value column takes typing.
     EXPECT_FALSE(model->flags(model->index(0, 0)).testFlag(Qt::ItemIsEditable));
     EXPECT_TRUE(model->flags(cell).testFlag(Qt::ItemIsEditable));
+}
+
+TEST_F(EditorWindowTest, AValueStillBeingTypedIsTakenOrRefusedWhenAKeyClosesTheEditor)
+{
+    // Typed without Enter, then Ctrl+L (Close All): no focus moves, so only the close itself
+    // can take what is typed, as Enter would.
+    struct Row {
+        bool intoBox;  // the algorithm box, else operator 1's output cell
+        const char* typed;
+        std::vector<std::string> titles;  // the messages, in order
+        int row;
+        int stored;  // -1: the list was unchanged and closed
+    };
+    const Row rows[] = {
+        {false, "50", {"Save Voice", "Save File"}, kOutputOp1, 50},
+        {false, "120", {}, kOutputOp1, -1},
+        {true, "7", {"Save Voice", "Save File"}, ParameterEdits::kAlgorithmRow, 6},
+        {true, "33", {"Invalid Algorithm Number"}, ParameterEdits::kAlgorithmRow, -1},
+    };
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        frmVoiceList* list = bank(std::string(row.typed) + ".syx");
+        frmVoiceEditor* e = openEditor(*list, 1);
+        const int before = e->edits().value(row.row);
+        ASSERT_NE(before, row.stored);
+        QTableView* grid = e->dGrid1(kSensitivityGrid1);
+        if (row.intoBox) {
+            e->Combo1()->lineEdit()->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        } else {
+            clickCell(*e, kSensitivityGrid1, 3);
+            grid->setFocus();
+        }
+        // The first key opens the cell's editor, which takes the focus and the next keys.
+        for (const char c : std::string(row.typed))
+            QTest::keyClick(QApplication::focusWidget(), c);
+        if (!row.intoBox) {
+            ASSERT_NE(grid->indexWidget(grid->currentIndex()), nullptr);
+        }
+        ASSERT_EQ(e->edits().value(row.row), before);
+        ui.clear();
+        if (row.stored >= 0) {
+            ui.answer(MsgAnswer::Yes);     // Save Changes ?
+            ui.answer(MsgAnswer::Cancel);  // the list's own question: it stays open
+        } else if (row.intoBox) {
+            ui.answer(MsgAnswer::Ok);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
+        processEvents();
+        std::vector<std::string> titles;
+        for (const auto& m : ui.messagesShown())
+            titles.push_back(m.title);
+        EXPECT_EQ(titles, row.titles);
+        EXPECT_EQ(ui.unexpectedMessages(), 0);
+        if (row.intoBox && row.stored < 0) {
+            EXPECT_EQ(ui.messagesShown()[0].text, "Algorithm values must be whole numbers between 1 and 32");
+        }
+        EXPECT_EQ(VoiceListEditors::openEditorCount(), 0);
+        if (row.stored >= 0) {
+            ASSERT_TRUE(voiceLists->lists().contains(list));
+            EXPECT_EQ(stored(*list, 1, row.row), row.stored);
+            ui.answer(MsgAnswer::No);
+            EXPECT_TRUE(list->unload());
+        }
+        EXPECT_EQ(voiceLists->openListCount(), 0);
+    }
 }
 
 TEST_F(EditorWindowTest, AlgorithmBoxAndOperatorBoxes)
