@@ -42,6 +42,10 @@ public:
     // Forgets everything held, without handing anything out.
     void reset();
 
+    // Whether a System Exclusive message has begun and not ended (also one whose rest is
+    // dropped as too long).
+    [[nodiscard]] bool inSysex() const { return m_inSysex; }
+
 private:
     Sink m_sink;
     MidiStreamParser m_parser;

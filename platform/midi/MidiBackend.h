@@ -59,6 +59,12 @@ enum class MidiEventKind : int {
     // The program's own: the MIDI system itself went away (a JACK server stopped), and
     // every port of the program on it is dead.
     SystemGone = 0x3E0,
+    // The program's own: input events were lost between messages; data holds how many.
+    InputLost = 0x3E1,
+    // The program's own: a System Exclusive message longer than the input takes
+    // (MidiStreamParser::kMaxMessageBytes) was dropped; data holds its first bytes packed
+    // as a short message's.
+    TooLarge = 0x3E2,
 };
 
 struct MidiEvent {
