@@ -17,6 +17,7 @@ namespace {
 
 bool startsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 
+constexpr std::uint8_t kFirstRealTime = 0xF8;
 // Nothing arriving for this long after a loss between messages ends its run: far more
 // than a period at any buffer size.
 constexpr auto kLossRunEnds = std::chrono::milliseconds(100);
@@ -110,6 +111,9 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
     std::uint64_t lostPeriod = 0;  // of the last loss of the run
     bool lostCertain = false;      // events that came and could not be read are among them
     Clock::time_point lostAt{};
+    // When the open System Exclusive message last received anything, and how long it may not.
+    Clock::time_point sysexFedAt{};
+    std::chrono::milliseconds sysexQuietLimit{0};
 
     ~Impl() override
     {
@@ -152,6 +156,8 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
                 tellLoss();
         }
         joiner.push(bytes);
+        if (std::any_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b < kFirstRealTime; }))
+            sysexFedAt = at;
     }
 
     void onLost(std::uint32_t events, std::uint64_t period, bool certain, Clock::time_point at) override
@@ -182,6 +188,10 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
             return deadline;
         if (lostEvents > 0)
             deadline = lostAt + kLossRunEnds;
+        if (joiner.inSysex() && sysexQuietLimit.count() > 0) {
+            const auto quiet = sysexFedAt + sysexQuietLimit;
+            deadline = deadline ? std::min(*deadline, quiet) : quiet;
+        }
         return deadline;
     }
 
@@ -193,6 +203,8 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
         eventTimeMs = msSinceStart(now);
         if (lostEvents > 0 && now >= lostAt + kLossRunEnds)
             tellLoss();
+        if (joiner.inSysex() && sysexQuietLimit.count() > 0 && now >= sysexFedAt + sysexQuietLimit)
+            joiner.endSysex();
     }
 
     [[nodiscard]] bool serverGone() const { return (in && in->serverGone()) || (out && out->serverGone()); }
@@ -392,6 +404,25 @@ bool JackMidiBackend::outputIsOpen() const { return m_impl->outputOpen; }
 MidiMapperPort* JackMidiBackend::mapper() { return m_impl->mapper.get(); }
 
 void JackMidiBackend::setSystemReceiver(MidiEventReceiver* receiver) { m_impl->lossWatch.setReceiver(receiver); }
+
+bool JackMidiBackend::endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends)
+{
+    std::lock_guard lock(m_impl->inputMutex);
+    if (!m_impl->receiver || !m_impl->started)
+        return false;
+    const auto held = m_impl->joiner.openSysex();
+    if (held.empty() || !ends(held))
+        return false;
+    m_impl->eventTimeMs = m_impl->msSinceStart(PortBackendCore::Clock::now());
+    m_impl->joiner.endSysex();
+    return true;
+}
+
+void JackMidiBackend::setSysexQuietLimit(std::chrono::milliseconds limit)
+{
+    std::lock_guard lock(m_impl->inputMutex);
+    m_impl->sysexQuietLimit = std::max(limit, std::chrono::milliseconds(0));
+}
 
 MidiResult JackMidiBackend::writeShort(std::span<const std::uint8_t> message) { return m_impl->send(message); }
 

@@ -19,6 +19,8 @@
 // messages, the sender's word that it lost one event is taken back when the next period
 // begins with a status byte (the event sent again); any other loss there is one
 // MidiEventKind::InputLost, with the count, for each run of losses in consecutive periods.
+// A System Exclusive message that receives nothing for the quiet limit
+// (setSysexQuietLimit) is ended as cut there, as is one endArrivingSysex() ends.
 //
 // The MIDI Mapper (output kMidiMapperId) is a client of its own, "<client name> MIDI
 // Mapper", with one output port "out". It opens with the first listing, so that other
@@ -78,6 +80,8 @@ public:
     [[nodiscard]] bool outputIsOpen() const override;
     [[nodiscard]] MidiMapperPort* mapper() override;
     void setSystemReceiver(MidiEventReceiver* receiver) override;
+    [[nodiscard]] bool endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends) override;
+    void setSysexQuietLimit(std::chrono::milliseconds limit) override;
 
 protected:
     [[nodiscard]] MidiResult writeSysex(std::span<const std::uint8_t> message) override;

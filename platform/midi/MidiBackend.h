@@ -14,7 +14,9 @@
 
 #include "platform/midi/MidiStreamParser.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -164,6 +166,19 @@ public:
     // Called on the GUI thread while the program waits; in-process backends deliver
     // input that has become due here.
     virtual void poll() {}
+
+    // A System Exclusive message that has begun arriving and not ended (its end may have
+    // been lost on the way): when what has come of it satisfies `ends`, it goes to the
+    // receiver at once as a broken message (LongError with those bytes), as if cut there.
+    // True when a message was ended so. A backend that joins no messages itself says false.
+    [[nodiscard]] virtual bool endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends)
+    {
+        (void)ends;
+        return false;
+    }
+    // An arriving System Exclusive message that receives nothing for this long is ended
+    // so too; zero (where backends start) never ends one.
+    virtual void setSysexQuietLimit(std::chrono::milliseconds limit) { (void)limit; }
 
     // The system's MIDI Mapper (MidiMapperPort.h), which the MIDI file player plays
     // through; nullptr when this MIDI system has none. Its output list shows it as

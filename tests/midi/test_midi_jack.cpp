@@ -9,10 +9,10 @@
 // and periods, a message over the size cap; and then takes the server away.
 //
 // A third has a sender cut dumps with a note, lose events inside a bank or between
-// messages, asked for and not, and send a bank and a message over the size cap at full
-// speed, sending again what JACK refused: what arrives damaged is kept as received and
-// said so, what arrives whole raises no error, a loss between messages is one line, and
-// no good byte is thrown away.
+// messages, lose the last event of a bank and say no more, asked for and not, and send a
+// bank and a message over the size cap at full speed, sending again what JACK refused:
+// what arrives damaged is kept as received and said so, what arrives whole raises no
+// error, a loss between messages is one line, and no good byte is thrown away.
 //
 // A fourth stops the server while the program is connected and a file plays through the
 // Mapper, and starts it again under the same name: the loss is told once, the program
@@ -823,6 +823,8 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
         {Step::Kind::Events, {part(bank, 3100, bank.size())}, {}}};
     Bytes holed = part(bank, 0, 1000);
     holed.insert(holed.end(), bank.begin() + 3100, bank.end());
+    // The start of a bank, and its rest, which does not fit into the buffer; then nothing.
+    const std::vector<Step> endLost = {{Step::Kind::Events, {part(bank, 0, 1000), part(bank, 1000, bank.size())}, {}}};
     // Three periods in which an event never fits, then a note.
     Bytes tooBig(3000, 0x11);
     tooBig.front() = 0xF0;
@@ -840,6 +842,7 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
     const std::string bankCut = "is incomplete (2000 of 4104 bytes)";
     const std::string voiceCut = "is incomplete (100 of 163 bytes)";
     const std::string bankHoled = "is incomplete (2004 of 4104 bytes)";
+    const std::string bankEndLost = "is incomplete (1000 of 4104 bytes)";
     const std::string tooLarge = "Midi Long Message Error - Sysex Message too large (over 1048576 bytes), dropped.";
     const auto damagedBank = [](const std::string& damage) { return "Damaged 32 Voice Bulk Dump Received: it " + damage; };
     const auto damagedVoice = [](const std::string& damage) { return "Damaged Single DX Voice Received: it " + damage; };
@@ -848,6 +851,7 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
         return "Bad MIDI Message:Status " + platform::Str(b[at]) + " Data1 " + platform::Str(b[at + 1]) + " Data2 " +
                platform::Str(b[at + 2]);
     };
+    constexpr std::int32_t kLongTimeout = 15000;
     struct Row {
         const char* what;
         std::vector<Step> steps;
@@ -857,6 +861,8 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
         std::vector<std::string> lines;  // of the monitor, but the request's
         std::string damage;              // what the user is told, "" for nothing
         bool refused;                    // the sender had events refused for lack of room
+        std::int32_t quietMs = kLongTimeout;  // the MIDITimeout setting
+        bool silence = false;  // the sender says nothing more until the row's first line is in
     };
     const Row rows[] = {
         {"a bank cut by a note, asked for", cutBank, 1, part(bank, 0, 2000), "Damaged Bank",
@@ -875,12 +881,19 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
          {{Step::Kind::Burst, {}, endless, 64}}, -1, {}, "", {tooLarge}, "", true},
         {"events lost between messages in three periods", lostBetween, -1, {}, "",
          {"MIDI input: the sender lost 3 events", "Note C3 On"}, "", true},
+        {"a bank whose end was lost, asked for", endLost, 1, part(bank, 0, 1000), "Damaged Bank",
+         {damagedBank(bankEndLost)}, bankEndLost, true, kLongTimeout, true},
+        {"a bank whose end was lost, unsolicited", endLost, -1, part(bank, 0, 1000), "Damaged Bank",
+         {damagedBank(bankEndLost)}, "", true, 2000, true},
     };
-    // One script: each row, a program change that marks its end, and a pause.
+    // One script: each row (with a pause after a silence), a program change that marks its
+    // end, and a pause.
     const std::string mark = "Program Change";
     std::vector<Step> script;
     for (const Row& row : rows) {
         script.insert(script.end(), row.steps.begin(), row.steps.end());
+        if (row.silence)
+            script.push_back({Step::Kind::Pause, {}, {}});
         script.push_back({Step::Kind::Events, {Bytes{0xC0, 0x05}}, {}});
         script.push_back({Step::Kind::Pause, {}, {}});
     }
@@ -939,12 +952,18 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
         const auto from = static_cast<std::size_t>(windows.managerData().MidiMessage.recordCount());
         const std::size_t stored = windows.sysexSlots.stored.size();
         const int refusedBefore = sender.refused();
+        init.setMIDITimeout(row.quietMs);
         svc.clear();
         if (row.receive >= 0) {
             goOnRequest = true;
             svc.answer(MsgAnswer::Cancel);  // to "no response", should that come
             commands.mnuMIDIreceive_Click(row.receive);
         } else {
+            sender.go();
+        }
+        if (row.silence) {
+            const auto said = linesUntil(from, row.lines.front(), 10s);
+            EXPECT_EQ(std::count(said.begin(), said.end(), row.lines.front()), 1) << "said while the sender is silent";
             sender.go();
         }
         // Everything of the row is in once its mark has come.
