@@ -6,7 +6,8 @@
 //
 // A second test sends the program's JACK input what other clients may send: an event that
 // fills the whole port buffer, an empty event, System Exclusive cut over several events
-// and periods, a message over the size cap; and then takes the server away.
+// and periods, a message over the size cap; then it holds the input's two threads in the
+// order that once left an event waiting for the next one; and then takes the server away.
 //
 // A third has a sender cut dumps with a note, lose events inside a bank or between
 // messages, lose the last event of a bank and say no more, asked for and not, and send a
@@ -41,6 +42,7 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -55,6 +57,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <mutex>
@@ -388,24 +391,93 @@ private:
                                                   [this](void* buffer, jack_nframes_t) { fill(buffer); }};
 };
 
-// Keeps what the program's input delivers.
+// Keeps what the program's input delivers; a chosen note can hold the input thread that
+// delivers it.
 class Inbox final : public platform::MidiEventReceiver {
 public:
     void post(platform::MidiEvent e) override
     {
-        std::lock_guard lock(m_mutex);
+        std::unique_lock lock(m_mutex);
+        const bool hold = e.kind == platform::MidiEventKind::Data && m_holdAt != 0 && e.data == m_holdAt;
         m_events.push_back(std::move(e));
+        m_changed.notify_all();
+        if (hold)
+            m_changed.wait_for(lock, 10s, [this] { return m_letGo; });
     }
     [[nodiscard]] std::vector<platform::MidiEvent> events() const
     {
         std::lock_guard lock(m_mutex);
         return m_events;
     }
+    // The short message `packed` (status in bits 0-7) holds the thread that posts it until letGo().
+    void holdAt(std::uint32_t packed)
+    {
+        std::lock_guard lock(m_mutex);
+        m_holdAt = packed;
+        m_letGo = false;
+    }
+    void letGo()
+    {
+        std::lock_guard lock(m_mutex);
+        m_letGo = true;
+        m_changed.notify_all();
+    }
+    // Waits until the short message `packed` has come, or the time is up.
+    bool waitFor(std::uint32_t packed, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] {
+            return std::any_of(m_events.begin(), m_events.end(), [&](const platform::MidiEvent& e) {
+                return e.kind == platform::MidiEventKind::Data && e.data == packed;
+            });
+        });
+    }
 
 private:
     mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
     std::vector<platform::MidiEvent> m_events;
+    std::uint32_t m_holdAt = 0;
+    bool m_letGo = false;
 };
+
+// Puts the two threads of the program's JACK input in an order a busy machine gives now
+// and then. The reader thread is held (Inbox::holdAt) at one event while the next period's
+// event waits in the ring. In the period after, once JACK's process thread has read that
+// period's event (jack_midi_event_get, below) and before it goes into the ring, the reader
+// is let go: it takes the waiting event, finds nothing more and goes back to sleep. The
+// ring then has as much room at the end of the period as at its start, though the period
+// wrote an event.
+class ReaderLetGoInPeriod {
+public:
+    ReaderLetGoInPeriod(Inbox& inbox, std::uint32_t waiting, Bytes letGoAt)
+        : m_inbox(inbox), m_waiting(waiting), m_letGoAt(std::move(letGoAt))
+    {
+    }
+    // On JACK's process thread, for each event read.
+    void eventRead(const jack_midi_event_t& e)
+    {
+        if (m_done.load() || e.buffer == nullptr || Bytes(e.buffer, e.buffer + e.size) != m_letGoAt)
+            return;
+        m_done.store(true);
+        m_inbox.letGo();
+        m_engaged.store(m_inbox.waitFor(m_waiting, 2000ms));
+        // Time for the reader to find the ring empty and wait again (JACK lets a client's
+        // period take half a second before it gives up on the client).
+        std::this_thread::sleep_for(100ms);
+    }
+    // Whether the reader took the waiting event while the period was held.
+    [[nodiscard]] bool engaged() const { return m_engaged.load(); }
+
+private:
+    Inbox& m_inbox;
+    const std::uint32_t m_waiting;
+    const Bytes m_letGoAt;
+    std::atomic<bool> m_done{false};
+    std::atomic<bool> m_engaged{false};
+};
+
+std::atomic<ReaderLetGoInPeriod*> g_readerLetGo{nullptr};
 
 // The program's clock as it runs, calling a hook of the test's each time a wait pumps events.
 class HookedEventLoop final : public platform::EventLoop {
@@ -554,6 +626,23 @@ protected:
 };
 
 }  // namespace
+
+// The libjack call with which the program's JACK input reads each event on the process
+// thread, passed on to libjack; ReaderLetGoInPeriod sees each event read.
+extern "C" int jack_midi_event_get(jack_midi_event_t* event, void* port_buffer, std::uint32_t event_index)
+{
+    using Get = int (*)(jack_midi_event_t*, void*, std::uint32_t);
+    static const Get real = [] {
+        Get f = nullptr;
+        void* symbol = ::dlsym(RTLD_NEXT, "jack_midi_event_get");
+        std::memcpy(&f, &symbol, sizeof f);
+        return f;
+    }();
+    const int r = real(event, port_buffer, event_index);
+    if (ReaderLetGoInPeriod* letGo = g_readerLetGo.load(); letGo && r == 0)
+        letGo->eventRead(*event);
+    return r;
+}
 
 TEST_F(MidiOverJack, BanksVoicesParameterChangesAndAFileThroughTheMapperReachAnotherProcess)
 {
@@ -722,6 +811,11 @@ TEST_F(MidiOverJack, InputSurvivesWhateverAnotherClientSendsAndAVanishingServer)
         {Step::Kind::Events, {Bytes(bank.end() - third, bank.end())}, {}},
         {Step::Kind::Stream, {}, huge},
         {Step::Kind::Events, {small, note}, {}},
+        {Step::Kind::Pause, {}, {}},
+        // Three notes in three periods, for the reader's wake-up.
+        {Step::Kind::Events, {Bytes{0x90, 0x3D, 0x64}}, {}},
+        {Step::Kind::Events, {Bytes{0x90, 0x3E, 0x64}}, {}},
+        {Step::Kind::Events, {Bytes{0x90, 0x3F, 0x64}}, {}},
     });
     ASSERT_TRUE(sender.ready());
 
@@ -745,7 +839,7 @@ TEST_F(MidiOverJack, InputSurvivesWhateverAnotherClientSendsAndAVanishingServer)
         return last != events.end() && last + 1 != events.end();
     };
     const auto deadline = Clock::now() + 60s;
-    while (Clock::now() < deadline && !(sender.done() && arrived()))
+    while (Clock::now() < deadline && !arrived())
         std::this_thread::sleep_for(20ms);
     EXPECT_EQ(sender.refused(), 0);
     // Reports of events that could not be read stand apart.
@@ -779,6 +873,17 @@ TEST_F(MidiOverJack, InputSurvivesWhateverAnotherClientSendsAndAVanishingServer)
     EXPECT_EQ(events[3].kind, MidiEventKind::LongData);
     EXPECT_EQ(events[3].bytes, small);
     EXPECT_EQ(events[4].kind, MidiEventKind::Data);
+
+    // The reader is woken for a period whose event it would otherwise leave waiting for
+    // the next one: the ring has as much room at the period's end as at its start.
+    ReaderLetGoInPeriod letGo(inbox, 0x643E90, Bytes{0x90, 0x3F, 0x64});
+    g_readerLetGo.store(&letGo);
+    inbox.holdAt(0x643D90);
+    sender.go();
+    EXPECT_TRUE(inbox.waitFor(0x643F90, 5000ms)) << "the last note waits for no next event";
+    EXPECT_TRUE(letGo.engaged()) << "the threads came in the order meant";
+    inbox.letGo();
+    g_readerLetGo.store(nullptr);
 
     // The server goes away: everything is offline, nothing crashes, and closing is clean.
     m_server->stop(0ms);
