@@ -118,7 +118,7 @@ void clsMIDIInit::InitialiseMIDI(bool showDeviceDialog)
         m_outName = outName;
         m_inName = inName;
         host.setSynthID(synthId);
-        m_timeout = timeout;
+        setMIDITimeout(timeout);
         restoreOpenDevices(openIn, openOut, nowIn, nowOut);
         break;
     }
@@ -288,7 +288,7 @@ void clsMIDIInit::DetectSynth(DetectOutcome& result)
     result = DetectOutcome::Skipped;
     const std::optional<std::int32_t> type = host.SynthID();
     const bool series = type.value_or(0) != 0;
-    m_timeout = effectiveTimeout(type, m_timeout);
+    setMIDITimeout(effectiveTimeout(type, m_timeout));
     if (m_skipInit)
         return;
 

@@ -6,7 +6,8 @@
 // (01 1B or 20 00), it ends with F7 and the byte before is the 7-bit checksum of its data.
 // Anything else that begins so is damaged: a full buffer, a loose cable or a busy
 // interface has cut, lengthened or spoiled it; so is one cut before its F7 by a status
-// byte or by events the MIDI system lost. Other messages are not dumps.
+// byte, or whose end the MIDI system lost (ended when nothing more came). Other messages
+// are not dumps.
 #pragma once
 
 #include <cstddef>

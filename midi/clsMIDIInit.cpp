@@ -2,6 +2,7 @@
 // settings sent to the instrument as they change, are in MidiStartup.cpp.
 #include "midi/clsMIDIInit.h"
 
+#include "midi/MidiSetupRules.h"
 #include "midi/modMidiInput.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
@@ -78,9 +79,17 @@ void clsMIDIInit::setBackend(platform::MidiBackend* backend)
     m_backend = backend;
     if (m_backend)
         m_backend->setSystemReceiver(&midiInputQueue());
+    setMIDITimeout(m_timeout);
 }
 
 // ---- properties
+
+void clsMIDIInit::setMIDITimeout(std::int32_t ms)
+{
+    m_timeout = ms;
+    if (m_backend)
+        m_backend->setSysexQuietLimit(std::chrono::milliseconds(ms >= kSeriesTimeoutMs ? ms : kMkITimeoutMs));
+}
 
 double clsMIDIInit::MIDIInStartTime() const
 {

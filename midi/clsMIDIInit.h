@@ -115,9 +115,10 @@ public:
     // it is 0, gives the current clock value.
     [[nodiscard]] double MIDIInStartTime() const;
     void setMIDIInStartTime(double ms) { m_inStartTime = ms; }
-    // Reply time-out of dump requests in ms; 0 = not set.
+    // Reply time-out of dump requests in ms; 0 = not set. A System Exclusive message that
+    // receives nothing for as long (15000 ms while it is not set) is taken as cut there.
     [[nodiscard]] std::int32_t MIDITimeout() const { return m_timeout; }
-    void setMIDITimeout(std::int32_t ms) { m_timeout = ms; }
+    void setMIDITimeout(std::int32_t ms);
     // Channels 0..15; other values are refused with a message and the old value stays.
     [[nodiscard]] std::int32_t MIDIInChannel() const { return m_inChannel; }
     void setMIDIInChannel(std::int32_t channel);

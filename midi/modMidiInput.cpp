@@ -304,6 +304,16 @@ void ShortMessageHandler(MidiEventKind message, std::uint32_t data, std::uint32_
     case MidiEventKind::OutputDone:
         line[MonitorField::Message] = "Midi output completed OK";
         break;
+    case MidiEventKind::InputLost:
+        line[MonitorField::Message] = "MIDI input: the sender lost " + plain(static_cast<std::int64_t>(data)) +
+                                      (data == 1 ? " event" : " events");
+        break;
+    case MidiEventKind::TooLarge:
+        line[MonitorField::Type] = "Long";
+        line[MonitorField::Message] =
+            "Midi Long Message Error - Sysex Message too large (over " +
+            plain(static_cast<std::int64_t>(platform::MidiStreamParser::kMaxMessageBytes)) + " bytes), dropped.";
+        break;
     case MidiEventKind::Error:
         if (b0 == kSysexEnd)
             return;

@@ -40,7 +40,8 @@ void ProcessMidiInput();
 // is shown or not.
 void MidiSinkWindowProc(const platform::MidiEvent& event);
 
-// Short messages, device notifications and errors; timeStamp in ms (0 in callback-window mode).
+// Short messages, device notifications and errors (also input lost between messages, and a
+// System Exclusive message dropped as too large); timeStamp in ms (0 in callback-window mode).
 void ShortMessageHandler(platform::MidiEventKind message, std::uint32_t data, std::uint32_t timeStamp);
 
 // A long message or a broken one. While a dump request is pending, only its answer is

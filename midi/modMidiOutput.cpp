@@ -123,8 +123,11 @@ void logNotSent(std::size_t bytes, bool systemGone)
     logLine(line);
 }
 
-// The wait of RequestDumpAndWait, inside a request sequence that its caller runs.
-TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::string& reply, bool sendRequest)
+// The wait of RequestDumpAndWait, inside a request sequence that its caller runs. With
+// endCutDump, a dump of the type asked for that is still open when the time is up has
+// lost its end: it is ended there, and is the damaged answer.
+TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::string& reply, bool sendRequest,
+                            bool endCutDump)
 {
     clsMIDIInit& init = objMIDIInit();
     platform::SetBusyCursor(true);
@@ -182,6 +185,16 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
         }
         const std::int64_t now = loop.nowMs();
         if (now >= start + timeoutMs) {
+            platform::MidiBackend* backend = init.backend();
+            const auto asked = [type](std::span<const std::uint8_t> b) { return DumpAnswersRequest(b, type); };
+            if (endCutDump && backend && backend->endArrivingSysex(asked)) {
+                ProcessMidiInput();
+                if (std::string taken = TakeDamagedReply(); !taken.empty()) {
+                    damaged = std::move(taken);
+                    reply = std::string(kDamagedReply);
+                    break;
+                }
+            }
             MonitorLines line;
             line[MonitorField::Message] = "Timeout - no data received";
             logLine(line);
@@ -402,7 +415,8 @@ TransportResult RequestDumpAndWait(std::int16_t type, std::int32_t timeoutMs, st
         return TransportResult::Failed;
     }
     RequestSequence sequence(type);
-    return waitForDump(type, timeoutMs, reply, sendRequest);
+    // A bank that finishes arriving after a detection probe has timed out still answers.
+    return waitForDump(type, timeoutMs, reply, sendRequest, false);
 }
 
 std::string RequestDumpWithRetry(std::int16_t kind)
@@ -417,7 +431,7 @@ std::string RequestDumpWithRetry(std::int16_t kind)
     const clsMIDIInit& init = objMIDIInit();
     const clsMIDIInit::OpenPorts portsBefore = init.openPorts();
     for (;;) {
-        if (waitForDump(type, kFirstWaitMs, reply, true) == TransportResult::Ok)
+        if (waitForDump(type, kFirstWaitMs, reply, true, true) == TransportResult::Ok)
             return reply;
         if (reply == kDamagedReply || init.closedSince(portsBefore))
             return {};
@@ -429,9 +443,9 @@ std::string RequestDumpWithRetry(std::int16_t kind)
             kNoResponseStyle, "No response to Bulk Dump Request");
         TransportResult second = TransportResult::Failed;
         if (how == MsgAnswer::Yes)
-            second = waitForDump(type, kManualWaitMs, reply, false);
+            second = waitForDump(type, kManualWaitMs, reply, false, true);
         else if (how == MsgAnswer::No)
-            second = waitForDump(type, kFirstWaitMs, reply, true);
+            second = waitForDump(type, kFirstWaitMs, reply, true, true);
         else
             return {};
         if (second == TransportResult::Ok)

@@ -89,7 +89,9 @@ void PlayRandomiserNotes(std::int32_t durationMs);
 
 // Asks for one voice (kind 0) or a bank (kind 1) with retries and the manual-send path,
 // asking the user between attempts. Returns the reply, or "" when the user gives up or
-// the answer arrived damaged.
+// the answer arrived damaged. An attempt that ends while a message that begins like the
+// dump asked for is still arriving ends that message there: its end was lost, and it is
+// the damaged answer.
 [[nodiscard]] std::string RequestDumpWithRetry(std::int16_t kind);
 
 // Forgets the transport's state (pending request, hand-over).

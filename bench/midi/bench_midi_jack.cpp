@@ -1,6 +1,8 @@
 // Brevane - JACK MIDI input: 4104-byte banks arriving back to back from another JACK
-// client, at the wire speed of DIN MIDI (3125 bytes/s) and as fast as JACK carries them.
-// Every bank must arrive whole, none dropped: the counters say how many did.
+// client, at the wire speed of DIN MIDI (3125 bytes/s) and as fast as JACK carries them,
+// from a sender that writes again in the next period what the period's buffer refused.
+// Every bank must arrive whole, none dropped, and no loss be reported (loss_lines, the
+// lines the monitor would show for events lost): the counters say how it went.
 //
 // A private JACK server (the dummy driver, 64 frames a period at 48 kHz) is started for
 // the run; without jackd the benchmarks are skipped.
@@ -92,7 +94,8 @@ PrivateJackServer& server()
 }
 
 // Another JACK client that sends banks back to back, at a byte rate or (rate 0) as fast as
-// the port's buffer takes them.
+// the port's buffer takes them: then it writes events until one is refused, and writes
+// that one again in the next period.
 class BankSender {
 public:
     explicit BankSender(std::vector<std::uint8_t> bank) : m_bank(std::move(bank)) {}
@@ -105,6 +108,8 @@ public:
         m_banks.store(banks);
     }
     [[nodiscard]] bool idle() const { return m_banks.load() == 0; }
+    // Writes the period's buffer refused (each written again in the next period).
+    [[nodiscard]] int refused() const { return m_refused.load(); }
 
 private:
     void fill(void* buffer, jack_nframes_t frames)
@@ -122,15 +127,18 @@ private:
         }
         std::size_t sent = 0;
         while (m_banks.load() > 0 && sent < budget) {
-            // Events of at most 256 bytes, and never the very last of the room: an event
-            // that fills the whole buffer may be spoilt by the server.
+            // Events of at most 256 bytes, and never all of the room: an event that fills
+            // the whole buffer may be spoilt by the server.
             const std::size_t room = jack_midi_max_event_size(buffer);
-            if (room <= 32)
+            std::size_t n = std::min({std::size_t{256}, budget - sent, m_bank.size() - m_offset});
+            if (rate > 0 && n + 32 > room)
                 break;
-            const std::size_t n =
-                std::min({std::size_t{256}, room - 32, budget - sent, m_bank.size() - m_offset});
-            if (jack_midi_event_write(buffer, 0, m_bank.data() + m_offset, n) != 0)
+            if (n > 1 && n == room)
+                --n;
+            if (jack_midi_event_write(buffer, 0, m_bank.data() + m_offset, n) != 0) {
+                m_refused.fetch_add(1);
                 break;
+            }
             sent += n;
             m_offset += n;
             if (m_offset == m_bank.size()) {
@@ -145,6 +153,7 @@ private:
     std::vector<std::uint8_t> m_bank;
     std::atomic<int> m_banks{0};
     std::atomic<int> m_rate{0};
+    std::atomic<int> m_refused{0};
     std::size_t m_offset = 0;  // process thread only
     double m_credit = 0;       // process thread only
     platform::testing::JackSendingClient m_client{
@@ -161,6 +170,8 @@ public:
             std::lock_guard lock(m_mutex);
             if (e.kind == platform::MidiEventKind::LongData && e.bytes == m_bank)
                 ++m_whole;
+            else if (e.kind == platform::MidiEventKind::InputLost)
+                ++m_lossLines;
             else
                 ++m_other;
         }
@@ -182,6 +193,12 @@ public:
         std::lock_guard lock(m_mutex);
         return m_other;
     }
+    // Reports of events lost: one monitor line each.
+    [[nodiscard]] int lossLines() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_lossLines;
+    }
 
 private:
     std::vector<std::uint8_t> m_bank;
@@ -189,6 +206,7 @@ private:
     std::condition_variable m_changed;
     int m_whole = 0;
     int m_other = 0;
+    int m_lossLines = 0;
 };
 
 // state.range(0): banks per iteration; state.range(1): bytes per second, 0 = full speed.
@@ -230,6 +248,8 @@ void BM_JackBankInput(benchmark::State& state)
     state.counters["banks_whole"] = counter.whole();
     state.counters["banks_dropped"] = sent - counter.whole();
     state.counters["other_events"] = counter.other();
+    state.counters["loss_lines"] = counter.lossLines();
+    state.counters["writes_refused"] = sender.refused();
     state.SetBytesProcessed(static_cast<std::int64_t>(counter.whole()) * static_cast<std::int64_t>(bank.size()));
 }
 BENCHMARK(BM_JackBankInput)

@@ -11,7 +11,8 @@
 // finish(). It is one parser for the whole run, reset before each input, so what a
 // reset leaves behind shows as a difference. The JACK event joiner, fed the same events,
 // must hand out only messages as the synthesizer would send them, and no byte it was not
-// given (but the status byte a message in running status repeats).
+// given (but the status byte a message in running status repeats); an empty event also
+// stands for a time in which nothing came, which ends an open System Exclusive message.
 #include "FuzzSeeds.h"
 #include "platform/midi/JackMidiEventJoiner.h"
 #include "platform/midi/MidiBackend.h"
@@ -105,6 +106,10 @@ void checkJackJoiner(const Events& events)
         [](MidiPiece&& p) { joined.emplace_back(p.kind, std::move(p.bytes)); });
     std::size_t given = 0;
     for (const auto event : events) {
+        const auto open = joiner.openSysex();
+        check(open.size() <= MidiStreamParser::kMaxMessageBytes && (open.empty() || open.front() == 0xF0));
+        if (event.empty())
+            joiner.endSysex();
         joiner.push(event);
         given += event.size();
     }

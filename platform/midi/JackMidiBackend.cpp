@@ -17,6 +17,11 @@ namespace {
 
 bool startsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 
+constexpr std::uint8_t kFirstRealTime = 0xF8;
+// Nothing arriving for this long after a loss between messages ends its run: far more
+// than a period at any buffer size.
+constexpr auto kLossRunEnds = std::chrono::milliseconds(100);
+
 }  // namespace
 
 // The Mapper: a JACK client of its own with one output port, kept for the run. When the
@@ -106,6 +111,14 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
     // Shared with the input client's reader thread; inputMutex held.
     std::uint32_t eventTimeMs = 0;
     JackMidiEventJoiner joiner{[this](MidiPiece&& p) { deliver(std::move(p), eventTimeMs); }};
+    // A loss between messages not told yet: the next event decides whether it was one.
+    std::uint64_t lostEvents = 0;
+    std::uint64_t lostPeriod = 0;  // of the last loss of the run
+    bool lostCertain = false;      // events that came and could not be read are among them
+    Clock::time_point lostAt{};
+    // When the open System Exclusive message last received anything, and how long it may not.
+    Clock::time_point sysexFedAt{};
+    std::chrono::milliseconds sysexQuietLimit{0};
 
     ~Impl() override
     {
@@ -114,26 +127,89 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
         out.reset();
     }
 
-    void resetInputStream() override { joiner.reset(); }
+    void resetInputStream() override
+    {
+        joiner.reset();
+        lostEvents = 0;
+        lostCertain = false;
+    }
 
-    void onEvent(std::span<const std::uint8_t> bytes, Clock::time_point at) override
+    // inputMutex held, a receiver attached.
+    void tellLoss()
+    {
+        if (lostEvents == 0)
+            return;
+        const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(lostEvents, UINT32_MAX));
+        receiver->post(MidiEvent{MidiEventKind::InputLost, n, {}, eventTimeMs});
+        lostEvents = 0;
+        lostCertain = false;
+    }
+
+    void onEvent(std::span<const std::uint8_t> bytes, Clock::time_point at, std::uint64_t period) override
     {
         std::lock_guard lock(inputMutex);
         if (!receiver || !started)
             return;
         eventTimeMs = msSinceStart(at);
+        if (lostEvents > 0) {
+            // A sender whose event did not fit sends it again first thing in the next
+            // period: then the event it lost is this one, and the message it begins decides.
+            const bool sentAgain = !lostCertain && lostEvents == 1 && period == lostPeriod + 1 && (bytes[0] & 0x80);
+            if (sentAgain)
+                lostEvents = 0;
+            else
+                tellLoss();
+        }
         joiner.push(bytes);
+        if (std::any_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b < kFirstRealTime; }))
+            sysexFedAt = at;
     }
 
-    void onLost() override
+    void onLost(std::uint32_t events, std::uint64_t period, bool certain, Clock::time_point at) override
     {
         std::lock_guard lock(inputMutex);
         if (!receiver || !started) {
-            joiner.reset();
+            resetInputStream();
             return;
         }
-        // The message the loss fell into goes on joining: its own checks find any hole.
-        receiver->post(MidiEvent{MidiEventKind::LongData, 0, {}, eventTimeMs});
+        // Inside a System Exclusive message the loss is a hole, or a refused event sent
+        // again: the message goes on joining, and its end tells which.
+        if (joiner.inSysex())
+            return;
+        // A run of losses goes over consecutive periods.
+        if (lostEvents > 0 && period > lostPeriod + 1)
+            tellLoss();
+        lostEvents += events;
+        lostPeriod = period;
+        lostCertain = lostCertain || certain;
+        lostAt = at;
+    }
+
+    std::optional<Clock::time_point> idleDeadline() override
+    {
+        std::lock_guard lock(inputMutex);
+        std::optional<Clock::time_point> deadline;
+        if (!receiver || !started)
+            return deadline;
+        if (lostEvents > 0)
+            deadline = lostAt + kLossRunEnds;
+        if (joiner.inSysex() && sysexQuietLimit.count() > 0) {
+            const auto quiet = sysexFedAt + sysexQuietLimit;
+            deadline = deadline ? std::min(*deadline, quiet) : quiet;
+        }
+        return deadline;
+    }
+
+    void onIdle(Clock::time_point now) override
+    {
+        std::lock_guard lock(inputMutex);
+        if (!receiver || !started)
+            return;
+        eventTimeMs = msSinceStart(now);
+        if (lostEvents > 0 && now >= lostAt + kLossRunEnds)
+            tellLoss();
+        if (joiner.inSysex() && sysexQuietLimit.count() > 0 && now >= sysexFedAt + sysexQuietLimit)
+            joiner.endSysex();
     }
 
     [[nodiscard]] bool serverGone() const { return (in && in->serverGone()) || (out && out->serverGone()); }
@@ -337,6 +413,25 @@ void JackMidiBackend::setSystemReceiver(MidiEventReceiver* receiver) { m_impl->l
 // A client learns of the loss before it tells the watch, so a write that failed because
 // the server has gone always finds it said here.
 bool JackMidiBackend::systemGone() const { return m_impl->serverGone() || m_impl->mapper->serverGone(); }
+
+bool JackMidiBackend::endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends)
+{
+    std::lock_guard lock(m_impl->inputMutex);
+    if (!m_impl->receiver || !m_impl->started)
+        return false;
+    const auto held = m_impl->joiner.openSysex();
+    if (held.empty() || !ends(held))
+        return false;
+    m_impl->eventTimeMs = m_impl->msSinceStart(PortBackendCore::Clock::now());
+    m_impl->joiner.endSysex();
+    return true;
+}
+
+void JackMidiBackend::setSysexQuietLimit(std::chrono::milliseconds limit)
+{
+    std::lock_guard lock(m_impl->inputMutex);
+    m_impl->sysexQuietLimit = std::max(limit, std::chrono::milliseconds(0));
+}
 
 MidiResult JackMidiBackend::writeShort(std::span<const std::uint8_t> message) { return m_impl->send(message); }
 

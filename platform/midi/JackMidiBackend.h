@@ -13,11 +13,14 @@
 //
 // Input: the events are joined into whole messages (JackMidiEventJoiner.h) on the input
 // client's reader thread; timing clock and active sensing are dropped; every message goes
-// to the receiver. Events that were lost or could not be read (JackMidiClient.h) are
-// reported once, where they were lost, as an empty long message (LongData without bytes:
-// the buffer returned held nothing usable); they do not end the message they fell into,
-// so a System Exclusive message with a hole arrives joined, and a dump's length and
-// checksum tell whether it is whole.
+// to the receiver. A loss of events (JackMidiClient.h) is judged by the message it falls
+// into. Inside a System Exclusive message it says nothing: the message goes on joining and
+// its end decides (whole, or broken, or a dump whose length and checksum tell). Between
+// messages, the sender's word that it lost one event is taken back when the next period
+// begins with a status byte (the event sent again); any other loss there is one
+// MidiEventKind::InputLost, with the count, for each run of losses in consecutive periods.
+// A System Exclusive message that receives nothing for the quiet limit
+// (setSysexQuietLimit) is ended as cut there, as is one endArrivingSysex() ends.
 //
 // The MIDI Mapper (output kMidiMapperId) is a client of its own, "<client name> MIDI
 // Mapper", with one output port "out". It opens with the first listing, so that other
@@ -79,6 +82,8 @@ public:
     [[nodiscard]] MidiMapperPort* mapper() override;
     void setSystemReceiver(MidiEventReceiver* receiver) override;
     [[nodiscard]] bool systemGone() const override;
+    [[nodiscard]] bool endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends) override;
+    void setSysexQuietLimit(std::chrono::milliseconds limit) override;
 
 protected:
     [[nodiscard]] MidiResult writeSysex(std::span<const std::uint8_t> message) override;

@@ -32,12 +32,19 @@ constexpr std::size_t kOutputRecordBytes = 1024;
 constexpr auto kWriteWait = 2000ms;
 constexpr auto kDrainWait = 1000ms;
 
-// What precedes an event in the input ring.
+// What precedes an event in the input ring, or stands for a loss.
 struct InputRecord {
-    enum Kind : std::uint32_t { Event = 0, Lost = 1 };
+    enum Kind : std::uint32_t {
+        Event = 0,
+        Lost = 1,     // `events` the sender could not put into the period's buffer
+        Dropped = 2,  // `events` that came and could not be read or kept
+    };
     std::uint32_t size = 0;  // bytes that follow
     std::uint32_t kind = Event;
-    std::int64_t atNs = 0;   // steady clock
+    std::int64_t atNs = 0;   // steady clock, when the period began
+    std::uint64_t period = 0;
+    std::uint32_t events = 0;
+    std::uint32_t unused = 0;
 };
 
 void quietJack(const char*) {}
@@ -80,7 +87,9 @@ struct JackMidiClient::Impl {
     std::thread reader;
     std::atomic<bool> stopReader{false};
     InputHandler* handler = nullptr;
-    bool lossPending = false;  // process thread only
+    // Process thread only: losses not recorded yet (the ring had no room for the record).
+    std::uint32_t droppedPending = 0;
+    std::uint32_t lostPending = 0;
 
     // ---- output
     SpscByteRing outRing{kOutputRingBytes};
@@ -95,7 +104,7 @@ struct JackMidiClient::Impl {
     static int process(jack_nframes_t frames, void* arg)
     {
         auto* self = static_cast<Impl*>(arg);
-        self->cycles.fetch_add(1, std::memory_order_release);
+        const std::uint64_t period = self->cycles.fetch_add(1, std::memory_order_release) + 1;
         jack_port_t* p = self->port.load(std::memory_order_acquire);
         if (p == nullptr)
             return 0;
@@ -103,39 +112,49 @@ struct JackMidiClient::Impl {
         if (buffer == nullptr)
             return 0;
         if (self->direction == Direction::Input)
-            self->receive(buffer);
+            self->receive(buffer, period);
         else
             self->transmit(buffer);
         return 0;
     }
 
-    // Records a loss that is pending, if there is room for it.
-    bool flushLoss(std::int64_t atNs, bool& wrote)
+    static void addSaturating(std::uint32_t& to, std::uint64_t n)
     {
-        if (!lossPending)
-            return true;
-        InputRecord lost;
-        lost.kind = InputRecord::Lost;
-        lost.atNs = atNs;
-        if (!inRing.write(bytesOf(lost)))
-            return false;
-        lossPending = false;
-        wrote = true;
+        to = static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{to} + n, UINT32_MAX));
+    }
+
+    // Records the losses that are pending, as far as there is room for them.
+    bool flushLosses(const InputRecord& at, bool& wrote)
+    {
+        for (auto [kind, pending] : {std::pair{InputRecord::Dropped, &droppedPending},
+                                     std::pair{InputRecord::Lost, &lostPending}}) {
+            if (*pending == 0)
+                continue;
+            InputRecord lost = at;
+            lost.size = 0;
+            lost.kind = kind;
+            lost.events = *pending;
+            if (!inRing.write(bytesOf(lost)))
+                return false;
+            *pending = 0;
+            wrote = true;
+        }
         return true;
     }
 
-    void receive(void* buffer)
+    void receive(void* buffer, std::uint64_t period)
     {
         const auto base = reinterpret_cast<std::uintptr_t>(buffer);
         const std::size_t size = bufferBytes.load(std::memory_order_relaxed);
         const std::uint32_t count = jack_midi_get_event_count(buffer);
         InputRecord record;
         record.atNs = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+        record.period = period;
         bool wrote = false;
         for (std::uint32_t i = 0; i < count; ++i) {
             jack_midi_event_t event{};
             if (jack_midi_event_get(&event, buffer, i) != 0) {
-                lossPending = true;
+                addSaturating(droppedPending, 1);
                 continue;
             }
             if (event.size == 0)
@@ -145,20 +164,19 @@ struct JackMidiClient::Impl {
             const auto at = reinterpret_cast<std::uintptr_t>(event.buffer);
             if (event.buffer == nullptr || event.size > std::numeric_limits<std::uint32_t>::max() ||
                 (size != 0 && (at < base || event.size > size || at - base > size - event.size))) {
-                lossPending = true;
+                addSaturating(droppedPending, 1);
                 continue;
             }
             record.size = static_cast<std::uint32_t>(event.size);
-            if (flushLoss(record.atNs, wrote) && inRing.write(bytesOf(record), {event.buffer, event.size}))
+            if (flushLosses(record, wrote) && inRing.write(bytesOf(record), {event.buffer, event.size}))
                 wrote = true;
             else
-                lossPending = true;
+                addSaturating(droppedPending, 1);
         }
         // The events the sender could not put into this period's buffer would have followed
         // everything that is in it: their loss stands after the period's events.
-        if (jack_midi_get_lost_event_count(buffer) > 0)
-            lossPending = true;
-        (void)flushLoss(record.atNs, wrote);
+        addSaturating(lostPending, jack_midi_get_lost_event_count(buffer));
+        (void)flushLosses(record, wrote);
         // Whatever was written is read at once, however much the reader took meanwhile.
         if (wrote)
             ::sem_post(&wake);
@@ -215,11 +233,35 @@ struct JackMidiClient::Impl {
 
     // ---- the reader thread
 
+    // Waits to be woken, or until the deadline; false when the deadline came first.
+    bool waitForWake(std::optional<Clock::time_point> deadline)
+    {
+        if (!deadline) {
+            while (::sem_wait(&wake) != 0 && errno == EINTR) {
+            }
+            return true;
+        }
+        // The steady clock is CLOCK_MONOTONIC.
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline->time_since_epoch()).count();
+        timespec until{};
+        until.tv_sec = static_cast<time_t>(std::max<std::int64_t>(ns, 0) / 1'000'000'000);
+        until.tv_nsec = static_cast<long>(std::max<std::int64_t>(ns, 0) % 1'000'000'000);
+        for (;;) {
+            if (::sem_clockwait(&wake, CLOCK_MONOTONIC, &until) == 0)
+                return true;
+            if (errno != EINTR)
+                return false;
+        }
+    }
+
     void readLoop()
     {
         std::vector<std::uint8_t> bytes;
         while (!stopReader.load()) {
-            while (::sem_wait(&wake) != 0 && errno == EINTR) {
+            if (!waitForWake(handler->idleDeadline())) {
+                if (!stopReader.load())
+                    handler->onIdle(Clock::now());
+                continue;
             }
             InputRecord record;
             while (inRing.peek({reinterpret_cast<std::uint8_t*>(&record), sizeof record})) {
@@ -227,10 +269,11 @@ struct JackMidiClient::Impl {
                 if (!inRing.peek(bytes, sizeof record))
                     break;  // cannot happen: a record is written whole
                 inRing.skip(sizeof record + record.size);
-                if (record.kind == InputRecord::Lost)
-                    handler->onLost();
+                const Clock::time_point at{std::chrono::nanoseconds(record.atNs)};
+                if (record.kind == InputRecord::Event)
+                    handler->onEvent(bytes, at, record.period);
                 else
-                    handler->onEvent(bytes, Clock::time_point(std::chrono::nanoseconds(record.atNs)));
+                    handler->onLost(record.events, record.period, record.kind == InputRecord::Dropped, at);
             }
         }
     }
@@ -331,7 +374,8 @@ MidiResult JackMidiClient::openPort(const std::string& portName, InputHandler* h
     d.inRing.clear();
     d.outRing.clear();
     d.recordLeft = 0;
-    d.lossPending = false;
+    d.droppedPending = 0;
+    d.lostPending = 0;
     while (::sem_trywait(&d.wake) == 0) {
     }
     if (input) {

@@ -5,13 +5,16 @@
 //
 // Input: the process thread copies each event of the port's buffer into the ring, after
 // checking what jack_midi_event_get returned; the client's own reader thread takes the
-// events out and hands them to the handler. Empty events are skipped. An event that
-// cannot be read (a failed call, a null buffer pointer, bytes that do not lie inside the
-// port's buffer, as JACK may give for an event that fills the whole buffer), events the
-// sender lost, and events dropped because the ring is full are lost: the handler is told
-// where, once for each run of lost events. The events a sender lost in a period (because
-// they did not fit into its buffer) come after the period's events, and so does the
-// report. The reader thread is woken for every period that recorded anything.
+// events out and hands them to the handler, each with the number of the period it came
+// in. Empty events are skipped. Two kinds of loss are told to the handler, where they
+// happened, once for each run of lost events: events that came and could not be passed
+// on (a failed call, a null buffer pointer, bytes that do not lie inside the port's
+// buffer, as JACK may give for an event that fills the whole buffer, or no room left in
+// the ring), and the events the sender says it could not put into a period's buffer,
+// which come after that period's events. The latter is only a hint: a sender that writes
+// a refused event again in the next period has lost nothing. The reader thread is woken
+// for every period that recorded anything, and at the time the handler asks for while
+// nothing comes (InputHandler::idleDeadline).
 //
 // Output: write() queues bytes, which the process thread moves into the port's buffer
 // with jack_midi_event_reserve, as one event each where they fit into the period's buffer
@@ -30,6 +33,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -47,10 +51,19 @@ public:
     class InputHandler {
     public:
         virtual ~InputHandler() = default;
-        // One event's bytes (never empty) and when its period began.
-        virtual void onEvent(std::span<const std::uint8_t> bytes, Clock::time_point at) = 0;
-        // Events were lost, or could not be read, between the one before and the next.
-        virtual void onLost() = 0;
+        // One event's bytes (never empty), when its period began and the period's number
+        // (the periods of the client's run are numbered 1, 2, ... without gaps).
+        virtual void onEvent(std::span<const std::uint8_t> bytes, Clock::time_point at, std::uint64_t period) = 0;
+        // Events were lost between the one before and the next: in the period numbered
+        // period, which began at `at`. certain false: the sender's count of events it could
+        // not put into that period's buffer (it may send them again in the next period);
+        // true: events that came and could not be read or kept.
+        virtual void onLost(std::uint32_t events, std::uint64_t period, bool certain, Clock::time_point at) = 0;
+        // When the reader should call onIdle() should nothing come before; asked after
+        // each batch of records. nullopt: wait for input however long it takes.
+        [[nodiscard]] virtual std::optional<Clock::time_point> idleDeadline() { return std::nullopt; }
+        // Nothing came until the deadline asked for.
+        virtual void onIdle(Clock::time_point /*now*/) {}
     };
 
     // A client called name (JACK adds a number when the name is taken) on the server that

@@ -49,6 +49,20 @@ void JackMidiEventJoiner::push(std::span<const std::uint8_t> eventBytes)
     }
 }
 
+std::span<const std::uint8_t> JackMidiEventJoiner::openSysex() const
+{
+    return m_inSysex ? m_parser.heldMessage() : std::span<const std::uint8_t>();
+}
+
+void JackMidiEventJoiner::endSysex()
+{
+    if (!m_inSysex)
+        return;
+    m_parser.finish(m_sink);
+    m_inSysex = false;
+    m_strayRun = false;
+}
+
 void JackMidiEventJoiner::reset()
 {
     m_parser.reset();

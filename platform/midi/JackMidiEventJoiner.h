@@ -17,7 +17,8 @@
 //
 // Events lost in between (JackMidiClient.h) break nothing here: the data after them still
 // belongs to the message they fell into, so a System Exclusive message with a hole comes
-// out joined, for its reader to judge by its length and checksum.
+// out joined, for its reader to judge by its length and checksum. One whose end was lost
+// stays open until the next status byte, or until its reader ends it (endSysex()).
 //
 // No JACK server is needed: it works on plain bytes. Not thread-safe; one thread at a time.
 #pragma once
@@ -41,6 +42,16 @@ public:
     void push(std::span<const std::uint8_t> eventBytes);
     // Forgets everything held, without handing anything out.
     void reset();
+
+    // Whether a System Exclusive message has begun and not ended (also one whose rest is
+    // dropped as too long).
+    [[nodiscard]] bool inSysex() const { return m_inSysex; }
+    // What has come of the System Exclusive message that is open; empty when none is, or
+    // while the rest of one too long is dropped.
+    [[nodiscard]] std::span<const std::uint8_t> openSysex() const;
+    // Ends the open System Exclusive message as if cut there: what came of it is handed
+    // out as Incomplete. Data bytes that may still follow are stray.
+    void endSysex();
 
 private:
     Sink m_sink;

@@ -33,8 +33,8 @@ MidiEvent eventFromPiece(MidiPiece piece, std::uint32_t timeMs)
     MidiEvent e;
     e.timeMs = timeMs;
     if (piece.kind == MidiPiece::Kind::TooLong) {
-        // Reported like a bad short message, by its first bytes; the data is dropped.
-        e.kind = MidiEventKind::Error;
+        // Reported once, by its first bytes; the data is dropped.
+        e.kind = MidiEventKind::TooLarge;
         e.data = packShort(piece.bytes);
         return e;
     }

@@ -14,7 +14,9 @@
 
 #include "platform/midi/MidiStreamParser.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,6 +61,12 @@ enum class MidiEventKind : int {
     // The program's own: the MIDI system itself went away (a JACK server stopped), and
     // every port of the program on it is dead.
     SystemGone = 0x3E0,
+    // The program's own: input events were lost between messages; data holds how many.
+    InputLost = 0x3E1,
+    // The program's own: a System Exclusive message longer than the input takes
+    // (MidiStreamParser::kMaxMessageBytes) was dropped; data holds its first bytes packed
+    // as a short message's.
+    TooLarge = 0x3E2,
 };
 
 struct MidiEvent {
@@ -158,6 +166,19 @@ public:
     // Called on the GUI thread while the program waits; in-process backends deliver
     // input that has become due here.
     virtual void poll() {}
+
+    // A System Exclusive message that has begun arriving and not ended (its end may have
+    // been lost on the way): when what has come of it satisfies `ends`, it goes to the
+    // receiver at once as a broken message (LongError with those bytes), as if cut there.
+    // True when a message was ended so. A backend that joins no messages itself says false.
+    [[nodiscard]] virtual bool endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends)
+    {
+        (void)ends;
+        return false;
+    }
+    // An arriving System Exclusive message that receives nothing for this long is ended
+    // so too; zero (where backends start) never ends one.
+    virtual void setSysexQuietLimit(std::chrono::milliseconds limit) { (void)limit; }
 
     // The system's MIDI Mapper (MidiMapperPort.h), which the MIDI file player plays
     // through; nullptr when this MIDI system has none. Its output list shows it as

@@ -53,6 +53,9 @@ public:
     void reset();
     // Whether a message has begun but not ended.
     [[nodiscard]] bool midMessage() const { return !m_message.empty() || m_dropping; }
+    // What has come of the message begun and not ended; empty while none is, and while the
+    // rest of one too long is dropped.
+    [[nodiscard]] std::span<const std::uint8_t> heldMessage() const { return m_message; }
     // Whether the last byte fed (real-time bytes aside) was a data byte of no message: the
     // run of stray bytes goes on with the data bytes that come next. finish() ends it.
     [[nodiscard]] bool inStrayRun() const { return m_strayRun; }

@@ -191,9 +191,9 @@ TEST(MidiStreamParser, AnEndlessSysexIsDroppedAtTheCapAndTheStreamGoesOn)
         EXPECT_EQ(got.pieces[1].kind, K::Message);
         EXPECT_EQ(got.pieces[1].bytes, (Bytes{0x90, 60, 100}));
         EXPECT_LE(held, kCap);
-        // Reported as one bad message, by its first bytes.
+        // Reported once as too large, by its first bytes.
         const MidiEvent e = eventFromPiece(std::move(got.pieces[0]), 0);
-        EXPECT_EQ(e.kind, MidiEventKind::Error);
+        EXPECT_EQ(e.kind, MidiEventKind::TooLarge);
         EXPECT_EQ(e.data, 0x1143F0U);
     }
     // A message exactly at the cap is still whole.

@@ -6,12 +6,14 @@
 //
 // A second test sends the program's JACK input what other clients may send: an event that
 // fills the whole port buffer, an empty event, System Exclusive cut over several events
-// and periods, a message over the size cap; and then takes the server away.
+// and periods, a message over the size cap; then it holds the input's two threads in the
+// order that once left an event waiting for the next one; and then takes the server away.
 //
-// A third has a sender cut dumps with a note or lose events inside a bank, asked for and
-// not, and send a bank at full speed, sending again what JACK refused: what arrives damaged
-// is kept as received and said so, a loss is reported once where it happened, and no good
-// byte is thrown away.
+// A third has a sender cut dumps with a note, lose events inside a bank or between
+// messages, lose the last event of a bank and say no more, asked for and not, and send a
+// bank and a message over the size cap at full speed, sending again what JACK refused:
+// what arrives damaged is kept as received and said so, what arrives whole raises no
+// error, a loss between messages is one line, and no good byte is thrown away.
 //
 // A fourth stops the server while the program is connected, a file plays through the
 // Mapper and a bank is on its way, and starts it again under the same name: the loss is
@@ -41,6 +43,7 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -55,6 +58,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <mutex>
@@ -290,7 +294,8 @@ public:
         Kind kind = Kind::Events;
         std::vector<Bytes> events;  // Events: these in one period (an empty one too)
         Bytes stream;               // Stream: these bytes in events as large as fit, a period each;
-                                    // Burst: in events of 256 bytes, as many a period as fit
+                                    // Burst: in events of burstEvent bytes, as many a period as fit
+        std::size_t burstEvent = 256;
     };
 
     explicit ScriptedJackSender(std::vector<Step> script) : m_script(std::move(script)) {}
@@ -350,7 +355,7 @@ private:
         }
         case Step::Kind::Burst: {
             while (m_offset < step.stream.size()) {
-                std::size_t n = std::min<std::size_t>(256, step.stream.size() - m_offset);
+                std::size_t n = std::min(step.burstEvent, step.stream.size() - m_offset);
                 // Never all of the room: an event filling it may be spoilt by JACK.
                 if (n > 1 && n == jack_midi_max_event_size(buffer))
                     --n;
@@ -387,24 +392,93 @@ private:
                                                   [this](void* buffer, jack_nframes_t) { fill(buffer); }};
 };
 
-// Keeps what the program's input delivers.
+// Keeps what the program's input delivers; a chosen note can hold the input thread that
+// delivers it.
 class Inbox final : public platform::MidiEventReceiver {
 public:
     void post(platform::MidiEvent e) override
     {
-        std::lock_guard lock(m_mutex);
+        std::unique_lock lock(m_mutex);
+        const bool hold = e.kind == platform::MidiEventKind::Data && m_holdAt != 0 && e.data == m_holdAt;
         m_events.push_back(std::move(e));
+        m_changed.notify_all();
+        if (hold)
+            m_changed.wait_for(lock, 10s, [this] { return m_letGo; });
     }
     [[nodiscard]] std::vector<platform::MidiEvent> events() const
     {
         std::lock_guard lock(m_mutex);
         return m_events;
     }
+    // The short message `packed` (status in bits 0-7) holds the thread that posts it until letGo().
+    void holdAt(std::uint32_t packed)
+    {
+        std::lock_guard lock(m_mutex);
+        m_holdAt = packed;
+        m_letGo = false;
+    }
+    void letGo()
+    {
+        std::lock_guard lock(m_mutex);
+        m_letGo = true;
+        m_changed.notify_all();
+    }
+    // Waits until the short message `packed` has come, or the time is up.
+    bool waitFor(std::uint32_t packed, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] {
+            return std::any_of(m_events.begin(), m_events.end(), [&](const platform::MidiEvent& e) {
+                return e.kind == platform::MidiEventKind::Data && e.data == packed;
+            });
+        });
+    }
 
 private:
     mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
     std::vector<platform::MidiEvent> m_events;
+    std::uint32_t m_holdAt = 0;
+    bool m_letGo = false;
 };
+
+// Puts the two threads of the program's JACK input in an order a busy machine gives now
+// and then. The reader thread is held (Inbox::holdAt) at one event while the next period's
+// event waits in the ring. In the period after, once JACK's process thread has read that
+// period's event (jack_midi_event_get, below) and before it goes into the ring, the reader
+// is let go: it takes the waiting event, finds nothing more and goes back to sleep. The
+// ring then has as much room at the end of the period as at its start, though the period
+// wrote an event.
+class ReaderLetGoInPeriod {
+public:
+    ReaderLetGoInPeriod(Inbox& inbox, std::uint32_t waiting, Bytes letGoAt)
+        : m_inbox(inbox), m_waiting(waiting), m_letGoAt(std::move(letGoAt))
+    {
+    }
+    // On JACK's process thread, for each event read.
+    void eventRead(const jack_midi_event_t& e)
+    {
+        if (m_done.load() || e.buffer == nullptr || Bytes(e.buffer, e.buffer + e.size) != m_letGoAt)
+            return;
+        m_done.store(true);
+        m_inbox.letGo();
+        m_engaged.store(m_inbox.waitFor(m_waiting, 2000ms));
+        // Time for the reader to find the ring empty and wait again (JACK lets a client's
+        // period take half a second before it gives up on the client).
+        std::this_thread::sleep_for(100ms);
+    }
+    // Whether the reader took the waiting event while the period was held.
+    [[nodiscard]] bool engaged() const { return m_engaged.load(); }
+
+private:
+    Inbox& m_inbox;
+    const std::uint32_t m_waiting;
+    const Bytes m_letGoAt;
+    std::atomic<bool> m_done{false};
+    std::atomic<bool> m_engaged{false};
+};
+
+std::atomic<ReaderLetGoInPeriod*> g_readerLetGo{nullptr};
 
 // The program's clock as it runs, calling a hook of the test's each time a wait pumps events.
 class HookedEventLoop final : public platform::EventLoop {
@@ -553,6 +627,23 @@ protected:
 };
 
 }  // namespace
+
+// The libjack call with which the program's JACK input reads each event on the process
+// thread, passed on to libjack; ReaderLetGoInPeriod sees each event read.
+extern "C" int jack_midi_event_get(jack_midi_event_t* event, void* port_buffer, std::uint32_t event_index)
+{
+    using Get = int (*)(jack_midi_event_t*, void*, std::uint32_t);
+    static const Get real = [] {
+        Get f = nullptr;
+        void* symbol = ::dlsym(RTLD_NEXT, "jack_midi_event_get");
+        std::memcpy(&f, &symbol, sizeof f);
+        return f;
+    }();
+    const int r = real(event, port_buffer, event_index);
+    if (ReaderLetGoInPeriod* letGo = g_readerLetGo.load(); letGo && r == 0)
+        letGo->eventRead(*event);
+    return r;
+}
 
 TEST_F(MidiOverJack, BanksVoicesParameterChangesAndAFileThroughTheMapperReachAnotherProcess)
 {
@@ -721,6 +812,11 @@ TEST_F(MidiOverJack, InputSurvivesWhateverAnotherClientSendsAndAVanishingServer)
         {Step::Kind::Events, {Bytes(bank.end() - third, bank.end())}, {}},
         {Step::Kind::Stream, {}, huge},
         {Step::Kind::Events, {small, note}, {}},
+        {Step::Kind::Pause, {}, {}},
+        // Three notes in three periods, for the reader's wake-up.
+        {Step::Kind::Events, {Bytes{0x90, 0x3D, 0x64}}, {}},
+        {Step::Kind::Events, {Bytes{0x90, 0x3E, 0x64}}, {}},
+        {Step::Kind::Events, {Bytes{0x90, 0x3F, 0x64}}, {}},
     });
     ASSERT_TRUE(sender.ready());
 
@@ -744,15 +840,15 @@ TEST_F(MidiOverJack, InputSurvivesWhateverAnotherClientSendsAndAVanishingServer)
         return last != events.end() && last + 1 != events.end();
     };
     const auto deadline = Clock::now() + 60s;
-    while (Clock::now() < deadline && !(sender.done() && arrived()))
+    while (Clock::now() < deadline && !arrived())
         std::this_thread::sleep_for(20ms);
     EXPECT_EQ(sender.refused(), 0);
-    // Reports of events that could not be read (an empty long message) stand apart.
+    // Reports of events that could not be read stand apart.
     std::vector<platform::MidiEvent> events;
     int unreadable = 0;
     for (auto& e : inbox.events()) {
-        if (e.kind == platform::MidiEventKind::LongData && e.bytes.empty())
-            ++unreadable;
+        if (e.kind == platform::MidiEventKind::InputLost)
+            unreadable += static_cast<int>(e.data);
         else
             events.push_back(std::move(e));
     }
@@ -774,10 +870,21 @@ TEST_F(MidiOverJack, InputSurvivesWhateverAnotherClientSendsAndAVanishingServer)
     EXPECT_EQ(events[0].data, 0x643C90U);
     EXPECT_EQ(events[1].kind, MidiEventKind::LongData);
     EXPECT_EQ(events[1].bytes, bank) << "the bank cut over three events, joined again";
-    EXPECT_EQ(events[2].kind, MidiEventKind::Error) << "the message over the size cap is one error";
+    EXPECT_EQ(events[2].kind, MidiEventKind::TooLarge) << "the message over the size cap is said once";
     EXPECT_EQ(events[3].kind, MidiEventKind::LongData);
     EXPECT_EQ(events[3].bytes, small);
     EXPECT_EQ(events[4].kind, MidiEventKind::Data);
+
+    // The reader is woken for a period whose event it would otherwise leave waiting for
+    // the next one: the ring has as much room at the period's end as at its start.
+    ReaderLetGoInPeriod letGo(inbox, 0x643E90, Bytes{0x90, 0x3F, 0x64});
+    g_readerLetGo.store(&letGo);
+    inbox.holdAt(0x643D90);
+    sender.go();
+    EXPECT_TRUE(inbox.waitFor(0x643F90, 5000ms)) << "the last note waits for no next event";
+    EXPECT_TRUE(letGo.engaged()) << "the threads came in the order meant";
+    inbox.letGo();
+    g_readerLetGo.store(nullptr);
 
     // The server goes away: everything is offline, nothing crashes, and closing is clean.
     m_server->stop(0ms);
@@ -793,7 +900,7 @@ TEST_F(MidiOverJack, InputSurvivesWhateverAnotherClientSendsAndAVanishingServer)
     backend.closeOutput();
 }
 
-TEST_F(MidiOverJack, ADumpCutOrWithAHoleIsKeptDamagedAndLossReportsThrowNoGoodBytesAway)
+TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsReported)
 {
     Watchdog watchdog(kWatchdog);
     std::string why;
@@ -822,11 +929,27 @@ TEST_F(MidiOverJack, ADumpCutOrWithAHoleIsKeptDamagedAndLossReportsThrowNoGoodBy
         {Step::Kind::Events, {part(bank, 3100, bank.size())}, {}}};
     Bytes holed = part(bank, 0, 1000);
     holed.insert(holed.end(), bank.begin() + 3100, bank.end());
+    // The start of a bank, and its rest, which does not fit into the buffer; then nothing.
+    const std::vector<Step> endLost = {{Step::Kind::Events, {part(bank, 0, 1000), part(bank, 1000, bank.size())}, {}}};
+    // Three periods in which an event never fits, then a note.
+    Bytes tooBig(3000, 0x11);
+    tooBig.front() = 0xF0;
+    tooBig.back() = 0xF7;
+    const std::vector<Step> lostBetween = {{Step::Kind::Events, {tooBig}, {}},
+                                           {Step::Kind::Events, {tooBig}, {}},
+                                           {Step::Kind::Events, {tooBig}, {}},
+                                           {Step::Kind::Events, {note}, {}}};
+    // 3,000,000 bytes of another maker's System Exclusive, in 64-byte events at full speed.
+    Bytes endless(3'000'000, 0x22);
+    endless[0] = 0xF0;
+    endless[1] = 0x7D;
+    endless.back() = 0xF7;
 
-    const std::string loss = "Midi Long Message Error - Invalid, Empty or Unrecognised Buffer returned.";
     const std::string bankCut = "is incomplete (2000 of 4104 bytes)";
     const std::string voiceCut = "is incomplete (100 of 163 bytes)";
     const std::string bankHoled = "is incomplete (2004 of 4104 bytes)";
+    const std::string bankEndLost = "is incomplete (1000 of 4104 bytes)";
+    const std::string tooLarge = "Midi Long Message Error - Sysex Message too large (over 1048576 bytes), dropped.";
     const auto damagedBank = [](const std::string& damage) { return "Damaged 32 Voice Bulk Dump Received: it " + damage; };
     const auto damagedVoice = [](const std::string& damage) { return "Damaged Single DX Voice Received: it " + damage; };
     // The one line for the data after a cut, which names its first bytes.
@@ -834,15 +957,18 @@ TEST_F(MidiOverJack, ADumpCutOrWithAHoleIsKeptDamagedAndLossReportsThrowNoGoodBy
         return "Bad MIDI Message:Status " + platform::Str(b[at]) + " Data1 " + platform::Str(b[at + 1]) + " Data2 " +
                platform::Str(b[at + 2]);
     };
+    constexpr std::int32_t kLongTimeout = 15000;
     struct Row {
         const char* what;
         std::vector<Step> steps;
         int receive;  // the Midi > Receive entry that asks for it (0 voice, 1 bank), or -1
-        Bytes kept;   // what the new bank slot holds
+        Bytes kept;   // what a new bank slot holds; nothing kept when empty
         std::string name;                // of the slot
-        std::vector<std::string> lines;  // of the monitor (but the request's), a run of losses as one
+        std::vector<std::string> lines;  // of the monitor, but the request's
         std::string damage;              // what the user is told, "" for nothing
         bool refused;                    // the sender had events refused for lack of room
+        std::int32_t quietMs = kLongTimeout;  // the MIDITimeout setting
+        bool silence = false;  // the sender says nothing more until the row's first line is in
     };
     const Row rows[] = {
         {"a bank cut by a note, asked for", cutBank, 1, part(bank, 0, 2000), "Damaged Bank",
@@ -854,15 +980,26 @@ TEST_F(MidiOverJack, ADumpCutOrWithAHoleIsKeptDamagedAndLossReportsThrowNoGoodBy
         {"a voice cut by a note, unsolicited", cutVoice, -1, part(voice, 0, 100), "Damaged Voice",
          {damagedVoice(voiceCut), "Note C3 On", bad(voice, 100)}, "", false},
         {"a bank with events lost inside, asked for", holedBank, 1, holed, "Damaged Bank",
-         {"Note C3 On", loss, damagedBank(bankHoled)}, bankHoled, true},
+         {"Note C3 On", damagedBank(bankHoled)}, bankHoled, true},
         {"a whole bank at full speed from a sender that retries", {{Step::Kind::Burst, {}, bank}}, -1,
-         part(bank, 6, 4102), "", {loss, "32 Voice Bulk Dump Received"}, "", true},
+         part(bank, 6, 4102), "", {"32 Voice Bulk Dump Received"}, "", true},
+        {"3,000,000 bytes of System Exclusive at full speed from a sender that retries",
+         {{Step::Kind::Burst, {}, endless, 64}}, -1, {}, "", {tooLarge}, "", true},
+        {"events lost between messages in three periods", lostBetween, -1, {}, "",
+         {"MIDI input: the sender lost 3 events", "Note C3 On"}, "", true},
+        {"a bank whose end was lost, asked for", endLost, 1, part(bank, 0, 1000), "Damaged Bank",
+         {damagedBank(bankEndLost)}, bankEndLost, true, kLongTimeout, true},
+        {"a bank whose end was lost, unsolicited", endLost, -1, part(bank, 0, 1000), "Damaged Bank",
+         {damagedBank(bankEndLost)}, "", true, 2000, true},
     };
-    // One script: each row, a program change that marks its end, and a pause.
+    // One script: each row (with a pause after a silence), a program change that marks its
+    // end, and a pause.
     const std::string mark = "Program Change";
     std::vector<Step> script;
     for (const Row& row : rows) {
         script.insert(script.end(), row.steps.begin(), row.steps.end());
+        if (row.silence)
+            script.push_back({Step::Kind::Pause, {}, {}});
         script.push_back({Step::Kind::Events, {Bytes{0xC0, 0x05}}, {}});
         script.push_back({Step::Kind::Pause, {}, {}});
     }
@@ -905,11 +1042,23 @@ TEST_F(MidiOverJack, ADumpCutOrWithAHoleIsKeptDamagedAndLossReportsThrowNoGoodBy
         });
         return lines;
     };
+    // Handles input until the monitor's lines from `from` on hold `line`, or the time is up.
+    const auto linesUntil = [&](std::size_t from, const std::string& line, std::chrono::seconds limit) {
+        const auto deadline = Clock::now() + limit;
+        std::vector<std::string> lines;
+        while (std::find(lines.begin(), lines.end(), line) == lines.end() && Clock::now() < deadline) {
+            midi::ProcessMidiInput();
+            std::this_thread::sleep_for(5ms);
+            lines = linesFrom(from);
+        }
+        return lines;
+    };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const auto from = static_cast<std::size_t>(windows.managerData().MidiMessage.recordCount());
         const std::size_t stored = windows.sysexSlots.stored.size();
         const int refusedBefore = sender.refused();
+        init.setMIDITimeout(row.quietMs);
         svc.clear();
         if (row.receive >= 0) {
             goOnRequest = true;
@@ -918,30 +1067,28 @@ TEST_F(MidiOverJack, ADumpCutOrWithAHoleIsKeptDamagedAndLossReportsThrowNoGoodBy
         } else {
             sender.go();
         }
-        // Everything of the row is in once its mark has come.
-        const auto deadline = Clock::now() + 20s;
-        std::vector<std::string> lines;
-        while (std::count(lines.begin(), lines.end(), mark) < 1 && Clock::now() < deadline) {
-            midi::ProcessMidiInput();
-            std::this_thread::sleep_for(5ms);
-            lines = linesFrom(from);
+        if (row.silence) {
+            const auto said = linesUntil(from, row.lines.front(), 10s);
+            EXPECT_EQ(std::count(said.begin(), said.end(), row.lines.front()), 1) << "said while the sender is silent";
+            sender.go();
         }
+        // Everything of the row is in once its mark has come.
+        std::vector<std::string> lines = linesUntil(from, mark, 60s);
         ASSERT_EQ(lines.empty() ? "" : lines.back(), mark) << "the row's end arrived";
         lines.pop_back();
-        const int refused = sender.refused() - refusedBefore;
-        EXPECT_EQ(refused > 0, row.refused);
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), loss), refused) << "each loss reported once";
+        EXPECT_EQ(sender.refused() > refusedBefore, row.refused);
         std::erase_if(lines, [](const std::string& l) {
             return l.rfind("Long Sysex sent", 0) == 0 || l == "Midi output completed OK";
         });
-        lines.erase(std::unique(lines.begin(), lines.end(),
-                                [&](const std::string& a, const std::string& b) { return a == loss && b == loss; }),
-                    lines.end());
         EXPECT_EQ(lines, row.lines);
-        ASSERT_EQ(windows.sysexSlots.stored.size(), stored + 1) << "kept in a slot";
-        EXPECT_EQ(windows.sysexSlots.stored.back().data.size(), row.kept.size());
-        EXPECT_TRUE(windows.sysexSlots.stored.back().data == str(row.kept)) << "every byte as received";
-        EXPECT_EQ(windows.sysexSlots.stored.back().name, row.name);
+        if (row.kept.empty()) {
+            EXPECT_EQ(windows.sysexSlots.stored.size(), stored) << "nothing kept";
+        } else {
+            ASSERT_EQ(windows.sysexSlots.stored.size(), stored + 1) << "kept in a slot";
+            EXPECT_EQ(windows.sysexSlots.stored.back().data.size(), row.kept.size());
+            EXPECT_TRUE(windows.sysexSlots.stored.back().data == str(row.kept)) << "every byte as received";
+            EXPECT_EQ(windows.sysexSlots.stored.back().name, row.name);
+        }
         if (row.damage.empty()) {
             EXPECT_TRUE(svc.messagesShown().empty());
         } else {

@@ -510,7 +510,7 @@ TEST_F(TransportTest, ClockSensingAndStrayBytesAreHandledWithoutNoise)
     EXPECT_EQ(lastMessage(), "Bad MIDI Message:Status  5 Data1  6 Data2  0") << "a lone F7 error is not logged";
 }
 
-TEST_F(TransportTest, AnEndlessSysexIsOneBadMessageAndInputGoesOn)
+TEST_F(TransportTest, AnEndlessSysexIsOneTooLargeLineAndInputGoesOn)
 {
     const auto rows = log().MidiMessage.recordCount();
     Bytes endless(3 * platform::MidiStreamParser::kMaxMessageBytes, 0x11);
@@ -520,7 +520,7 @@ TEST_F(TransportTest, AnEndlessSysexIsOneBadMessageAndInputGoesOn)
     receive({0x90, 60, 100});
     const auto all = monitorMessages();
     ASSERT_EQ(all.size(), static_cast<std::size_t>(rows) + 2);
-    EXPECT_EQ(all[all.size() - 2], "Bad MIDI Message:Status  240 Data1  67 Data2  17");
+    EXPECT_EQ(all[all.size() - 2], "Midi Long Message Error - Sysex Message too large (over 1048576 bytes), dropped.");
     EXPECT_EQ(midi::ReceivedSysex(), "No Data") << "nothing of the dropped message is handed over";
 }
 
