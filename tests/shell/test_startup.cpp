@@ -7,9 +7,11 @@
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "platform/testing/ScriptedServices.h"
 #include "shell/QtEventLoop.h"
+#include "shell/QtHelpService.h"
 #include "shell/QtStatusService.h"
 #include "shell/ShellAppState.h"
 #include "shell/ShellHelpers.h"
+#include "shell/frmHelp.h"
 #include "shell/frmSplash.h"
 #include "shell/frmStartup.h"
 
@@ -22,6 +24,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -420,19 +423,87 @@ TEST_F(StartupTest, AFailedSettingsWriteIsReported)
     EXPECT_NE(services.messagesShown()[0].text.find("Unable to save file"), std::string::npos);
 }
 
-TEST_F(StartupTest, GeometryFromTheSettingsIsKeptOnTheScreen)
+// The main window opens from its settings with its whole frame on the screen: where they
+// fit, exactly as they say; where they ask for more than the screen has, shrunk to it. The
+// help window opens whole on the screen too, and a new child window whole within the area.
+// The test runs once more in a program of its own at twice the scale on a 1600x1000 screen.
+TEST_F(StartupTest, TheWindowsOpenWholeOnTheScreen)
 {
-    writeFile(program.file("Brevane.ini"),
-              "[StartUp]\r\nLeft=-90000\r\nTop=900000\r\nWidth=999999\r\nHeight=15\r\nShowSplash=False\r\n"
-              "[Recent Files]\r\n[MIDI]\r\n");
-    auto w = makeWindow(besideProgram());
-    ASSERT_TRUE(w->Form_Load());
+    const bool scaled = qEnvironmentVariableIsSet("BREVANE_TEST_SCALED");
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const QRect g = w->geometry();
-    EXPECT_TRUE(area.contains(g)) << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
-    EXPECT_GE(g.height(), 200);
-    EXPECT_TRUE(services.messagesShown().empty());
-    EXPECT_TRUE(w->close());
+    if (scaled) {
+        ASSERT_EQ(area.size(), QSize(800, 500));
+    }
+    auto text = [](const QRect& r) {
+        return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+               std::to_string(r.height());
+    };
+    struct Case {
+        const char* what;
+        QRect settings;  // pixels
+    };
+    for (const Case& c : {Case{"as designed", {20, 20, 760, 540}},
+                          Case{"written on a larger screen", {1700, 30, 2400, 1500}},
+                          Case{"far off and flat", {-6000, 60000, 66666, 1}}}) {
+        SCOPED_TRACE(c.what);
+        const int k = frmStartup::kTwipsPerPixel;
+        writeFile(program.file("Brevane.ini"),
+                  "[StartUp]\r\nLeft=" + std::to_string(c.settings.x() * k) + "\r\nTop=" +
+                      std::to_string(c.settings.y() * k) + "\r\nWidth=" + std::to_string(c.settings.width() * k) +
+                      "\r\nHeight=" + std::to_string(c.settings.height() * k) +
+                      "\r\nShowSplash=False\r\n[Recent Files]\r\n[MIDI]\r\n");
+        auto w = makeWindow(besideProgram());
+        ASSERT_TRUE(w->Form_Load());
+        const QRect frame = w->frameGeometry();
+        const QRect client = w->geometry();
+        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                               frame.right() - client.right(), frame.bottom() - client.bottom());
+        EXPECT_TRUE(area.contains(frame)) << text(frame);
+        if (area.contains(c.settings.marginsAdded(margins))) {
+            EXPECT_EQ(client, c.settings) << text(client);
+        }
+        if (c.settings.width() > area.width()) {
+            EXPECT_EQ(frame.width(), area.width());
+        }
+        EXPECT_GE(client.height(), 240);
+
+        QtHelpService help([&w] { return w.get(); });
+        help.showHelp("");
+        EXPECT_TRUE(area.contains(help.window().frameGeometry())) << text(help.window().frameGeometry());
+
+        // Larger than the area where the area places it, and put partly beside it.
+        const QRect visible = w->mdiArea()->viewport()->rect();
+        for (const QRect& asked : {QRect(QPoint(), visible.size() + QSize(90, 60)),
+                                   QRect(visible.right() - 40, visible.bottom() - 30, 120, 90)}) {
+            QMdiSubWindow* child = w->mdiArea()->addSubWindow(new QWidget);
+            if (asked.topLeft().isNull())
+                child->resize(asked.size());
+            else
+                child->setGeometry(asked);
+            child->show();
+            EXPECT_TRUE(visible.contains(child->geometry())) << text(child->geometry());
+        }
+        EXPECT_TRUE(w->close());
+    }
+    if (scaled)
+        return;
+
+    const std::string screens = program.file("screens.json");
+    writeFile(screens, R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 1600, "height": 1000}]})");
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("BREVANE_TEST_SCALED"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+               QStringLiteral("offscreen:configfile=") + QString::fromStdString(screens));
+    run.setProcessEnvironment(env);
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=StartupTest.TheWindowsOpenWholeOnTheScreen")});
+    ASSERT_TRUE(run.waitForFinished(120000));
+    const QByteArray output = run.readAll();
+    EXPECT_EQ(run.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 TEST_F(StartupTest, RecentFilesKeepSixSlotsAndGapsShowNoEntry)
