@@ -2,6 +2,8 @@
 #include "shell/WindowPlacement.h"
 
 #include <QEvent>
+#include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QRect>
@@ -184,6 +186,17 @@ QRect fittedWithin(QRect rect, const QRect& area, QSize minimum)
     rect.setWidth(std::max(std::min(rect.width(), area.width()), minimum.width()));
     rect.setHeight(std::max(std::min(rect.height(), area.height()), minimum.height()));
     return keptWithin(rect, area);
+}
+
+int titleBarWidth(const QWidget& window)
+{
+    QFont font = window.font();
+    font.setBold(true);
+    const QStyle* style = window.style();
+    const int button = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &window);
+    // A fifth to spare: a title bar's font may be larger than the window's.
+    return QFontMetrics(font).horizontalAdvance(window.windowTitle()) * 6 / 5 + 4 * button + 2 * border;
 }
 
 void fitFrame(QWidget& window, const QRect& client, const QWidget* reference)

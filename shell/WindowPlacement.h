@@ -34,6 +34,11 @@ void placeFrame(QWidget& window, QPoint frameTopLeft, const QWidget* reference);
 // needed to lie within it; when it still cannot, its top left corner stays inside.
 [[nodiscard]] QRect fittedWithin(QRect rect, const QRect& area, QSize minimum);
 
+// The width a window needs for its whole title in the window system's title bar: the
+// title set bold, as title bars mostly set it, with a fifth to spare, beside the bar's
+// icon and three buttons.
+[[nodiscard]] int titleBarWidth(const QWidget& window);
+
 // Places a window that can be resized (the main window, the help window) with its client
 // area at client as far as the screen allows: its whole frame within the available area,
 // the frame shrunk to the area first where it is larger, down to the window's minimum
