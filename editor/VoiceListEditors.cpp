@@ -107,7 +107,8 @@ frmVoiceEditor* VoiceListEditors::LoadVoice(int voice)
     frmVoiceEditor* editor = nullptr;
     {
         banklib::BusyCursor busy;
-        platform::ShowStatusMessage("Loading Voice Editor - Please Wait");
+        // Painted now: making the editor holds the event loop up until it shows.
+        platform::ShowStatusMessage("Loading Voice Editor - Please Wait", 0, 1, true);
         frmVoiceRecordset* holder = m_recordsets.Add(key);
         if (holder == nullptr) {
             // The voice is still held for an earlier editor of it; a second holder would be

@@ -66,6 +66,8 @@ frmMidiConfigure::frmMidiConfigure(midi::clsMIDIInit& init, midi::DeviceChoiceLi
         connect(combo, &QComboBox::currentIndexChanged, this, [this, list] { Combo1_Click(list); });
     }
     connect(m_check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
+    // The title says what the dialog asks for: its title bar shows it whole.
+    setMinimumWidth(std::max(minimumSizeHint().width(), titleBarWidth(*this)));
     centreOverMainWindow(*this, parent);
 }
 

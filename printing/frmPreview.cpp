@@ -75,10 +75,12 @@ void mergeFontChange(QTextEdit& text, bool wholeDocument, const QTextCharFormat&
 
 }  // namespace
 
-// With an owner (the main window) the preview is its tool window, which the window system
-// keeps above it: a click on the main window does not bury it.
+// With an owner (the main window) the preview is its dialog window, which the window
+// system keeps above it: a click on the main window does not bury it. Not a tool window:
+// the keys of a tool window's owner reach the owner's commands too, and Ctrl+O, Ctrl+S,
+// Ctrl+X and Alt+F would then each reach two commands, and so neither.
 frmPreview::frmPreview(PreviewOps& ops, QWidget* parent)
-    : QMainWindow(parent, parent != nullptr ? Qt::Tool : Qt::Window), m_ops(ops)
+    : QMainWindow(parent, parent != nullptr ? Qt::Dialog : Qt::Window), m_ops(ops)
 {
     setObjectName(QStringLiteral("frmPreview"));
     setAttribute(Qt::WA_DeleteOnClose);

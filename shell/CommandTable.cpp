@@ -44,8 +44,7 @@ constexpr CommandSpec kTable[] = {
     {C::MidiSendVoice, M::MidiSend, 0, "Voic&e", "F6", 2220, I::None, "", ""},
     {C::MidiSendBank, M::MidiSend, 1, "B&ank", "F7", 2220, I::None, "", ""},
     {C::MidiSendFile, M::MidiSend, 2, "&File...", "F8", 2220, I::None, "", ""},
-    // No Ctrl+F6 here: that is Window > Next, the usual key for the next child window.
-    {C::MidiReceiveVoice, M::MidiReceive, 0, "&Voice...", "", 2240, I::None, "", ""},
+    {C::MidiReceiveVoice, M::MidiReceive, 0, "&Voice...", "Ctrl+F6", 2240, I::None, "", ""},
     {C::MidiReceiveBank, M::MidiReceive, 1, "&Bank...", "Ctrl+F7", 2240, I::None, "", ""},
     {C::MidiInputOn, M::MidiOptions, 0, "&Midi Input On", "Ctrl+I", 2260, I::None, "", ""},
     {C::MidiShowManager, M::MidiOptions, 1, "Show Midi Ma&nager", "Ctrl+M", 2260, I::None, "", ""},
@@ -59,8 +58,9 @@ constexpr CommandSpec kTable[] = {
     {C::WindowCascade, M::Window, 0, "&Cascade", "", 0, I::None, "", ""},
     {C::WindowTile, M::Window, 1, "&Tile", "", 0, I::None, "", ""},
     {C::WindowArrangeIcons, M::Window, 2, "&Arrange Icons", "", 0, I::None, "", ""},
-    {C::WindowNext, M::Window, 4, "&Next", "Ctrl+F6", 0, I::None, "", ""},
-    {C::WindowPrevious, M::Window, 5, "&Previous", "Ctrl+Shift+F6", 0, I::None, "", ""},
+    // The keys the MDI area itself goes round its children with; bound here, they step once.
+    {C::WindowNext, M::Window, 4, "&Next", "Ctrl+Tab", 0, I::None, "", ""},
+    {C::WindowPrevious, M::Window, 5, "&Previous", "Ctrl+Shift+Tab", 0, I::None, "", ""},
     {C::WindowList1, M::WindowList, 1, "", "", 0, I::None, "", ""},
     {C::WindowList2, M::WindowList, 2, "", "", 0, I::None, "", ""},
     {C::WindowList3, M::WindowList, 3, "", "", 0, I::None, "", ""},

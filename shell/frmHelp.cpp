@@ -2,6 +2,7 @@
 #include "shell/frmHelp.h"
 
 #include "shell/HelpTopics.h"
+#include "shell/WindowPlacement.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -101,6 +104,23 @@ frmHelp::frmHelp(QWidget* parent, const QString& pagesFolder) : QWidget(parent, 
     loadPages();
     fillContents();
     fillIndex(QString());
+}
+
+// The first time the window shows, it comes up centred over its owner (else on the
+// screen), with its whole frame on the screen.
+void frmHelp::showEvent(QShowEvent* event)
+{
+    if (!m_placed && !event->spontaneous()) {
+        m_placed = true;
+        const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+        QRect over = owner != nullptr && owner->isVisible() ? owner->frameGeometry() : QRect();
+        if (over.isEmpty() && screen() != nullptr)
+            over = screen()->availableGeometry();
+        QRect client(QPoint(), size());
+        client.moveCenter(over.center());
+        fitFrame(*this, client, owner);
+    }
+    QWidget::showEvent(event);
 }
 
 void frmHelp::loadPages()

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QLineEdit;
+class QShowEvent;
 class QListWidget;
 class QTabWidget;
 class QTextBrowser;
@@ -51,6 +52,9 @@ public:
     // The page and anchor shown now ("MDIMain.htm#FileOpen").
     [[nodiscard]] QString currentTopic() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void loadPages();
     void fillContents();
@@ -58,6 +62,7 @@ private:
     void runSearch();
 
     QString m_folder;
+    bool m_placed = false;  // placed at its first show; after that where the user left it
     std::vector<HelpSection> m_sections;
     QTabWidget* m_tabs = nullptr;
     QTreeWidget* m_contents = nullptr;

@@ -9,6 +9,7 @@
 #include "shell/SettingsFile.h"
 #include "shell/ShellAppState.h"
 #include "shell/ToolbarIcons.h"
+#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -39,6 +40,7 @@ constexpr double kPanel2Share = 0.3;
 
 constexpr const char* kCaption = "  Brevane";
 constexpr const char* kCommandProperty = "brevaneCommand";
+constexpr const char* kPlacedProperty = "brevanePlaced";
 
 std::size_t at(CommandId id) { return static_cast<std::size_t>(id); }
 
@@ -62,6 +64,8 @@ frmStartup::frmStartup(StartupOptions options, QWidget* parent) : QMainWindow(pa
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
+    // Each new child window is fitted into the area when it is first shown.
+    m_mdiArea->viewport()->installEventFilter(this);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { updateCommands(); });
 
     m_timer1.setInterval(kTimer1IntervalMs);
@@ -448,9 +452,33 @@ void frmStartup::resizeEvent(QResizeEvent* event)
     m_panels[1]->setFixedWidth(static_cast<int>(w * kPanel2Share));
 }
 
-// F1 over an open menu shows the help of the highlighted item.
+// A child window shown for the first time lies whole within the area's visible part, shrunk
+// where it is larger (not below its minimum size); a maximised or minimised one is left so.
+void frmStartup::fitNewChild(QMdiSubWindow& child)
+{
+    if (child.property(kPlacedProperty).toBool())
+        return;
+    child.setProperty(kPlacedProperty, true);
+    if (child.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
+        return;
+    const QRect area = m_mdiArea->viewport()->rect();
+    if (area.isEmpty())
+        return;
+    const QSize minimum = child.minimumSize().expandedTo(child.minimumSizeHint());
+    child.setGeometry(fittedWithin(child.geometry(), area, minimum));
+}
+
+// New child windows are fitted into the area as they first show; F1 over an open menu
+// shows the help of the highlighted item.
 bool frmStartup::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_mdiArea != nullptr && watched == m_mdiArea->viewport() && event->type() == QEvent::ChildPolished) {
+        if (auto* child = qobject_cast<QMdiSubWindow*>(static_cast<QChildEvent*>(event)->child()))
+            child->installEventFilter(this);
+    } else if (event->type() == QEvent::Show) {
+        if (auto* child = qobject_cast<QMdiSubWindow*>(watched); child != nullptr && child->mdiArea() == m_mdiArea)
+            fitNewChild(*child);
+    }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {
             int context = 0;

@@ -219,6 +219,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fitNewChild(QMdiSubWindow& child);
     void buildActions();
     void buildMenus();
     void buildToolbar();

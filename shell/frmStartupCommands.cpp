@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -57,8 +58,13 @@ void frmStartup::runCommand(CommandId id)
     case MenuId::Window: mnuWindow_Click(spec.index); break;
     case MenuId::WindowList: mnuWindowList_Click(spec.index); break;
     case MenuId::Help: mnuHelp_Click(spec.index); break;
-    case MenuId::None: Toolbar1_ButtonClick(QString::fromLatin1(spec.toolbarKey.data(),
-                                                                static_cast<qsizetype>(spec.toolbarKey.size())));
+    case MenuId::None:
+        // The clicked button is drawn up now: a dialog or wait of the command would hold
+        // it drawn pressed until it ends.
+        if (QWidget* button = m_toolbar->widgetForAction(action(id)))
+            button->repaint();
+        Toolbar1_ButtonClick(
+            QString::fromLatin1(spec.toolbarKey.data(), static_cast<qsizetype>(spec.toolbarKey.size())));
         break;
     }
 }

@@ -11,6 +11,7 @@
 #include "shell/SettingsFile.h"
 #include "shell/ShellHelpers.h"
 #include "shell/StartupSettingsBag.h"
+#include "shell/WindowPlacement.h"
 #include "shell/frmSplash.h"
 
 #include <QAction>
@@ -19,7 +20,6 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QScreen>
 
 #include <algorithm>
 #include <filesystem>
@@ -37,26 +37,6 @@ QString menuText(const std::string& text)
     QString s = QFile::decodeName(text.c_str());
     s.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return s;
-}
-
-// Screen area a window of this geometry should stay within.
-QRect availableArea(const QRect& wanted)
-{
-    QScreen* screen = QGuiApplication::screenAt(wanted.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect();
-}
-
-QRect clampToArea(QRect r, const QRect& area)
-{
-    if (area.isEmpty())
-        return r;
-    r.setWidth(std::clamp(r.width(), std::min(kMinimumWidth, area.width()), area.width()));
-    r.setHeight(std::clamp(r.height(), std::min(kMinimumHeight, area.height()), area.height()));
-    r.moveLeft(std::clamp(r.left(), area.left(), area.right() - r.width() + 1));
-    r.moveTop(std::clamp(r.top(), area.top(), area.bottom() - r.height() + 1));
-    return r;
 }
 
 }  // namespace
@@ -126,7 +106,14 @@ void frmStartup::showSplash()
     delete splash;
 }
 
-void frmStartup::applyWantedGeometry() { setGeometry(clampToArea(m_wantedGeometry, availableArea(m_wantedGeometry))); }
+// The settings' geometry, its whole frame on the screen (shrunk where the screen is smaller).
+void frmStartup::applyWantedGeometry()
+{
+    QRect wanted = m_wantedGeometry;
+    wanted.setWidth(std::max(wanted.width(), kMinimumWidth));
+    wanted.setHeight(std::max(wanted.height(), kMinimumHeight));
+    fitFrame(*this, wanted, nullptr);
+}
 
 QRect frmStartup::settingsGeometry() const
 {

@@ -20,6 +20,7 @@
 #include "platform/VbText.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "shell/QtEventLoop.h"
+#include "shell/QtStatusService.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,6 +38,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -87,6 +89,26 @@ protected:
     }
 };
 
+// Calls back whenever the widget paints.
+class PaintWatch final : public QObject {
+public:
+    PaintWatch(QWidget& widget, std::function<void()> painted) : m_painted(std::move(painted))
+    {
+        widget.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_painted();
+        return false;
+    }
+
+private:
+    std::function<void()> m_painted;
+};
+
 TEST_F(EditorWindowTest, OpeningAVoiceShowsItsEditorAndTheViewer)
 {
     frmVoiceList* list = bank();
@@ -119,6 +141,22 @@ TEST_F(EditorWindowTest, OpeningAVoiceShowsItsEditorAndTheViewer)
     // The tag of drag and drop between editors.
     EXPECT_EQ(platform::toBytes(e->dGrid1(4)->property("EditorControlTag").toString()),
               list->ListID() + "," + e->EditorID());
+
+    // The real status bar paints "Loading Voice Editor - Please Wait" while the editor is
+    // being made, and is empty again once it shows.
+    shell::QtStatusService bar;
+    bar.setMainWindow(main.get());
+    platform::installStatusService(&bar);
+    auto* panel = main->findChild<QLabel*>(QStringLiteral("Panel1"));
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    QStringList painted;
+    PaintWatch watch(*panel, [&] { painted << panel->text(); });
+    EXPECT_NE(openEditor(*list, 4), nullptr);
+    platform::installStatusService(&ui);
+    EXPECT_TRUE(painted.contains(QStringLiteral("Loading Voice Editor - Please Wait")))
+        << painted.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(panel->text(), QString());
 }
 
 TEST_F(EditorWindowTest, SecondOpenOffersTheResetAndYesThrowsTheEditsAway)

@@ -28,11 +28,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTableView>
 
 namespace shell {
@@ -87,6 +90,14 @@ TEST(MidiSetupDialogs, TheDeviceDialogsSkipBoxFollowsTheListsAndOkWritesTheChoic
     p.init.setMidiOutDeviceName("Port B Out");
     frmMidiConfigure d(p.init, p.lists(), false);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("  Please select MIDI devices to use with Brevane"));
+    // Wide enough for the title set bold with a fifth to spare (a title bar's font may be
+    // larger), and the title bar's icon and three buttons beside it.
+    QFont bold = d.font();
+    bold.setBold(true);
+    const int button = d.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &d);
+    d.show();
+    EXPECT_GE(d.width(), QFontMetrics(bold).horizontalAdvance(d.windowTitle()) * 6 / 5 + 4 * button);
+    d.hide();
     EXPECT_EQ(d.Combo1(0)->currentText(), QStringLiteral("Port B Out"));
     EXPECT_EQ(d.Combo1(1)->currentText(), QStringLiteral("Port B In"));
     EXPECT_FALSE(d.Check1()->isChecked()) << "no synthesizer type yet: cleared and disabled";

@@ -14,9 +14,16 @@
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPainter>
+#include <QShortcutEvent>
 #include <QTableView>
+#include <QTest>
+#include <QTextEdit>
+
+#include <algorithm>
 
 namespace printing {
 namespace {
@@ -61,6 +68,77 @@ protected:
 
     modPrintOps ops;
 };
+
+// Catches every shortcut a key reaches before it runs anything, and says whether Qt found
+// two commands for it (and so ran neither).
+class ShortcutCatcher final : public QObject {
+public:
+    ShortcutCatcher() { qApp->installEventFilter(this); }
+    ~ShortcutCatcher() override { qApp->removeEventFilter(this); }
+    std::vector<std::string> ambiguous;
+    int caught = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::Shortcut)
+            return false;
+        ++caught;
+        const auto* shortcut = static_cast<QShortcutEvent*>(event);
+        if (shortcut->isAmbiguous())
+            ambiguous.push_back(shortcut->key().toString().toStdString());
+        return true;
+    }
+};
+
+// Every key the program's windows bind (menu and toolbar commands, the preview's menu, the
+// menu titles' Alt keys) is pressed for real with the focus in the print preview, in a
+// voice editor and in a voice list: each reaches one command at most.
+TEST_F(EditorPrintingTest, NoKeyReachesTwoCommandsWhereverTheFocusIs)
+{
+    shell::frmVoiceList* list = openBank("A.SYX", 32, banklib::FileType::PackedSysex);
+    ASSERT_NE(list, nullptr);
+    editor::frmVoiceEditor* e = openEditor(*list, 1);
+    ASSERT_NE(e, nullptr);
+    ops.showPreview();
+    ASSERT_TRUE(ops.preview());
+
+    std::vector<QKeyCombination> keys;
+    auto add = [&keys](const QKeySequence& k) {
+        if (k.count() == 1 && std::find(keys.begin(), keys.end(), k[0]) == keys.end())
+            keys.push_back(k[0]);
+    };
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        for (QAction* a : window->findChildren<QAction*>())
+            for (const QKeySequence& k : a->shortcuts())
+                add(k);
+        for (QMenuBar* bar : window->findChildren<QMenuBar*>())
+            for (QAction* title : bar->actions())
+                add(QKeySequence::mnemonic(title->text()));
+    }
+    ASSERT_GT(keys.size(), 30u);
+
+    ShortcutCatcher catcher;
+    struct Place {
+        const char* what;
+        QWidget* focus;
+    };
+    for (const Place& place : {Place{"the print preview", ops.preview()->RichTextBox1()},
+                               Place{"a voice editor", e->dGrid1(0)}, Place{"a voice list", list->List1()}}) {
+        SCOPED_TRACE(place.what);
+        QApplication::setActiveWindow(place.focus->window());
+        if (place.focus->window() == main.get())
+            main->mdiArea()->setActiveSubWindow(place.what == std::string("a voice editor") ? e->subWindow()
+                                                                                            : list->subWindow());
+        place.focus->setFocus();
+        catcher.ambiguous.clear();
+        catcher.caught = 0;
+        for (const QKeyCombination key : keys)
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        EXPECT_GT(catcher.caught, 0);
+        EXPECT_TRUE(catcher.ambiguous.empty()) << ::testing::PrintToString(catcher.ambiguous);
+    }
+}
 
 TEST_F(EditorPrintingTest, WithoutEditorsNothingIsPrintedOrAsked)
 {

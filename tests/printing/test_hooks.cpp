@@ -137,13 +137,13 @@ TEST(PrintingHooks, ThePreviewIsTheMainWindowsOwnKeptAboveItAndGoesWithIt)
         ops.showPreview();
         preview = ops.preview();
         ASSERT_TRUE(preview);
-        // Owned as the Patch Generator is: a tool window of the main window, which the
-        // window system keeps above it, and no dialog that blocks it.
+        // A dialog window of the main window, which the window system keeps above it, and
+        // one that blocks nothing.
         EXPECT_EQ(preview->parentWidget(), &main);
         ASSERT_NE(preview->windowHandle(), nullptr);
         EXPECT_EQ(preview->windowHandle()->transientParent(), main.windowHandle());
         EXPECT_TRUE(preview->windowFlags().testFlag(Qt::Window));
-        EXPECT_EQ(preview->windowType(), Qt::Tool);
+        EXPECT_EQ(preview->windowType(), Qt::Dialog);
         EXPECT_FALSE(preview->isModal());
         EXPECT_EQ(preview->windowModality(), Qt::NonModal);
         preview->RichTextBox1()->setPlainText(QStringLiteral("text"));

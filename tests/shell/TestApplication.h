@@ -24,8 +24,10 @@ public:
     void SetUp() override
     {
         if (!QCoreApplication::instance()) {
+            // Offscreen, with the screens a test may have given the platform.
             if constexpr (!std::is_same_v<App, QCoreApplication>)
-                qputenv("QT_QPA_PLATFORM", "offscreen");
+                if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen")))
+                    qputenv("QT_QPA_PLATFORM", "offscreen");
             m_app = new App(m_argc, m_argv);
             if (m_onMade != nullptr)
                 m_onMade();

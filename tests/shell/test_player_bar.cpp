@@ -13,6 +13,11 @@
 
 #include <QSlider>
 #include <QSpinBox>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <functional>
 
 using namespace shell;
 using namespace shell::testing;
@@ -80,9 +85,43 @@ protected:
 
 }  // namespace
 
+// Calls back whenever the widget paints.
+class PaintWatch final : public QObject {
+public:
+    PaintWatch(QWidget& widget, std::function<void()> painted) : m_painted(std::move(painted))
+    {
+        widget.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_painted();
+        return false;
+    }
+
+private:
+    std::function<void()> m_painted;
+};
+
 TEST_F(PlayerBarTest, TheButtonsPlayAFileAndTimer1MovesTheSlider)
 {
-    openSong();
+    // A click on Play with no file open asks for one, with the button drawn up again first.
+    main->mnuTools_Click(2);
+    ui.answerFile(song());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    auto* play = qobject_cast<QToolButton*>(
+        main->findChild<QToolBar*>(QStringLiteral("Toolbar1"))->widgetForAction(main->action(CommandId::PlayerPlay)));
+    ASSERT_NE(play, nullptr);
+    bool drawnDownBeforeTheDialog = false;
+    PaintWatch watch(*play, [&] {
+        if (ui.fileDialogsShown().empty())
+            drawnDownBeforeTheDialog = play->isDown();
+    });
+    QTest::mouseClick(play, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ui.fileDialogsShown().empty(); }, 2000));
+    EXPECT_FALSE(drawnDownBeforeTheDialog);
     EXPECT_TRUE(main->IsOpen() && main->IsPlaying() && main->IsMIDIMapperAllocated());
     EXPECT_EQ(main->MidiFileTitle(), "A Song");
     EXPECT_EQ(main->Slider1()->maximum(), 10);

@@ -7,9 +7,11 @@
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "platform/testing/ScriptedServices.h"
 #include "shell/QtEventLoop.h"
+#include "shell/QtHelpService.h"
 #include "shell/QtStatusService.h"
 #include "shell/ShellAppState.h"
 #include "shell/ShellHelpers.h"
+#include "shell/frmHelp.h"
 #include "shell/frmSplash.h"
 #include "shell/frmStartup.h"
 
@@ -22,7 +24,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -128,8 +132,11 @@ public:
     bool outOpen = false;
     int closeCalls = 0;
     bool appClosingSeen = false;
+    bool online = false;  // ports that are open count as a MIDI system
     bool MidiInOpen() const override { return inOpen; }
     bool MidiOutOpen() const override { return outOpen; }
+    bool available() const override { return online || MidiInitSetup::available(); }
+    bool inputRunning() const override { return inOpen; }
     void CloseMidiDevices(bool input, bool output) override
     {
         ++closeCalls;
@@ -416,19 +423,87 @@ TEST_F(StartupTest, AFailedSettingsWriteIsReported)
     EXPECT_NE(services.messagesShown()[0].text.find("Unable to save file"), std::string::npos);
 }
 
-TEST_F(StartupTest, GeometryFromTheSettingsIsKeptOnTheScreen)
+// The main window opens from its settings with its whole frame on the screen: where they
+// fit, exactly as they say; where they ask for more than the screen has, shrunk to it. The
+// help window opens whole on the screen too, and a new child window whole within the area.
+// The test runs once more in a program of its own at twice the scale on a 1600x1000 screen.
+TEST_F(StartupTest, TheWindowsOpenWholeOnTheScreen)
 {
-    writeFile(program.file("Brevane.ini"),
-              "[StartUp]\r\nLeft=-90000\r\nTop=900000\r\nWidth=999999\r\nHeight=15\r\nShowSplash=False\r\n"
-              "[Recent Files]\r\n[MIDI]\r\n");
-    auto w = makeWindow(besideProgram());
-    ASSERT_TRUE(w->Form_Load());
+    const bool scaled = qEnvironmentVariableIsSet("BREVANE_TEST_SCALED");
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const QRect g = w->geometry();
-    EXPECT_TRUE(area.contains(g)) << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
-    EXPECT_GE(g.height(), 200);
-    EXPECT_TRUE(services.messagesShown().empty());
-    EXPECT_TRUE(w->close());
+    if (scaled) {
+        ASSERT_EQ(area.size(), QSize(800, 500));
+    }
+    auto text = [](const QRect& r) {
+        return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+               std::to_string(r.height());
+    };
+    struct Case {
+        const char* what;
+        QRect settings;  // pixels
+    };
+    for (const Case& c : {Case{"as designed", {20, 20, 760, 540}},
+                          Case{"written on a larger screen", {1700, 30, 2400, 1500}},
+                          Case{"far off and flat", {-6000, 60000, 66666, 1}}}) {
+        SCOPED_TRACE(c.what);
+        const int k = frmStartup::kTwipsPerPixel;
+        writeFile(program.file("Brevane.ini"),
+                  "[StartUp]\r\nLeft=" + std::to_string(c.settings.x() * k) + "\r\nTop=" +
+                      std::to_string(c.settings.y() * k) + "\r\nWidth=" + std::to_string(c.settings.width() * k) +
+                      "\r\nHeight=" + std::to_string(c.settings.height() * k) +
+                      "\r\nShowSplash=False\r\n[Recent Files]\r\n[MIDI]\r\n");
+        auto w = makeWindow(besideProgram());
+        ASSERT_TRUE(w->Form_Load());
+        const QRect frame = w->frameGeometry();
+        const QRect client = w->geometry();
+        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                               frame.right() - client.right(), frame.bottom() - client.bottom());
+        EXPECT_TRUE(area.contains(frame)) << text(frame);
+        if (area.contains(c.settings.marginsAdded(margins))) {
+            EXPECT_EQ(client, c.settings) << text(client);
+        }
+        if (c.settings.width() > area.width()) {
+            EXPECT_EQ(frame.width(), area.width());
+        }
+        EXPECT_GE(client.height(), 240);
+
+        QtHelpService help([&w] { return w.get(); });
+        help.showHelp("");
+        EXPECT_TRUE(area.contains(help.window().frameGeometry())) << text(help.window().frameGeometry());
+
+        // Larger than the area where the area places it, and put partly beside it.
+        const QRect visible = w->mdiArea()->viewport()->rect();
+        for (const QRect& asked : {QRect(QPoint(), visible.size() + QSize(90, 60)),
+                                   QRect(visible.right() - 40, visible.bottom() - 30, 120, 90)}) {
+            QMdiSubWindow* child = w->mdiArea()->addSubWindow(new QWidget);
+            if (asked.topLeft().isNull())
+                child->resize(asked.size());
+            else
+                child->setGeometry(asked);
+            child->show();
+            EXPECT_TRUE(visible.contains(child->geometry())) << text(child->geometry());
+        }
+        EXPECT_TRUE(w->close());
+    }
+    if (scaled)
+        return;
+
+    const std::string screens = program.file("screens.json");
+    writeFile(screens, R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 1600, "height": 1000}]})");
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("BREVANE_TEST_SCALED"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+               QStringLiteral("offscreen:configfile=") + QString::fromStdString(screens));
+    run.setProcessEnvironment(env);
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=StartupTest.TheWindowsOpenWholeOnTheScreen")});
+    ASSERT_TRUE(run.waitForFinished(120000));
+    const QByteArray output = run.readAll();
+    EXPECT_EQ(run.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 TEST_F(StartupTest, RecentFilesKeepSixSlotsAndGapsShowNoEntry)
@@ -626,11 +701,12 @@ TEST_F(StartupTest, WindowMenuArrangesTheChildren)
 }
 
 // Every child window can be reached while one of them is maximised and hides the others:
-// Ctrl+F6 and Ctrl+Shift+F6 go round them, and the Window menu lists them, the active one
-// ticked, following them as they change.
+// Ctrl+Tab and Ctrl+Shift+Tab go round them one step a press, and the Window menu lists
+// them, the active one ticked, following them as they change. Ctrl+F6 is Receive Voice.
 TEST_F(StartupTest, EveryChildWindowIsReachableByKeyAndFromTheWindowMenu)
 {
-    auto w = makeWindow(besideProgram());
+    FakeMidi* midi = nullptr;
+    auto w = makeWindow(besideProgram(), nullptr, &midi);
     ASSERT_TRUE(w->Form_Load());
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
@@ -650,13 +726,34 @@ TEST_F(StartupTest, EveryChildWindowIsReachableByKeyAndFromTheWindowMenu)
     children[0]->showMaximized();
     area->setActiveSubWindow(children[0]);
 
-    const Qt::KeyboardModifiers next = Qt::ControlModifier;
-    const Qt::KeyboardModifiers previous = Qt::ControlModifier | Qt::ShiftModifier;
-    for (const auto& [keys, expected] : {std::pair{next, 1}, {next, 2}, {next, 0}, {previous, 2}, {previous, 1}}) {
-        QTest::keyClick(w.get(), Qt::Key_F6, keys);
-        ASSERT_EQ(area->currentSubWindow(), children[static_cast<std::size_t>(expected)]) << expected;
+    // Keys as the keyboard gives them, to the widget that has the focus: Shift+Tab comes
+    // as Backtab. Each press steps once, also once the MDI area's own wait for a second
+    // Tab has passed (waited out after the first press).
+    auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : w.get(), key, modifiers);
+    };
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    struct Step {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::size_t expected;
+    };
+    for (const Step& s : {Step{Qt::Key_Tab, ctrl, 1}, Step{Qt::Key_Tab, ctrl, 2}, Step{Qt::Key_Tab, ctrl, 0},
+                          Step{Qt::Key_Backtab, ctrlShift, 2}, Step{Qt::Key_Tab, ctrlShift, 1}}) {
+        press(s.key, s.modifiers);
+        if (s.expected == 1 && s.key == Qt::Key_Tab && s.modifiers == ctrl)
+            QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        ASSERT_EQ(area->currentSubWindow(), children[s.expected]) << s.expected;
         EXPECT_TRUE(area->currentSubWindow()->isMaximized());
     }
+    midi->online = midi->inOpen = midi->outOpen = true;
+    w->updateCommands();
+    QSignalSpy receiveVoice(w->action(CommandId::MidiReceiveVoice), &QAction::triggered);
+    press(Qt::Key_F6, ctrl);
+    EXPECT_EQ(receiveVoice.count(), 1);
+    EXPECT_EQ(area->currentSubWindow(), children[1]);
 
     // The entries after the separator as the opened menu shows them, "[x]" for the ticked one.
     QMenu* menu = w->findChild<QMenu*>(QStringLiteral("mnuWindow"));
