@@ -89,26 +89,6 @@ protected:
     }
 };
 
-// Calls back whenever the widget paints.
-class PaintWatch final : public QObject {
-public:
-    PaintWatch(QWidget& widget, std::function<void()> painted) : m_painted(std::move(painted))
-    {
-        widget.installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            m_painted();
-        return false;
-    }
-
-private:
-    std::function<void()> m_painted;
-};
-
 TEST_F(EditorWindowTest, OpeningAVoiceShowsItsEditorAndTheViewer)
 {
     frmVoiceList* list = bank();
@@ -151,7 +131,7 @@ TEST_F(EditorWindowTest, OpeningAVoiceShowsItsEditorAndTheViewer)
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
     QStringList painted;
-    PaintWatch watch(*panel, [&] { painted << panel->text(); });
+    shell::testing::PaintWatch watch(*panel, [&] { painted << panel->text(); });
     EXPECT_NE(openEditor(*list, 4), nullptr);
     platform::installStatusService(&ui);
     EXPECT_TRUE(painted.contains(QStringLiteral("Loading Voice Editor - Please Wait")))

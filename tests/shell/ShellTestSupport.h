@@ -4,16 +4,20 @@
 #include "TestApplication.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace shell::testing {
 
@@ -82,5 +86,25 @@ void whenModal(Action action)
     });
     timer->start(10);
 }
+
+// Calls back whenever the widget paints.
+class PaintWatch final : public QObject {
+public:
+    PaintWatch(QWidget& widget, std::function<void()> painted) : m_painted(std::move(painted))
+    {
+        widget.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_painted();
+        return false;
+    }
+
+private:
+    std::function<void()> m_painted;
+};
 
 }  // namespace shell::testing

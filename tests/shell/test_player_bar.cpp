@@ -85,26 +85,6 @@ protected:
 
 }  // namespace
 
-// Calls back whenever the widget paints.
-class PaintWatch final : public QObject {
-public:
-    PaintWatch(QWidget& widget, std::function<void()> painted) : m_painted(std::move(painted))
-    {
-        widget.installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            m_painted();
-        return false;
-    }
-
-private:
-    std::function<void()> m_painted;
-};
-
 TEST_F(PlayerBarTest, TheButtonsPlayAFileAndTimer1MovesTheSlider)
 {
     // A click on Play with no file open asks for one, with the button drawn up again first.
