@@ -390,7 +390,7 @@ void MidiTransferCommands::sendFile()
     if (cut) {
         const clsMIDIInit& init = objMIDIInit();
         const std::string why =
-            init.MidiSystemIsGone() ? init.backend()->systemName() + " stopped" : "the MIDI output was closed";
+            init.MidiSystemIsGone() ? MidiSystemStopped() : std::string("the MIDI output was closed");
         const std::string text = title + " not sent completely: " + why + " (" + plain(sent) + " of " +
                                  plain(static_cast<std::int64_t>(total)) + " bytes sent)";
         MonitorLines line;

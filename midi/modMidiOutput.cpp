@@ -94,13 +94,6 @@ bool outputGoneUnder(bool wasOpen)
     return objMIDIInit().closedSince({false, true});
 }
 
-// Why a send was cut when the MIDI system went away under it: "JACK stopped".
-std::string systemStopped()
-{
-    const platform::MidiBackend* backend = objMIDIInit().backend();
-    return (backend ? backend->systemName() : std::string("MIDI")) + " stopped";
-}
-
 // A long message in its monitor line: byte by byte when short, else by its length.
 std::string describeLong(std::string_view message)
 {
@@ -119,7 +112,7 @@ void logNotSent(std::size_t bytes, bool systemGone)
     MonitorLines line;
     line[MonitorField::Message] =
         "Sysex slice: " + plain(static_cast<std::int64_t>(bytes)) + " bytes not sent " +
-        (systemGone ? "- " + systemStopped() : std::string("(no whole message, or refused by the device)"));
+        (systemGone ? "- " + MidiSystemStopped() : std::string("(no whole message, or refused by the device)"));
     logLine(line);
 }
 
@@ -223,6 +216,12 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
 
 }  // namespace
 
+std::string MidiSystemStopped()
+{
+    const platform::MidiBackend* backend = objMIDIInit().backend();
+    return (backend ? backend->systemName() : std::string("MIDI")) + " stopped";
+}
+
 // ---- sending
 
 TransportResult SendLongSysex(std::string_view message)
@@ -242,7 +241,7 @@ TransportResult SendLongSysex(std::string_view message)
         // what did not finish, and no box stands beside that notice.
         if (outputGoneUnder(true)) {
             line[MonitorField::Message] = "Long Sysex not sent completely: " + describeLong(message) + " - " +
-                                          systemStopped();
+                                          MidiSystemStopped();
             logLine(line);
         } else {
             (void)platform::messages().messageBox("MIDI output failed", platform::MsgStyle::Critical, "MIDI output");

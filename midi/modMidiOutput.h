@@ -40,6 +40,9 @@ constexpr std::int16_t kDumpBank = 9;
 // finish.
 [[nodiscard]] TransportResult SendLongSysex(std::string_view message);
 
+// Why a send was cut when the MIDI system went away under it: "JACK stopped".
+[[nodiscard]] std::string MidiSystemStopped();
+
 // One sender's slices: a message that a slice leaves unfinished waits here for the same
 // sender's next slice. Every sender (a file send, a slot sent byte for byte) keeps its
 // own, so a send started during another's pause never cuts the other's messages.
