@@ -3,9 +3,9 @@
 
 #include "banklib/VoiceListRecordset.h"
 #include "banklib/VoiceListView.h"
-#include "platform/Latin1.h"
 #include "platform/VbText.h"
 
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -210,7 +210,8 @@ int ListingBuilder::AppendPageHeader(banklib::VoiceListView& list, int& position
                                                                           static_cast<double>(m_layout.font.pixelHeight)}));
     QTextCursor(block).mergeBlockFormat(headerLine);
 
-    const QString title = QStringLiteral("PATCH LISTING : ") + platform::fromBytes(list.FileTitle());
+    // A file name is in the file system's encoding, as the window's title shows it.
+    const QString title = QStringLiteral("PATCH LISTING : ") + QFile::decodeName(list.FileTitle().c_str());
     AppendPreviewText(title + QLatin1Char('\t'), position, kTitleSize, true);
     const QString page = QStringLiteral("Page ") + QString::fromStdString(platform::Format(pageNumber, "##0")) +
                          QStringLiteral(" of ") + QString::fromStdString(platform::Format(pageCount, "##0"));

@@ -242,6 +242,9 @@ void frmVoiceList::show()
         if (m_area) {
             m_subWindow = m_area->addSubWindow(this);
             m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
+            // The frame follows the mark's changes from now on; the mark the list opens
+            // with (a temporary list's, set before it had a frame) it is given here.
+            m_subWindow->setWindowModified(isWindowModified());
             connect(m_area, &QMdiArea::subWindowActivated, this, &frmVoiceList::onSubWindowActivated);
         }
         m_loaded = true;

@@ -7,6 +7,7 @@
 #include "editor/GridMap.h"
 #include "editor/ParameterGridModel.h"
 #include "editor/frmVoiceRecordset.h"
+#include "banklib/InitVoice.h"
 #include "catalogue/GroupPatternEdit.h"
 #include "catalogue/frmDuplicates.h"
 #include "catalogue/frmGroupPatches.h"
@@ -19,15 +20,19 @@
 #include "platform/Latin1.h"
 #include "platform/VbText.h"
 #include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/midi/SimulatedDX7Backend.h"
 #include "shell/QtEventLoop.h"
 #include "shell/QtStatusService.h"
+#include "tools/frmRandomiseVoices.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -405,6 +410,63 @@ TEST_F(EditorWindowTest, TheModifiedMarkIsTheHasChangedTestAfterEveryChange)
         shell::testing::whenModal<shell::frmFileFormatDialog>(
             [](shell::frmFileFormatDialog* d) { d->OKButton()->click(); });
     };
+    const auto listTitled = [&](const std::string& start) -> frmVoiceList* {
+        for (banklib::VoiceListView* v : voiceLists->lists().lists())
+            if (v->FileTitle().starts_with(start))
+                return dynamic_cast<frmVoiceList*>(v);
+        return nullptr;
+    };
+    const auto removeDuplicates = [&](frmVoiceList& w) {
+        EXPECT_TRUE(w.unload());
+        frmVoiceList* doubled = open(file("doubled.syx", true, false));
+        edit(*doubled, 9);
+        ui.answer(MsgAnswer::Yes);  // remove it, into a new list
+        shell::frmDuplicates::instance()->OKButton()->click();
+        return doubled;
+    };
+    // A bank received from a synthesizer at the other end of the cable.
+    platform::SimulatedDX7Backend synth;
+    midi::clsMIDIInit& init = dynamic_cast<shell::MidiInitSetup&>(main->objMIDIInit()).object();
+    const auto receiveBank = [&] {
+        init.setBackend(&synth);
+        synth.refreshDevices();
+        init.setMidiInDeviceName("DX7 Simulator Out");
+        init.setMidiOutDeviceName("DX7 Simulator In");
+        midi::EnumerateOutcome outcome{};
+        init.EnumerateMidiDevices(false, outcome);
+        bool failed = true;
+        init.OpenMidiDevices(failed);
+        EXPECT_FALSE(failed);
+        main->updateCommands();
+        main->action(shell::CommandId::MidiReceiveBank)->trigger();
+        midi::CloseMidiDevices(true, true);
+        midi::ResetMidiOutputState();
+        midi::ResetMidiInputState();
+        init.setBackend(nullptr);
+    };
+    tools::frmRandomiseVoices::setDeferredCallFactory(
+        [] { return std::make_unique<shell::testing::ManualDeferredCall>(); });
+    tools::frmRandomiseVoices& generator = tools::frmRandomiseVoices::install(*main);
+    generator.setGenerator(std::make_unique<tools::clsPatchGenerator>(5));
+    // The window's entry in the Window menu as the opened menu shows it, drawn from the
+    // window's frame as its title bar is: the caption, "*" after it while marked.
+    const auto windowMenuEntry = [&](frmVoiceList& w) {
+        QMenu* menu = main->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+        menu->popup(main->mapToGlobal(QPoint(0, 0)));
+        const QString caption = QFile::decodeName(w.caption().c_str());
+        std::string entry;
+        for (std::size_t slot = 0; slot < shell::kWindowListSlots; ++slot) {
+            const QAction* a = main->action(shell::windowListCommand(slot));
+            const QString text = a->text().mid(a->text().indexOf(QLatin1Char(' ')) + 1);
+            if (a->isVisible() && (text == caption || text == caption + QLatin1Char('*')))
+                entry = text.toStdString();
+        }
+        menu->close();
+        return entry;
+    };
+    const auto marked = [&](frmVoiceList& w) {
+        return QFile::decodeName(w.caption().c_str()).toStdString() + (hasChanged(w) ? "*" : "");
+    };
     struct Row {
         const char* path;
         bool changed;
@@ -478,14 +540,31 @@ TEST_F(EditorWindowTest, TheModifiedMarkIsTheHasChangedTestAfterEveryChange)
              dialog->OKButton()->click();
              return &w;
          }},
-        {"duplicate removal", true,
+        {"duplicate removal", true, removeDuplicates},
+        // The lists that open temporary: changed from the moment they open.
+        {"deleted duplicates", true,
          [&](frmVoiceList& w) {
-             EXPECT_TRUE(w.unload());
-             frmVoiceList* doubled = open(file("doubled.syx", true, false));
-             edit(*doubled, 9);
-             ui.answer(MsgAnswer::Yes);  // remove it
-             shell::frmDuplicates::instance()->OKButton()->click();
-             return doubled;
+             (void)removeDuplicates(w);
+             return listTitled("Del ");
+         }},
+        {"received bank", true,
+         [&](frmVoiceList&) {
+             receiveBank();
+             return listTitled(" DX Bank");
+         }},
+        {"generator list", true,
+         [&](frmVoiceList& w) {
+             click(w, 4);
+             for (const std::string& key : {w.ListID() + ": 5:", w.ListID() + ": 5:nonop:"})
+                 generator.TreeView1()->findKey(key)->setCheckState(0, Qt::Checked);
+             generator.Text1()->setText(QStringLiteral("0"));
+             generator.Command1_Click();
+             return generator.PatchGenList();
+         }},
+        {"new", true,
+         [&](frmVoiceList&) {
+             main->mnufile_Click(0);
+             return listTitled(banklib::kInitBankFileName);
          }},
         {"repaired names", true,
          [&](frmVoiceList& w) {
@@ -525,12 +604,13 @@ TEST_F(EditorWindowTest, TheModifiedMarkIsTheHasChangedTestAfterEveryChange)
         ui.clear();
         frmVoiceList* list = open(file("list" + std::to_string(++n) + ".syx", false, false));
         ASSERT_NE(list, nullptr);
-        ASSERT_FALSE(list->isWindowModified());
+        ASSERT_EQ(windowMenuEntry(*list), marked(*list));
+        ASSERT_FALSE(hasChanged(*list));
         frmVoiceList* w = row.change(*list);
         ASSERT_NE(w, nullptr);
         processEvents();
         EXPECT_EQ(hasChanged(*w), row.changed);
-        EXPECT_EQ(w->isWindowModified(), hasChanged(*w));
+        EXPECT_EQ(windowMenuEntry(*w), marked(*w));
         EXPECT_EQ(ui.unexpectedMessages(), 0);
         // Nothing is kept for the next row.
         for (banklib::VoiceListView* open : voiceLists->lists().lists()) {
@@ -541,6 +621,7 @@ TEST_F(EditorWindowTest, TheModifiedMarkIsTheHasChangedTestAfterEveryChange)
         ui.clear();
         ASSERT_EQ(voiceLists->openListCount(), 0);
     }
+    tools::frmRandomiseVoices::setDeferredCallFactory({});
 }
 
 TEST_F(EditorWindowTest, SpinStepsEachWriteAndSend)

@@ -158,7 +158,8 @@ TEST_F(PdfTest, AFailedJobSaysSoAndLeavesThePreviewAndEarlierFilesAsTheyWere)
 
 TEST_F(PdfTest, TheFullListingPrintsNamesAsTheyAreInThePreviewTheRichTextFileAndThePdf)
 {
-    auto list = makeList(2, "NAMES.SYX", {"BRASS 1", "A.PNO 17.1"});
+    // The file name as the file system holds it (UTF-8), the voice names as the synth's bytes.
+    auto list = makeList(2, "naïve café.syx", {"BRASS 1", "A.PNO 17.1"});
     list->selectionTracker().tr = {false, true, true};
     list->selectionTracker().TotalSelections = 2;
     app.active.list = list.get();
@@ -172,7 +173,8 @@ TEST_F(PdfTest, TheFullListingPrintsNamesAsTheyAreInThePreviewTheRichTextFileAnd
             return true;
         };
     };
-    const QStringList lines = {QStringLiteral("\tNAME:  BRASS 1\tBANK:"), QStringLiteral("\tNAME:  A.PNO 17.1\tBANK:")};
+    const QStringList lines = {QStringLiteral("PATCH LISTING : naïve café.syx\tPage 1 of 1"),
+                               QStringLiteral("\tNAME:  BRASS 1\tBANK:"), QStringLiteral("\tNAME:  A.PNO 17.1\tBANK:")};
 
     namesAndData(true, false);
     ops->PrintVoiceListCommand();
@@ -205,6 +207,7 @@ TEST_F(PdfTest, TheFullListingPrintsNamesAsTheyAreInThePreviewTheRichTextFileAnd
         if (runs[i] == QStringLiteral("NAME:  "))
             printed << runs[i + 1];
     EXPECT_EQ(printed.join(QLatin1Char('|')).toStdString(), "BRASS 1|A.PNO 17.1");
+    EXPECT_TRUE(runs.contains(QStringLiteral("PATCH LISTING : naïve café.syx")));
     EXPECT_EQ(ui.unexpectedMessages(), 0);
 }
 
