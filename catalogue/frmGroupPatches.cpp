@@ -113,7 +113,7 @@ void frmGroupPatches::Form_Load() { placeOverMainWindow(); }
 void frmGroupPatches::setTargetList(banklib::VoiceListView& list)
 {
     CatalogueRunDialog::setTargetList(list);
-    setWindowTitle(platform::fromBytes("Group Patches in " + list.FileTitle()));
+    setWindowTitle(platform::fromText("Group Patches in " + list.FileTitle()));
 }
 
 frmGroupPatches::Patterns frmGroupPatches::collectPatterns() const

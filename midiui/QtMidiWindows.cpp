@@ -105,7 +105,7 @@ bool QtMidiWindows::managerShown() const { return m_sub && m_sub->isVisible(); }
 void QtMidiWindows::setManagerCaption(const std::string& caption)
 {
     if (m_sub)
-        m_sub->setWindowTitle(platform::fromBytes(caption));
+        m_sub->setWindowTitle(platform::fromText(caption));
 }
 
 // The buttons follow the state of the ports and the slots, whatever the caller names.

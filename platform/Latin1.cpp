@@ -2,6 +2,7 @@
 #include "platform/Latin1.h"
 
 #include <QByteArray>
+#include <QStringDecoder>
 
 namespace platform {
 
@@ -13,6 +14,13 @@ QString fromBytes(std::string_view bytes)
 QString fromBytes(const std::string& bytes) { return fromBytes(std::string_view(bytes)); }
 
 QString fromBytes(const char* bytes) { return fromBytes(std::string_view(bytes ? bytes : "")); }
+
+QString fromText(std::string_view bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return utf8.hasError() ? fromBytes(bytes) : text;
+}
 
 std::string toBytes(const QString& text)
 {

@@ -16,6 +16,10 @@ namespace platform {
 [[nodiscard]] QString fromBytes(std::string_view bytes);
 [[nodiscard]] QString fromBytes(const std::string& bytes);
 [[nodiscard]] QString fromBytes(const char* bytes);  // up to the first byte 0
+// A text that may hold a file name (a message, a status text, a caption): file names come
+// from the file system in UTF-8, so bytes that are valid UTF-8 are read as such; any other
+// text (a voice name with a byte above 0x7F, say) is read byte by byte as above.
+[[nodiscard]] QString fromText(std::string_view bytes);
 // Each character of code 0-255 becomes that byte; a character beyond Latin-1 becomes '?'.
 [[nodiscard]] std::string toBytes(const QString& text);
 

@@ -16,7 +16,7 @@ constexpr int kDefaultButtonShift = 8;
 // Line breaks arrive as CR LF; Qt wants LF.
 QString displayText(const std::string& text)
 {
-    QString s = platform::fromBytes(text);
+    QString s = platform::fromText(text);
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return s;
@@ -24,7 +24,7 @@ QString displayText(const std::string& text)
 
 QString displayTitle(const std::string& title)
 {
-    return title.empty() ? QApplication::applicationName() : platform::fromBytes(title);
+    return title.empty() ? QApplication::applicationName() : platform::fromText(title);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ void QtStatusService::setBusyCursor(bool busy)
 void QtStatusService::setStatusText(int panel, const std::string& text)
 {
     if (m_window)
-        m_window->setStatusPanelText(panel, platform::fromBytes(text));
+        m_window->setStatusPanelText(panel, platform::fromText(text));
 }
 
 void QtStatusService::refreshMainWindow()

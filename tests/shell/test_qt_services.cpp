@@ -79,6 +79,10 @@ TEST(QtMessageService, TextsAreLatin1WithPlainLineBreaks)
     EXPECT_EQ(box->textFormat(), Qt::PlainText);
     std::unique_ptr<QMessageBox> titled(service.makeBox("<b>x</b>", 0, "Save File"));
     EXPECT_EQ(titled->windowTitle(), QStringLiteral("Save File"));
+    // A file name comes from the file system in UTF-8 and shows as the title bar shows it.
+    std::unique_ptr<QMessageBox> named(service.makeBox("na\xC3\xAFve caf\xC3\xA9.syx has changed", 3, "caf\xC3\xA9.syx"));
+    EXPECT_EQ(named->text(), QStringLiteral("na\u00EFve caf\u00E9.syx has changed"));
+    EXPECT_EQ(named->windowTitle(), QStringLiteral("caf\u00E9.syx"));
 }
 
 TEST(QtMessageService, TheButtonPressedIsTheAnswer)

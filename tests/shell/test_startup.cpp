@@ -582,8 +582,8 @@ TEST_F(StartupTest, StatusPanelsShareTheWidthAndShowTheHelpersTexts)
     EXPECT_NEAR(w->statusPanelWidth(1), w->width() * 0.65, 1.0);
     EXPECT_NEAR(w->statusPanelWidth(2), w->width() * 0.3, 1.0);
 
-    platform::ShowStatusMessage("Please Wait - reading ", 0, 1, true, 1);
-    EXPECT_EQ(w->statusPanelText(1), QStringLiteral("Please Wait - reading "));
+    platform::ShowStatusMessage("Please Wait - reading caf\xC3\xA9.syx", 0, 1, true, 1);
+    EXPECT_EQ(w->statusPanelText(1), QStringLiteral("Please Wait - reading caf\u00E9.syx"));
     platform::ShowStatusMessage("Playing", 0, 1, false, 2);
     EXPECT_EQ(w->statusPanelText(2), QStringLiteral("Playing"));
     platform::ShowStatusMessage("Held", 30, 0, false, 1);
