@@ -11,9 +11,14 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace shell {
 namespace {
@@ -38,6 +43,56 @@ std::vector<platform::RecordsetModel::Column> monitorColumns()
     return columns;
 }
 
+// The slots' and the log's text fields come blank-padded to their widths. A cell shows its
+// text without the trailing blanks, which would cut it short with an ellipsis.
+class UnpaddedText final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        QString text = QStyledItemDelegate::displayText(value, locale);
+        qsizetype end = text.size();
+        while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+            --end;
+        text.truncate(end);
+        return text;
+    }
+};
+
+// A column's designed width, and the widest text it must show whole.
+struct ColumnSize {
+    int twips;
+    const char* widest;
+};
+
+// The bank grid: a slot number, its name, its length in bytes.
+constexpr ColumnSize kBankColumns[] = {{400, "100"}, {4000, ""}, {970, "000000"}};
+// The monitor: a time stamp of a long session, a line number that runs on past the lines
+// kept, a channel, the message, and the titles and values of its data.
+constexpr ColumnSize kMonitorColumns[] = {{900, "00:00:00.0"}, {500, "0000000"}, {300, "16"},
+                                          {3000, ""},          {750, "Sysex Bank"}, {500, "000"},
+                                          {750, "MSB Value"},  {500, "000"}};
+
+// Each column as wide as designed, but never narrower than its caption or its widest text
+// in the grid's font, so that none of them is cut short. Gives the columns' total width.
+template <std::size_t N>
+int sizeColumns(QTableView* grid, const ColumnSize (&columns)[N])
+{
+    // A cell's text keeps a margin at either side, and a grid line takes a pixel.
+    const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+    const QFontMetricsF metrics(grid->font());
+    int total = 0;
+    for (std::size_t c = 0; c < N; ++c) {
+        const int column = static_cast<int>(c);
+        const int text =
+            static_cast<int>(std::ceil(metrics.horizontalAdvance(QString::fromLatin1(columns[c].widest)))) + margins;
+        const int width = std::max({px(columns[c].twips), text, grid->horizontalHeader()->sectionSizeHint(column)});
+        grid->setColumnWidth(column, width);
+        total += width;
+    }
+    return total;
+}
+
 void fixedRows(QTableView* grid)
 {
     // Rows of one height: a log of many thousand lines scrolls without measuring each.
@@ -46,6 +101,7 @@ void fixedRows(QTableView* grid)
     grid->verticalHeader()->setDefaultSectionSize(rowHeight);
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grid->setItemDelegate(new UnpaddedText(grid));
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setWordWrap(false);
@@ -146,22 +202,15 @@ void frmMIDIManager::Init_Grid()
                               {SF::Length, QStringLiteral("Length"), false}});
     m_grid1->setModel(&m_bankModel);
     fixedRows(m_grid1);
-    m_grid1->setColumnWidth(0, px(400));
-    m_grid1->setColumnWidth(1, px(4000));
-    m_grid1->setColumnWidth(2, px(970));
+    sizeColumns(m_grid1, kBankColumns);
     m_grid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
 
-    const int widths[] = {900, 500, 300, 3000, 750, 500, 750, 500};
     m_monitorModel.setRecordset(m_data.MidiMessage, monitorColumns());
     m_grid2->setModel(&m_monitorModel);
     fixedRows(m_grid2);
     m_grid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    int monitorWidth = 550;
-    for (int c = 0; c < 8; ++c) {
-        m_grid2->setColumnWidth(c, px(widths[c]));
-        monitorWidth += widths[c];
-    }
-    resize(px(monitorWidth + 200), 480);
+    // The monitor's columns with room for its scroll bar, and the window's frame round it.
+    resize(sizeColumns(m_grid2, kMonitorColumns) + px(550 + 200), 480);
 
     connect(m_grid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { rowSelected(1, current.row()); });

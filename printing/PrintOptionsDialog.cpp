@@ -7,6 +7,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -120,6 +121,7 @@ void PrintOptionsDialog::showChoices()
     m_kind->setCurrentIndex(m_choices.kindIndex());
     m_selected->setChecked(m_choices.selectedOnlyChecked());
     m_omit->setChecked(m_choices.omitBankLineChecked());
+    const bool boxesChange = m_selected->isHidden() == m_choices.dataOptionsVisible();
     m_selected->setVisible(m_choices.dataOptionsVisible());
     m_omit->setVisible(m_choices.dataOptionsVisible());
     for (QWidget* w : std::initializer_list<QWidget*>{m_all, m_selection, m_pages, m_from, m_to})
@@ -131,6 +133,11 @@ void PrintOptionsDialog::showChoices()
     m_to->setValue(m_choices.toBank());
     m_toFile->setChecked(m_choices.printToFile());
     m_showing = false;
+    // The dialog grows for the two boxes and shrinks back when they go, keeping its width.
+    if (boxesChange && isVisible()) {
+        layout()->activate();
+        resize(width(), sizeHint().height());
+    }
 }
 
 }  // namespace printing

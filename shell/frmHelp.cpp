@@ -4,6 +4,7 @@
 #include "shell/HelpTopics.h"
 #include "shell/WindowPlacement.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
@@ -20,6 +21,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -253,13 +255,58 @@ QString frmHelp::resolveTopic(const QString& topic) const
     return pageSection->page;
 }
 
+// A modal dialog (Options, an open or save dialog, the device dialog) blocks every window
+// but its own. Help asked for while one is open is made the dialog's, as the dialog's
+// message boxes are, so that it can be read, searched and closed with the dialog still
+// open. Asked for otherwise, it is its owner's again.
+void frmHelp::bringForward()
+{
+    followModalDialog(nullptr);
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmHelp::followModalDialog(const QWidget* closing)
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == closing)
+        modal = nullptr;
+    if (modal != m_over) {
+        if (m_over)
+            m_over->removeEventFilter(this);
+        m_over = modal;
+        if (modal != nullptr)
+            modal->installEventFilter(this);
+    }
+    const QWidget* owner = modal != nullptr ? modal : parentWidget();
+    (void)winId();
+    QWindow* ownerWindow = owner != nullptr ? owner->window()->windowHandle() : nullptr;
+    if (windowHandle()->transientParent() != ownerWindow)
+        windowHandle()->setTransientParent(ownerWindow);
+}
+
+// When the dialog closes, a window manager brings the main window up over the help, as a
+// click on the dialog may have done before: the help is raised again, to be read on.
+bool frmHelp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_over && event->type() == QEvent::Hide) {
+        if (isVisible()) {
+            followModalDialog(m_over);
+            raise();
+        } else {
+            m_over->removeEventFilter(this);
+            m_over = nullptr;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void frmHelp::showTopic(const QString& topic)
 {
     const QString t = resolveTopic(topic);
     m_browser->setSource(QUrl(t));
-    show();
-    raise();
-    activateWindow();
+    bringForward();
 }
 
 void frmHelp::showContents()
@@ -273,8 +320,7 @@ void frmHelp::showIndex()
     m_tabs->setCurrentIndex(1);
     if (m_browser->source().isEmpty())
         showTopic(QString());
-    show();
-    raise();
+    bringForward();
     m_indexFilter->setFocus();
 }
 
@@ -283,8 +329,7 @@ void frmHelp::showSearch()
     m_tabs->setCurrentIndex(2);
     if (m_browser->source().isEmpty())
         showTopic(QString());
-    show();
-    raise();
+    bringForward();
     m_query->setFocus();
 }
 

@@ -1,6 +1,7 @@
 // Brevane - the help window: the program's HTML help pages with contents, index and search.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -54,8 +55,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shows, raises and activates the window, above a modal dialog open now.
+    void bringForward();
+    // Makes the window the modal dialog's open now (but closing), else its owner's, and
+    // watches that dialog close.
+    void followModalDialog(const QWidget* closing);
     void loadPages();
     void fillContents();
     void fillIndex(const QString& filter);
@@ -63,6 +70,7 @@ private:
 
     QString m_folder;
     bool m_placed = false;  // placed at its first show; after that where the user left it
+    QPointer<QWidget> m_over;  // the modal dialog the window was last shown over, while open
     std::vector<HelpSection> m_sections;
     QTabWidget* m_tabs = nullptr;
     QTreeWidget* m_contents = nullptr;

@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
 
 namespace shell {
@@ -76,6 +77,22 @@ void focusIn(QWidget* w)
 {
     QFocusEvent event(QEvent::FocusIn, Qt::MouseFocusReason);
     QApplication::sendEvent(w, &event);
+}
+
+// The text a grid's cell shows fits the room it has: its width less a grid line and the
+// style's margins at either side. Else the grid cuts it short with an ellipsis.
+::testing::AssertionResult shownWhole(const QTableView* grid, int row, int column)
+{
+    const QModelIndex index = grid->model()->index(row, column);
+    const auto* delegate = qobject_cast<const QStyledItemDelegate*>(grid->itemDelegateForIndex(index));
+    const QString text = delegate->displayText(index.data(), grid->locale());
+    const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+    const int room = grid->visualRect(index).width() - 2 * margin;
+    const qreal width = QFontMetricsF(grid->font()).horizontalAdvance(text);
+    if (width <= room)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << '"' << text.toStdString() << "\" is " << width << " wide in "
+                                         << grid->font().family().toStdString() << ", the cell has " << room;
 }
 
 }  // namespace
@@ -294,6 +311,32 @@ TEST_F(ManagerWindowTest, TheButtonsFollowThePortsAndTheSelectedSlot)
 {
     EXPECT_EQ(window.bankModel().rowCount(), 100);
     EXPECT_EQ(window.DataGrid2()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("H:M:Sec"));
+    // At the opening size the cells show their texts whole, in the program's font and in a
+    // fixed-pitch one: a time stamp, a line number, a channel, the data's titles and values,
+    // a slot's number and length.
+    midi::MonitorLines line;
+    line[midi::MonitorField::Timestamp] = "39599900";
+    line[midi::MonitorField::Channel] = "16";
+    line[midi::MonitorField::Message] = "Control Change";
+    line[midi::MonitorField::Data1Title] = "Sysex Bank";
+    line[midi::MonitorField::Data1] = "100";
+    line[midi::MonitorField::Data2Title] = "MSB Value ";
+    line[midi::MonitorField::Data2] = "127";
+    data.AddMessage(line, false);
+    const QFont programFont = QApplication::font();
+    QFont fixedPitch(QStringLiteral("Monospace"), 10);
+    fixedPitch.setStyleHint(QFont::Monospace);
+    for (const QFont& font : {programFont, fixedPitch}) {
+        QApplication::setFont(font);
+        frmMIDIManager opened{data, banks, [this] { return ports; }};
+        const int last = opened.monitorModel().rowCount() - 1;
+        ASSERT_EQ(opened.monitorModel().index(last, 0).data().toString().trimmed(), QStringLiteral("10:59:59.9"));
+        for (int column = 0; column < 8; ++column)
+            EXPECT_TRUE(shownWhole(opened.DataGrid2(), last, column)) << column;
+        EXPECT_TRUE(shownWhole(opened.DataGrid1(), 99, 0));
+        EXPECT_TRUE(shownWhole(opened.DataGrid1(), 99, 2));
+    }
+    QApplication::setFont(programFont);
     EXPECT_FALSE(window.button(QStringLiteral("Send"))->isEnabled());
     EXPECT_FALSE(window.button(QStringLiteral("Save"))->isEnabled());
     EXPECT_TRUE(window.button(QStringLiteral("Receive"))->isEnabled());
@@ -360,6 +403,7 @@ TEST_F(ManagerWindowTest, TheMonitorKeepsTheLastHundredThousandLinesAndOneLineTe
     EXPECT_EQ(cell(1, 3), "line " + std::to_string(left + 1));
     EXPECT_EQ(cell(model.rowCount() - 1, 3), "line 160000");
     EXPECT_EQ(cell(model.rowCount() - 1, 1), "160000") << "lines keep their numbers from the start";
+    EXPECT_TRUE(shownWhole(window.DataGrid2(), model.rowCount() - 1, 1));
     EXPECT_EQ(banks.UsedBankCount(), 1) << "the slots are not the log";
 }
 

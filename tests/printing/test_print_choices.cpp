@@ -5,6 +5,7 @@
 
 #include "PrintingTestSupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
@@ -105,6 +106,29 @@ TEST(PrintOptionsDialog, ControlsFollowTheRulesAndPreviewConfirms)
     EXPECT_TRUE(choices.printToFile());
     EXPECT_TRUE(choices.memory().OmitBankLine);
     EXPECT_FALSE(choices.memory().SelectedOnly);
+
+    // The two boxes come and go with "Names and Data", and the dialog's height with them:
+    // after each choice it is as high as a dialog opened with that kind, with no blank band.
+    const PrintDialogMemory openedWith[] = {{}, choices.memory()};  // "Patch Names", "Names and Data"
+    int openedHeight[2] = {};
+    for (const int kind : {0, 1}) {
+        PrintChoices opened(4, 3, true, openedWith[kind]);
+        PrintOptionsDialog shown(opened);
+        shown.show();
+        ASSERT_EQ(shown.kindList()->currentIndex(), kind);
+        openedHeight[kind] = shown.height();
+    }
+    EXPECT_LT(openedHeight[0], openedHeight[1]);
+    for (const int kind : {0, 1}) {
+        PrintChoices opened(4, 3, true, openedWith[kind]);
+        PrintOptionsDialog shown(opened);
+        shown.show();
+        for (const int next : {1 - kind, kind}) {
+            shown.kindList()->setCurrentIndex(next);
+            QApplication::processEvents();
+            EXPECT_EQ(shown.height(), openedHeight[next]) << "opened with kind " << kind << ", then " << next;
+        }
+    }
 }
 
 }  // namespace

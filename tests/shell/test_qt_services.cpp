@@ -1,4 +1,6 @@
 // The Qt message boxes, file dialogs, waits and help, and the splash and About windows.
+#include "midiui/MidiInitSetup.h"
+#include "midiui/frmMidiConfigure.h"
 #include "platform/Services.h"
 #include "platform/testing/ScriptedServices.h"
 #include "shell/HelpTopics.h"
@@ -8,6 +10,7 @@
 #include "shell/QtMessageService.h"
 #include "shell/frmAbout.h"
 #include "shell/frmHelp.h"
+#include "shell/frmOptions.h"
 #include "shell/frmSplash.h"
 
 #include "ShellTestSupport.h"
@@ -17,11 +20,15 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -245,6 +252,81 @@ TEST(QtHelpService, MakesOneHelpWindowAndShowsTheTopic)
     service.showIndex();
     EXPECT_TRUE(first->isVisible());
     first->close();
+}
+
+// A click as the user's arrives: through the window system, which drops it on a window
+// that a modal dialog blocks.
+void clickThroughWindow(QWidget& target, QPoint at)
+{
+    QWidget* top = target.window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, target.mapTo(top, at));
+}
+
+TEST(QtHelpService, HelpFromAModalDialogComesUpAboveItAndTakesInput)
+{
+    // The Help button of each modal dialog, clicked while the dialog runs, with the help
+    // window not made yet, on screen, or closed: the help shows the dialog's topic, takes
+    // a click in its contents with the dialog still open, and stays when the dialog closes.
+    QWidget main;
+    main.resize(640, 480);
+    main.show();
+    QtHelpService service([&main] { return &main; });
+    platform::installHelpService(&service);
+    QtFileDialogService files([&main] { return &main; });
+    std::optional<bool> showSplash = true;
+    std::optional<std::int32_t> synthId;
+    MidiInitSetup midi;
+
+    enum class Before { NotMade, Shown, Closed };
+    struct Row {
+        const char* dialog;
+        Before help;
+        std::function<void()> exec;
+        std::string topic;
+    };
+    const Row rows[] = {
+        {"Open", Before::NotMade,
+         [&] {
+             platform::FileDialogRequest open;
+             open.helpTopic = "MDIMain.htm#FileOpen";
+             (void)files.openFile(open);
+         },
+         "MDIMain.htm#FileOpen"},
+        {"Tools > Options", Before::Shown, [&] { frmOptions(showSplash, synthId, midi, &main).exec(); },
+         "MDIMain.htm#ToolsOptions"},
+        {"MIDI devices", Before::Closed, [&] { frmMidiConfigure(midi.object(), {}, false, &main).exec(); },
+         "index.htm#StartingBrevane"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.dialog);
+        if (row.help == Before::Shown)
+            service.showHelp("");
+        else if (row.help == Before::Closed)
+            service.window().close();
+        bool helped = false;
+        whenModal<QDialog>([&](QDialog* dialog) {
+            for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+                if (button->isVisible() && button->text().remove(QLatin1Char('&')) == QStringLiteral("Help"))
+                    clickThroughWindow(*button, button->rect().center());
+            if (service.windowOpen()) {
+                frmHelp& help = service.window();
+                helped = help.isVisible();
+                EXPECT_EQ(help.currentTopic().toStdString(), row.topic);
+                EXPECT_EQ(QApplication::activeWindow(), &help);
+                auto* contents = help.findChild<QTreeWidget*>();
+                for (QTreeWidgetItem* page : contents->findItems(QStringLiteral("Quick Tour"), Qt::MatchExactly))
+                    clickThroughWindow(*contents->viewport(), contents->visualItemRect(page).center());
+                EXPECT_EQ(help.currentTopic().toStdString(), "QuickTour.htm");
+                EXPECT_EQ(QApplication::activeModalWidget(), dialog);
+            }
+            dialog->reject();
+        });
+        row.exec();
+        EXPECT_TRUE(helped);
+        EXPECT_TRUE(service.windowOpen() && service.window().isVisible()) << "it stays when the dialog closes";
+    }
+    service.window().close();
+    platform::installHelpService(nullptr);
 }
 
 TEST(frmSplash, PlacedByTheMainWindowsWidthNearTheTopOfTheScreen)
