@@ -1025,6 +1025,8 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
          false, kLongTimeout, false, 32},
         {"a bank in 16-byte events over 8 s, asked for", slowInterface, 1, {}, "", {}, "", false, kLongTimeout,
          false, 32},
+        {"a voice answering a bank request", {{Step::Kind::Events, {voice}, {}}}, 1, {}, "", {}, "", false,
+         kLongTimeout, false, 1},
         {"a bank whose sender stops past the wait and then sends the rest, asked for",
          {{Step::Kind::Events, {part(bank, 0, 1000)}, {}}}, 1, part(bank, 0, 1000), "Damaged Bank",
          {damagedBank(bankEndLost)}, bankEndLost, false, kLongTimeout, true, 0,
