@@ -341,7 +341,11 @@ MidiFileRead refused(MidiFileError error, std::string message)
 
 std::uint32_t MidiFile::firstUsPerQuarter() const
 {
-    return !tempoMap.empty() && tempoMap.front().timeUs == 0 ? tempoMap.front().usPerQuarter : kDefaultUsPerQuarter;
+    // Of several tempos at the start, the last one is in force when the first note plays.
+    std::uint32_t us = kDefaultUsPerQuarter;
+    for (auto t = tempoMap.begin(); t != tempoMap.end() && t->timeUs == 0; ++t)
+        us = t->usPerQuarter;
+    return us;
 }
 
 int MidiFile::firstTempoBpm() const

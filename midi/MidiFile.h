@@ -77,7 +77,8 @@ struct MidiFile {
     bool damaged = false;
     std::string damageNote;  // what, for the first fault found
 
-    // The tempo in effect at the start, in microseconds per quarter note.
+    // The tempo in effect at the start (the last of the tempos at time 0), in microseconds
+    // per quarter note.
     [[nodiscard]] std::uint32_t firstUsPerQuarter() const;
     // The same as whole beats per minute (an SMPTE file counts as 120).
     [[nodiscard]] int firstTempoBpm() const;

@@ -358,6 +358,8 @@ void clsMIDIInit::DetectSynth(DetectOutcome& result)
                 result = DetectOutcome::BankReceived;
                 return;
             }
+            // A voice is no bank, but it is not lost: it is kept as one sent unasked is.
+            (void)KeepUnrequestedSysex(reply, 0);
         }
 
         // No answer: the failure dialog, with the rest of the program blocked.

@@ -9,6 +9,7 @@
 #include "banklib/clsVoiceLists.h"
 #include "banklib/clsVoiceNames.h"
 #include "midi/MidiWindows.h"
+#include "midi/ReceivedDump.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/clsMidiManagerData.h"
 #include "midi/modMidiOutput.h"
@@ -193,7 +194,8 @@ void MidiTransferCommands::mnuMIDIreceive_Click(int index)
     if (data.empty())
         return;
     ++m_receivedFileNumber;
-    (void)keepReceivedDump(data, index);
+    // The synthesizer may answer with the other kind (a voice for a bank): it is kept as what came.
+    (void)keepReceivedDump(data, isSingleVoiceDump(bytesOf(data)) ? 0 : 1);
 }
 
 banklib::VoiceListView* MidiTransferCommands::keepReceivedDump(const std::string& data, int index)

@@ -74,6 +74,11 @@ bool clsMIDIFilePlayer::SeqOpen(const std::string& fileName)
     }
     (void)Seq(SeqAction::Stop);
     (void)Seq(SeqAction::Close);
+    // What was said of the damage of the file closed goes with it.
+    if (m_damageShown) {
+        platform::ShowStatusMessage("");
+        m_damageShown = false;
+    }
 
     CommandLabel = "Open";
     ++m_deviceId;
@@ -92,8 +97,10 @@ bool clsMIDIFilePlayer::SeqOpen(const std::string& fileName)
     m_engine = std::make_unique<MidiPlayerEngine>(m_file, *port, m_timing, m_clock);
     CommandLabel = "Set - Time Format";
     m_host.setIsOpen(true);
-    if (m_file->damaged)
+    if (m_file->damaged) {
         platform::ShowStatusMessage(title + " is damaged and plays as far as it is readable: " + m_file->damageNote);
+        m_damageShown = true;
+    }
     return false;
 }
 

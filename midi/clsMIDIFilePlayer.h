@@ -79,9 +79,9 @@ public:
     // Jumps to the start or the end and stands there; returns 0.
     std::int32_t SeqSeekToStart();
     std::int32_t SeqSeekToEnd();
-    // Tempo: the file plays at tempo / the file's first tempo (kept within 20..300).
+    // Tempo: the file plays at tempo / the tempo it starts at (kept within 20..300).
     [[nodiscard]] bool SeqSet(SeqSetItem item, std::int32_t timeFormat, std::int32_t tempo);
-    // Length and position in ms, the tempo in BPM (the file's first tempo until set), or
+    // Length and position in ms, the tempo in BPM (the file's starting tempo until set), or
     // the port (kSeqMapperPort while the Mapper is held, else -1); 0 with no file open.
     [[nodiscard]] std::int32_t SeqStatus(SeqStatusItem item);
 
@@ -91,7 +91,7 @@ public:
     // The Mapper held for the open file went away with the MIDI system (a JACK server
     // stopped): nothing played reaches it until the next MIDI Devices gives it back.
     [[nodiscard]] bool portLost() const;
-    // The file's first tempo as the spinner shows it (within 20..300); 120 with no file.
+    // The tempo the file starts at, as the spinner shows it (within 20..300); 120 with no file.
     [[nodiscard]] int fileTempo() const { return m_baseBpm; }
     [[nodiscard]] MidiPlayerEngine* engine() { return m_engine.get(); }
     [[nodiscard]] const MidiFile* file() const { return m_file.get(); }
@@ -111,6 +111,7 @@ private:
     platform::MidiMapperPort* m_heldMapper = nullptr;
     int m_baseBpm = 120;
     int m_tempo = 120;
+    bool m_damageShown = false;  // the status bar says the open file is damaged
     MidiPlayerEngine::Timing m_timing = MidiPlayerEngine::Timing::Thread;
     MidiPlayerEngine::Clock m_clock;
 };

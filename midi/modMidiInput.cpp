@@ -207,6 +207,13 @@ void keepDamagedDump(std::span<const std::uint8_t> bytes, std::uint32_t timeStam
                               : std::string("It was not opened, and could not be kept: every Sysex Bank is in use.")));
 }
 
+// A dump request as this program sends it: F0 43 2n type F7.
+bool isDumpRequest(std::span<const std::uint8_t> bytes)
+{
+    return bytes.size() == 5 && bytes[0] == kSysexStart && bytes[1] == kYamaha && (bytes[2] & 0xF0) == 0x20 &&
+           bytes[4] == kSysexEnd;
+}
+
 const std::string& noteName(std::uint32_t note)
 {
     static const std::string unknown = "?";
@@ -420,45 +427,58 @@ std::optional<std::string> LongDataHandler(MidiEventKind message, std::span<cons
         return std::nullopt;
     }
     std::string received(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    // Nobody waits for it: logged and kept in a bank slot, without its dump wrappers.
-    const auto keep = [&] {
-        if (DescribeSysexMessage(received, timeStamp, false) != DescribeResult::Long)
-            return;
-        banklib::clsVoiceLists lists;
-        std::string name;
-        banklib::FileType type = banklib::FileType::Unrecognised;
-        (void)lists.CheckFileIntegrity(name, type, true, received);
-        const auto code = static_cast<std::int32_t>(type);
-        if (code >= 0 && code <= 3) {
-            banklib::clsVoiceNames names;
-            received = names.stripheaders(received, type, true);
-        }
-        std::int32_t fileType = static_cast<std::int32_t>(type);
-        const auto length = static_cast<std::int32_t>(received.size());
-        (void)windows().managerData().AddSysex(received, length, fileType, "");
-    };
     if (const std::int32_t pending = GetPendingRequest(); pending != -1) {
-        // Only the dump asked for answers a request; anything else (the request's own echo
-        // through a MIDI Thru loop, a parameter change, another maker's data) is logged
-        // and the wait goes on.
+        // Only a voice dump answers a request (DumpAnswersRequest); the request's own echo
+        // through a MIDI Thru loop is only logged, and anything else (a parameter change,
+        // another maker's data) is handled as if nobody waited, while the wait goes on.
         if (!DumpAnswersRequest(bytes, pending)) {
-            (void)DescribeSysexMessage(received, timeStamp, false);
+            if (isDumpRequest(bytes))
+                (void)DescribeSysexMessage(received, timeStamp, false);
+            else
+                (void)KeepUnrequestedSysex(std::move(received), timeStamp);
             return std::nullopt;
         }
         if (ReceivedSysex() == kNoData)
             return received;
         // A second answer while the first waits to be taken is kept, not put in its place.
-        keep();
+        (void)KeepUnrequestedSysex(std::move(received), timeStamp);
         return std::nullopt;
     }
-    keep();
+    return KeepUnrequestedSysex(std::move(received), timeStamp);
+}
+
+std::string KeepUnrequestedSysex(std::string received, std::uint32_t timeStamp)
+{
+    if (DescribeSysexMessage(received, timeStamp, false) != DescribeResult::Long)
+        return received;
+    banklib::FileType type = banklib::FileType::Unrecognised;
+    // Only a voice dump loses its wrapper: any other message is kept as it came, also one
+    // whose length happens to fit a voice layout (8 bytes make a bank of no voices).
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(received.data()),
+                                              received.size());
+    if (CheckReceivedDump(bytes) == DumpCheck::Whole) {
+        banklib::clsVoiceLists lists;
+        std::string name;
+        (void)lists.CheckFileIntegrity(name, type, true, received);
+        if (banklib::isVoiceLayout(type)) {
+            banklib::clsVoiceNames names;
+            received = names.stripheaders(received, type, true);
+        }
+    }
+    std::int32_t fileType = static_cast<std::int32_t>(type);
+    const auto length = static_cast<std::int32_t>(received.size());
+    (void)windows().managerData().AddSysex(received, length, fileType, "");
     return received;
 }
 
 bool DumpAnswersRequest(std::span<const std::uint8_t> bytes, std::int32_t type)
 {
-    return bytes.size() >= kLongFrom && bytes[0] == kSysexStart && bytes[1] == kYamaha && (bytes[2] & 0xF0) == 0 &&
-           bytes[3] == type;
+    if (bytes.size() < kLongFrom || bytes[0] != kSysexStart || bytes[1] != kYamaha || (bytes[2] & 0xF0) != 0)
+        return false;
+    // The synthesizer, or whoever sends for it, may answer a request for a voice with a
+    // bank and one for a bank with a voice: either is the answer.
+    const auto voiceData = [](std::int32_t format) { return format == kFormatSingleVoice || format == kFormatBank; };
+    return bytes[3] == type || (voiceData(type) && voiceData(bytes[3]));
 }
 
 void BuildNoteNameTable()

@@ -44,9 +44,10 @@ void MidiSinkWindowProc(const platform::MidiEvent& event);
 // System Exclusive message dropped as too large); timeStamp in ms (0 in callback-window mode).
 void ShortMessageHandler(platform::MidiEventKind message, std::uint32_t data, std::uint32_t timeStamp);
 
-// A long message or a broken one. While a dump request is pending, only its answer is
-// handed over (unlogged); other long messages are logged and not handed over, and a
-// second answer arriving before the first was taken is kept like unrequested data. With none
+// A long message or a broken one. While a dump request is pending, only its answer (a
+// voice or a bank, whichever was asked for) is handed over (unlogged); the request's own
+// echo is only logged, and other long messages, like a second answer arriving before the
+// first was taken, are handled as unrequested data and not handed over. With none
 // pending, the message is logged, stored in a bank slot when it is System Exclusive (a
 // voice dump without its wrapper) and handed over as stored. A damaged voice dump
 // (ReceivedDump.h), a broken message that begins as a dump (cut before its F7) among them,
@@ -59,8 +60,14 @@ void ShortMessageHandler(platform::MidiEventKind message, std::uint32_t data, st
                                                          std::uint32_t timeStamp);
 
 // Whether a message answers a dump request of this type: F0 43 0n type ..., for any
-// device number n (a bank that finishes arriving after its probe timed out still counts).
+// device number n (a bank that finishes arriving after its probe timed out still counts);
+// a voice (format 0) and a bank (format 9) each answer a request for either.
 [[nodiscard]] bool DumpAnswersRequest(std::span<const std::uint8_t> bytes, std::int32_t type);
+
+// A whole long message that no request takes: logged and, when it is System Exclusive,
+// kept in a free bank slot (a voice dump without its wrapper). Returns what was kept (the
+// message as given when it was not System Exclusive).
+std::string KeepUnrequestedSysex(std::string received, std::uint32_t timeStamp);
 
 // Note names by note number: 0 "C-2", 60 "C3", 127 "G8", 128 "G#8".
 void BuildNoteNameTable();

@@ -9,7 +9,9 @@
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 
 namespace midi {
 namespace {
@@ -37,6 +39,13 @@ constexpr std::array<std::int32_t, 13> kRandomiserOffsets = {0, 4, 7, 12, 16, 19
 
 constexpr std::int32_t kFirstWaitMs = 2000;
 constexpr std::int32_t kManualWaitMs = 15000;
+// When a wait's time is up while the dump asked for is still arriving, the wait goes on
+// until its sender has been quiet this long. At cable speed a byte comes every 0.32 ms;
+// a slow interface or a merger passes data on in packets some tens of milliseconds apart,
+// and a JACK server with long periods (8192 frames at 44.1 kHz is 186 ms) delivers in
+// batches as far apart. Half a second is well beyond all of them, and short enough that a
+// dump whose end was lost is said at once.
+constexpr auto kDumpQuietGap = std::chrono::milliseconds(500);
 constexpr std::int32_t kReceivedPauseMs = 1000;
 // Message box style of the no-response question: Yes/No/Cancel, exclamation, Help button.
 constexpr int kNoResponseStyle = 16435;
@@ -117,8 +126,9 @@ void logNotSent(std::size_t bytes, bool systemGone)
 }
 
 // The wait of RequestDumpAndWait, inside a request sequence that its caller runs. With
-// endCutDump, a dump of the type asked for that is still open when the time is up has
-// lost its end: it is ended there, and is the damaged answer.
+// endCutDump, a dump that answers the request and is still open when the time is up is
+// waited for while its bytes keep coming; once its sender has been quiet for
+// kDumpQuietGap it has lost its end: it is ended there, and is the damaged answer.
 TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::string& reply, bool sendRequest,
                             bool endCutDump)
 {
@@ -157,20 +167,27 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
     std::int64_t shownTenths = -1;
     TransportResult result = TransportResult::Failed;
     std::string damaged;
-    for (;;) {
-        ProcessMidiInput();
+    // Takes the answer once the input has handed one over, whole or damaged.
+    const auto answered = [&] {
         if (ReceivedSysex() != kNoData) {
             reply = TakeReceivedSysex();
             platform::ShowStatusMessage("Sysex received on device " + platform::Str(init.MIDIDeviceNumber() + 1),
                                         kReceivedPauseMs, 1);
             result = TransportResult::Ok;
-            break;
+            return true;
         }
         if (std::string taken = TakeDamagedReply(); !taken.empty()) {
             damaged = std::move(taken);
             reply = std::string(kDamagedReply);
-            break;
+            return true;
         }
+        return false;
+    };
+    using Arriving = platform::MidiBackend::ArrivingSysex;
+    for (;;) {
+        ProcessMidiInput();
+        if (answered())
+            break;
         // The input closed or died under the wait (the MIDI system went away): nothing can come.
         if (init.closedSince({inputWasOpen, false})) {
             reply.clear();
@@ -180,22 +197,24 @@ TransportResult waitForDump(std::int16_t type, std::int32_t timeoutMs, std::stri
         if (now >= start + timeoutMs) {
             platform::MidiBackend* backend = init.backend();
             const auto asked = [type](std::span<const std::uint8_t> b) { return DumpAnswersRequest(b, type); };
-            if (endCutDump && backend && backend->endArrivingSysex(asked)) {
+            const Arriving arriving =
+                endCutDump && backend ? backend->endArrivingSysex(asked, kDumpQuietGap) : Arriving::None;
+            if (arriving != Arriving::StillComing) {
+                // What the input finished meanwhile (a dump just ended, or one that ended
+                // by itself a moment ago) still answers.
                 ProcessMidiInput();
-                if (std::string taken = TakeDamagedReply(); !taken.empty()) {
-                    damaged = std::move(taken);
-                    reply = std::string(kDamagedReply);
+                if (answered())
                     break;
-                }
+                MonitorLines line;
+                line[MonitorField::Message] = "Timeout - no data received";
+                logLine(line);
+                reply = std::string(kTimeoutReply);
+                break;
             }
-            MonitorLines line;
-            line[MonitorField::Message] = "Timeout - no data received";
-            logLine(line);
-            reply = std::string(kTimeoutReply);
-            break;
         }
-        // Count down in tenths of a second, each time the tenth changes.
-        const std::int64_t tenths = (timeoutMs - (now - start)) / 100;
+        // Count down in tenths of a second, each time the tenth changes; the countdown
+        // stands at 0.0 while a dump still arriving is waited for.
+        const std::int64_t tenths = std::max<std::int64_t>(timeoutMs - (now - start), 0) / 100;
         if (tenths != shownTenths) {
             shownTenths = tenths;
             platform::SetMid(text, static_cast<std::int64_t>(text.size()) - kCountdownFromEnd, kCountdownWidth,

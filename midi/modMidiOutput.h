@@ -92,9 +92,10 @@ void PlayRandomiserNotes(std::int32_t durationMs);
 
 // Asks for one voice (kind 0) or a bank (kind 1) with retries and the manual-send path,
 // asking the user between attempts. Returns the reply, or "" when the user gives up or
-// the answer arrived damaged. An attempt that ends while a message that begins like the
-// dump asked for is still arriving ends that message there: its end was lost, and it is
-// the damaged answer.
+// the answer arrived damaged. An attempt whose time is up while a message that begins
+// like an answer is still arriving goes on while its bytes keep coming; once they have
+// stopped for a moment without its end, that message is ended there: its end was lost,
+// and it is the damaged answer.
 [[nodiscard]] std::string RequestDumpWithRetry(std::int16_t kind);
 
 // Forgets the transport's state (pending request, hand-over).

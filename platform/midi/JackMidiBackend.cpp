@@ -414,17 +414,21 @@ void JackMidiBackend::setSystemReceiver(MidiEventReceiver* receiver) { m_impl->l
 // the server has gone always finds it said here.
 bool JackMidiBackend::systemGone() const { return m_impl->serverGone() || m_impl->mapper->serverGone(); }
 
-bool JackMidiBackend::endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends)
+MidiBackend::ArrivingSysex JackMidiBackend::endArrivingSysex(
+    const std::function<bool(std::span<const std::uint8_t>)>& ends, std::chrono::milliseconds quiet)
 {
     std::lock_guard lock(m_impl->inputMutex);
     if (!m_impl->receiver || !m_impl->started)
-        return false;
+        return ArrivingSysex::None;
     const auto held = m_impl->joiner.openSysex();
     if (held.empty() || !ends(held))
-        return false;
-    m_impl->eventTimeMs = m_impl->msSinceStart(PortBackendCore::Clock::now());
+        return ArrivingSysex::None;
+    const auto now = PortBackendCore::Clock::now();
+    if (now < m_impl->sysexFedAt + quiet)
+        return ArrivingSysex::StillComing;
+    m_impl->eventTimeMs = m_impl->msSinceStart(now);
     m_impl->joiner.endSysex();
-    return true;
+    return ArrivingSysex::Ended;
 }
 
 void JackMidiBackend::setSysexQuietLimit(std::chrono::milliseconds limit)

@@ -20,7 +20,8 @@
 // begins with a status byte (the event sent again); any other loss there is one
 // MidiEventKind::InputLost, with the count, for each run of losses in consecutive periods.
 // A System Exclusive message that receives nothing for the quiet limit
-// (setSysexQuietLimit) is ended as cut there, as is one endArrivingSysex() ends.
+// (setSysexQuietLimit) is ended as cut there, as is one endArrivingSysex() ends; data
+// bytes that come of it afterwards are passed over.
 //
 // The MIDI Mapper (output kMidiMapperId) is a client of its own, "<client name> MIDI
 // Mapper", with one output port "out". It opens with the first listing, so that other
@@ -82,7 +83,8 @@ public:
     [[nodiscard]] MidiMapperPort* mapper() override;
     void setSystemReceiver(MidiEventReceiver* receiver) override;
     [[nodiscard]] bool systemGone() const override;
-    [[nodiscard]] bool endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends) override;
+    [[nodiscard]] ArrivingSysex endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends,
+                                                 std::chrono::milliseconds quiet) override;
     void setSysexQuietLimit(std::chrono::milliseconds limit) override;
 
 protected:

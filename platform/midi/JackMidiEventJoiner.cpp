@@ -60,7 +60,8 @@ void JackMidiEventJoiner::endSysex()
         return;
     m_parser.finish(m_sink);
     m_inSysex = false;
-    m_strayRun = false;
+    // What may still come of it is its rest, not a message of its own.
+    m_strayRun = true;
 }
 
 void JackMidiEventJoiner::reset()

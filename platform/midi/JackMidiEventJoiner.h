@@ -18,7 +18,8 @@
 // Events lost in between (JackMidiClient.h) break nothing here: the data after them still
 // belongs to the message they fell into, so a System Exclusive message with a hole comes
 // out joined, for its reader to judge by its length and checksum. One whose end was lost
-// stays open until the next status byte, or until its reader ends it (endSysex()).
+// stays open until the next status byte, or until its reader ends it (endSysex()); what
+// comes of it after that is passed over, like the run of stray bytes after a cut.
 //
 // No JACK server is needed: it works on plain bytes. Not thread-safe; one thread at a time.
 #pragma once
@@ -50,7 +51,8 @@ public:
     // while the rest of one too long is dropped.
     [[nodiscard]] std::span<const std::uint8_t> openSysex() const;
     // Ends the open System Exclusive message as if cut there: what came of it is handed
-    // out as Incomplete. Data bytes that may still follow are stray.
+    // out as Incomplete. The data bytes that may still follow, up to the next status byte,
+    // are its rest and are passed over.
     void endSysex();
 
 private:

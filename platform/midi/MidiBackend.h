@@ -168,13 +168,19 @@ public:
     virtual void poll() {}
 
     // A System Exclusive message that has begun arriving and not ended (its end may have
-    // been lost on the way): when what has come of it satisfies `ends`, it goes to the
-    // receiver at once as a broken message (LongError with those bytes), as if cut there.
-    // True when a message was ended so. A backend that joins no messages itself says false.
-    [[nodiscard]] virtual bool endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends)
+    // been lost on the way), when what has come of it satisfies `ends`: once nothing more
+    // has come of it for `quiet`, it goes to the receiver at once as a broken message
+    // (LongError with those bytes), as if cut there, and the data bytes that may still
+    // follow it are passed over (Ended); while its bytes are still coming it goes on
+    // (StillComing). None when no such message is open; a backend that joins no messages
+    // itself always says None.
+    enum class ArrivingSysex : int { None = 0, StillComing = 1, Ended = 2 };
+    [[nodiscard]] virtual ArrivingSysex endArrivingSysex(const std::function<bool(std::span<const std::uint8_t>)>& ends,
+                                                         std::chrono::milliseconds quiet)
     {
         (void)ends;
-        return false;
+        (void)quiet;
+        return ArrivingSysex::None;
     }
     // An arriving System Exclusive message that receives nothing for this long is ended
     // so too; zero (where backends start) never ends one.

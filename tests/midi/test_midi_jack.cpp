@@ -290,12 +290,15 @@ public:
     struct Step {
         // Burst: a sender at full speed, which sends again in the next period what the
         // buffer refused for lack of room. Pause: stops until told to go once more.
-        enum class Kind { Events, FillBuffer, Stream, Burst, Pause };
+        // Trickle: a slow sender, one event of burstEvent bytes each `every` periods. Idle:
+        // nothing for `every` periods.
+        enum class Kind { Events, FillBuffer, Stream, Burst, Pause, Trickle, Idle };
         Kind kind = Kind::Events;
         std::vector<Bytes> events;  // Events: these in one period (an empty one too)
         Bytes stream;               // Stream: these bytes in events as large as fit, a period each;
                                     // Burst: in events of burstEvent bytes, as many a period as fit
         std::size_t burstEvent = 256;
+        std::size_t every = 1;
     };
 
     explicit ScriptedJackSender(std::vector<Step> script) : m_script(std::move(script)) {}
@@ -375,6 +378,24 @@ private:
             ++m_pauses;
             ++m_step;
             break;
+        case Step::Kind::Trickle:
+        case Step::Kind::Idle:
+            if (++m_periods < step.every)
+                break;
+            m_periods = 0;
+            if (step.kind == Step::Kind::Trickle) {
+                const std::size_t n = std::min(step.burstEvent, step.stream.size() - m_offset);
+                if (jack_midi_event_write(buffer, 0, step.stream.data() + m_offset, n) != 0) {
+                    m_refused.fetch_add(1);
+                    break;
+                }
+                m_offset += n;
+            }
+            if (m_offset == step.stream.size()) {
+                m_offset = 0;
+                ++m_step;
+            }
+            break;
         }
         if (m_step == m_script.size())
             m_done.store(true);
@@ -388,6 +409,7 @@ private:
     std::size_t m_step = 0;    // process thread only
     std::size_t m_offset = 0;  // process thread only
     int m_pauses = 0;          // process thread only: pauses passed
+    std::size_t m_periods = 0;  // process thread only: periods of a Trickle or Idle step passed
     platform::testing::JackSendingClient m_client{"brevane-test-sender",
                                                   [this](void* buffer, jack_nframes_t) { fill(buffer); }};
 };
@@ -579,7 +601,7 @@ protected:
             m_server->stop(0ms);
         m_server.reset();
         for (const char* f : {"/received.txt", "/jackd.log", "/simulator.log", "/timeline.txt", "/song.mid",
-                              "/ DX Bank  1.dat", "/ DX Bank  2.dat"})
+                              "/ DX Bank  1.dat", "/ DX Bank  2.dat", "/ DX Bank  3.dat"})
             std::remove((m_work + f).c_str());
         if (!m_work.empty())
             ::rmdir(m_work.c_str());
@@ -969,7 +991,15 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
         bool refused;                    // the sender had events refused for lack of room
         std::int32_t quietMs = kLongTimeout;  // the MIDITimeout setting
         bool silence = false;  // the sender says nothing more until the row's first line is in
+        int voices = 0;        // of the list the answer opens as; 0: none opens
+        std::vector<Step> afterSilence = {};  // what the sender says then
     };
+    // A synth that answers after 0.9 s (169 periods) at cable speed (50 bytes in 16 ms,
+    // 3,125 bytes a second), and an interface that passes a bank on in 16-byte events over
+    // 8 s: both are still sending when the 2 s wait for an answer is up.
+    const std::vector<Step> lateAtCableSpeed = {{Step::Kind::Idle, {}, {}, 0, 169},
+                                                {Step::Kind::Trickle, {}, bank, 50, 3}};
+    const std::vector<Step> slowInterface = {{Step::Kind::Trickle, {}, bank, 16, 6}};
     const Row rows[] = {
         {"a bank cut by a note, asked for", cutBank, 1, part(bank, 0, 2000), "Damaged Bank",
          {damagedBank(bankCut), "Note C3 On", bad(bank, 2000)}, bankCut, false},
@@ -991,6 +1021,16 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
          {damagedBank(bankEndLost)}, bankEndLost, true, kLongTimeout, true},
         {"a bank whose end was lost, unsolicited", endLost, -1, part(bank, 0, 1000), "Damaged Bank",
          {damagedBank(bankEndLost)}, "", true, 2000, true},
+        {"a bank that starts 0.9 s after the request at cable speed, asked for", lateAtCableSpeed, 1, {}, "", {}, "",
+         false, kLongTimeout, false, 32},
+        {"a bank in 16-byte events over 8 s, asked for", slowInterface, 1, {}, "", {}, "", false, kLongTimeout,
+         false, 32},
+        {"a voice answering a bank request", {{Step::Kind::Events, {voice}, {}}}, 1, {}, "", {}, "", false,
+         kLongTimeout, false, 1},
+        {"a bank whose sender stops past the wait and then sends the rest, asked for",
+         {{Step::Kind::Events, {part(bank, 0, 1000)}, {}}}, 1, part(bank, 0, 1000), "Damaged Bank",
+         {damagedBank(bankEndLost)}, bankEndLost, false, kLongTimeout, true, 0,
+         {{Step::Kind::Stream, {}, part(bank, 1000, bank.size())}}},
     };
     // One script: each row (with a pause after a silence), a program change that marks its
     // end, and a pause.
@@ -998,8 +1038,10 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
     std::vector<Step> script;
     for (const Row& row : rows) {
         script.insert(script.end(), row.steps.begin(), row.steps.end());
-        if (row.silence)
+        if (row.silence) {
             script.push_back({Step::Kind::Pause, {}, {}});
+            script.insert(script.end(), row.afterSilence.begin(), row.afterSilence.end());
+        }
         script.push_back({Step::Kind::Events, {Bytes{0xC0, 0x05}}, {}});
         script.push_back({Step::Kind::Pause, {}, {}});
     }
@@ -1058,6 +1100,7 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
         const auto from = static_cast<std::size_t>(windows.managerData().MidiMessage.recordCount());
         const std::size_t stored = windows.sysexSlots.stored.size();
         const int refusedBefore = sender.refused();
+        const int listsBefore = app.registry.count();
         init.setMIDITimeout(row.quietMs);
         svc.clear();
         if (row.receive >= 0) {
@@ -1096,7 +1139,12 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
             EXPECT_EQ(svc.messagesShown()[0].text.rfind("The dump received " + row.damage + ".", 0), 0U)
                 << svc.messagesShown()[0].text;
         }
-        EXPECT_EQ(commands.ReceivedFileNumber(), 0) << "nothing opened as a list";
+        if (row.voices == 0) {
+            EXPECT_EQ(app.registry.count(), listsBefore) << "nothing opened as a list";
+        } else {
+            ASSERT_EQ(app.registry.count(), listsBefore + 1) << "the answer opened as a list";
+            EXPECT_EQ(app.registry.Item(app.registry.count())->VoiceCount(), row.voices);
+        }
     }
 }
 

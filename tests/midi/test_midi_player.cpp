@@ -40,8 +40,9 @@ midi::MidiFile read(const Bytes& bytes)
     return std::move(r.file);
 }
 
-// Four quarter notes at 120 BPM on channel 0 (one every 500 ms), and one on channel 3.
-Bytes fourNotes()
+// Four quarter notes at 120 BPM on channel 0 (one every 500 ms), and one on channel 3;
+// damaged, with a second (empty) track that the header does not count.
+Bytes fourNotes(bool damaged = false)
 {
     TrackBuilder t;
     t.noteOn(0, 0, 60, 100)
@@ -55,6 +56,8 @@ Bytes fourNotes()
         .noteOff(480, 0, 65)
         .noteOff(0, 3, 40)
         .end(0);
+    if (damaged)
+        return buildMidiFile(1, 480, 1, {t, TrackBuilder().end(0)});
     return buildMidiFile(0, 480, {t});
 }
 
@@ -363,7 +366,8 @@ TEST_F(PlayerTest, ACancelledDialogChangesNothingAndASecondFileClosesTheFirst)
     EXPECT_FALSE(view.open || view.playing || view.mapperAllocated);
     EXPECT_TRUE(played().empty());
 
-    open(write("first.mid", fourNotes()));
+    open(write("first.mid", fourNotes(true)));
+    EXPECT_EQ(svc.statusText().rfind("first.mid is damaged and plays as far as it is readable", 0), 0U);
     run(1100);  // two notes sound
     mapper().clear();
     TrackBuilder t;
@@ -376,6 +380,7 @@ TEST_F(PlayerTest, ACancelledDialogChangesNothingAndASecondFileClosesTheFirst)
     EXPECT_EQ(m.back(), (Bytes{0x95, 70, 1}));
     EXPECT_EQ(view.title, "second");
     EXPECT_EQ(player.DeviceID(), 2);
+    EXPECT_EQ(svc.statusText(), "") << "the first file's damage is no longer said";
 }
 
 TEST_F(PlayerTest, ALongTitleIsCutTo20CharactersAndDots)
@@ -474,6 +479,17 @@ TEST_F(PlayerTest, TheSpinnerShowsTheFilesTempoAndScalesItWhilePlaying)
     run(1000);
     EXPECT_EQ(player.SeqStatus(midi::SeqStatusItem::Position), 3500);
     EXPECT_EQ(player.SeqStatus(midi::SeqStatusItem::Tempo), 30);
+
+    // Of two tempos at the start the second is in force: the file shows and plays 144.
+    TrackBuilder two;
+    two.tempo(0, 1'000'000).tempo(0, 416'667).noteOn(0, 0, 60, 100).noteOn(480, 0, 62, 100).end(0);
+    open(write("two tempos.mid", buildMidiFile(0, 480, {two})));
+    EXPECT_EQ(view.spinner, 144);
+    mapper().clear();
+    run(400);  // a quarter note lasts 417 ms
+    EXPECT_EQ(count(played(), {0x90, 62, 100}), 0U);
+    run(50);
+    EXPECT_EQ(count(played(), {0x90, 62, 100}), 1U);
 }
 
 TEST_F(PlayerTest, DraggingTheSliderJumpsWithTheChannelStateAndReleasingPlaysOn)
