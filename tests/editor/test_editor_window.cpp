@@ -37,6 +37,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
@@ -58,6 +59,38 @@ using shell::frmVoiceList;
 
 constexpr int kOutputOp1 = (6 - 1) * 21 + 16;  // operator 1's output level
 constexpr int kSensitivityGrid1 = 1 + 18;
+
+// The program's MIDI output, open on a loopback backend that records what goes out.
+struct LoopbackOutput {
+    explicit LoopbackOutput(shell::frmStartup& main)
+        : init(dynamic_cast<shell::MidiInitSetup&>(main.objMIDIInit()).object())
+    {
+        backend.setEcho(false);
+        init.setBackend(&backend);
+        backend.refreshDevices();
+        init.setMidiInDeviceName("None");
+        init.setMidiOutDeviceName("Loopback MIDI Out");
+        midi::EnumerateOutcome outcome{};
+        init.EnumerateMidiDevices(false, outcome);
+        bool failed = true;
+        init.OpenMidiDevices(failed);
+        EXPECT_FALSE(failed);
+        main.updateCommands();
+        backend.clearSent();
+    }
+    ~LoopbackOutput()
+    {
+        midi::CloseMidiDevices(true, true);
+        midi::ResetMidiOutputState();
+        midi::ResetMidiInputState();
+        init.setBackend(nullptr);
+    }
+    LoopbackOutput(const LoopbackOutput&) = delete;
+    LoopbackOutput& operator=(const LoopbackOutput&) = delete;
+
+    midi::clsMIDIInit& init;
+    platform::LoopbackMidiBackend backend;
+};
 
 class EditorWindowTest : public editor::testing::EditorFixture {
 protected:
@@ -720,6 +753,7 @@ TEST_F(EditorWindowTest, ActivationSendsTheWholeVoiceAndResetToo)
     out.clear();
     e->edits().setSendSuppressed(true);
     e->Form_Activate();
+    processEvents();
     EXPECT_EQ(out.voices, 1);
     EXPECT_EQ(out.scales, 1);
     out.clear();
@@ -731,6 +765,7 @@ TEST_F(EditorWindowTest, ActivationSendsTheWholeVoiceAndResetToo)
     out.open = false;
     out.clear();
     e->Form_Activate();
+    processEvents();
     EXPECT_EQ(out.voices, 0);
 }
 
@@ -767,13 +802,16 @@ TEST_F(EditorWindowTest, OnlyAChangeOfSubWindowActivatesAnEditor)
     out.clear();
     e2->UpDown_MouseDown(Qt::LeftButton, Qt::ControlModifier);
     area->setActiveSubWindow(e1->subWindow());
+    processEvents();
     EXPECT_EQ(out.voices, 1);
     EXPECT_EQ(out.scales, 1);
     EXPECT_FALSE(e2->SendSuppressed()) << "deactivated";
     area->setActiveSubWindow(list->subWindow());
     area->setActiveSubWindow(e2->subWindow());
+    processEvents();
     EXPECT_EQ(out.voices, 2);
     area->setActiveSubWindow(e2->subWindow());
+    processEvents();
     EXPECT_EQ(out.voices, 2);
 }
 
@@ -1056,30 +1094,7 @@ TEST_F(EditorWindowTest, AVoiceWhoseHolderCannotBeMadeIsAMessage)
 
 class EditorOverMidi : public EditorWindowTest {
 protected:
-    EditorOverMidi()
-    {
-        editor::installEditorOutput(nullptr);
-        backend.setEcho(false);
-        init().setBackend(&backend);
-        backend.refreshDevices();
-        init().setMidiInDeviceName("None");
-        init().setMidiOutDeviceName("Loopback MIDI Out");
-        midi::EnumerateOutcome outcome{};
-        init().EnumerateMidiDevices(false, outcome);
-        bool failed = true;
-        init().OpenMidiDevices(failed);
-        EXPECT_FALSE(failed);
-        main->updateCommands();
-        backend.clearSent();
-    }
-    ~EditorOverMidi() override
-    {
-        midi::CloseMidiDevices(true, true);
-        midi::ResetMidiOutputState();
-        midi::ResetMidiInputState();
-        init().setBackend(nullptr);
-    }
-    midi::clsMIDIInit& init() { return dynamic_cast<shell::MidiInitSetup&>(main->objMIDIInit()).object(); }
+    EditorOverMidi() { editor::installEditorOutput(nullptr); }
     const std::vector<std::vector<std::uint8_t>>& sent() const { return backend.sentMessages(); }
     // Single-voice dumps among the messages sent.
     int dumps() const
@@ -1088,7 +1103,8 @@ protected:
             std::count_if(sent().begin(), sent().end(), [](const auto& m) { return m.size() == 163; }));
     }
 
-    platform::LoopbackMidiBackend backend;
+    LoopbackOutput midiOut{*main};
+    platform::LoopbackMidiBackend& backend = midiOut.backend;
 };
 
 TEST_F(EditorOverMidi, SendVoiceAndF6SendTheActiveEditorsVoiceAsEdited)
@@ -1125,6 +1141,7 @@ TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
     QTest::mouseClick(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
     QTest::mouseDClick(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
     QTest::mouseRelease(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
+    processEvents();
     ASSERT_EQ(VoiceListEditors::of(*list).Editors().count(), 1);
     EXPECT_EQ(VoiceListEditors::of(*list).Editors().editors()[0]->VoiceNo(), 5);
     // The click's dump, then the editor's as it became active, with its test scale.
@@ -1134,6 +1151,99 @@ TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
     EXPECT_EQ(std::string(sent()[0].begin() + 151, sent()[0].begin() + 161),
               shell::testing::nameOf(5, FileType::PackedSysex));
     EXPECT_FALSE(list->renameBoxVisible());
+}
+
+TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysUsable)
+{
+    // The scale's waits let the windows' events in, as the program's event loop does; what
+    // the user does while the scale plays arrives once its first note has gone out.
+    shell::QtEventLoop windows;
+    std::function<void()> duringScale;
+    std::string statusDuringScale;
+    ui.setTick(10);
+    const auto unhook = qScopeGuard([&] { ui.onProcessEvents({}); });
+    ui.onProcessEvents([&](std::int64_t) {
+        if (!sent().empty() && sent().back().size() == 3 && statusDuringScale.empty())
+            statusDuringScale = ui.statusText() + (ui.busy() ? "(busy)" : "") + "|";
+        if (duringScale && !statusDuringScale.empty())
+            QTimer::singleShot(0, main.get(), std::exchange(duringScale, nullptr));
+        windows.processEvents(0);
+    });
+    const auto typeInto = [](QWidget* w, const char* text) {
+        w->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(text));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    };
+    const auto close = [](frmVoiceList&, frmVoiceEditor& e) { e.subWindow()->close(); };
+    struct Row {
+        const char* what;
+        std::function<void(frmVoiceList&, frmVoiceEditor&)> action;
+        bool whileScalePlays;  // else at once, before the event loop runs
+        const char* shape;     // what went out: V a voice, P a parameter, n a run of notes
+        int scaleNotes;
+        bool stillOpen;
+    };
+    const Row rows[] = {
+        {"nothing", {}, true, "Vn", 7, true},
+        {"a value typed",
+         [&](frmVoiceList&, frmVoiceEditor& e) {
+             clickCell(e, kSensitivityGrid1, 3);
+             typeInto(e.dGrid1(kSensitivityGrid1), "4");
+         },
+         true, "VnPn", 7, true},
+        // Typed ahead: the voice goes first, and the edit's scale is the only one.
+        {"an algorithm typed ahead",
+         [&](frmVoiceList&, frmVoiceEditor& e) {
+             e.Combo1()->lineEdit()->selectAll();
+             typeInto(e.Combo1()->lineEdit(), "7");
+         },
+         false, "VPn", 7, true},
+        {"closed at once", close, false, "", 0, false},
+        // The close waits for the scale's end, as every close during a wait does.
+        {"closed", close, true, "Vn", 7, false},
+        // One scale at a time: the one playing sounds the new voice.
+        {"another voice opened",
+         [](frmVoiceList& list, frmVoiceEditor&) { (void)VoiceListEditors::of(list).LoadVoice(5); }, true, "VnVn", 7,
+         true},
+    };
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        frmVoiceList* list = bank(std::string(row.what) + ".syx");
+        backend.clearSent();
+        ui.clear();
+        statusDuringScale.clear();
+        QPointer<frmVoiceEditor> e = VoiceListEditors::of(*list).LoadVoice(3);
+        ASSERT_TRUE(e);
+        EXPECT_TRUE(sent().empty());
+        std::size_t sentAtFirstPaint = 99;
+        shell::testing::PaintWatch watch(*e, [&] { sentAtFirstPaint = std::min(sentAtFirstPaint, sent().size()); });
+        if (row.action && !row.whileScalePlays)
+            row.action(*list, *e);
+        else if (row.action)
+            duringScale = [&row, list, e] {
+                if (e)
+                    row.action(*list, *e);
+            };
+        processEvents();
+        duringScale = nullptr;
+        if (row.whileScalePlays) {
+            EXPECT_EQ(sentAtFirstPaint, 0u);
+            EXPECT_EQ(statusDuringScale, "|");
+        }
+        std::string shape;
+        for (const auto& m : sent())
+            if (const char c = m.size() == 163 ? 'V' : m.size() == 7 ? 'P' : 'n'; c != 'n' || !shape.ends_with('n'))
+                shape += c;
+        EXPECT_EQ(shape, row.shape);
+        EXPECT_EQ(std::count_if(sent().begin(), sent().end(), [](const auto& m) { return m.size() == 3 && m[2] == 50; }),
+                  row.scaleNotes);  // note ons at the scale's velocity
+        EXPECT_EQ(QTest::qWaitFor([&] { return !e || e->unloaded(); }, row.stillOpen ? 0 : 5000), !row.stillOpen);
+        EXPECT_EQ(ui.unexpectedMessages(), 0);
+        ui.answer(MsgAnswer::No);  // Save Changes ? of an edited voice
+        EXPECT_TRUE(list->unload());
+    }
 }
 
 }  // namespace
