@@ -28,6 +28,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +47,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -856,29 +859,50 @@ TEST_F(EditorWindowTest, TypingIntoACell)
 
 TEST_F(EditorWindowTest, AValueStillBeingTypedIsTakenOrRefusedWhenAKeyClosesTheEditor)
 {
-    // Typed without Enter, then Ctrl+L (Close All): no focus moves, so only the close itself
-    // can take what is typed, as Enter would.
+    // Typed without Enter, then read by something that moves no focus: Ctrl+L (Close All),
+    // File > Save Voice, F6 (Send Voice) or a drag of operator 1 onto operator 2. Only the
+    // reader itself can take what is typed, as Enter would.
+    enum class Reader { CloseAll, SaveVoice, SendVoice, Drag };
     struct Row {
+        Reader reader;
         bool intoBox;  // the algorithm box, else operator 1's output cell
         const char* typed;
         std::vector<std::string> titles;  // the messages, in order
         int row;
-        int stored;  // -1: the list was unchanged and closed
+        int stored;  // what the reader took; -1: the value before (closing: the list was unchanged and closed)
     };
     const Row rows[] = {
-        {false, "50", {"Save Voice", "Save File"}, kOutputOp1, 50},
-        {false, "120", {}, kOutputOp1, -1},
-        {true, "7", {"Save Voice", "Save File"}, ParameterEdits::kAlgorithmRow, 6},
-        {true, "33", {"Invalid Algorithm Number"}, ParameterEdits::kAlgorithmRow, -1},
+        {Reader::CloseAll, false, "50", {"Save Voice", "Save File"}, kOutputOp1, 50},
+        {Reader::CloseAll, false, "120", {}, kOutputOp1, -1},
+        {Reader::CloseAll, true, "7", {"Save Voice", "Save File"}, ParameterEdits::kAlgorithmRow, 6},
+        {Reader::CloseAll, true, "33", {"Invalid Algorithm Number"}, ParameterEdits::kAlgorithmRow, -1},
+        {Reader::SaveVoice, false, "50", {}, kOutputOp1, 50},
+        {Reader::SaveVoice, true, "33", {"Invalid Algorithm Number"}, ParameterEdits::kAlgorithmRow, -1},
+        {Reader::SendVoice, false, "50", {}, kOutputOp1, 50},
+        {Reader::SendVoice, true, "7", {}, ParameterEdits::kAlgorithmRow, 6},
+        {Reader::Drag, false, "50", {}, kOutputOp1, 50},
     };
+    // The drag goes where the user lets it go: onto operator 2's title.
+    frmVoiceEditor::setElementDragRunner([](frmVoiceEditor& source, QWidget*, std::unique_ptr<QMimeData> data) {
+        QWidget* onto = source.Label3(2);
+        QDragEnterEvent enter(onto->rect().center(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(onto, &enter);
+        QDropEvent drop(onto->rect().center(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(onto, &drop);
+    });
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    int n = 0;
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.typed);
-        frmVoiceList* list = bank(std::string(row.typed) + ".syx");
+        SCOPED_TRACE(std::to_string(++n) + ": " + row.typed);
+        std::optional<LoopbackOutput> midiOut;
+        if (row.reader == Reader::SendVoice)
+            midiOut.emplace(*main);
+        frmVoiceList* list = bank("typed" + std::to_string(n) + ".syx");
         frmVoiceEditor* e = openEditor(*list, 1);
         const int before = e->edits().value(row.row);
         ASSERT_NE(before, row.stored);
+        ASSERT_NE(e->edits().value(row.row - 21), row.stored);  // operator 2's, for the drag
         QTableView* grid = e->dGrid1(kSensitivityGrid1);
         if (row.intoBox) {
             e->Combo1()->lineEdit()->setFocus();
@@ -895,25 +919,48 @@ TEST_F(EditorWindowTest, AValueStillBeingTypedIsTakenOrRefusedWhenAKeyClosesTheE
         }
         ASSERT_EQ(e->edits().value(row.row), before);
         ui.clear();
-        if (row.stored >= 0) {
+        if (row.reader == Reader::CloseAll && row.stored >= 0) {
             ui.answer(MsgAnswer::Yes);     // Save Changes ?
             ui.answer(MsgAnswer::Cancel);  // the list's own question: it stays open
-        } else if (row.intoBox) {
+        } else if (row.intoBox && row.stored < 0) {
             ui.answer(MsgAnswer::Ok);
         }
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
+        switch (row.reader) {
+        case Reader::CloseAll: QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier); break;
+        case Reader::SaveVoice: editor::SaveVoiceCommand(); break;
+        case Reader::SendVoice: QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6); break;
+        case Reader::Drag:
+            QTest::mousePress(e->Label3(1), Qt::LeftButton);
+            ASSERT_TRUE(holdTimerOf(*e).fire());
+            QTest::mouseRelease(e->Label3(1), Qt::LeftButton);
+            break;
+        }
         processEvents();
         std::vector<std::string> titles;
         for (const auto& m : ui.messagesShown())
             titles.push_back(m.title);
         EXPECT_EQ(titles, row.titles);
         EXPECT_EQ(ui.unexpectedMessages(), 0);
-        if (row.intoBox && row.stored < 0) {
+        if (row.intoBox && row.stored < 0 && !ui.messagesShown().empty()) {
             EXPECT_EQ(ui.messagesShown()[0].text, "Algorithm values must be whole numbers between 1 and 32");
         }
+        const int taken = row.stored >= 0 ? row.stored : before;
+        if (row.reader == Reader::SaveVoice) {
+            EXPECT_EQ(stored(*list, 1, row.row), taken);
+        } else if (row.reader == Reader::SendVoice) {
+            const auto& sent = midiOut->backend.sentMessages();
+            ASSERT_EQ(sent.size(), 1u);
+            EXPECT_EQ(sent[0].at(6 + static_cast<std::size_t>(row.row)), taken);
+        } else if (row.reader == Reader::Drag) {
+            EXPECT_EQ(e->edits().value(row.row - 21), taken);
+        }
+        if (row.reader != Reader::CloseAll) {
+            ui.answer(MsgAnswer::No);  // Save Changes ?
+            ui.answer(MsgAnswer::No);  // the list's own question
+            EXPECT_TRUE(list->unload());
+        }
         EXPECT_EQ(VoiceListEditors::openEditorCount(), 0);
-        if (row.stored >= 0) {
-            ASSERT_TRUE(voiceLists->lists().contains(list));
+        if (row.reader == Reader::CloseAll && row.stored >= 0 && voiceLists->lists().contains(list)) {
             EXPECT_EQ(stored(*list, 1, row.row), row.stored);
             ui.answer(MsgAnswer::No);
             EXPECT_TRUE(list->unload());
