@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 
 #include <cmath>
+#include <utility>
 
 namespace editor {
 namespace {
@@ -36,6 +37,18 @@ ParameterEdits::ModifierQuery& modifierQuery()
 {
     static ParameterEdits::ModifierQuery query;
     return query;
+}
+
+// Set while an editor's test scale plays.
+bool g_scalePlaying = false;
+
+void playScale(EditorOutput& out)
+{
+    if (g_scalePlaying)
+        return;
+    g_scalePlaying = true;
+    out.playScale();
+    g_scalePlaying = false;
 }
 
 }  // namespace
@@ -87,8 +100,9 @@ bool ParameterEdits::commit(int row, int value, EditPath path)
         emit rowChanged(row);
         if (sends(path)) {
             EditorOutput& out = editorOutput();
+            payOwedVoice(out);
             out.sendParameter(row + 1, value);
-            out.playScale();
+            playScale(out);
         }
         return true;
     }
@@ -100,11 +114,12 @@ bool ParameterEdits::commit(int row, int value, EditPath path)
     if (!sends(path))
         return true;
     EditorOutput& out = editorOutput();
+    payOwedVoice(out);
     out.sendParameter(row + 1, value);
     if (path == EditPath::Spin)
         out.playNote();
     else if (path == EditPath::Algorithm)
-        out.playScale();
+        playScale(out);
     return true;
 }
 
@@ -186,22 +201,48 @@ void ParameterEdits::sendWholeVoice(bool ignoreSuppressed)
     EditorOutput& out = editorOutput();
     if (!out.outputOpen() || (!ignoreSuppressed && SendSuppressed()) || !m_voice.valid())
         return;
+    m_voiceOwed = false;
     out.sendVoice(m_voice.recordset(), m_listType);
-    out.playScale();
+    playScale(out);
+}
+
+void ParameterEdits::sendOwedVoice()
+{
+    if (std::exchange(m_voiceOwed, false))
+        sendWholeVoice(true);
+}
+
+void ParameterEdits::payOwedVoice(EditorOutput& out)
+{
+    if (std::exchange(m_voiceOwed, false) && m_voice.valid())
+        out.sendVoice(m_voice.recordset(), m_listType);
 }
 
 void ParameterEdits::sendVoiceDump()
 {
     EditorOutput& out = editorOutput();
-    if (out.outputOpen() && m_voice.valid())
+    if (out.outputOpen() && m_voice.valid()) {
+        m_voiceOwed = false;
         out.sendVoice(m_voice.recordset(), m_listType);
+    }
+}
+
+void ParameterEdits::playTestScale()
+{
+    EditorOutput& out = editorOutput();
+    if (!out.outputOpen())
+        return;
+    payOwedVoice(out);
+    playScale(out);
 }
 
 void ParameterEdits::playAuditionNote()
 {
     EditorOutput& out = editorOutput();
-    if (out.outputOpen())
-        out.playNote();
+    if (!out.outputOpen())
+        return;
+    payOwedVoice(out);
+    out.playNote();
 }
 
 void ParameterEdits::endAuditionNote()

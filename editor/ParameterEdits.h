@@ -26,6 +26,10 @@
 // Ctrl is read from the keyboard when a send is decided, wherever the focus is (a cell
 // being typed in, the zoom box, the Reset button), so no key event has to reach the
 // window first.
+//
+// One test scale plays at a time, for every editor: its waits let edits, clicks and other
+// editors' activations in, and what they send while it plays is heard through it rather
+// than starting a second scale inside the first.
 #pragma once
 
 #include "banklib/VoiceFormat.h"
@@ -111,8 +115,18 @@ public:
     // The whole voice and the test scale, when the output is open (and, unless
     // ignoreSuppressed, sending is not suppressed).
     void sendWholeVoice(bool ignoreSuppressed);
+    // The whole voice is owed to the synthesizer: the window became active, and the voice
+    // and the test scale go out once it has been drawn (sendOwedVoice). Whatever the
+    // editor sends before then takes the voice along first, without the scale: the
+    // edit's own note or scale sounds the voice.
+    void oweWholeVoice(bool owed) { m_voiceOwed = owed; }
+    [[nodiscard]] bool wholeVoiceOwed() const { return m_voiceOwed; }
+    // The owed voice and the test scale, as sendWholeVoice(true); nothing when none is owed.
+    void sendOwedVoice();
     // The whole voice as one single-voice dump, when the output is open.
     void sendVoiceDump();
+    // The test scale alone (the right button), after the voice when it is owed.
+    void playTestScale();
     // The timed audition note (note 60, ended by its timer), and its end, when the output
     // is open.
     void playAuditionNote();
@@ -125,11 +139,14 @@ signals:
 private:
     [[nodiscard]] bool sends(EditPath path) const;
     bool typeFrequency(int row, std::string_view text, int column);
+    // Sends the owed voice, when it is owed, ahead of another send.
+    void payOwedVoice(EditorOutput& out);
 
     VoiceRows m_voice;
     VoiceRows m_proxy;
     banklib::FileType m_listType = banklib::FileType::Unpacked;
     bool m_sendSuppressed = false;
+    bool m_voiceOwed = false;
     int m_operatorStatus = kAllOperatorsOn;
     int m_lastMask = 0;
 };

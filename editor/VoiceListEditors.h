@@ -49,7 +49,8 @@ public:
     // Opens voice 1..VoiceCount in an editor, or, when it has one already, brings that
     // editor up and offers to reset it to the voice as the list holds it. The editor, or
     // nullptr when the voice could not be loaded or its holder not made (a message says
-    // so; nothing is left behind then).
+    // so; nothing is left behind then). Returns as soon as the editor shows: the voice and
+    // the test scale its activation sends follow from the event loop.
     frmVoiceEditor* LoadVoice(int voice);
     // The editor of a voice record, or nullptr.
     [[nodiscard]] frmVoiceEditor* editorOf(platform::Bookmark bookmark) const;

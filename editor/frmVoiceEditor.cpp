@@ -391,12 +391,7 @@ void frmVoiceEditor::UpDown_MouseUp(Qt::MouseButton button, Qt::KeyboardModifier
     }
 }
 
-void frmVoiceEditor::playScaleForRightButton()
-{
-    EditorOutput& out = editorOutput();
-    if (out.outputOpen())
-        out.playScale();
-}
+void frmVoiceEditor::playScaleForRightButton() { m_edits.playTestScale(); }
 
 // ---------------------------------------------------------------- algorithm, operators, zoom
 
@@ -592,13 +587,31 @@ void frmVoiceEditor::onSubWindowActivated(QMdiSubWindow* window)
 
 void frmVoiceEditor::Form_Activate()
 {
-    // The synthesizer gets the voice of the window being worked on.
-    m_edits.sendWholeVoice(true);
+    // The synthesizer gets the voice of the window being worked on, once the window is
+    // drawn: the send and its test scale wait for the event loop, so that opening a voice
+    // shows its editor at once and the scale plays with the window usable.
+    m_edits.oweWholeVoice(true);
+    QMetaObject::invokeMethod(this, &frmVoiceEditor::sendOwedVoice, Qt::QueuedConnection);
     updateMainCommands();
+}
+
+void frmVoiceEditor::sendOwedVoice()
+{
+    // Owed no more when the window was left or closed, or an edit took the voice along.
+    if (m_unloaded || !m_edits.wholeVoiceOwed())
+        return;
+    // Drawn now: the paint Qt has scheduled would otherwise come after this call, behind
+    // the voice.
+    QWidget* frame = m_subWindow ? static_cast<QWidget*>(m_subWindow.data()) : this;
+    if (frame->isVisible())
+        frame->repaint();
+    m_edits.sendOwedVoice();
 }
 
 void frmVoiceEditor::Form_Deactivate()
 {
+    // The voice of the window now worked on is the one to go out.
+    m_edits.oweWholeVoice(false);
     // A release on the spin that went to another window never reaches this one.
     m_edits.setSendSuppressed(false);
     m_rightButtonHeld = false;
@@ -641,6 +654,7 @@ bool frmVoiceEditor::Form_QueryUnload()
 void frmVoiceEditor::Form_Unload()
 {
     m_unloaded = true;
+    m_edits.oweWholeVoice(false);
     endMouseInteraction();
     m_edits.setSendSuppressed(false);
     emit closed();

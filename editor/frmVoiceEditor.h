@@ -18,7 +18,9 @@
 // at once while the MIDI output is open (Ctrl held keeps the edits quiet). The voice
 // goes back into its list when the window closes and the user answers Yes to "Save
 // Changes ?", or by File > Save Voice. Becoming the active sub-window of the MDI area sends
-// the whole voice; the program losing and regaining the focus changes nothing.
+// the whole voice and the test scale, from the event loop once the window has been drawn
+// (an edit made before then sends the voice first); the program losing and regaining the
+// focus changes nothing.
 #pragma once
 
 #include "banklib/VoiceEditorView.h"
@@ -259,6 +261,8 @@ private:
     void playScaleForRightButton();
     // The MDI area's active sub-window changed (nullptr: none, or the program lost focus).
     void onSubWindowActivated(QMdiSubWindow* window);
+    // Draws the window and sends the voice its activation owes, with the test scale.
+    void sendOwedVoice();
     // charts and element drags (frmVoiceEditorCharts.cpp)
     [[nodiscard]] static std::unique_ptr<PressAndHold> makeHoldTimer();
     void buildChart(int index, QFrame* place);

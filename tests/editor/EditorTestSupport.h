@@ -120,9 +120,13 @@ protected:
         return dynamic_cast<shell::testing::ManualDeferredCall&>(e.pressAndHold().timer());
     }
 
+    // Opens a voice as a double click does, and lets the event loop run the sends that
+    // follow the editor's first showing.
     frmVoiceEditor* openEditor(shell::frmVoiceList& list, int voice)
     {
-        return VoiceListEditors::of(list).LoadVoice(voice);
+        frmVoiceEditor* e = VoiceListEditors::of(list).LoadVoice(voice);
+        QApplication::processEvents();
+        return e;
     }
     // The voice as the list stores it, unpacked (155 bytes).
     static std::string storedVoice(shell::frmVoiceList& list, int voice)

@@ -28,6 +28,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +39,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
@@ -44,6 +47,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -58,6 +62,38 @@ using shell::frmVoiceList;
 
 constexpr int kOutputOp1 = (6 - 1) * 21 + 16;  // operator 1's output level
 constexpr int kSensitivityGrid1 = 1 + 18;
+
+// The program's MIDI output, open on a loopback backend that records what goes out.
+struct LoopbackOutput {
+    explicit LoopbackOutput(shell::frmStartup& main)
+        : init(dynamic_cast<shell::MidiInitSetup&>(main.objMIDIInit()).object())
+    {
+        backend.setEcho(false);
+        init.setBackend(&backend);
+        backend.refreshDevices();
+        init.setMidiInDeviceName("None");
+        init.setMidiOutDeviceName("Loopback MIDI Out");
+        midi::EnumerateOutcome outcome{};
+        init.EnumerateMidiDevices(false, outcome);
+        bool failed = true;
+        init.OpenMidiDevices(failed);
+        EXPECT_FALSE(failed);
+        main.updateCommands();
+        backend.clearSent();
+    }
+    ~LoopbackOutput()
+    {
+        midi::CloseMidiDevices(true, true);
+        midi::ResetMidiOutputState();
+        midi::ResetMidiInputState();
+        init.setBackend(nullptr);
+    }
+    LoopbackOutput(const LoopbackOutput&) = delete;
+    LoopbackOutput& operator=(const LoopbackOutput&) = delete;
+
+    midi::clsMIDIInit& init;
+    platform::LoopbackMidiBackend backend;
+};
 
 class EditorWindowTest : public editor::testing::EditorFixture {
 protected:
@@ -720,6 +756,7 @@ TEST_F(EditorWindowTest, ActivationSendsTheWholeVoiceAndResetToo)
     out.clear();
     e->edits().setSendSuppressed(true);
     e->Form_Activate();
+    processEvents();
     EXPECT_EQ(out.voices, 1);
     EXPECT_EQ(out.scales, 1);
     out.clear();
@@ -731,6 +768,7 @@ TEST_F(EditorWindowTest, ActivationSendsTheWholeVoiceAndResetToo)
     out.open = false;
     out.clear();
     e->Form_Activate();
+    processEvents();
     EXPECT_EQ(out.voices, 0);
 }
 
@@ -767,13 +805,16 @@ TEST_F(EditorWindowTest, OnlyAChangeOfSubWindowActivatesAnEditor)
     out.clear();
     e2->UpDown_MouseDown(Qt::LeftButton, Qt::ControlModifier);
     area->setActiveSubWindow(e1->subWindow());
+    processEvents();
     EXPECT_EQ(out.voices, 1);
     EXPECT_EQ(out.scales, 1);
     EXPECT_FALSE(e2->SendSuppressed()) << "deactivated";
     area->setActiveSubWindow(list->subWindow());
     area->setActiveSubWindow(e2->subWindow());
+    processEvents();
     EXPECT_EQ(out.voices, 2);
     area->setActiveSubWindow(e2->subWindow());
+    processEvents();
     EXPECT_EQ(out.voices, 2);
 }
 
@@ -818,29 +859,50 @@ TEST_F(EditorWindowTest, TypingIntoACell)
 
 TEST_F(EditorWindowTest, AValueStillBeingTypedIsTakenOrRefusedWhenAKeyClosesTheEditor)
 {
-    // Typed without Enter, then Ctrl+L (Close All): no focus moves, so only the close itself
-    // can take what is typed, as Enter would.
+    // Typed without Enter, then read by something that moves no focus: Ctrl+L (Close All),
+    // File > Save Voice, F6 (Send Voice) or a drag of operator 1 onto operator 2. Only the
+    // reader itself can take what is typed, as Enter would.
+    enum class Reader { CloseAll, SaveVoice, SendVoice, Drag };
     struct Row {
+        Reader reader;
         bool intoBox;  // the algorithm box, else operator 1's output cell
         const char* typed;
         std::vector<std::string> titles;  // the messages, in order
         int row;
-        int stored;  // -1: the list was unchanged and closed
+        int stored;  // what the reader took; -1: the value before (closing: the list was unchanged and closed)
     };
     const Row rows[] = {
-        {false, "50", {"Save Voice", "Save File"}, kOutputOp1, 50},
-        {false, "120", {}, kOutputOp1, -1},
-        {true, "7", {"Save Voice", "Save File"}, ParameterEdits::kAlgorithmRow, 6},
-        {true, "33", {"Invalid Algorithm Number"}, ParameterEdits::kAlgorithmRow, -1},
+        {Reader::CloseAll, false, "50", {"Save Voice", "Save File"}, kOutputOp1, 50},
+        {Reader::CloseAll, false, "120", {}, kOutputOp1, -1},
+        {Reader::CloseAll, true, "7", {"Save Voice", "Save File"}, ParameterEdits::kAlgorithmRow, 6},
+        {Reader::CloseAll, true, "33", {"Invalid Algorithm Number"}, ParameterEdits::kAlgorithmRow, -1},
+        {Reader::SaveVoice, false, "50", {}, kOutputOp1, 50},
+        {Reader::SaveVoice, true, "33", {"Invalid Algorithm Number"}, ParameterEdits::kAlgorithmRow, -1},
+        {Reader::SendVoice, false, "50", {}, kOutputOp1, 50},
+        {Reader::SendVoice, true, "7", {}, ParameterEdits::kAlgorithmRow, 6},
+        {Reader::Drag, false, "50", {}, kOutputOp1, 50},
     };
+    // The drag goes where the user lets it go: onto operator 2's title.
+    frmVoiceEditor::setElementDragRunner([](frmVoiceEditor& source, QWidget*, std::unique_ptr<QMimeData> data) {
+        QWidget* onto = source.Label3(2);
+        QDragEnterEvent enter(onto->rect().center(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(onto, &enter);
+        QDropEvent drop(onto->rect().center(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(onto, &drop);
+    });
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    int n = 0;
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.typed);
-        frmVoiceList* list = bank(std::string(row.typed) + ".syx");
+        SCOPED_TRACE(std::to_string(++n) + ": " + row.typed);
+        std::optional<LoopbackOutput> midiOut;
+        if (row.reader == Reader::SendVoice)
+            midiOut.emplace(*main);
+        frmVoiceList* list = bank("typed" + std::to_string(n) + ".syx");
         frmVoiceEditor* e = openEditor(*list, 1);
         const int before = e->edits().value(row.row);
         ASSERT_NE(before, row.stored);
+        ASSERT_NE(e->edits().value(row.row - 21), row.stored);  // operator 2's, for the drag
         QTableView* grid = e->dGrid1(kSensitivityGrid1);
         if (row.intoBox) {
             e->Combo1()->lineEdit()->setFocus();
@@ -857,25 +919,48 @@ TEST_F(EditorWindowTest, AValueStillBeingTypedIsTakenOrRefusedWhenAKeyClosesTheE
         }
         ASSERT_EQ(e->edits().value(row.row), before);
         ui.clear();
-        if (row.stored >= 0) {
+        if (row.reader == Reader::CloseAll && row.stored >= 0) {
             ui.answer(MsgAnswer::Yes);     // Save Changes ?
             ui.answer(MsgAnswer::Cancel);  // the list's own question: it stays open
-        } else if (row.intoBox) {
+        } else if (row.intoBox && row.stored < 0) {
             ui.answer(MsgAnswer::Ok);
         }
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
+        switch (row.reader) {
+        case Reader::CloseAll: QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier); break;
+        case Reader::SaveVoice: editor::SaveVoiceCommand(); break;
+        case Reader::SendVoice: QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6); break;
+        case Reader::Drag:
+            QTest::mousePress(e->Label3(1), Qt::LeftButton);
+            ASSERT_TRUE(holdTimerOf(*e).fire());
+            QTest::mouseRelease(e->Label3(1), Qt::LeftButton);
+            break;
+        }
         processEvents();
         std::vector<std::string> titles;
         for (const auto& m : ui.messagesShown())
             titles.push_back(m.title);
         EXPECT_EQ(titles, row.titles);
         EXPECT_EQ(ui.unexpectedMessages(), 0);
-        if (row.intoBox && row.stored < 0) {
+        if (row.intoBox && row.stored < 0 && !ui.messagesShown().empty()) {
             EXPECT_EQ(ui.messagesShown()[0].text, "Algorithm values must be whole numbers between 1 and 32");
         }
+        const int taken = row.stored >= 0 ? row.stored : before;
+        if (row.reader == Reader::SaveVoice) {
+            EXPECT_EQ(stored(*list, 1, row.row), taken);
+        } else if (row.reader == Reader::SendVoice) {
+            const auto& sent = midiOut->backend.sentMessages();
+            ASSERT_EQ(sent.size(), 1u);
+            EXPECT_EQ(sent[0].at(6 + static_cast<std::size_t>(row.row)), taken);
+        } else if (row.reader == Reader::Drag) {
+            EXPECT_EQ(e->edits().value(row.row - 21), taken);
+        }
+        if (row.reader != Reader::CloseAll) {
+            ui.answer(MsgAnswer::No);  // Save Changes ?
+            ui.answer(MsgAnswer::No);  // the list's own question
+            EXPECT_TRUE(list->unload());
+        }
         EXPECT_EQ(VoiceListEditors::openEditorCount(), 0);
-        if (row.stored >= 0) {
-            ASSERT_TRUE(voiceLists->lists().contains(list));
+        if (row.reader == Reader::CloseAll && row.stored >= 0 && voiceLists->lists().contains(list)) {
             EXPECT_EQ(stored(*list, 1, row.row), row.stored);
             ui.answer(MsgAnswer::No);
             EXPECT_TRUE(list->unload());
@@ -1056,30 +1141,7 @@ TEST_F(EditorWindowTest, AVoiceWhoseHolderCannotBeMadeIsAMessage)
 
 class EditorOverMidi : public EditorWindowTest {
 protected:
-    EditorOverMidi()
-    {
-        editor::installEditorOutput(nullptr);
-        backend.setEcho(false);
-        init().setBackend(&backend);
-        backend.refreshDevices();
-        init().setMidiInDeviceName("None");
-        init().setMidiOutDeviceName("Loopback MIDI Out");
-        midi::EnumerateOutcome outcome{};
-        init().EnumerateMidiDevices(false, outcome);
-        bool failed = true;
-        init().OpenMidiDevices(failed);
-        EXPECT_FALSE(failed);
-        main->updateCommands();
-        backend.clearSent();
-    }
-    ~EditorOverMidi() override
-    {
-        midi::CloseMidiDevices(true, true);
-        midi::ResetMidiOutputState();
-        midi::ResetMidiInputState();
-        init().setBackend(nullptr);
-    }
-    midi::clsMIDIInit& init() { return dynamic_cast<shell::MidiInitSetup&>(main->objMIDIInit()).object(); }
+    EditorOverMidi() { editor::installEditorOutput(nullptr); }
     const std::vector<std::vector<std::uint8_t>>& sent() const { return backend.sentMessages(); }
     // Single-voice dumps among the messages sent.
     int dumps() const
@@ -1088,7 +1150,8 @@ protected:
             std::count_if(sent().begin(), sent().end(), [](const auto& m) { return m.size() == 163; }));
     }
 
-    platform::LoopbackMidiBackend backend;
+    LoopbackOutput midiOut{*main};
+    platform::LoopbackMidiBackend& backend = midiOut.backend;
 };
 
 TEST_F(EditorOverMidi, SendVoiceAndF6SendTheActiveEditorsVoiceAsEdited)
@@ -1125,6 +1188,7 @@ TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
     QTest::mouseClick(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
     QTest::mouseDClick(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
     QTest::mouseRelease(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
+    processEvents();
     ASSERT_EQ(VoiceListEditors::of(*list).Editors().count(), 1);
     EXPECT_EQ(VoiceListEditors::of(*list).Editors().editors()[0]->VoiceNo(), 5);
     // The click's dump, then the editor's as it became active, with its test scale.
@@ -1134,6 +1198,99 @@ TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
     EXPECT_EQ(std::string(sent()[0].begin() + 151, sent()[0].begin() + 161),
               shell::testing::nameOf(5, FileType::PackedSysex));
     EXPECT_FALSE(list->renameBoxVisible());
+}
+
+TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysUsable)
+{
+    // The scale's waits let the windows' events in, as the program's event loop does; what
+    // the user does while the scale plays arrives once its first note has gone out.
+    shell::QtEventLoop windows;
+    std::function<void()> duringScale;
+    std::string statusDuringScale;
+    ui.setTick(10);
+    const auto unhook = qScopeGuard([&] { ui.onProcessEvents({}); });
+    ui.onProcessEvents([&](std::int64_t) {
+        if (!sent().empty() && sent().back().size() == 3 && statusDuringScale.empty())
+            statusDuringScale = ui.statusText() + (ui.busy() ? "(busy)" : "") + "|";
+        if (duringScale && !statusDuringScale.empty())
+            QTimer::singleShot(0, main.get(), std::exchange(duringScale, nullptr));
+        windows.processEvents(0);
+    });
+    const auto typeInto = [](QWidget* w, const char* text) {
+        w->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(text));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    };
+    const auto close = [](frmVoiceList&, frmVoiceEditor& e) { e.subWindow()->close(); };
+    struct Row {
+        const char* what;
+        std::function<void(frmVoiceList&, frmVoiceEditor&)> action;
+        bool whileScalePlays;  // else at once, before the event loop runs
+        const char* shape;     // what went out: V a voice, P a parameter, n a run of notes
+        int scaleNotes;
+        bool stillOpen;
+    };
+    const Row rows[] = {
+        {"nothing", {}, true, "Vn", 7, true},
+        {"a value typed",
+         [&](frmVoiceList&, frmVoiceEditor& e) {
+             clickCell(e, kSensitivityGrid1, 3);
+             typeInto(e.dGrid1(kSensitivityGrid1), "4");
+         },
+         true, "VnPn", 7, true},
+        // Typed ahead: the voice goes first, and the edit's scale is the only one.
+        {"an algorithm typed ahead",
+         [&](frmVoiceList&, frmVoiceEditor& e) {
+             e.Combo1()->lineEdit()->selectAll();
+             typeInto(e.Combo1()->lineEdit(), "7");
+         },
+         false, "VPn", 7, true},
+        {"closed at once", close, false, "", 0, false},
+        // The close waits for the scale's end, as every close during a wait does.
+        {"closed", close, true, "Vn", 7, false},
+        // One scale at a time: the one playing sounds the new voice.
+        {"another voice opened",
+         [](frmVoiceList& list, frmVoiceEditor&) { (void)VoiceListEditors::of(list).LoadVoice(5); }, true, "VnVn", 7,
+         true},
+    };
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        frmVoiceList* list = bank(std::string(row.what) + ".syx");
+        backend.clearSent();
+        ui.clear();
+        statusDuringScale.clear();
+        QPointer<frmVoiceEditor> e = VoiceListEditors::of(*list).LoadVoice(3);
+        ASSERT_TRUE(e);
+        EXPECT_TRUE(sent().empty());
+        std::size_t sentAtFirstPaint = 99;
+        shell::testing::PaintWatch watch(*e, [&] { sentAtFirstPaint = std::min(sentAtFirstPaint, sent().size()); });
+        if (row.action && !row.whileScalePlays)
+            row.action(*list, *e);
+        else if (row.action)
+            duringScale = [&row, list, e] {
+                if (e)
+                    row.action(*list, *e);
+            };
+        processEvents();
+        duringScale = nullptr;
+        if (row.whileScalePlays) {
+            EXPECT_EQ(sentAtFirstPaint, 0u);
+            EXPECT_EQ(statusDuringScale, "|");
+        }
+        std::string shape;
+        for (const auto& m : sent())
+            if (const char c = m.size() == 163 ? 'V' : m.size() == 7 ? 'P' : 'n'; c != 'n' || !shape.ends_with('n'))
+                shape += c;
+        EXPECT_EQ(shape, row.shape);
+        EXPECT_EQ(std::count_if(sent().begin(), sent().end(), [](const auto& m) { return m.size() == 3 && m[2] == 50; }),
+                  row.scaleNotes);  // note ons at the scale's velocity
+        EXPECT_EQ(QTest::qWaitFor([&] { return !e || e->unloaded(); }, row.stillOpen ? 0 : 5000), !row.stillOpen);
+        EXPECT_EQ(ui.unexpectedMessages(), 0);
+        ui.answer(MsgAnswer::No);  // Save Changes ? of an edited voice
+        EXPECT_TRUE(list->unload());
+    }
 }
 
 }  // namespace
