@@ -37,6 +37,7 @@ TEST_F(RegistryTest, EditorRegistryKeysOrderAndID)
     EXPECT_EQ(ui.messagesShown()[0].style, platform::MsgStyle::Critical);
     editors.Remove(" 3");
     EXPECT_EQ(editors.count(), 1);
+    delete three;  // the registry forgets a window; it does not close it
     // A window that has gone is no longer counted.
     delete seven;
     EXPECT_EQ(editors.count(), 0);
