@@ -423,6 +423,14 @@ void clsMIDIInit::OpenMidiDevices(bool& failed)
     std::string inName;
     std::string outName;
 
+    // An open device is kept only while it still reaches its device: one whose other end
+    // went away (the instrument's program restarted, its interface was plugged in again)
+    // opens again, which connects it, or says that it is not there.
+    if (m_backend && m_skipInOpen && MidiInOpen && !m_backend->inputConnected())
+        m_skipInOpen = false;
+    if (m_backend && m_skipOutOpen && MidiOutOpen && !m_backend->outputConnected())
+        m_skipOutOpen = false;
+
     if (m_inName != kDeviceNone && !m_skipInOpen) {
         if (MidiInOpen) {
             const std::int32_t keep = m_inId;

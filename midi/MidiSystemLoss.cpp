@@ -20,12 +20,14 @@ void clsMIDIInit::MidiSystemGone()
     const std::string system = m_backend->systemName();
     MidiWindows& w = windows();
 
+    // The ports are dead: they close as when working offline, and the configured names
+    // stay for the next MIDI Devices. Then nothing more comes in, and input the queue
+    // dropped before is said before the stop.
+    CloseMidiDevices(true, true, true);
+    SayDroppedInput();
     MonitorLines line;
     line[MonitorField::Message] = system + " stopped - MIDI devices closed, working offline";
     w.managerData().AddMessage(line, false);
-    // The ports are dead: they close as when working offline, and the configured names
-    // stay for the next MIDI Devices.
-    CloseMidiDevices(true, true, true);
     if (w.appClosing())
         return;
     platform::ShowStatusMessage(system + " stopped - working offline", 0, 1);

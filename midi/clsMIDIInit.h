@@ -186,7 +186,8 @@ public:
     [[nodiscard]] std::int32_t inputIdForEntry(int entry) const;
     [[nodiscard]] int outputEntryForId(std::int32_t id) const;
     [[nodiscard]] int inputEntryForId(std::int32_t id) const;
-    // Opens the configured devices; failed is false when everything asked for opened.
+    // Opens the configured devices; failed is false when everything asked for opened. A
+    // device left open by its skip flag opens again when it no longer reaches its device.
     void OpenMidiDevices(bool& failed);
     // The MIDI start-up (showDeviceDialog false) and the device set-up from the menu
     // (true): reads the command line once, lists the devices, asks for devices and

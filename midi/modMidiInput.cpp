@@ -15,9 +15,11 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace midi {
 namespace {
@@ -93,6 +95,9 @@ public:
                 // the note of the run goes before it.
                 endDroppedRun();
                 m_heldBytes += cost;
+                // The system's going away is handled also while other input is held up
+                // (ProcessMidiInput): it always asks for a turn of its own.
+                schedule = event.kind == MidiEventKind::SystemGone;
                 m_events.push_back({std::move(event), 0, 0});
             }
             if (!m_scheduled) {
@@ -122,6 +127,36 @@ public:
         if (input.dropped == 0 && heldUnderCap(input.event))
             m_heldBytes -= queuedCost(input.event);
         return true;
+    }
+
+    // Takes the notice that the MIDI system went away out of the queue, ahead of what
+    // came before it; false when none waits.
+    bool takeSystemGone()
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = std::find_if(m_events.begin(), m_events.end(), [](const QueuedInput& q) {
+            return q.dropped == 0 && q.event.kind == MidiEventKind::SystemGone;
+        });
+        if (it == m_events.end())
+            return false;
+        m_events.erase(it);
+        return true;
+    }
+
+    // Takes the notes of the runs of input dropped at the cap out of the queue, wherever
+    // they stand, the run going on included.
+    std::vector<QueuedInput> takeDropNotes()
+    {
+        std::lock_guard lock(m_mutex);
+        endDroppedRun();
+        std::vector<QueuedInput> notes;
+        std::erase_if(m_events, [&](QueuedInput& q) {
+            if (q.dropped == 0)
+                return false;
+            notes.push_back(std::move(q));
+            return true;
+        });
+        return notes;
     }
 
     void clear()
@@ -163,6 +198,7 @@ InputQueue& queue()
 }
 
 bool g_processing = false;
+bool g_systemGoing = false;  // clsMIDIInit::MidiSystemGone runs
 std::array<std::string, 129> g_noteNames;
 
 std::string plain(std::int64_t v) { return platform::Trim(platform::Str(v)); }
@@ -222,9 +258,32 @@ const std::string& noteName(std::uint32_t note)
     return note < g_noteNames.size() ? g_noteNames[note] : unknown;
 }
 
+void logDropped(const QueuedInput& input)
+{
+    MonitorLines line;
+    line[MonitorField::Message] =
+        "MIDI input queue full: " + plain(static_cast<std::int64_t>(input.dropped)) +
+        (input.dropped == 1 ? " message (" : " messages (") + plain(static_cast<std::int64_t>(input.droppedBytes)) +
+        " bytes) dropped while input waited";
+    logLine(line);
+}
+
+void handleSystemGone()
+{
+    g_systemGoing = true;
+    objMIDIInit().MidiSystemGone();
+    g_systemGoing = false;
+}
+
 }  // namespace
 
 platform::MidiEventReceiver& midiInputQueue() { return queue(); }
+
+void SayDroppedInput()
+{
+    for (const QueuedInput& note : queue().takeDropNotes())
+        logDropped(note);
+}
 
 void PostMidiNotification(MidiEventKind kind)
 {
@@ -236,8 +295,15 @@ void PostMidiNotification(MidiEventKind kind)
 void ProcessMidiInput()
 {
     InputQueue& q = queue();
-    if (!q.onGuiThread() || g_processing)
+    if (!q.onGuiThread())
         return;
+    // A handler holds the input up (its question is open): only the news that the MIDI
+    // system went away is handled now, so that the program works offline at once.
+    if (g_processing) {
+        if (!g_systemGoing && q.takeSystemGone())
+            handleSystemGone();
+        return;
+    }
     g_processing = true;
     struct Done {
         ~Done() { g_processing = false; }
@@ -246,23 +312,17 @@ void ProcessMidiInput()
         backend->poll();
     QueuedInput input;
     while (q.take(input)) {
-        if (input.dropped == 0) {
+        if (input.dropped == 0)
             MidiSinkWindowProc(input.event);
-            continue;
-        }
-        MonitorLines line;
-        line[MonitorField::Message] =
-            "MIDI input queue full: " + plain(static_cast<std::int64_t>(input.dropped)) +
-            (input.dropped == 1 ? " message (" : " messages (") + plain(static_cast<std::int64_t>(input.droppedBytes)) +
-            " bytes) dropped while input waited";
-        logLine(line);
+        else
+            logDropped(input);
     }
 }
 
 void MidiSinkWindowProc(const MidiEvent& event)
 {
     if (event.kind == MidiEventKind::SystemGone) {
-        objMIDIInit().MidiSystemGone();
+        handleSystemGone();
         return;
     }
     if (event.kind == MidiEventKind::Data) {

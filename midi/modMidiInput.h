@@ -5,9 +5,10 @@
 // handler's question is open) they wait there up to a cap of 4 MiB; what comes beyond it
 // is dropped, with one monitor line for each run of dropped messages. The notice that the
 // MIDI system went away is never dropped: it waits outside the cap, after what came
-// before it, and is handled once. Timing clock and active sensing are never queued. All
-// handling happens on the GUI thread in ProcessMidiInput(), in the order received, one
-// notification at a time: it is called by the waits of the MIDI code and, when a Qt
+// before it, and is handled once, ahead of it while a handler holds the input up. Timing
+// clock and active sensing are never queued. All handling happens on the GUI thread in
+// ProcessMidiInput(), in the order received, one notification at a time (but for that
+// notice): it is called by the waits of the MIDI code and, when a Qt
 // application object exists, through a queued call that each post schedules on the
 // application's thread. The handlers describe each message in the monitor log, hand long
 // messages to a waiting request (ReceivedSysex), and store unrequested dumps in the MIDI
@@ -30,9 +31,14 @@ namespace midi {
 [[nodiscard]] platform::MidiEventReceiver& midiInputQueue();
 
 // Handles every notification waiting in the input queue (and input that in-process
-// backends have made due), on the GUI thread. Does nothing on another thread, and
-// nothing when called again from inside a handler (the outer call goes on).
+// backends have made due), on the GUI thread. Does nothing on another thread. Called
+// again from inside a handler (whose question is open), it handles only the news that
+// the MIDI system went away, ahead of what waits; the outer call goes on with the rest.
 void ProcessMidiInput();
+
+// Logs at once the notes of the input dropped at the queue's cap so far, ahead of what
+// waits (the MIDI system's going away says them before its own line).
+void SayDroppedInput();
 
 // Handles one notification: timing clock and active sensing are passed over; the rest is
 // described, logged and, for long messages, handed over; the MIDI system's going away

@@ -74,6 +74,9 @@ public:
         return c->write(bytes);
     }
 
+    // The client the Mapper sends through now.
+    [[nodiscard]] std::shared_ptr<JackMidiClient> sendingClient() const { return client(); }
+
     // Whether a listed port is this Mapper's own.
     [[nodiscard]] bool isOwnPort(const std::string& listed) const
     {
@@ -107,6 +110,11 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
     std::vector<std::string> inputPorts;  // the list taken by refreshDevices(): full port names
     std::vector<std::string> outputPorts;
     std::unique_ptr<JackMidiMapper> mapper;
+    // The other clients' ports the open input and output were connected with; empty for
+    // a virtual port, which others connect to.
+    std::string inputSource;
+    std::string outputDestination;
+    std::size_t sysexOut = 0;  // of the last System Exclusive message whose write failed
 
     // Shared with the input client's reader thread; inputMutex held.
     std::uint32_t eventTimeMs = 0;
@@ -260,6 +268,10 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
 
     MidiResult send(std::span<const std::uint8_t> bytes)
     {
+        // One client that learnt of the loss speaks for all: the others' queues would
+        // take bytes that never leave.
+        if (serverGone() || mapper->serverGone())
+            return MidiResult::NoDevice;
         if (outputOpen && outputOnMapper)
             return mapper->sendRaw(bytes);
         if (!out || !outputOpen)
@@ -279,6 +291,7 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
             return MidiResult::NotEnabled;
         }
         inputOpen = true;
+        inputSource = source;
         return MidiResult::NoError;
     }
 
@@ -292,6 +305,7 @@ struct JackMidiBackend::Impl final : PortBackendCore, JackMidiClient::InputHandl
             return MidiResult::NotEnabled;
         }
         outputOpen = true;
+        outputDestination = destination;
         pacer.restart();
         return MidiResult::NoError;
     }
@@ -381,6 +395,12 @@ void JackMidiBackend::closeInput()
 
 bool JackMidiBackend::inputIsOpen() const { return m_impl->inputOpen; }
 
+bool JackMidiBackend::inputConnected() const
+{
+    const Impl& d = *m_impl;
+    return d.inputOpen && d.in && (d.inputSource.empty() || d.in->connectedTo(d.inputSource));
+}
+
 MidiResult JackMidiBackend::openOutput(int id)
 {
     if (const auto decided = m_impl->beginOpenOutput(id, *m_impl->mapper))
@@ -405,6 +425,14 @@ void JackMidiBackend::closeOutput()
 }
 
 bool JackMidiBackend::outputIsOpen() const { return m_impl->outputOpen; }
+
+bool JackMidiBackend::outputConnected() const
+{
+    // Others connect to the Mapper as they please.
+    const Impl& d = *m_impl;
+    return d.outputOpen && (d.outputOnMapper || (d.out && (d.outputDestination.empty() ||
+                                                            d.out->connectedTo(d.outputDestination))));
+}
 
 MidiMapperPort* JackMidiBackend::mapper() { return m_impl->mapper.get(); }
 
@@ -441,7 +469,18 @@ MidiResult JackMidiBackend::writeShort(std::span<const std::uint8_t> message) { 
 
 MidiResult JackMidiBackend::writeSysex(std::span<const std::uint8_t> message)
 {
-    return m_impl->writePaced(message, [this](std::span<const std::uint8_t> piece) { return m_impl->send(piece); });
+    // What leaves of a message is counted on the client that sends it: the bytes it queued
+    // before the message were the first to go.
+    Impl& d = *m_impl;
+    const std::shared_ptr<JackMidiClient> viaMapper = d.outputOnMapper ? d.mapper->sendingClient() : nullptr;
+    const JackMidiClient* client = viaMapper ? viaMapper.get() : d.out.get();
+    const std::uint64_t before = client ? client->bytesQueued() : 0;
+    const MidiResult r = d.writePaced(message, [&d](std::span<const std::uint8_t> piece) { return d.send(piece); });
+    const std::uint64_t sent = client ? client->bytesSent() : 0;
+    d.sysexOut = sent > before ? static_cast<std::size_t>(std::min<std::uint64_t>(sent - before, message.size())) : 0;
+    return r;
 }
+
+std::size_t JackMidiBackend::sysexBytesOut() const { return m_impl->sysexOut; }
 
 }  // namespace platform

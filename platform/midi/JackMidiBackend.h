@@ -28,7 +28,11 @@
 // programs can connect to it before anything plays, and stays for the run.
 //
 // Output: System Exclusive messages leave in pieces paced to the wire speed of DIN MIDI
-// by default (SysexPacer.h).
+// by default (SysexPacer.h); of one cut part-way, what reached the server's buffers is
+// counted as gone out.
+//
+// An open input or output stays connected with the port it was opened on until that
+// port's client leaves; opening it again connects it anew (inputConnected()).
 //
 // When the server goes away everything is offline: sends fail, nothing arrives, the
 // system receiver is told once (JackLossWatch.h), however many of the program's clients
@@ -77,9 +81,11 @@ public:
     [[nodiscard]] MidiResult stopInput() override;
     void closeInput() override;
     [[nodiscard]] bool inputIsOpen() const override;
+    [[nodiscard]] bool inputConnected() const override;
     [[nodiscard]] MidiResult openOutput(int id) override;
     void closeOutput() override;
     [[nodiscard]] bool outputIsOpen() const override;
+    [[nodiscard]] bool outputConnected() const override;
     [[nodiscard]] MidiMapperPort* mapper() override;
     void setSystemReceiver(MidiEventReceiver* receiver) override;
     [[nodiscard]] bool systemGone() const override;
@@ -90,6 +96,7 @@ public:
 protected:
     [[nodiscard]] MidiResult writeSysex(std::span<const std::uint8_t> message) override;
     [[nodiscard]] MidiResult writeShort(std::span<const std::uint8_t> message) override;
+    [[nodiscard]] std::size_t sysexBytesOut() const override;
 
 private:
     struct Impl;

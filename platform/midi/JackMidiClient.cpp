@@ -78,6 +78,8 @@ struct JackMidiClient::Impl {
     // Size of a MIDI port's buffer in bytes; 0 when the server does not tell.
     std::atomic<std::size_t> bufferBytes{0};
     std::atomic<std::uint64_t> cycles{0};
+    // The process thread is inside process(): closePort() waits for it to let go of the port.
+    std::atomic<bool> inCycle{false};
     JackLossWatch* watch = nullptr;  // told when the server goes
     std::uint64_t generation = 0;    // this client's in the watch
 
@@ -95,6 +97,8 @@ struct JackMidiClient::Impl {
     SpscByteRing outRing{kOutputRingBytes};
     std::mutex writeMutex;
     std::size_t recordLeft = 0;  // process thread only: bytes of the record being sent
+    std::atomic<std::uint64_t> bytesQueued{0};  // by write()
+    std::atomic<std::uint64_t> bytesSent{0};    // by the process thread
 
     Impl() { ::sem_init(&wake, 0, 0); }
     ~Impl() { ::sem_destroy(&wake); }
@@ -104,17 +108,19 @@ struct JackMidiClient::Impl {
     static int process(jack_nframes_t frames, void* arg)
     {
         auto* self = static_cast<Impl*>(arg);
+        // Marked before the port is read (both sequentially consistent): a closePort() that
+        // finds the mark cleared after it took the port away knows that no period uses it.
+        self->inCycle.store(true);
         const std::uint64_t period = self->cycles.fetch_add(1, std::memory_order_release) + 1;
-        jack_port_t* p = self->port.load(std::memory_order_acquire);
-        if (p == nullptr)
-            return 0;
-        void* buffer = jack_port_get_buffer(p, frames);
-        if (buffer == nullptr)
-            return 0;
-        if (self->direction == Direction::Input)
-            self->receive(buffer, period);
-        else
-            self->transmit(buffer);
+        if (jack_port_t* p = self->port.load()) {
+            if (void* buffer = jack_port_get_buffer(p, frames)) {
+                if (self->direction == Direction::Input)
+                    self->receive(buffer, period);
+                else
+                    self->transmit(buffer);
+            }
+        }
+        self->inCycle.store(false);
         return 0;
     }
 
@@ -210,6 +216,7 @@ struct JackMidiClient::Impl {
                 break;  // cannot happen: a record is written whole
             outRing.skip(n);
             recordLeft -= n;
+            bytesSent.fetch_add(n, std::memory_order_release);
             any = true;
         }
     }
@@ -313,6 +320,11 @@ std::unique_ptr<JackMidiClient> JackMidiClient::open(const std::string& name, Di
     }
     jack_on_shutdown(d->client, &Impl::onShutdown, d);
     d->readBufferSize();
+    // Active for good (see the header): the process callback does nothing without a port.
+    if (jack_activate(d->client) != 0) {
+        jack_client_close(d->client);
+        return nullptr;
+    }
     return std::unique_ptr<JackMidiClient>(new JackMidiClient(std::move(impl)));
 }
 
@@ -330,7 +342,8 @@ bool JackMidiClient::serverRunning()
 JackMidiClient::~JackMidiClient()
 {
     closePort();
-    // Also after the server has gone: the library frees what it holds for the client.
+    // Deactivates and closes; also after the server has gone: the library frees what it
+    // holds for the client.
     jack_client_close(m_impl->client);
 }
 
@@ -371,9 +384,11 @@ MidiResult JackMidiClient::openPort(const std::string& portName, InputHandler* h
                                            input ? JackPortIsInput : JackPortIsOutput, 0);
     if (port == nullptr)
         return MidiResult::NotEnabled;
+    // No period touches the rings or the counts while there is no port (closePort()).
     d.inRing.clear();
     d.outRing.clear();
     d.recordLeft = 0;
+    d.bytesSent.store(d.bytesQueued.load());
     d.droppedPending = 0;
     d.lostPending = 0;
     while (::sem_trywait(&d.wake) == 0) {
@@ -382,14 +397,7 @@ MidiResult JackMidiClient::openPort(const std::string& portName, InputHandler* h
         d.handler = handler;
         d.reader = std::thread([&d] { d.readLoop(); });
     }
-    d.port.store(port, std::memory_order_release);
-    if (jack_activate(d.client) != 0) {
-        d.port.store(nullptr);
-        d.stopReading();
-        d.handler = nullptr;
-        (void)jack_port_unregister(d.client, port);
-        return MidiResult::NotEnabled;
-    }
+    d.port.store(port);
     return MidiResult::NoError;
 }
 
@@ -408,10 +416,10 @@ void JackMidiClient::closePort()
         while (d.cycles.load(std::memory_order_acquire) < seen + 2 && !serverGone() && Clock::now() < until)
             std::this_thread::sleep_for(1ms);
     }
-    // After jack_deactivate returns the process callback runs no more.
-    if (!serverGone())
-        (void)jack_deactivate(d.client);
+    // The process thread lets go of the port within the period it is in; it never waits.
     d.port.store(nullptr);
+    while (d.inCycle.load())
+        std::this_thread::yield();
     d.stopReading();
     d.handler = nullptr;
     if (!serverGone())
@@ -436,6 +444,22 @@ MidiResult JackMidiClient::connect(const std::string& otherPort)
     return MidiResult::NoDevice;
 }
 
+bool JackMidiClient::connectedTo(const std::string& otherPort) const
+{
+    const Impl& d = *m_impl;
+    jack_port_t* port = d.port.load();
+    if (port == nullptr || serverGone())
+        return false;
+    const char** names = jack_port_get_all_connections(d.client, port);
+    if (names == nullptr)
+        return false;
+    bool found = false;
+    for (const char** n = names; *n != nullptr && !found; ++n)
+        found = otherPort == *n;
+    jack_free(static_cast<void*>(names));
+    return found;
+}
+
 MidiResult JackMidiClient::write(std::span<const std::uint8_t> bytes)
 {
     Impl& d = *m_impl;
@@ -449,8 +473,10 @@ MidiResult JackMidiClient::write(std::span<const std::uint8_t> bytes)
         for (;;) {
             if (serverGone())
                 return MidiResult::NoDevice;
-            if (d.outRing.write(bytesOf(size), piece))
+            if (d.outRing.write(bytesOf(size), piece)) {
+                d.bytesQueued.fetch_add(piece.size());
                 break;
+            }
             if (Clock::now() >= until)
                 return MidiResult::NotReady;
             std::this_thread::sleep_for(1ms);
@@ -459,5 +485,8 @@ MidiResult JackMidiClient::write(std::span<const std::uint8_t> bytes)
     }
     return MidiResult::NoError;
 }
+
+std::uint64_t JackMidiClient::bytesQueued() const { return m_impl->bytesQueued.load(); }
+std::uint64_t JackMidiClient::bytesSent() const { return m_impl->bytesSent.load(std::memory_order_acquire); }
 
 }  // namespace platform

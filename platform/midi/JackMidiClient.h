@@ -24,6 +24,13 @@
 // client is offline for good: nothing more arrives, writes fail, and it is only closed;
 // the watch it was opened with, if any, is told on the spot (JackLossWatch.h).
 //
+// The client is active from open() until it is closed, with or without its port: closing
+// and opening the port only unregister and register it. A JACK 1 server leaves a client
+// that is deactivated but kept listening on its old place in the process chain, which the
+// server gives to the next client: the two then take each other's wake-ups, the server's
+// cycle stops for its client time-out, and a client that lost its wake-up is thrown out
+// as though the server had gone. So no client is ever deactivated but to be closed.
+//
 // Threads: everything but the handler runs on the calling thread (the program's); write()
 // may be called from any one thread at a time; the handler runs on the reader thread.
 #pragma once
@@ -85,19 +92,27 @@ public:
     // in the server's order; empty when the server has gone.
     [[nodiscard]] std::vector<std::string> listPorts(bool outputs) const;
 
-    // Registers the port and starts the client; an input port's events go to handler,
-    // which must outlive the open port.
+    // Registers the port; an input port's events go to handler, which must outlive the
+    // open port.
     [[nodiscard]] MidiResult openPort(const std::string& portName, InputHandler* handler = nullptr);
-    // Stops the client and removes the port. An output port first lets what is queued
-    // leave (for at most a second).
+    // Removes the port, once the process thread has let go of it. An output port first
+    // lets what is queued leave (for at most a second).
     void closePort();
     [[nodiscard]] bool portOpen() const;
     // Connects the open port with another client's port: from it (input) or to it (output).
     [[nodiscard]] MidiResult connect(const std::string& otherPort);
+    // Whether the open port is connected with another client's port (its full name), as
+    // the server says now.
+    [[nodiscard]] bool connectedTo(const std::string& otherPort) const;
 
     // Output: queues bytes to leave in the next periods. Waits while the queue is full,
     // for at most two seconds (then NotReady).
     [[nodiscard]] MidiResult write(std::span<const std::uint8_t> bytes);
+    // Output: the bytes write() has queued since the client was made, and how many of
+    // them have gone into the port's buffers; what was queued after the n-th byte has
+    // gone as far as bytesSent() - n. Once the server has gone, bytesSent() stays.
+    [[nodiscard]] std::uint64_t bytesQueued() const;
+    [[nodiscard]] std::uint64_t bytesSent() const;
 
 private:
     struct Impl;

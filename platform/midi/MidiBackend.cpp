@@ -76,11 +76,17 @@ bool isWholeMidiMessage(std::span<const std::uint8_t> message)
 
 MidiResult MidiBackend::sendMessage(std::span<const std::uint8_t> message)
 {
+    m_bytesOutOfLastFailure = 0;
     if (!outputIsOpen())
         return MidiResult::InvalidHandle;
     if (!isWholeMidiMessage(message))
         return MidiResult::InvalidParameter;
-    return message.front() == kSysexStart ? writeSysex(message) : writeShort(message);
+    if (message.front() != kSysexStart)
+        return writeShort(message);
+    const MidiResult r = writeSysex(message);
+    if (r != MidiResult::NoError)
+        m_bytesOutOfLastFailure = std::min(sysexBytesOut(), message.size());
+    return r;
 }
 
 MidiResult MidiBackend::sendShort(std::uint32_t packed)
@@ -97,13 +103,16 @@ MidiResult MidiBackend::sendShort(std::uint32_t packed)
 void MidiBackend::sendPiece(MidiPiece&& piece, MidiStreamReport& report)
 {
     MidiResult r = MidiResult::InvalidParameter;
-    if (piece.kind == MidiPiece::Kind::Message)
+    std::size_t wentOut = 0;
+    if (piece.kind == MidiPiece::Kind::Message) {
         r = sendMessage(piece.bytes);
+        wentOut = m_bytesOutOfLastFailure;
+    }
     if (r == MidiResult::NoError) {
         ++report.messagesSent;
         return;
     }
-    report.bytesNotSent += piece.bytes.size();
+    report.bytesNotSent += piece.bytes.size() - wentOut;
     if (report.result == MidiResult::NoError)
         report.result = r;
 }

@@ -100,7 +100,7 @@ constexpr int kModMapper = 5;
 struct MidiStreamReport {
     MidiResult result = MidiResult::NoError;  // the first failure, or NoError
     std::size_t messagesSent = 0;
-    std::size_t bytesNotSent = 0;  // bytes that formed no whole message, or whose send failed
+    std::size_t bytesNotSent = 0;  // bytes that formed no whole message, or did not go out
 };
 
 // Whether bytes are one whole message: F0h .. F7h with data bytes between, or a short
@@ -145,6 +145,12 @@ public:
     [[nodiscard]] virtual MidiResult openOutput(int id) = 0;
     virtual void closeOutput() = 0;
     [[nodiscard]] virtual bool outputIsOpen() const = 0;
+    // Whether the open input or output still reaches the device it was opened on. A
+    // connection between programs ends when the other end goes away (a JACK client that
+    // left, though it may come back under the same name); opening the port again makes a
+    // new one. A system whose open ports cannot lose their device says whether it is open.
+    [[nodiscard]] virtual bool inputConnected() const { return inputIsOpen(); }
+    [[nodiscard]] virtual bool outputConnected() const { return outputIsOpen(); }
     // Turns off every note on every channel (controller 123 on channels 1-16).
     virtual void resetOutput();
 
@@ -157,9 +163,10 @@ public:
     // Sends any bytes, for example a file in slices: they are reassembled into whole
     // messages, which go out one by one; a message cut at the end of the bytes waits in
     // the sender's own stream for its next call, so two senders never cut each other's
-    // messages. Bytes that belong to no whole message are counted, never dropped
-    // silently. With the output closed nothing goes out and the stream ends, counting
-    // what it held. finishStream() ends the stream and reports a message left unfinished.
+    // messages. Bytes that belong to no whole message, or that did not go out of one
+    // whose send failed part-way, are counted, never dropped silently. With the output
+    // closed nothing goes out and the stream ends, counting what it held. finishStream()
+    // ends the stream and reports a message left unfinished.
     [[nodiscard]] MidiStreamReport sendStream(MidiStreamParser& stream, std::span<const std::uint8_t> bytes);
     [[nodiscard]] MidiStreamReport finishStream(MidiStreamParser& stream);
 
@@ -206,9 +213,15 @@ protected:
     [[nodiscard]] virtual MidiResult writeSysex(std::span<const std::uint8_t> message) = 0;
     // A validated short message of 1 to 3 bytes.
     [[nodiscard]] virtual MidiResult writeShort(std::span<const std::uint8_t> message) = 0;
+    // After writeSysex() failed: how many bytes of the message went out before it failed.
+    [[nodiscard]] virtual std::size_t sysexBytesOut() const { return 0; }
 
 private:
     void sendPiece(MidiPiece&& piece, MidiStreamReport& report);
+
+    // Of the last message sendMessage() did not send, the bytes that went out all the same
+    // (a System Exclusive message leaves in pieces, and the system may go away part-way).
+    std::size_t m_bytesOutOfLastFailure = 0;
 };
 
 }  // namespace platform

@@ -18,7 +18,10 @@
 // A fourth stops the server while the program is connected, a file plays through the
 // Mapper and a bank is on its way, and starts it again under the same name: the loss is
 // told once, the bank it cut says so, the program works offline with everything open
-// kept, and the next MIDI Devices connects again.
+// kept, and the next MIDI Devices connects again. It then goes through MIDI Devices with a
+// third program on the server, whose periods must go on: None, the synth again, and the
+// synth's program started anew; and stops the server while a file goes out, just before
+// a send, and while a question is on screen.
 //
 // Skips only when no JACK server can be started. Every wait has a hard time-out, and a
 // watchdog ends the whole test (and with it both child processes) should anything hang.
@@ -29,6 +32,7 @@
 #include "banklib/clsVoiceData.h"
 #include "banklib/clsVoiceNames.h"
 #include "banklib/testing/FakeAppState.h"
+#include "midi/MidiManagerSlots.h"
 #include "midi/MidiTransfers.h"
 #include "midi/clsMIDIFilePlayer.h"
 #include "midi/testing/MidiFileBuilder.h"
@@ -559,6 +563,34 @@ public:
     std::string title;
 };
 
+// Questions of one title stay on screen while `shown` runs, and are then cancelled; the
+// other boxes go to the scripted services.
+class LingeringQuestions final : public platform::MessageService {
+public:
+    LingeringQuestions(platform::MessageService& others, std::string title, std::function<void()> shown)
+        : m_others(others), m_title(std::move(title)), m_shown(std::move(shown))
+    {
+        platform::installMessageService(this);
+    }
+    ~LingeringQuestions() override { platform::installMessageService(&m_others); }
+    MsgAnswer messageBox(const std::string& text, int style, const std::string& title) override
+    {
+        if (title != m_title)
+            return m_others.messageBox(text, style, title);
+        m_shown();
+        return MsgAnswer::Cancel;
+    }
+    std::optional<std::string> inputBox(const std::string& p, const std::string& t, const std::string& d) override
+    {
+        return m_others.inputBox(p, t, d);
+    }
+
+private:
+    platform::MessageService& m_others;
+    std::string m_title;
+    std::function<void()> m_shown;
+};
+
 // The program's side on the test's server: the real backend, the MIDI settings object and
 // headless windows, installed for the test and closed and uninstalled however it ends.
 struct ProgramOnJack {
@@ -601,7 +633,7 @@ protected:
             m_server->stop(0ms);
         m_server.reset();
         for (const char* f : {"/received.txt", "/jackd.log", "/simulator.log", "/timeline.txt", "/song.mid",
-                              "/ DX Bank  1.dat", "/ DX Bank  2.dat", "/ DX Bank  3.dat"})
+                              "/bank.syx", "/ DX Bank  1.dat", "/ DX Bank  2.dat", "/ DX Bank  3.dat"})
             std::remove((m_work + f).c_str());
         if (!m_work.empty())
             ::rmdir(m_work.c_str());
@@ -961,6 +993,10 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
                                            {Step::Kind::Events, {tooBig}, {}},
                                            {Step::Kind::Events, {tooBig}, {}},
                                            {Step::Kind::Events, {note}, {}}};
+    // More notes at once than a buffer holds: one is refused, and sent again in the next period.
+    Bytes notes;
+    for (int i = 0; i < 300; ++i)
+        notes.insert(notes.end(), note.begin(), note.end());
     // 3,000,000 bytes of another maker's System Exclusive, in 64-byte events at full speed.
     Bytes endless(3'000'000, 0x22);
     endless[0] = 0xF0;
@@ -1017,6 +1053,8 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
          {{Step::Kind::Burst, {}, endless, 64}}, -1, {}, "", {tooLarge}, "", true},
         {"events lost between messages in three periods", lostBetween, -1, {}, "",
          {"MIDI input: the sender lost 3 events", "Note C3 On"}, "", true},
+        {"more notes than a buffer holds, from a sender that retries", {{Step::Kind::Burst, {}, notes, 3}}, -1, {}, "",
+         std::vector<std::string>(300, "Note C3 On"), "", true},
         {"a bank whose end was lost, asked for", endLost, 1, part(bank, 0, 1000), "Damaged Bank",
          {damagedBank(bankEndLost)}, bankEndLost, true, kLongTimeout, true},
         {"a bank whose end was lost, unsolicited", endLost, -1, part(bank, 0, 1000), "Damaged Bank",
@@ -1292,7 +1330,128 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     EXPECT_TRUE(runUntil([&] { return noteOns(timeline).size() >= 3; }, kReportWait));
     EXPECT_EQ(svc.messagesShown().size(), messagesBefore + 1) << "nothing more to say";
     (void)player.Seq(midi::SeqAction::Close);
+    svc.clear();
+
+    // MIDI Devices: None for both devices, then the synth again. A third program's periods
+    // go on, and the server, which runs, is not said to have stopped.
+    std::atomic<std::int64_t> lastPeriodUs{0};
+    std::atomic<std::int64_t> longestGapUs{0};
+    platform::testing::JackSendingClient clock("brevane-test-clock", [&](void*, jack_nframes_t) {
+        const std::int64_t now =
+            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
+        if (const std::int64_t last = lastPeriodUs.exchange(now); last != 0 && now - last > longestGapUs.load())
+            longestGapUs.store(now - last);
+    });
+    ASSERT_TRUE(clock.ready());
+    const auto said = [&](const std::string& line) {
+        const auto lines = monitor();
+        return std::count(lines.begin(), lines.end(), line);
+    };
+    const auto boxes = [&](const std::string& title) {
+        const auto& shown = svc.messagesShown();
+        return std::count_if(shown.begin(), shown.end(), [&](const auto& m) { return m.title == title; });
+    };
+    // OK on these entries (-1: as offered), then the event loop as long as a notice takes.
+    const auto midiDevices = [&](int output, int input) {
+        host.deviceAnswers.push_back({false, output, input, true});
+        init.InitialiseMIDI(true);
+        (void)runUntil([] { return false; }, 500ms);
+        return init.MidiInOpen && init.MidiOutOpen;
+    };
+    const std::string stopped = "JACK stopped - MIDI devices closed, working offline";
+    midi::DeviceChoiceLists lists;
+    init.EnumerateMidiDevices(false, outcome);
+    init.FillDeviceLists(lists);
+    for (const int synth : {0, 1}) {
+        longestGapUs.store(0);
+        EXPECT_EQ(midiDevices(synth * lists.outputSelected, synth * lists.inputSelected), synth == 1);
+        EXPECT_LT(longestGapUs.load(), 1'000'000) << synth << ": " << fileText(work + "/jackd.log");
+    }
+    EXPECT_EQ(said(stopped), 1);
+    EXPECT_EQ(svc.messagesShown().size(), 0U);
+
+    // The synth's program ends and starts again with the same ports: OK connects them again
+    // and says so, and a bank arrives.
+    simulator->closeStdin();
+    simulator->stop(5s);
+    simulator = startSimulator();
+    ASSERT_TRUE(simulator->waitForLine("READY", kSimulatorStart));
+    const auto opened = [&] {
+        return said("brevsim Out:out opened for input.") + said("brevsim In:in opened for output.");
+    };
+    const auto openedBefore = opened();
+    EXPECT_TRUE(midiDevices(-1, -1));
+    EXPECT_EQ(opened(), openedBefore + 2);
+    svc.answer(MsgAnswer::Cancel);  // to "no response", should that come
+    commands.mnuMIDIreceive_Click(1);
+    ASSERT_EQ(app.registry.count(), 3) << "the bank arrived";
+
+    // The server stops while a file goes out, paced (at 500 bytes a second still) so that the
+    // stop cuts its message: what went out before is counted.
+    std::ofstream(work + "/bank.syx", std::ios::binary) << fileText(work + "/ DX Bank  1.dat");
+    svc.answerFile(work + "/bank.syx");
+    std::thread fileStopper([&] {
+        std::this_thread::sleep_for(3s);  // after the pause that follows the first slice, inside 8 s of message
+        m_server->stop(0ms);
+    });
+    commands.mnuMIDIsend_Click(2);
+    fileStopper.join();
+    EXPECT_TRUE(runUntil([&] { return said(stopped) == 2; }, kReportWait));
+    long long sent = -1;
+    long long notSent = -1;
+    for (const std::string& line : monitor()) {
+        (void)std::sscanf(line.c_str(), "bank.syx not sent completely: JACK stopped (%lld of 4104 bytes sent)", &sent);
+        (void)std::sscanf(line.c_str(), "Sysex slice: %lld bytes not sent - JACK stopped", &notSent);
+    }
+    EXPECT_GT(sent, 0) << "what reached the synth is counted";
+    EXPECT_EQ(sent + notSent, 4104);
+    program.backend.setSysexRate(3125);
+
+    // The server starts again and stops at once: a send that begins before the notice is
+    // handled fails without a "MIDI output failed" box.
+    const auto restart = [&] {
+        simulator->closeStdin();
+        simulator->stop(5s);
+        if (!restartServer())
+            return false;
+        simulator = startSimulator();
+        return simulator->waitForLine("READY", kSimulatorStart) && midiDevices(-1, -1);
+    };
+    ASSERT_TRUE(restart());
+    m_server->stop(0ms);
+    for (const auto until = Clock::now() + kReportWait; !program.backend.systemGone() && Clock::now() < until;)
+        std::this_thread::sleep_for(10ms);
+    Bytes voice(163, 0x10);
+    voice.front() = 0xF0;
+    voice.back() = 0xF7;
+    EXPECT_EQ(midi::SendLongSysex(str(voice)), midi::TransportResult::Failed);
+    EXPECT_TRUE(runUntil([&] { return said(stopped) == 3; }, kReportWait));
+    EXPECT_EQ(said("Long Sysex not sent completely: length  163 bytes - JACK stopped"), 1);
+    EXPECT_EQ(boxes("MIDI output"), 0);
+
+    // The server stops while a question about a bank that came unasked is on screen: the
+    // program works offline at once, not once the question is answered.
+    ASSERT_TRUE(restart());
+    midi::MidiManagerSlots bankSlots(windows.managerData());
+    windows.managerData().setSysexSlots(&bankSlots);
+    std::int32_t packed = 2;
+    (void)bankSlots.AddSysex(std::string(128, '\x11'), 128, packed, "Kept");
+    bankSlots.MidiSysex.moveFirst();
+    int asked = 0;
+    bool toldWhileAsked = false;
+    LingeringQuestions question(svc, "Incoming Sysex Received", [&] {
+        if (asked++ == 0) {
+            m_server->stop(0ms);
+            toldWhileAsked = runUntil([&] { return said(stopped) == 4; }, 10s);
+        }
+    });
+    ASSERT_EQ(midi::SendLongSysex(midi::BuildDumpRequest(midi::kDumpBank, 0, 0, 0)), midi::TransportResult::Ok);
+    EXPECT_TRUE(runUntil([&] { return asked > 0; }, kReportWait));
+    EXPECT_TRUE(toldWhileAsked);
+    EXPECT_EQ(boxes("MIDI System Stopped"), 3);
+    windows.managerData().setSysexSlots(&windows.sysexSlots);
 
     simulator->closeStdin();
     simulator->stop(5s);
 }
+

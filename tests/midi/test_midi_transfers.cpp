@@ -492,8 +492,9 @@ TEST_F(TransfersTest, TheStopNoticeGetsThroughAFullQueueAndSendsCutByTheLossSayS
     EXPECT_TRUE(init.MidiInOpen && init.MidiOutOpen) << "the notice is still to come";
 
     // Input is held up and fills the queue to its cap, up to the last note that fits; then
-    // the notice comes. It gets through after what came before it, once, and the program
-    // works offline.
+    // the notice comes, and notes the input still had. It gets through after what came
+    // before it, once, and the program works offline; every run of dropped notes is said
+    // before it.
     const platform::MidiEvent big{platform::MidiEventKind::LongError, 0, Bytes(std::size_t{1} << 20, 0x11), 0};
     const platform::MidiEvent note{platform::MidiEventKind::Data, 0x643C90, {}, 0};
     for (int i = 0; i < 3; ++i)
@@ -501,6 +502,8 @@ TEST_F(TransfersTest, TheStopNoticeGetsThroughAFullQueueAndSendsCutByTheLossSayS
     for (std::size_t i = 0; i < (std::size_t{1} << 20) / sizeof(platform::MidiEvent) + 100; ++i)
         midi::midiInputQueue().post(note);
     backend.tellSystemGone();
+    for (int i = 0; i < 10; ++i)
+        midi::midiInputQueue().post(note);
     midi::ProcessMidiInput();
     midi::ProcessMidiInput();
     all = monitorMessages();
