@@ -16,6 +16,7 @@
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
+#include "midi/testing/OpenDevices.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 
 #include <QImage>
@@ -140,12 +141,7 @@ struct LoopbackOutput {
     LoopbackOutput() : init(&backend)
     {
         midi::installMIDIInit(&init);
-        init.setMidiInDeviceName("None");
-        init.setMidiOutDeviceName("Loopback MIDI Out");
-        midi::EnumerateOutcome outcome{};
-        init.EnumerateMidiDevices(false, outcome);
-        bool failed = true;
-        init.OpenMidiDevices(failed);
+        (void)midi::testing::OpenDevicesByName(init, "None", "Loopback MIDI Out");
     }
     ~LoopbackOutput()
     {

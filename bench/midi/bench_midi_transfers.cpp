@@ -11,6 +11,7 @@
 #include "midi/clsMidiManagerData.h"
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
+#include "midi/testing/OpenDevices.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 
 #include <benchmark/benchmark.h>
@@ -56,12 +57,7 @@ void BM_ClickAudition(benchmark::State& state)
     backend.setEcho(false);
     midi::clsMIDIInit init(&backend);
     midi::installMIDIInit(&init);
-    init.setMidiInDeviceName("None");
-    init.setMidiOutDeviceName("Loopback MIDI Out");
-    midi::EnumerateOutcome outcome{};
-    init.EnumerateMidiDevices(false, outcome);
-    bool failed = true;
-    init.OpenMidiDevices(failed);
+    (void)midi::testing::OpenDevicesByName(init, "None", "Loopback MIDI Out");
     auto& list = packedList();
     int i = 0;
     for (auto _ : state) {

@@ -16,6 +16,7 @@
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
+#include "midi/testing/OpenDevices.h"
 #include "midiui/MidiInitSetup.h"
 #include "platform/Latin1.h"
 #include "platform/VbText.h"
@@ -71,13 +72,7 @@ struct LoopbackOutput {
         backend.setEcho(false);
         init.setBackend(&backend);
         backend.refreshDevices();
-        init.setMidiInDeviceName("None");
-        init.setMidiOutDeviceName("Loopback MIDI Out");
-        midi::EnumerateOutcome outcome{};
-        init.EnumerateMidiDevices(false, outcome);
-        bool failed = true;
-        init.OpenMidiDevices(failed);
-        EXPECT_FALSE(failed);
+        EXPECT_TRUE(midi::testing::OpenDevicesByName(init, "None", "Loopback MIDI Out"));
         main.updateCommands();
         backend.clearSent();
     }
@@ -466,13 +461,7 @@ TEST_F(EditorWindowTest, TheModifiedMarkIsTheHasChangedTestAfterEveryChange)
     const auto receiveBank = [&] {
         init.setBackend(&synth);
         synth.refreshDevices();
-        init.setMidiInDeviceName("DX7 Simulator Out");
-        init.setMidiOutDeviceName("DX7 Simulator In");
-        midi::EnumerateOutcome outcome{};
-        init.EnumerateMidiDevices(false, outcome);
-        bool failed = true;
-        init.OpenMidiDevices(failed);
-        EXPECT_FALSE(failed);
+        EXPECT_TRUE(midi::testing::OpenDevicesByName(init, "DX7 Simulator Out", "DX7 Simulator In"));
         main->updateCommands();
         main->action(shell::CommandId::MidiReceiveBank)->trigger();
         midi::CloseMidiDevices(true, true);

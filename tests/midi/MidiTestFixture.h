@@ -7,6 +7,7 @@
 #include "midi/clsMidiManagerData.h"
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
+#include "midi/testing/OpenDevices.h"
 #include "platform/VbText.h"
 #include "platform/midi/SimulatedDX7Backend.h"
 #include "platform/testing/ScriptedServices.h"
@@ -131,13 +132,8 @@ protected:
     // Configures both simulator ports and opens them; true when both opened.
     bool openBoth()
     {
-        init.setMidiInDeviceName("DX7 Simulator Out");
-        init.setMidiOutDeviceName("DX7 Simulator In");
-        midi::EnumerateOutcome outcome{};
-        init.EnumerateMidiDevices(false, outcome);
-        bool failed = true;
-        init.OpenMidiDevices(failed);
-        return !failed && init.MidiInOpen && init.MidiOutOpen;
+        return midi::testing::OpenDevicesByName(init, "DX7 Simulator Out", "DX7 Simulator In") && init.MidiInOpen &&
+               init.MidiOutOpen;
     }
 
     midi::clsMidiManagerData& log() { return windows.managerData(); }

@@ -8,6 +8,7 @@
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
+#include "midi/testing/OpenDevices.h"
 #include "midiui/HexGridModel.h"
 #include "midiui/MidiInitSetup.h"
 #include "midiui/QtMidiWindows.h"
@@ -266,12 +267,7 @@ protected:
     {
         midi::installMIDIInit(&init);
         midi::installMidiWindows(&windows);
-        init.setMidiInDeviceName("DX7 Simulator Out");
-        init.setMidiOutDeviceName("DX7 Simulator In");
-        midi::EnumerateOutcome outcome{};
-        init.EnumerateMidiDevices(false, outcome);
-        bool failed = true;
-        init.OpenMidiDevices(failed);
+        EXPECT_TRUE(midi::testing::OpenDevicesByName(init, "DX7 Simulator Out", "DX7 Simulator In"));
         data.setSysexSlots(&banks);
         banks.InitMidiGrid();
         banks.setChangeObserver([this] { window.banksChanged(); });

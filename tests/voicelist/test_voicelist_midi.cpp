@@ -6,6 +6,7 @@
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
+#include "midi/testing/OpenDevices.h"
 #include "midiui/MidiInitSetup.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "platform/midi/SimulatedDX7Backend.h"
@@ -29,13 +30,7 @@ protected:
         (void)main->objMIDIInit();
         midi::installMIDIInit(&init);
         backend.refreshDevices();
-        init.setMidiInDeviceName("None");
-        init.setMidiOutDeviceName("Loopback MIDI Out");
-        midi::EnumerateOutcome outcome{};
-        init.EnumerateMidiDevices(false, outcome);
-        bool failed = true;
-        init.OpenMidiDevices(failed);
-        EXPECT_FALSE(failed);
+        EXPECT_TRUE(midi::testing::OpenDevicesByName(init, "None", "Loopback MIDI Out"));
         backend.clearSent();
     }
     ~VoiceListMidi() override
@@ -122,13 +117,7 @@ protected:
         main->setDataDirectory(data.folder());
         main->show();
         auto& init = dynamic_cast<MidiInitSetup&>(main->objMIDIInit()).object();
-        init.setMidiInDeviceName("DX7 Simulator Out");
-        init.setMidiOutDeviceName("DX7 Simulator In");
-        midi::EnumerateOutcome outcome{};
-        init.EnumerateMidiDevices(false, outcome);
-        bool failed = true;
-        init.OpenMidiDevices(failed);
-        EXPECT_FALSE(failed);
+        EXPECT_TRUE(midi::testing::OpenDevicesByName(init, "DX7 Simulator Out", "DX7 Simulator In"));
         main->updateCommands();
     }
     ~ProgramOverSimulator() override
