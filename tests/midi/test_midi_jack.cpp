@@ -354,10 +354,7 @@ private:
                 std::min(jack_midi_max_event_size(buffer) / 4 * 3, step.stream.size() - m_offset);
             if (n > 0 && jack_midi_event_write(buffer, 0, step.stream.data() + m_offset, n) == 0)
                 m_offset += n;
-            if (m_offset == step.stream.size()) {
-                m_offset = 0;
-                ++m_step;
-            }
+            nextStepOnceStreamed(step);
             break;
         }
         case Step::Kind::Burst: {
@@ -366,16 +363,10 @@ private:
                 // Never all of the room: an event filling it may be spoilt by JACK.
                 if (n > 1 && n == jack_midi_max_event_size(buffer))
                     --n;
-                if (jack_midi_event_write(buffer, 0, step.stream.data() + m_offset, n) != 0) {
-                    m_refused.fetch_add(1);
+                if (!writeNext(buffer, step, n))
                     break;
-                }
-                m_offset += n;
             }
-            if (m_offset == step.stream.size()) {
-                m_offset = 0;
-                ++m_step;
-            }
+            nextStepOnceStreamed(step);
             break;
         }
         case Step::Kind::Pause:
@@ -387,22 +378,33 @@ private:
             if (++m_periods < step.every)
                 break;
             m_periods = 0;
-            if (step.kind == Step::Kind::Trickle) {
-                const std::size_t n = std::min(step.burstEvent, step.stream.size() - m_offset);
-                if (jack_midi_event_write(buffer, 0, step.stream.data() + m_offset, n) != 0) {
-                    m_refused.fetch_add(1);
-                    break;
-                }
-                m_offset += n;
-            }
-            if (m_offset == step.stream.size()) {
-                m_offset = 0;
-                ++m_step;
-            }
+            if (step.kind == Step::Kind::Trickle &&
+                !writeNext(buffer, step, std::min(step.burstEvent, step.stream.size() - m_offset)))
+                break;
+            nextStepOnceStreamed(step);
             break;
         }
         if (m_step == m_script.size())
             m_done.store(true);
+    }
+
+    // Writes the next n bytes of the step's stream as one event; a refused one is counted.
+    bool writeNext(void* buffer, const Step& step, std::size_t n)
+    {
+        if (jack_midi_event_write(buffer, 0, step.stream.data() + m_offset, n) != 0) {
+            m_refused.fetch_add(1);
+            return false;
+        }
+        m_offset += n;
+        return true;
+    }
+    // A step that sends a stream is done once all of it has gone.
+    void nextStepOnceStreamed(const Step& step)
+    {
+        if (m_offset == step.stream.size()) {
+            m_offset = 0;
+            ++m_step;
+        }
     }
 
     std::vector<Step> m_script;
