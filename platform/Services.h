@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -58,11 +60,63 @@ public:
 // and tests can run a 15-second wait in no time.
 class EventLoop {
 public:
+    // Names a timed call; 0 names none.
+    using CallId = std::uint64_t;
+
     virtual ~EventLoop() = default;
     // Milliseconds on a monotonic clock.
     [[nodiscard]] virtual std::int64_t nowMs() = 0;
     // Handles pending events, blocking at most maxWaitMs for one to arrive.
     virtual void processEvents(int maxWaitMs) = 0;
+
+    // Calls action once, ms milliseconds from now (at once for ms <= 0, but never from
+    // inside this call), from whatever the event loop runs then: a wait, a long
+    // operation, a dialog or a question. What has to happen at its time (a note off, the
+    // end of a wait for the synthesizer) so never waits for the code that scheduled it to
+    // get its turn back. Returns the call's id.
+    virtual CallId callAfter(int ms, std::function<void()> action);
+    // Takes back a call that has not run yet; nothing for one that ran or an unknown id.
+    virtual void cancelCall(CallId id);
+
+protected:
+    // For loops without timers of their own: the calls whose time has come run, oldest
+    // time first, each once, from processEvents.
+    void runDueCalls();
+    // Milliseconds until the next call is due (0 when one is due), -1 with none waiting.
+    [[nodiscard]] std::int64_t msToNextCall();
+
+private:
+    struct PendingCall {
+        CallId id;
+        std::int64_t dueMs;
+        std::function<void()> action;
+    };
+    std::vector<PendingCall> m_calls;
+};
+
+// A new call id, never given before in this run, whichever loop asks.
+[[nodiscard]] EventLoop::CallId nextCallId();
+
+// A call made once after a delay on the installed event loop (EventLoop::callAfter),
+// which the owner takes back by stopping or destroying it. It never runs after that, even
+// when the loop it was scheduled on is no longer the one installed.
+class TimedCall {
+public:
+    TimedCall() = default;
+    ~TimedCall() { stop(); }
+    TimedCall(const TimedCall&) = delete;
+    TimedCall& operator=(const TimedCall&) = delete;
+
+    // Calls action once after ms milliseconds, replacing a call still waiting.
+    void start(int ms, std::function<void()> action);
+    void stop();
+    [[nodiscard]] bool isActive() const { return m_id != 0; }
+
+private:
+    EventLoop* m_loop = nullptr;
+    EventLoop::CallId m_id = 0;
+    // Shared with the scheduled call, which runs only while this still holds it.
+    std::shared_ptr<TimedCall*> m_self;
 };
 
 // What a file dialog is asked to show.

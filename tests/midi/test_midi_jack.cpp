@@ -528,6 +528,7 @@ public:
         m_hook();
         if (maxWaitMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(maxWaitMs));
+        runDueCalls();
     }
 
 private:

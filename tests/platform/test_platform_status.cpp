@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -144,6 +147,77 @@ TEST(PauseWithEvents, HandlersRunInsideTheWait)
     EXPECT_EQ(s.nowMs(), t0 + 250);
     EXPECT_EQ(s.statusText(1), "MIDI data arrived");
     EXPECT_FALSE(seen.empty());
+}
+
+// Timed calls run at their time from whatever waits then, once each, and a call taken
+// back never runs, on the virtual clock and on the headless one alike.
+TEST(TimedCalls, RunOnceAtTheirTimeFromAnyWaitAndNeverOnceTakenBack)
+{
+    for (const bool scripted : {true, false}) {
+        SCOPED_TRACE(scripted ? "virtual clock" : "headless clock");
+        std::optional<ScriptedServices> s;
+        if (scripted)
+            s.emplace();
+        EventLoop& loop = eventLoop();
+        const std::int64_t t0 = loop.nowMs();
+        std::vector<std::pair<char, std::int64_t>> ran;
+        const auto note = [&](char c) { return [&ran, &loop, c] { ran.emplace_back(c, loop.nowMs()); }; };
+        TimedCall later;
+        TimedCall sooner;
+        TimedCall takenBack;
+        later.start(60, note('L'));
+        sooner.start(20, note('S'));
+        takenBack.start(10, note('X'));
+        takenBack.stop();
+        EXPECT_TRUE(later.isActive());
+        EXPECT_FALSE(takenBack.isActive());
+        {
+            // Destroyed before its time: it never runs.
+            TimedCall gone;
+            gone.start(5, note('G'));
+        }
+        // A call that starts itself again, and another that starts on time 0.
+        int again = 0;
+        TimedCall repeat;
+        std::function<void()> tick = [&] {
+            if (++again < 3)
+                repeat.start(15, tick);
+        };
+        repeat.start(15, tick);
+        TimedCall now;
+        now.start(0, note('N'));
+        EXPECT_TRUE(ran.empty()) << "a call never runs from inside callAfter";
+        PauseWithEvents(100);
+        ASSERT_EQ(ran.size(), 3u);
+        EXPECT_EQ(ran[0].first, 'N');
+        EXPECT_EQ(ran[1].first, 'S');
+        EXPECT_GE(ran[1].second, t0 + 20);
+        EXPECT_EQ(ran[2].first, 'L');
+        EXPECT_GE(ran[2].second, t0 + 60);
+        EXPECT_EQ(again, 3);
+        EXPECT_FALSE(later.isActive());
+        PauseWithEvents(30);
+        EXPECT_EQ(ran.size(), 3u);
+    }
+}
+
+// A call scheduled on a loop that is replaced before its time is taken back with its
+// owner, and never reaches into the loop installed since.
+TEST(TimedCalls, ACallOfALoopNoLongerInstalledNeverRuns)
+{
+    int ran = 0;
+    TimedCall call;
+    {
+        ScriptedServices first;
+        call.start(10, [&] { ++ran; });
+    }
+    ScriptedServices second;
+    call.stop();
+    PauseWithEvents(50);
+    EXPECT_EQ(ran, 0);
+    call.start(10, [&] { ++ran; });
+    PauseWithEvents(50);
+    EXPECT_EQ(ran, 1);
 }
 
 TEST(PauseWithEvents, AClockJumpEndsTheWait)

@@ -2,6 +2,7 @@
 #include "midiui/MidiInitSetup.h"
 #include "midiui/frmMidiConfigure.h"
 #include "platform/Services.h"
+#include "platform/StatusHelpers.h"
 #include "platform/testing/ScriptedServices.h"
 #include "shell/HelpTopics.h"
 #include "shell/QtEventLoop.h"
@@ -16,10 +17,12 @@
 #include "ShellTestSupport.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -135,6 +138,46 @@ TEST(QtEventLoop, HandlesEventsAndWakesUpWithoutThem)
     EXPECT_GE(loop.nowMs(), start);
     loop.processEvents(0);
     loop.processEvents(-5);
+}
+
+// A timed call comes at its time while a modal dialog opened inside a wait holds that
+// wait up: it does not wait for the dialog to close.
+TEST(QtEventLoop, ATimedCallRunsOnTimeWhileADialogOpenedInAWaitIsOpen)
+{
+    QtEventLoop loop;
+    platform::installEventLoop(&loop);
+    const auto uninstall = qScopeGuard([] { platform::installEventLoop(nullptr); });
+    std::int64_t ranAt = -1;
+    std::int64_t dialogClosedAt = -1;
+    bool dialogOpenWhenRun = false;
+    QDialog* dialog = nullptr;
+    const std::int64_t start = loop.nowMs();
+    platform::TimedCall call;
+    call.start(300, [&] {
+        ranAt = loop.nowMs();
+        dialogOpenWhenRun = dialog != nullptr && dialog->isVisible();
+    });
+    // 100 ms into the wait, a modal dialog opens and stays open for 1.5 s.
+    QTimer::singleShot(100, qApp, [&] {
+        QDialog d;
+        dialog = &d;
+        QTimer::singleShot(1500, &d, &QDialog::accept);
+        d.exec();
+        dialog = nullptr;
+        dialogClosedAt = loop.nowMs();
+    });
+    platform::PauseWithEvents(200);
+    ASSERT_GE(dialogClosedAt, 0);
+    ASSERT_GE(ranAt, 0);
+    EXPECT_TRUE(dialogOpenWhenRun);
+    EXPECT_LT(ranAt, dialogClosedAt);
+    EXPECT_GE(ranAt - start, 300);
+    // Taken back, a call never comes.
+    bool cancelledRan = false;
+    call.start(20, [&] { cancelledRan = true; });
+    call.stop();
+    platform::PauseWithEvents(80);
+    EXPECT_FALSE(cancelledRan);
 }
 
 TEST(QtFileDialogService, TheDialogFollowsTheRequest)
