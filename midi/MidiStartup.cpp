@@ -351,6 +351,10 @@ void clsMIDIInit::DetectSynth(DetectOutcome& result)
             // whose device number the bank carries, whichever probe it finished in.
             if (reply.size() == kBankDumpBytes) {
                 m_deviceNumber = static_cast<std::int16_t>(byte(2) & 0x0F);
+                // The MkI has no device number apart from its MIDI channel: the number
+                // its bank came on is the channel its notes go to as well.
+                if (!series)
+                    m_outChannel = m_deviceNumber;
                 ++DetectionCount;
                 keepStartupBank(reply);
                 platform::ShowStatusMessage(series ? "DX7 (Series) - Initialised OK " : "DX7 (MKI) - Initialised OK ",

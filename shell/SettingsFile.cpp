@@ -6,9 +6,11 @@
 #include "platform/FileIO.h"
 #include "platform/Services.h"
 #include "shell/MidiSettingsBag.h"
+#include "shell/PropertyValues.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace shell {
@@ -70,6 +72,21 @@ std::string keepCopyOf(const std::string& path, std::string& error)
     return {};
 }
 
+// The MkI DX7 (SynthID 0) has one number for its notes channel and its System Exclusive
+// device number. A file holding two different ones for it is read as the device number,
+// the one the instrument answered on; a series instrument keeps its two numbers.
+void oneNumberForTheMkI(tavisco::PropertyBag& startUp, tavisco::PropertyBag& midi)
+{
+    const std::optional<tavisco::Value> synth = startUp.readProperty("SynthID");
+    if (!synth || toInt32(*synth) != 0)
+        return;
+    const std::optional<tavisco::Value> device = midi.readProperty("MIDIDeviceNumber");
+    const std::optional<tavisco::Value> channel = midi.readProperty("MIDIOutChannel");
+    if (!device || !channel || toInt32(*device) == toInt32(*channel))
+        return;
+    (void)midi.writeProperty("MIDIOutChannel", *device);
+}
+
 }  // namespace
 
 SettingsLoadResult SettingsFile::load(tavisco::PropertyBag& startUp, tavisco::PropertyBag& midi,
@@ -119,7 +136,12 @@ SettingsLoadResult SettingsFile::load(tavisco::PropertyBag& startUp, tavisco::Pr
     };
     if (!apply(kStartUpSection, [&](tavisco::Section& s) { s.SaveToObject(startUp); }))
         return result;
-    if (!apply(kMidiSection, [&](tavisco::Section& s) { s.SaveToObject(midi); }))
+    // [MIDI] is applied key by key in the file's order; the MkI's one number is settled
+    // once the whole section (and SynthID, in [StartUp]) is in.
+    if (!apply(kMidiSection, [&](tavisco::Section& s) {
+            s.SaveToObject(midi);
+            oneNumberForTheMkI(startUp, midi);
+        }))
         return result;
     if (!apply(kRecentFilesSection, [&](tavisco::Section& s) {
             std::array<tavisco::Value, kRecentFileSlots> values;

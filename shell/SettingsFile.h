@@ -24,7 +24,8 @@ public:
     // "IniFile Error": an unreadable file applies nothing, a missing section leaves the
     // sections before it applied and the ones after it unread. A missing file is no error.
     // A file whose loading ended in an error (see SettingsLoadResult::unusable) is kept
-    // before the first save over it.
+    // before the first save over it. For the MkI DX7 (SynthID 0) a MIDIOutChannel that
+    // differs from MIDIDeviceNumber takes the device number.
     [[nodiscard]] SettingsLoadResult load(tavisco::PropertyBag& startUp, tavisco::PropertyBag& midi,
                                           RecentFileSlots& recent);
 

@@ -134,6 +134,7 @@ frmOptions::frmOptions(std::optional<bool>& showSplash, std::optional<std::int32
 
     connect(m_synthGroup, &QButtonGroup::idClicked, this, &frmOptions::Option3_Click);
     connect(m_combo1[0], &QComboBox::activated, this, [this](int position) { Combo1_Click(0, position); });
+    connect(m_combo1[0], &QComboBox::currentIndexChanged, this, [this] { deviceFollowsChannelOnMkI(); });
     connect(m_combo1[1], &QComboBox::activated, this, [this](int position) { Combo1_Click(1, position); });
     connect(m_text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
 
@@ -157,8 +158,10 @@ void frmOptions::LoadOptions()
             box->addItem(QString::number(n));
     if (m_keptSynthId && *m_keptSynthId >= 0 && *m_keptSynthId <= 2)
         m_option3[static_cast<std::size_t>(*m_keptSynthId)]->setChecked(true);
-    m_combo1[0]->setCurrentIndex(m_keptOutChannel);
     m_combo1[1]->setCurrentIndex(m_keptDeviceNumber);
+    // A MkI holding two numbers shows its device number in both lists: that is what OK
+    // stores, and the number the instrument answered on.
+    m_combo1[0]->setCurrentIndex(m_option3[0]->isChecked() ? m_keptDeviceNumber : m_keptOutChannel);
     ShowTimeoutText();
     (m_keptSendToB ? m_option1[1] : m_option1[2])->setChecked(true);
     (m_keptGetFromB ? m_option2[1] : m_option2[2])->setChecked(true);
@@ -190,8 +193,9 @@ void frmOptions::Option3_Click(int index)
         return;
     m_option3[static_cast<std::size_t>(index)]->setChecked(true);
     m_text1->setText(timeoutText(index == 0 ? kMkITimeoutMs : kOtherTimeoutMs));
-    if (index <= 1)
+    if (index == 1)
         m_combo1[1]->setCurrentIndex(0);
+    deviceFollowsChannelOnMkI();
     EnableSecondSeriesControls(index);
 }
 
@@ -200,9 +204,14 @@ void frmOptions::Combo1_Click(int box, int position)
     if (box < 0 || box > 1)
         return;
     m_combo1[static_cast<std::size_t>(box)]->setCurrentIndex(position);
-    // On the MkI DX7 the device number follows the channel.
-    if (box == 0 && m_option3[0]->isChecked())
-        m_combo1[1]->setCurrentIndex(position);
+}
+
+void frmOptions::deviceFollowsChannelOnMkI()
+{
+    // The MkI DX7 has one number for its notes channel and its device number, and OK
+    // stores the channel as both: the greyed device list shows it at every change.
+    if (m_option3[0]->isChecked())
+        m_combo1[1]->setCurrentIndex(m_combo1[0]->currentIndex());
 }
 
 bool frmOptions::checkTimeout(bool focus)

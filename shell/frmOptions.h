@@ -42,7 +42,8 @@ public:
     void Command1_Click(int index);
     // Choosing a synthesizer type (0, 1 or 2).
     void Option3_Click(int index);
-    // Choosing an output channel (list position 0..15) in Combo1(0).
+    // Choosing an output channel (list position 0..15) in Combo1(0), or a device number in
+    // Combo1(1).
     void Combo1_Click(int box, int position);
 
     // Controls, for the windows that drive the dialog (and tests).
@@ -67,6 +68,8 @@ private:
     void LoadOptions();
     void ShowTimeoutText();
     void EnableSecondSeriesControls(std::optional<std::int32_t> synthType);
+    // With the MkI chosen, the device number list takes the channel list's position.
+    void deviceFollowsChannelOnMkI();
     void Text1_Change();
     // False, after the range message, when the text's number is outside 2..60 seconds.
     bool checkTimeout(bool focus);

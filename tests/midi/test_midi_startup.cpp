@@ -180,6 +180,50 @@ TEST_F(StartupTest, TheMkIWaitsFifteenSecondsOnDeviceZeroForADumpSentByHand)
     EXPECT_EQ(app.registry.count(), 1);
 }
 
+// The bank names the device number its instrument answered on. The MkI has one number for
+// that and its notes channel, so the channel is learnt with it; a series instrument keeps
+// the channel the user set.
+TEST_F(StartupTest, TheBankNamesTheDeviceNumberAndOnTheMkITheNotesChannelToo)
+{
+    struct Row {
+        const char* what;
+        std::int32_t synth;
+        int bankDevice;
+        std::int32_t channelBefore;
+        std::int32_t channelAfter;
+    };
+    const Row rows[] = {
+        {"MkI, bank sent by hand on device number 3", 0, 3, 0, 3},
+        {"MkI on device number 0, channel 6 before", 0, 0, 6, 0},
+        {"second series on device number 3", 2, 3, 0, 0},
+        {"first series on device number 5", 1, 5, 9, 9},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        backend.dx7().setDeviceNumber(r.bankDevice);
+        init.setMIDIOutChannel(r.channelBefore);
+        init.setMIDIDeviceNumber(0);
+        init.setMIDITimeout(0);
+        init.setSkipMIDIInit(false);
+        host.synthId = r.synth;
+        host.typeAnswers = {ScriptedSetupHost::TypeAnswer{false, false, r.synth}};
+        host.failureDialogs = 0;
+        // The MkI is not asked: its bank is sent by hand while the program waits.
+        bool sent = r.synth != 0;
+        svc.onProcessEvents([&](std::int64_t) {
+            if (!sent && midi::GetPendingRequest() == 9) {
+                sent = true;
+                backend.sendUnsolicitedBank();
+            }
+        });
+        init.InitialiseMIDI(false);
+        svc.onProcessEvents(nullptr);
+        EXPECT_EQ(host.failureDialogs, 0);
+        EXPECT_EQ(init.MIDIDeviceNumber(), r.bankDevice);
+        EXPECT_EQ(init.MIDIOutChannel(), r.channelAfter);
+    }
+}
+
 TEST_F(StartupTest, AnMkIThatSendsNothingBringsTheFailureDialogAfterOneWait)
 {
     host.synthId = 0;

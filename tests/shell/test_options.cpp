@@ -1,5 +1,10 @@
 // The Options dialog: what it shows, what it checks, what OK and Cancel store.
+#include "../midi/SetupTestSupport.h"
+
+#include "banklib/testing/FakeAppState.h"
+#include "midi/modMidiOutput.h"
 #include "midiui/MidiInitSetup.h"
+#include "platform/midi/SimulatedDX7Backend.h"
 #include "platform/testing/ScriptedServices.h"
 #include "shell/frmOptions.h"
 
@@ -10,8 +15,10 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -102,17 +109,122 @@ TEST_F(OptionsTest, ChoosingTheSynthTypeSetsTimeoutAndDeviceNumber)
     EXPECT_EQ(rangeMessages(), 0u);
 }
 
+// On the MkI the notes channel and the device number are one number: the greyed device
+// list shows at every moment the number OK stores for both. Other instruments keep the two
+// apart.
 TEST_F(OptionsTest, OnTheMkITheDeviceNumberFollowsTheChannel)
 {
-    synthId = 0;
-    auto d = open();
-    d->Combo1_Click(0, 4);  // channel 5
-    EXPECT_EQ(d->Combo1(1)->currentIndex(), 4);
-    d->Command1_Click(0);
-    EXPECT_EQ(d->result(), QDialog::Accepted);
-    EXPECT_EQ(midi.MIDIOutChannel(), 4);
-    EXPECT_EQ(midi.MIDIDeviceNumber(), 4);
-    EXPECT_EQ(midi.MIDITimeout(), 15000);
+    enum class Change { PickChannel5, KeyDown, Nothing, ChooseMkI, ChooseFirstSeries };
+    struct Row {
+        const char* what;
+        std::int32_t synth;
+        std::int32_t channel, device;  // stored before opening
+        Change change;
+        int shownChannel, shownDevice;  // list positions, and what OK stores
+    };
+    const Row rows[] = {
+        {"MkI: channel 5 picked", 0, 0, 0, Change::PickChannel5, 4, 4},
+        {"MkI: channel moved by the Down key", 0, 2, 2, Change::KeyDown, 3, 3},
+        {"MkI holding two numbers opens on its device number", 0, 0, 3, Change::Nothing, 3, 3},
+        {"MkI chosen over a second-series setting", 2, 4, 6, Change::ChooseMkI, 4, 4},
+        {"second series keeps its numbers apart", 2, 0, 3, Change::KeyDown, 1, 3},
+        {"first series: the greyed device number stays", 1, 4, 0, Change::KeyDown, 5, 0},
+        {"first series chosen over the MkI", 0, 4, 4, Change::ChooseFirstSeries, 4, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        synthId = r.synth;
+        ASSERT_TRUE(midi.setMIDIOutChannel(r.channel));
+        ASSERT_TRUE(midi.setMIDIDeviceNumber(r.device));
+        ASSERT_TRUE(midi.setMIDITimeout(0));
+        auto d = open();
+        d->show();
+        switch (r.change) {
+        case Change::PickChannel5: d->Combo1_Click(0, 4); break;
+        case Change::KeyDown:
+            d->TabStrip1()->setCurrentIndex(1);
+            d->Combo1(0)->setFocus();
+            QTest::keyClick(d->Combo1(0), Qt::Key_Down);
+            break;
+        case Change::Nothing: break;
+        case Change::ChooseMkI: d->Option3(0)->click(); break;
+        case Change::ChooseFirstSeries: d->Option3(1)->click(); break;
+        }
+        EXPECT_EQ(d->Combo1(0)->currentIndex(), r.shownChannel);
+        EXPECT_EQ(d->Combo1(1)->currentIndex(), r.shownDevice);
+        QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Command1_0")), Qt::LeftButton);
+        EXPECT_EQ(d->result(), QDialog::Accepted);
+        EXPECT_EQ(midi.MIDIOutChannel(), r.shownChannel);
+        EXPECT_EQ(midi.MIDIDeviceNumber(), r.shownDevice);
+        EXPECT_EQ(midi.MIDITimeout(), synthId == 0 ? 15000 : 2000);
+    }
+    EXPECT_EQ(rangeMessages(), 0u);
+}
+
+// First start with an instrument that sends its bank on device number 3, then Tools >
+// Options and OK with nothing changed, or only the time-out: requests still go to device
+// number 3. On the MkI the notes channel is that number too; a series instrument keeps its
+// own channel.
+TEST_F(OptionsTest, OkAfterDetectionKeepsTheDeviceNumberTheBankCameOn)
+{
+    struct Row {
+        const char* what;
+        std::int32_t synth;
+        const char* timeout;  // typed into the time-out box; nullptr: nothing
+        std::int32_t channel;
+    };
+    const Row rows[] = {
+        {"MkI, nothing changed", 0, nullptr, 3},
+        {"MkI, only the time-out changed", 0, "20", 3},
+        {"second series, nothing changed", 2, nullptr, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        banklib::testing::FakeAppState app;
+        app.dataDirectory = folder.path().toStdString() + "/";
+        auto owned = std::make_unique<platform::SimulatedDX7Backend>(3);
+        platform::SimulatedDX7Backend& dx7 = *owned;
+        MidiInitSetup setup(std::move(owned));
+        ASSERT_TRUE(setup.setMidiInDeviceName("DX7 Simulator Out"));
+        ASSERT_TRUE(setup.setMidiOutDeviceName("DX7 Simulator In"));
+        miditest::ScriptedSetupHost host;
+        host.synthId = r.synth;
+        host.typeAnswers = {miditest::ScriptedSetupHost::TypeAnswer{false, false, r.synth}};
+        // The MkI is not asked: its bank is sent by hand while the program waits.
+        bool sent = r.synth != 0;
+        services.onProcessEvents([&](std::int64_t) {
+            if (!sent && midi::GetPendingRequest() == 9) {
+                sent = true;
+                dx7.sendUnsolicitedBank();
+            }
+        });
+        setup.InitialiseMIDI(false, CommandLineSwitch::None);
+        services.onProcessEvents(nullptr);
+        ASSERT_EQ(app.registry.count(), 1) << "the bank was received";
+        EXPECT_EQ(setup.MIDIDeviceNumber(), 3);
+        EXPECT_EQ(setup.MIDIOutChannel(), r.channel);
+
+        frmOptions d(showSplash, host.synthId, setup);
+        d.show();
+        d.TabStrip1()->setCurrentIndex(1);
+        EXPECT_EQ(d.Combo1(0)->currentText(), QString::number(r.channel + 1));
+        EXPECT_EQ(d.Combo1(1)->currentText(), QStringLiteral("4"));
+        EXPECT_EQ(d.Combo1(1)->isEnabled(), r.synth == 2);
+        if (r.timeout != nullptr) {
+            d.Text1()->setFocus();
+            d.Text1()->selectAll();
+            QTest::keyClicks(d.Text1(), QString::fromLatin1(r.timeout));
+        }
+        QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("Command1_0")), Qt::LeftButton);
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_EQ(setup.MIDIDeviceNumber(), 3);
+        EXPECT_EQ(setup.MIDIOutChannel(), r.channel);
+        EXPECT_EQ(static_cast<std::uint8_t>(midi::BuildDumpRequest(9, 0, 0, 0).at(2)), 0x23)
+            << "a bank request goes to device number 3";
+    }
+    EXPECT_EQ(rangeMessages(), 0u);
 }
 
 TEST_F(OptionsTest, EveryChangeOfTheTimeoutIsChecked)

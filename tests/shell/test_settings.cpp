@@ -185,6 +185,39 @@ TEST_F(SettingsTest, RefusedAndUnknownKeysAreSkippedAndTheNextKeysStillApply)
     EXPECT_EQ(recent, (RecentFileSlots{"/a.dat", "", "", "", "", "/f.dat"}));
 }
 
+// The MkI (SynthID 0) has one number for its notes channel and its device number: a file
+// holding two for it is read as the device number, whichever key comes first. Every other
+// instrument keeps its two numbers.
+TEST_F(SettingsTest, AMkIWithTwoNumbersIsReadAsItsDeviceNumber)
+{
+    struct Row {
+        const char* synthId;
+        const char* midiKeys;
+        std::int32_t channel, device;
+    };
+    const Row rows[] = {
+        {"0", "MIDIOutChannel=0\r\nMIDIDeviceNumber=3\r\n", 3, 3},
+        {"0", "MIDIDeviceNumber=3\r\nMIDIOutChannel=0\r\n", 3, 3},
+        {"0", "MIDIOutChannel=5\r\nMIDIDeviceNumber=5\r\n", 5, 5},
+        {"1", "MIDIOutChannel=0\r\nMIDIDeviceNumber=3\r\n", 0, 3},
+        {"2", "MIDIDeviceNumber=3\r\nMIDIOutChannel=0\r\n", 0, 3},
+        {"", "MIDIOutChannel=0\r\nMIDIDeviceNumber=3\r\n", 0, 3},  // no type chosen yet
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(::testing::Message() << "SynthID=" << r.synthId << " " << r.midiKeys);
+        writeFile(path, std::string("[StartUp]\r\nSynthID=") + r.synthId + "\r\n[MIDI]\r\n" + r.midiKeys +
+                            "[Recent Files]\r\n");
+        MapBag startUp;
+        MidiInitSetup midi;
+        MidiSettingsBag midiBag(midi);
+        RecentFileSlots recent;
+        EXPECT_EQ(SettingsFile(path).load(startUp, midiBag, recent).outcome, SettingsLoad::Read);
+        EXPECT_EQ(midi.MIDIOutChannel(), r.channel);
+        EXPECT_EQ(midi.MIDIDeviceNumber(), r.device);
+    }
+    EXPECT_TRUE(services.messagesShown().empty());
+}
+
 TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNothingApplied)
 {
     // A folder where the file should be, and a pipe, which is not waited on.
