@@ -32,13 +32,19 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTest>
+#include <QToolBar>
+
+#include <algorithm>
 
 namespace shell {
 namespace {
@@ -601,6 +607,61 @@ TEST(MidiStartUp, TheProgramFindsTheSynthOpensItsBankAndShowsTheMidiManager)
         EXPECT_EQ(midiWindows->banks().UsedBankCount(), 1);
         midiWindows->manager()->flushMonitor();
         EXPECT_GT(midiWindows->manager()->monitorModel().rowCount(), 0);
+
+        // Closed by its close button, by Ctrl+F4 and by its window menu, again and again,
+        // and shown by Ctrl+M or the menu: it comes back whole, with its slots and lines.
+        main.show();
+        main.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+        frmMIDIManager* const manager = midiWindows->manager();
+        const int lines = manager->monitorModel().rowCount();
+        const QString slotName = manager->bankModel().index(0, 1).data().toString();
+        enum class CloseBy { Button, CtrlF4, WindowMenu };
+        for (int round = 1; round <= 2; ++round) {
+            for (const CloseBy way : {CloseBy::Button, CloseBy::CtrlF4, CloseBy::WindowMenu}) {
+                SCOPED_TRACE("round " + std::to_string(round) + ", closed by way " +
+                             std::to_string(static_cast<int>(way)));
+                QMdiSubWindow* sub = midiWindows->managerSubWindow();
+                ASSERT_NE(sub, nullptr);
+                ASSERT_TRUE(sub->isVisible());
+                main.mdiArea()->setActiveSubWindow(sub);
+                switch (way) {
+                case CloseBy::Button: sub->close(); break;
+                case CloseBy::CtrlF4: QTest::keyClick(sub, Qt::Key_F4, Qt::ControlModifier); break;
+                case CloseBy::WindowMenu: {
+                    const QList<QAction*> items = sub->systemMenu()->actions();
+                    const auto close = std::find_if(items.begin(), items.end(), [](const QAction* a) {
+                        return a->text().remove(QLatin1Char('&')) == QStringLiteral("Close");
+                    });
+                    ASSERT_NE(close, items.end());
+                    (*close)->trigger();
+                    break;
+                }
+                }
+                QApplication::processEvents();
+                EXPECT_FALSE(midiWindows->managerShown());
+                EXPECT_FALSE(main.action(CommandId::MidiShowManager)->isChecked());
+                if (way == CloseBy::WindowMenu)
+                    main.action(CommandId::MidiShowManager)->trigger();
+                else
+                    QTest::keyClick(&main, Qt::Key_M, Qt::ControlModifier);
+                QApplication::processEvents();
+                ASSERT_EQ(midiWindows->managerSubWindow(), sub);
+                ASSERT_EQ(midiWindows->manager(), manager);
+                EXPECT_TRUE(sub->isVisible());
+                EXPECT_TRUE(main.action(CommandId::MidiShowManager)->isChecked());
+                EXPECT_TRUE(manager->isVisible()) << "not an empty frame";
+                EXPECT_TRUE(manager->findChild<QToolBar*>(QStringLiteral("Toolbar1"))->isVisible());
+                EXPECT_TRUE(manager->DataGrid1()->isVisible());
+                EXPECT_TRUE(manager->DataGrid2()->isVisible());
+                EXPECT_TRUE(sub->contentsRect().contains(manager->geometry()));
+                EXPECT_EQ(manager->bankModel().index(0, 1).data().toString(), slotName);
+                EXPECT_EQ(manager->monitorModel().rowCount(), lines);
+                EXPECT_EQ(midiWindows->banks().UsedBankCount(), 1);
+            }
+        }
+        EXPECT_TRUE(main.objMIDIInit().MidiInOpen() && main.objMIDIInit().MidiOutOpen());
+        main.hide();
 
         // Closing the last device hides the window and keeps slots and log.
         const int rows = midiWindows->manager()->monitorModel().rowCount();
