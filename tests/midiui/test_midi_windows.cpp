@@ -86,13 +86,20 @@ void focusIn(QWidget* w)
     QApplication::sendEvent(w, &event);
 }
 
+// The text a grid's cell shows.
+QString shownText(const QTableView* grid, int row, int column)
+{
+    const QModelIndex index = grid->model()->index(row, column);
+    const auto* delegate = qobject_cast<const QStyledItemDelegate*>(grid->itemDelegateForIndex(index));
+    return delegate->displayText(index.data(), grid->locale());
+}
+
 // The text a grid's cell shows fits the room it has: its width less a grid line and the
 // style's margins at either side. Else the grid cuts it short with an ellipsis.
 ::testing::AssertionResult shownWhole(const QTableView* grid, int row, int column)
 {
     const QModelIndex index = grid->model()->index(row, column);
-    const auto* delegate = qobject_cast<const QStyledItemDelegate*>(grid->itemDelegateForIndex(index));
-    const QString text = delegate->displayText(index.data(), grid->locale());
+    const QString text = shownText(grid, row, column);
     const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
     const int room = grid->visualRect(index).width() - 2 * margin;
     const qreal width = QFontMetricsF(grid->font()).horizontalAdvance(text);
@@ -315,7 +322,12 @@ TEST_F(ManagerWindowTest, TheButtonsFollowThePortsAndTheSelectedSlot)
     EXPECT_EQ(window.DataGrid2()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("H:M:Sec"));
     // At the opening size the cells show their texts whole, in the program's font and in a
     // fixed-pitch one: a time stamp, a line number, a channel, the data's titles and values,
-    // a slot's number and length.
+    // a slot's number and length; and every column of a short and of a long message sent.
+    ASSERT_EQ(midi::SendShortMessage("\x90", "\x46", "\x7F", ""), midi::TransportResult::Ok);
+    const std::string voice = std::string("\xF0\x43\x00\x00\x01\x1B", 6) + std::string(156, '\x63') + "\xF7";
+    ASSERT_EQ(voice.size(), 163U);
+    ASSERT_EQ(midi::SendLongSysex(voice), midi::TransportResult::Ok);
+    ASSERT_EQ(midi::SendLongSysex("\xF0\x43\x10\x7F\x7F\x7F\xF7"), midi::TransportResult::Ok);
     midi::MonitorLines line;
     line[midi::MonitorField::Timestamp] = "39599900";
     line[midi::MonitorField::Channel] = "16";
@@ -333,8 +345,11 @@ TEST_F(ManagerWindowTest, TheButtonsFollowThePortsAndTheSelectedSlot)
         frmMIDIManager opened{data, banks, [this] { return ports; }};
         const int last = opened.monitorModel().rowCount() - 1;
         ASSERT_EQ(opened.monitorModel().index(last, 0).data().toString().trimmed(), QStringLiteral("10:59:59.9"));
-        for (int column = 0; column < 8; ++column)
-            EXPECT_TRUE(shownWhole(opened.DataGrid2(), last, column)) << column;
+        ASSERT_EQ(shownText(opened.DataGrid2(), last - 3, 5), QStringLiteral("Data"));
+        ASSERT_EQ(shownText(opened.DataGrid2(), last - 2, 3), QStringLiteral("Long Sysex sent: length  163 bytes"));
+        for (int row = last - 3; row <= last; ++row)
+            for (int column = 0; column < 8; ++column)
+                EXPECT_TRUE(shownWhole(opened.DataGrid2(), row, column)) << row << ", " << column;
         EXPECT_TRUE(shownWhole(opened.DataGrid1(), 99, 0));
         EXPECT_TRUE(shownWhole(opened.DataGrid1(), 99, 2));
     }
