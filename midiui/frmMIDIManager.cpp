@@ -213,9 +213,10 @@ void frmMIDIManager::Init_Grid()
 {
     if (m_banks.MidiSysex.isEmpty())
         m_banks.InitMidiGrid();
+    // A slot is named after the file it was loaded from, and saved under its name.
     m_bankModel.setRecordset(m_banks.MidiSysex,
                              {{SF::No, QStringLiteral("No"), false},
-                              {SF::Name, QStringLiteral("Name"), true},
+                              {SF::Name, QStringLiteral("Name"), true, true},
                               {SF::Length, QStringLiteral("Length"), false}});
     m_grid1->setModel(&m_bankModel);
     fixedRows(m_grid1);

@@ -3,6 +3,7 @@
 #include "../voicelist/VoiceListTestSupport.h"
 #include "../midi/SetupTestSupport.h"
 
+#include "banklib/testing/FakeAppState.h"
 #include "midi/MidiManagerSlots.h"
 #include "midi/MidiSetupRules.h"
 #include "midi/clsMIDIInit.h"
@@ -19,6 +20,8 @@
 #include "midiui/frmInitialisationMessage.h"
 #include "midiui/frmMIDIManager.h"
 #include "midiui/frmMidiConfigure.h"
+#include "platform/FileIO.h"
+#include "platform/VbText.h"
 #include "platform/midi/SimulatedDX7Backend.h"
 #include "platform/testing/ScriptedServices.h"
 #include "shell/frmStartup.h"
@@ -28,6 +31,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFocusEvent>
 #include <QFont>
 #include <QFontMetrics>
@@ -41,10 +45,12 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 
 #include <algorithm>
+#include <fstream>
 
 namespace shell {
 namespace {
@@ -451,6 +457,78 @@ TEST_F(ManagerWindowTest, OnlyTheUsersSelectionResendsARow)
     EXPECT_EQ(backend.sentMessages().size(), 1U);
 }
 
+TEST_F(ManagerWindowTest, ASlotNamedAfterItsFileShowsTheNameAsTheTitleBarDoesAndIsSavedUnderIt)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    banklib::testing::FakeAppState app;
+    app.dataDirectory = QFile::encodeName(folder.path()).toStdString() + "/";
+    const std::vector<std::uint8_t> dump = backend.dx7().bulkDump();
+    // 9 bytes and 40 letters of 2 bytes each: a slot's 80 bytes end inside a letter.
+    std::string longName = "Банк ";
+    for (int i = 0; i < 40; ++i)
+        longName += "ж";
+    struct Row {
+        std::string file;
+        std::string name;  // as the slot shows it, and the file Save proposes
+    };
+    const Row rows[] = {
+        {"naïve café.syx", "naïve café"},
+        {"Струнные и духовые.syx", "Струнные и духовые"},
+        // A name longer than a slot's 80 bytes keeps whole letters.
+        {longName + ".syx", longName.substr(0, 79)},
+        {"Ünïcødé.Set.syx", "Ünïcødé"},
+    };
+    int slot = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        const std::string path = app.dataDirectory + row.file;
+        {
+            std::ofstream out(path, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(dump.data()), static_cast<std::streamsize>(dump.size()));
+        }
+        ui.clear();
+        ui.answerFile(path);
+        window.DataGrid1()->selectionModel()->setCurrentIndex(window.bankModel().index(slot, 1),
+                                                              QItemSelectionModel::ClearAndSelect);
+        window.button(QStringLiteral("Load"))->trigger();
+        ASSERT_EQ(banks.UsedBankCount(), slot + 1);
+        const QString stem = QFile::decodeName(row.name.c_str());
+        // The title bar's way with a file name: its stem is what the slot shows.
+        EXPECT_EQ(QFile::decodeName(row.file.c_str()).left(stem.size()), stem);
+        EXPECT_EQ(shownText(window.DataGrid1(), slot, 1).toStdString(), stem.toStdString());
+
+        // Save proposes the file under the slot's name, and writes it there.
+        window.DataGrid1()->selectionModel()->setCurrentIndex(window.bankModel().index(slot, 1),
+                                                              QItemSelectionModel::ClearAndSelect);
+        const std::string saved = app.dataDirectory + row.name + ".dat";
+        ui.answerFile(saved);
+        window.button(QStringLiteral("Save"))->trigger();
+        ASSERT_EQ(ui.fileDialogsShown().size(), 2U);
+        EXPECT_EQ(ui.fileDialogsShown()[1].fileName, saved);
+        EXPECT_TRUE(platform::fileExists(saved));
+        ++slot;
+    }
+
+    // A name typed into the grid is the file's name too; left as it was, it keeps its bytes.
+    const QModelIndex name = window.bankModel().index(0, 1);
+    ASSERT_TRUE(window.bankModel().setData(name, QStringLiteral("Noël Хор")));
+    EXPECT_EQ(shownText(window.DataGrid1(), 0, 1).toStdString(), "Noël Хор");
+    window.DataGrid1()->selectionModel()->setCurrentIndex(name, QItemSelectionModel::ClearAndSelect);
+    ui.clear();
+    ui.answerFile(app.dataDirectory + "typed.dat");
+    window.button(QStringLiteral("Save"))->trigger();
+    ASSERT_EQ(ui.fileDialogsShown().size(), 1U);
+    EXPECT_EQ(ui.fileDialogsShown()[0].fileName, app.dataDirectory + "Noël Хор.dat");
+    banks.MidiSysex.setAbsolutePosition(3);
+    const std::string latin1 = "Caf\xE9";  // no UTF-8: shown one character a byte
+    banks.MidiSysex.setValue(midi::SlotField::Name, latin1);
+    window.banksChanged();
+    EXPECT_EQ(shownText(window.DataGrid1(), 2, 1).toStdString(), "Café");
+    ASSERT_TRUE(window.bankModel().setData(window.bankModel().index(2, 1), window.bankModel().index(2, 1).data()));
+    EXPECT_EQ(platform::Trim(banks.MidiSysex.text(midi::SlotField::Name)), latin1);
+}
+
 TEST_F(ManagerWindowTest, EditWorksOnTheGridLastFocused)
 {
     window.Toolbar1_ButtonClick(QStringLiteral("Edit"));
@@ -677,6 +755,13 @@ TEST(MidiStartUp, TheProgramFindsTheSynthOpensItsBankAndShowsTheMidiManager)
         }
         EXPECT_TRUE(main.objMIDIInit().MidiInOpen() && main.objMIDIInit().MidiOutOpen());
         main.hide();
+
+        // Its caption shows a file name as a title bar shows one.
+        for (const char* name : {"naïve café.syx", "Струнные.syx"}) {
+            midiWindows->setManagerCaption(name);
+            EXPECT_EQ(midiWindows->managerSubWindow()->windowTitle(), QFile::decodeName(name));
+        }
+        midiWindows->setManagerCaption("MIDI Manager");
 
         // Closing the last device hides the window and keeps slots and log.
         const int rows = midiWindows->manager()->monitorModel().rowCount();
