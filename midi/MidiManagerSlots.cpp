@@ -11,6 +11,7 @@
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
 #include "platform/FileIO.h"
+#include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
@@ -57,12 +58,10 @@ std::size_t voiceSize(std::int32_t type)
     return type == kUnpacked ? banklib::kUnpackedVoiceSize : type == kPacked ? banklib::kPackedVoiceSize : 0;
 }
 
+// A name taken from a file name keeps whole letters when it is cut to the field.
 std::string slotName(const std::string& name)
 {
-    std::string n = name.empty() ? std::string(kNewDataName) : name;
-    if (n.size() > kSlotNameWidth)
-        n.resize(kSlotNameWidth);
-    return n;
+    return platform::cutText(name.empty() ? std::string(kNewDataName) : name, kSlotNameWidth);
 }
 
 // The slot name as a file name: no folder separators, no NUL bytes.

@@ -59,7 +59,7 @@ void QtMidiWindows::loadManager()
     m_window = window;
     QMdiSubWindow* sub = m_main.mdiArea()->addSubWindow(window);
     sub->setObjectName(QStringLiteral("MIDIManagerSubWindow"));
-    // Closing the window only hides it: it keeps what it shows for the run.
+    // Closing the window only hides it (eventFilter): it keeps what it shows for the run.
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWindowTitle(QStringLiteral("MIDI Manager"));
     sub->resize(window->size() + QSize(8, 30));
@@ -151,6 +151,14 @@ bool QtMidiWindows::eventFilter(QObject* watched, QEvent* event)
     // Compared as a plain object: the window may be on its way out.
     if (watched == m_subObject) {
         switch (event->type()) {
+        case QEvent::Close:
+            // However the user closes it (its close button, Ctrl+F4, its window menu), the
+            // window is only hidden, as the menu's command hides it. The sub-window's own
+            // close would close the MIDI Manager inside it as well, which stays hidden
+            // when the frame is shown again: an empty frame.
+            event->accept();
+            hideManager();
+            return true;
         case QEvent::Show:
         case QEvent::Hide:
             QMetaObject::invokeMethod(this, [this] { commandsChanged(); }, Qt::QueuedConnection);

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace shell {
@@ -59,19 +60,31 @@ public:
     }
 };
 
-// A column's designed width, and the widest text it must show whole.
+// A column's designed width, and the texts it must show whole (the widest counts).
 struct ColumnSize {
     int twips;
-    const char* widest;
+    std::array<const char*, 4> texts;
 };
 
 // The bank grid: a slot number, its name, its length in bytes.
-constexpr ColumnSize kBankColumns[] = {{400, "100"}, {4000, ""}, {970, "000000"}};
+constexpr ColumnSize kBankColumns[] = {{400, {"100"}}, {4000, {}}, {970, {"000000"}}};
 // The monitor: a time stamp of a long session, a line number that runs on past the lines
-// kept, a channel, the message, and the titles and values of its data.
-constexpr ColumnSize kMonitorColumns[] = {{900, "00:00:00.0"}, {500, "0000000"}, {300, "16"},
-                                          {3000, ""},          {750, "Sysex Bank"}, {500, "000"},
-                                          {750, "MSB Value"},  {500, "000"}};
+// kept, a channel, the message, and the titles and values (a blank before the digits) of
+// its data. The lines of what was sent are the longest messages it shows often. A short
+// message sent ends its text with the title of its first value, and the rest stand a
+// column to the right of where a received one has them: "Data" in a value's column.
+constexpr ColumnSize kMonitorColumns[] = {
+    {900, {"00:00:00.0"}},
+    {500, {"0000000"}},
+    {300, {"16"}},
+    {3000,
+     {"Short Sysex sent:                       Status", "Long Sysex sent: length  0000000 bytes",
+      "Long Sysex sent: 240 67 16 127 127 127 247"}},
+    {750, {"Sysex Bank", "LSB Value", "Velocity", "Not kept"}},
+    {500, {" 000", "Data"}},
+    {750, {"MSB Value", "Value"}},
+    {500, {" 000"}},
+};
 
 // Each column as wide as designed, but never narrower than its caption or its widest text
 // in the grid's font, so that none of them is cut short. Gives the columns' total width.
@@ -84,9 +97,13 @@ int sizeColumns(QTableView* grid, const ColumnSize (&columns)[N])
     int total = 0;
     for (std::size_t c = 0; c < N; ++c) {
         const int column = static_cast<int>(c);
-        const int text =
-            static_cast<int>(std::ceil(metrics.horizontalAdvance(QString::fromLatin1(columns[c].widest)))) + margins;
-        const int width = std::max({px(columns[c].twips), text, grid->horizontalHeader()->sectionSizeHint(column)});
+        int width = std::max(px(columns[c].twips), grid->horizontalHeader()->sectionSizeHint(column));
+        for (const char* text : columns[c].texts) {
+            if (text == nullptr)
+                continue;
+            const double advance = metrics.horizontalAdvance(QString::fromLatin1(text));
+            width = std::max(width, static_cast<int>(std::ceil(advance)) + margins);
+        }
         grid->setColumnWidth(column, width);
         total += width;
     }
@@ -196,9 +213,10 @@ void frmMIDIManager::Init_Grid()
 {
     if (m_banks.MidiSysex.isEmpty())
         m_banks.InitMidiGrid();
+    // A slot is named after the file it was loaded from, and saved under its name.
     m_bankModel.setRecordset(m_banks.MidiSysex,
                              {{SF::No, QStringLiteral("No"), false},
-                              {SF::Name, QStringLiteral("Name"), true},
+                              {SF::Name, QStringLiteral("Name"), true, true},
                               {SF::Length, QStringLiteral("Length"), false}});
     m_grid1->setModel(&m_bankModel);
     fixedRows(m_grid1);

@@ -20,6 +20,12 @@ namespace platform {
 // from the file system in UTF-8, so bytes that are valid UTF-8 are read as such; any other
 // text (a voice name with a byte above 0x7F, say) is read byte by byte as above.
 [[nodiscard]] QString fromText(std::string_view bytes);
+// A text typed for a field that holds a file name, or a name taken from one: UTF-8, as the
+// file system and fromText take it, cut to at most maxBytes as cutText cuts.
+[[nodiscard]] std::string toText(const QString& text, std::size_t maxBytes = std::string::npos);
+// A byte string cut to at most maxBytes. One in UTF-8 is cut before the character that
+// would be split, so that what is left still reads as the same letters.
+[[nodiscard]] std::string cutText(std::string bytes, std::size_t maxBytes);
 // Each character of code 0-255 becomes that byte; a character beyond Latin-1 becomes '?'.
 [[nodiscard]] std::string toBytes(const QString& text);
 

@@ -1,6 +1,8 @@
 // Brevane - a table model over a recordset, for grids.
 #include "platform/RecordsetModel.h"
 
+#include "platform/Latin1.h"
+
 #include <algorithm>
 
 namespace platform {
@@ -84,18 +86,17 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const
     const Bookmark b = bookmarkAt(index.row());
     if (b == kNoBookmark || index.column() >= static_cast<int>(m_columns.size()))
         return {};
-    const Value& v = m_rs.valueAt(b, m_columns[static_cast<std::size_t>(index.column())].field);
+    const Column& column = m_columns[static_cast<std::size_t>(index.column())];
+    const Value& v = m_rs.valueAt(b, column.field);
     struct Visitor {
+        bool fileNames;
         QVariant operator()(std::monostate) const { return {}; }
         QVariant operator()(bool x) const { return x; }
         QVariant operator()(std::int64_t x) const { return static_cast<qlonglong>(x); }
         QVariant operator()(double x) const { return x; }
-        QVariant operator()(const std::string& s) const
-        {
-            return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-        }
+        QVariant operator()(const std::string& s) const { return fileNames ? fromText(s) : fromBytes(s); }
     };
-    return std::visit(Visitor{}, v);
+    return std::visit(Visitor{column.fileNames}, v);
 }
 
 bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, int role)
@@ -105,9 +106,11 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
     const Bookmark b = bookmarkAt(index.row());
     if (b == kNoBookmark)
         return false;
-    const int f = m_columns[static_cast<std::size_t>(index.column())].field;
+    const Column& column = m_columns[static_cast<std::size_t>(index.column())];
+    const int f = column.field;
+    const FieldDef& def = m_rs.field(f);
     Value v;
-    switch (m_rs.field(f).type) {
+    switch (def.type) {
     case FieldType::Boolean:
         v = value.toBool();
         break;
@@ -118,7 +121,16 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
         v = value.toDouble();
         break;
     default:
-        v = value.toString().toLatin1().toStdString();
+        if (!column.fileNames) {
+            v = toBytes(value.toString());
+        } else if (const auto* shown = std::get_if<std::string>(&m_rs.valueAt(b, f));
+                   shown && fromText(*shown) == value.toString()) {
+            return true;
+        } else {
+            // Cut here, where the letters are known: the field's own cut counts bytes.
+            const bool fixed = def.type == FieldType::FixedText && def.width > 0;
+            v = toText(value.toString(), fixed ? static_cast<std::size_t>(def.width) : std::string::npos);
+        }
         break;
     }
     m_rs.setValueAt(b, f, std::move(v));

@@ -13,8 +13,9 @@ namespace platform {
 
 // Shows the visible records of a recordset (through a clone, so the grid's cursor
 // never moves the owner's) as rows and chosen fields as columns. Text is shown as
-// Latin-1, one character per byte. Call refresh() after changing the recordset's
-// rows, order or filter from outside the model.
+// Latin-1, one character per byte, but in a column of file names as fromText reads it.
+// Call refresh() after changing the recordset's rows, order or filter from outside the
+// model.
 class RecordsetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -22,6 +23,9 @@ public:
         int field = 0;
         QString title;
         bool editable = false;
+        // The field holds file names, or names taken from them (platform/Latin1.h): typed
+        // text is stored in UTF-8, and a cell whose text is left as it was keeps its bytes.
+        bool fileNames = false;
     };
 
     explicit RecordsetModel(QObject* parent = nullptr);

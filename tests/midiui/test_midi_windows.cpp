@@ -3,6 +3,7 @@
 #include "../voicelist/VoiceListTestSupport.h"
 #include "../midi/SetupTestSupport.h"
 
+#include "banklib/testing/FakeAppState.h"
 #include "midi/MidiManagerSlots.h"
 #include "midi/MidiSetupRules.h"
 #include "midi/clsMIDIInit.h"
@@ -19,6 +20,8 @@
 #include "midiui/frmInitialisationMessage.h"
 #include "midiui/frmMIDIManager.h"
 #include "midiui/frmMidiConfigure.h"
+#include "platform/FileIO.h"
+#include "platform/VbText.h"
 #include "platform/midi/SimulatedDX7Backend.h"
 #include "platform/testing/ScriptedServices.h"
 #include "shell/frmStartup.h"
@@ -28,17 +31,26 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFocusEvent>
 #include <QFont>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <algorithm>
+#include <fstream>
 
 namespace shell {
 namespace {
@@ -80,13 +92,20 @@ void focusIn(QWidget* w)
     QApplication::sendEvent(w, &event);
 }
 
+// The text a grid's cell shows.
+QString shownText(const QTableView* grid, int row, int column)
+{
+    const QModelIndex index = grid->model()->index(row, column);
+    const auto* delegate = qobject_cast<const QStyledItemDelegate*>(grid->itemDelegateForIndex(index));
+    return delegate->displayText(index.data(), grid->locale());
+}
+
 // The text a grid's cell shows fits the room it has: its width less a grid line and the
 // style's margins at either side. Else the grid cuts it short with an ellipsis.
 ::testing::AssertionResult shownWhole(const QTableView* grid, int row, int column)
 {
     const QModelIndex index = grid->model()->index(row, column);
-    const auto* delegate = qobject_cast<const QStyledItemDelegate*>(grid->itemDelegateForIndex(index));
-    const QString text = delegate->displayText(index.data(), grid->locale());
+    const QString text = shownText(grid, row, column);
     const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
     const int room = grid->visualRect(index).width() - 2 * margin;
     const qreal width = QFontMetricsF(grid->font()).horizontalAdvance(text);
@@ -309,7 +328,12 @@ TEST_F(ManagerWindowTest, TheButtonsFollowThePortsAndTheSelectedSlot)
     EXPECT_EQ(window.DataGrid2()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("H:M:Sec"));
     // At the opening size the cells show their texts whole, in the program's font and in a
     // fixed-pitch one: a time stamp, a line number, a channel, the data's titles and values,
-    // a slot's number and length.
+    // a slot's number and length; and every column of a short and of a long message sent.
+    ASSERT_EQ(midi::SendShortMessage("\x90", "\x46", "\x7F", ""), midi::TransportResult::Ok);
+    const std::string voice = std::string("\xF0\x43\x00\x00\x01\x1B", 6) + std::string(156, '\x63') + "\xF7";
+    ASSERT_EQ(voice.size(), 163U);
+    ASSERT_EQ(midi::SendLongSysex(voice), midi::TransportResult::Ok);
+    ASSERT_EQ(midi::SendLongSysex("\xF0\x43\x10\x7F\x7F\x7F\xF7"), midi::TransportResult::Ok);
     midi::MonitorLines line;
     line[midi::MonitorField::Timestamp] = "39599900";
     line[midi::MonitorField::Channel] = "16";
@@ -327,8 +351,11 @@ TEST_F(ManagerWindowTest, TheButtonsFollowThePortsAndTheSelectedSlot)
         frmMIDIManager opened{data, banks, [this] { return ports; }};
         const int last = opened.monitorModel().rowCount() - 1;
         ASSERT_EQ(opened.monitorModel().index(last, 0).data().toString().trimmed(), QStringLiteral("10:59:59.9"));
-        for (int column = 0; column < 8; ++column)
-            EXPECT_TRUE(shownWhole(opened.DataGrid2(), last, column)) << column;
+        ASSERT_EQ(shownText(opened.DataGrid2(), last - 3, 5), QStringLiteral("Data"));
+        ASSERT_EQ(shownText(opened.DataGrid2(), last - 2, 3), QStringLiteral("Long Sysex sent: length  163 bytes"));
+        for (int row = last - 3; row <= last; ++row)
+            for (int column = 0; column < 8; ++column)
+                EXPECT_TRUE(shownWhole(opened.DataGrid2(), row, column)) << row << ", " << column;
         EXPECT_TRUE(shownWhole(opened.DataGrid1(), 99, 0));
         EXPECT_TRUE(shownWhole(opened.DataGrid1(), 99, 2));
     }
@@ -428,6 +455,78 @@ TEST_F(ManagerWindowTest, OnlyTheUsersSelectionResendsARow)
     window.DataGrid2()->selectionModel()->setCurrentIndex(window.monitorModel().index(3, 0),
                                                           QItemSelectionModel::ClearAndSelect);
     EXPECT_EQ(backend.sentMessages().size(), 1U);
+}
+
+TEST_F(ManagerWindowTest, ASlotNamedAfterItsFileShowsTheNameAsTheTitleBarDoesAndIsSavedUnderIt)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    banklib::testing::FakeAppState app;
+    app.dataDirectory = QFile::encodeName(folder.path()).toStdString() + "/";
+    const std::vector<std::uint8_t> dump = backend.dx7().bulkDump();
+    // 9 bytes and 40 letters of 2 bytes each: a slot's 80 bytes end inside a letter.
+    std::string longName = "Банк ";
+    for (int i = 0; i < 40; ++i)
+        longName += "ж";
+    struct Row {
+        std::string file;
+        std::string name;  // as the slot shows it, and the file Save proposes
+    };
+    const Row rows[] = {
+        {"naïve café.syx", "naïve café"},
+        {"Струнные и духовые.syx", "Струнные и духовые"},
+        // A name longer than a slot's 80 bytes keeps whole letters.
+        {longName + ".syx", longName.substr(0, 79)},
+        {"Ünïcødé.Set.syx", "Ünïcødé"},
+    };
+    int slot = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        const std::string path = app.dataDirectory + row.file;
+        {
+            std::ofstream out(path, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(dump.data()), static_cast<std::streamsize>(dump.size()));
+        }
+        ui.clear();
+        ui.answerFile(path);
+        window.DataGrid1()->selectionModel()->setCurrentIndex(window.bankModel().index(slot, 1),
+                                                              QItemSelectionModel::ClearAndSelect);
+        window.button(QStringLiteral("Load"))->trigger();
+        ASSERT_EQ(banks.UsedBankCount(), slot + 1);
+        const QString stem = QFile::decodeName(row.name.c_str());
+        // The title bar's way with a file name: its stem is what the slot shows.
+        EXPECT_EQ(QFile::decodeName(row.file.c_str()).left(stem.size()), stem);
+        EXPECT_EQ(shownText(window.DataGrid1(), slot, 1).toStdString(), stem.toStdString());
+
+        // Save proposes the file under the slot's name, and writes it there.
+        window.DataGrid1()->selectionModel()->setCurrentIndex(window.bankModel().index(slot, 1),
+                                                              QItemSelectionModel::ClearAndSelect);
+        const std::string saved = app.dataDirectory + row.name + ".dat";
+        ui.answerFile(saved);
+        window.button(QStringLiteral("Save"))->trigger();
+        ASSERT_EQ(ui.fileDialogsShown().size(), 2U);
+        EXPECT_EQ(ui.fileDialogsShown()[1].fileName, saved);
+        EXPECT_TRUE(platform::fileExists(saved));
+        ++slot;
+    }
+
+    // A name typed into the grid is the file's name too; left as it was, it keeps its bytes.
+    const QModelIndex name = window.bankModel().index(0, 1);
+    ASSERT_TRUE(window.bankModel().setData(name, QStringLiteral("Noël Хор")));
+    EXPECT_EQ(shownText(window.DataGrid1(), 0, 1).toStdString(), "Noël Хор");
+    window.DataGrid1()->selectionModel()->setCurrentIndex(name, QItemSelectionModel::ClearAndSelect);
+    ui.clear();
+    ui.answerFile(app.dataDirectory + "typed.dat");
+    window.button(QStringLiteral("Save"))->trigger();
+    ASSERT_EQ(ui.fileDialogsShown().size(), 1U);
+    EXPECT_EQ(ui.fileDialogsShown()[0].fileName, app.dataDirectory + "Noël Хор.dat");
+    banks.MidiSysex.setAbsolutePosition(3);
+    const std::string latin1 = "Caf\xE9";  // no UTF-8: shown one character a byte
+    banks.MidiSysex.setValue(midi::SlotField::Name, latin1);
+    window.banksChanged();
+    EXPECT_EQ(shownText(window.DataGrid1(), 2, 1).toStdString(), "Café");
+    ASSERT_TRUE(window.bankModel().setData(window.bankModel().index(2, 1), window.bankModel().index(2, 1).data()));
+    EXPECT_EQ(platform::Trim(banks.MidiSysex.text(midi::SlotField::Name)), latin1);
 }
 
 TEST_F(ManagerWindowTest, EditWorksOnTheGridLastFocused)
@@ -601,6 +700,68 @@ TEST(MidiStartUp, TheProgramFindsTheSynthOpensItsBankAndShowsTheMidiManager)
         EXPECT_EQ(midiWindows->banks().UsedBankCount(), 1);
         midiWindows->manager()->flushMonitor();
         EXPECT_GT(midiWindows->manager()->monitorModel().rowCount(), 0);
+
+        // Closed by its close button, by Ctrl+F4 and by its window menu, again and again,
+        // and shown by Ctrl+M or the menu: it comes back whole, with its slots and lines.
+        main.show();
+        main.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+        frmMIDIManager* const manager = midiWindows->manager();
+        const int lines = manager->monitorModel().rowCount();
+        const QString slotName = manager->bankModel().index(0, 1).data().toString();
+        enum class CloseBy { Button, CtrlF4, WindowMenu };
+        for (int round = 1; round <= 2; ++round) {
+            for (const CloseBy way : {CloseBy::Button, CloseBy::CtrlF4, CloseBy::WindowMenu}) {
+                SCOPED_TRACE("round " + std::to_string(round) + ", closed by way " +
+                             std::to_string(static_cast<int>(way)));
+                QMdiSubWindow* sub = midiWindows->managerSubWindow();
+                ASSERT_NE(sub, nullptr);
+                ASSERT_TRUE(sub->isVisible());
+                main.mdiArea()->setActiveSubWindow(sub);
+                switch (way) {
+                case CloseBy::Button: sub->close(); break;
+                case CloseBy::CtrlF4: QTest::keyClick(sub, Qt::Key_F4, Qt::ControlModifier); break;
+                case CloseBy::WindowMenu: {
+                    const QList<QAction*> items = sub->systemMenu()->actions();
+                    const auto close = std::find_if(items.begin(), items.end(), [](const QAction* a) {
+                        return a->text().remove(QLatin1Char('&')) == QStringLiteral("Close");
+                    });
+                    ASSERT_NE(close, items.end());
+                    (*close)->trigger();
+                    break;
+                }
+                }
+                QApplication::processEvents();
+                EXPECT_FALSE(midiWindows->managerShown());
+                EXPECT_FALSE(main.action(CommandId::MidiShowManager)->isChecked());
+                if (way == CloseBy::WindowMenu)
+                    main.action(CommandId::MidiShowManager)->trigger();
+                else
+                    QTest::keyClick(&main, Qt::Key_M, Qt::ControlModifier);
+                QApplication::processEvents();
+                ASSERT_EQ(midiWindows->managerSubWindow(), sub);
+                ASSERT_EQ(midiWindows->manager(), manager);
+                EXPECT_TRUE(sub->isVisible());
+                EXPECT_TRUE(main.action(CommandId::MidiShowManager)->isChecked());
+                EXPECT_TRUE(manager->isVisible()) << "not an empty frame";
+                EXPECT_TRUE(manager->findChild<QToolBar*>(QStringLiteral("Toolbar1"))->isVisible());
+                EXPECT_TRUE(manager->DataGrid1()->isVisible());
+                EXPECT_TRUE(manager->DataGrid2()->isVisible());
+                EXPECT_TRUE(sub->contentsRect().contains(manager->geometry()));
+                EXPECT_EQ(manager->bankModel().index(0, 1).data().toString(), slotName);
+                EXPECT_EQ(manager->monitorModel().rowCount(), lines);
+                EXPECT_EQ(midiWindows->banks().UsedBankCount(), 1);
+            }
+        }
+        EXPECT_TRUE(main.objMIDIInit().MidiInOpen() && main.objMIDIInit().MidiOutOpen());
+        main.hide();
+
+        // Its caption shows a file name as a title bar shows one.
+        for (const char* name : {"naïve café.syx", "Струнные.syx"}) {
+            midiWindows->setManagerCaption(name);
+            EXPECT_EQ(midiWindows->managerSubWindow()->windowTitle(), QFile::decodeName(name));
+        }
+        midiWindows->setManagerCaption("MIDI Manager");
 
         // Closing the last device hides the window and keeps slots and log.
         const int rows = midiWindows->manager()->monitorModel().rowCount();
