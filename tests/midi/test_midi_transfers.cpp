@@ -154,6 +154,25 @@ TEST_F(TransfersTest, ADumpThatCannotBeWrittenWaitsInAFreeSlotAndTheUserIsTold)
     ASSERT_EQ(svc.messagesShown().size(), 1U);
     EXPECT_EQ(svc.messagesShown()[0].title, "DX7 Bank Received");
     EXPECT_NE(svc.messagesShown()[0].text.find("Sysex Bank 1"), std::string::npos);
+
+    // A voice answering the bank request is said, and kept, as the voice it is.
+    svc.clear();
+    backend.dx7().setSilent(true);
+    bool answered = false;
+    svc.onProcessEvents([&](std::int64_t) {
+        if (!answered && midi::GetPendingRequest() != -1) {
+            answered = true;
+            backend.inject(backend.dx7().singleVoiceDump());
+        }
+    });
+    commands.mnuMIDIreceive_Click(1);
+    waitForRequestEnd();
+    svc.onProcessEvents({});
+    EXPECT_EQ(slotText(2, SlotField::Data), str(backend.dx7().singleVoiceDump()).substr(6, 155));
+    EXPECT_EQ(platform::Trim(slotText(2, SlotField::FileType)), "0");
+    ASSERT_EQ(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(svc.messagesShown()[0].title, "DX7 Voice Received");
+    EXPECT_EQ(svc.messagesShown()[0].text.rfind("The voice received from your synth", 0), 0U);
 }
 
 TEST_F(TransfersTest, NothingReceivedLeavesNoFileAndTheCounterAlone)
