@@ -404,15 +404,24 @@ void MidiManagerSlots::sendRaw(const std::string& data, const std::string& bank)
 
 bool MidiManagerSlots::ReceiveSysex()
 {
-    std::string reply = RequestDumpWithRetry(1);
+    // Returns while the request waits; the reply is stored when it comes.
+    (void)StartDumpRequestWithRetry(1, [alive = std::weak_ptr<MidiManagerSlots*>(m_self)](std::string reply) {
+        if (const auto self = alive.lock())
+            (*self)->storeReceived(std::move(reply));
+    });
+    return false;
+}
+
+void MidiManagerSlots::storeReceived(std::string reply)
+{
     if (reply.empty())
-        return false;
+        return;
     banklib::clsVoiceLists lists;
     std::string name;
     FileType type = FileType::Unrecognised;
     (void)lists.CheckFileIntegrity(name, type, false, reply);
     if (type == FileType::NotFound || type == FileType::Empty)
-        return false;
+        return;
     if (banklib::isVoiceLayout(type)) {
         banklib::clsVoiceNames names;
         reply = names.stripheaders(reply, type, true);
@@ -420,7 +429,6 @@ bool MidiManagerSlots::ReceiveSysex()
     std::int32_t fileType = banklib::toCode(type);
     const auto length = static_cast<std::int32_t>(reply.size());
     (void)AddSysex(std::move(reply), length, fileType, "");
-    return false;
 }
 
 // ---- files

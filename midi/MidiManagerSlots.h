@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,7 +73,8 @@ public:
     // and opened as a list instead. Other data goes out byte for byte after a question;
     // the user is told when some or all of it could not go. Always false.
     bool SendSysex() override;
-    // Asks the synthesizer for its bank (with retries) and stores the reply. Always false.
+    // Asks the synthesizer for its bank (with retries); the reply is stored when it comes,
+    // after this has returned. Always false.
     bool ReceiveSysex();
     // Saves the current slot as a bank file chosen by the user: voice data wrapped as
     // complete dumps, other data byte for byte; the slot saved is the one current when the
@@ -106,6 +108,8 @@ public:
 
 private:
     void store(std::string data, std::int32_t fileType, const std::string& name);
+    // What a Receive brought ("" for nothing), stored as AddSysex stores.
+    void storeReceived(std::string reply);
     // Runs work with the slot of this bookmark current, then makes current again the slot
     // that was current before. False (nothing run) when there is no such slot.
     bool atSlot(platform::Bookmark slot, const std::function<void()>& work);
@@ -122,6 +126,8 @@ private:
     clsMidiManagerData& m_manager;
     SysexEditorFunction m_editor;
     std::function<void()> m_changed;
+    // Held by a Receive that is still waiting, so that its reply never reaches slots that are gone.
+    std::shared_ptr<MidiManagerSlots*> m_self = std::make_shared<MidiManagerSlots*>(this);
 };
 
 // Whether two FileType codes can be joined by appending: both voice data (0 or 2).

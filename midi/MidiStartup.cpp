@@ -320,9 +320,16 @@ void clsMIDIInit::DetectSynth(DetectOutcome& result)
                 result = DetectOutcome::Offline;
                 return;
             }
-            // A damaged answer (the user has been told) ends the probes: the failure
-            // dialog offers another try.
-            if (!series || reply == kDamagedReply)
+            // The program closing ends the detection without another word.
+            if (LastDumpWaitEnd() == WaitEnd::ByExit) {
+                m_deviceNumber = configuredDevice;
+                host.hideProgress();
+                platform::SetBusyCursor(false);
+                return;
+            }
+            // A damaged answer (the user has been told) ends the probes, as does a wait
+            // the user ended: the failure dialog offers another try.
+            if (!series || reply == kDamagedReply || LastDumpWaitEnd() == WaitEnd::ByUser)
                 break;
             platform::eventLoop().processEvents(0);
             bool cancel = false;

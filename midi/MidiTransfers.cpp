@@ -190,12 +190,18 @@ void MidiTransferCommands::mnuMIDIreceive_Click(int index)
     // The menu offers it only while both ports are open; nothing could answer otherwise.
     if ((index != 0 && index != 1) || !objMIDIInit().MidiInOpen || !objMIDIInit().MidiOutOpen)
         return;
-    const std::string data = RequestDumpWithRetry(static_cast<std::int16_t>(index));
-    if (data.empty())
-        return;
-    ++m_receivedFileNumber;
-    // The synthesizer may answer with the other kind (a voice for a bank): it is kept as what came.
-    (void)keepReceivedDump(data, isSingleVoiceDump(bytesOf(data)) ? 0 : 1);
+    // The command returns while the request waits; the reply is kept when it comes.
+    (void)StartDumpRequestWithRetry(static_cast<std::int16_t>(index),
+                                    [alive = std::weak_ptr<MidiTransferCommands*>(m_self)](const std::string& data) {
+                                        const auto self = alive.lock();
+                                        if (!self || data.empty())
+                                            return;
+                                        MidiTransferCommands& commands = **self;
+                                        ++commands.m_receivedFileNumber;
+                                        // The synthesizer may answer with the other kind (a voice for a
+                                        // bank): it is kept as what came.
+                                        (void)commands.keepReceivedDump(data, isSingleVoiceDump(bytesOf(data)) ? 0 : 1);
+                                    });
 }
 
 banklib::VoiceListView* MidiTransferCommands::keepReceivedDump(const std::string& data, int index)

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -52,7 +53,12 @@ void SendPatchNameToMidi(std::string_view name);
 
 class MidiTransferCommands {
 public:
-    // Midi > Receive: 0 a voice, 1 a bank.
+    MidiTransferCommands() = default;
+    MidiTransferCommands(const MidiTransferCommands&) = delete;
+    MidiTransferCommands& operator=(const MidiTransferCommands&) = delete;
+
+    // Midi > Receive: 0 a voice, 1 a bank. Returns while the request waits (its status
+    // bar countdown and questions follow); the reply is kept when it comes.
     void mnuMIDIreceive_Click(int index);
     // Midi > Send: 0 the current voice (an active editor's as edited), 1 the bank page
     // shown, 2 a file.
@@ -76,6 +82,9 @@ private:
 
     std::int32_t m_receivedFileNumber = 0;
     bool m_sendingFile = false;
+    // Held by a request that is still waiting, so that its reply never reaches commands
+    // that are gone.
+    std::shared_ptr<MidiTransferCommands*> m_self = std::make_shared<MidiTransferCommands*>(this);
 };
 
 }  // namespace midi

@@ -2,9 +2,10 @@
 //
 // Long (System Exclusive) and short messages go out through the backend of objMIDIInit;
 // every message sent is logged in the MIDI Manager's monitor. A dump request is sent and
-// its reply awaited on the GUI thread: the wait keeps the windows alive and hands MIDI
-// input over (ProcessMidiInput) until the input side stores a reply in ReceivedSysex, or
-// reports that the reply arrived damaged (SetDamagedReply); PendingRequest.h keeps both.
+// its reply awaited on the GUI thread, on the event loop's timed calls (DumpRequests.cpp):
+// the wait hands MIDI input over (ProcessMidiInput) until the input side stores a reply in
+// ReceivedSysex, or reports that the reply arrived damaged (SetDamagedReply);
+// PendingRequest.h keeps both.
 //
 // A request sequence (one RequestDumpAndWait, or one RequestDumpWithRetry with all its
 // attempts) keeps PendingRequest at its dump type from start to end, and only one runs
@@ -16,6 +17,7 @@
 #include "platform/midi/MidiStreamParser.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -79,23 +81,56 @@ void PlayRandomiserNotes(std::int32_t durationMs);
 // F0 43 2n (4t+a) b c F7 for types 4, 8 and 13; "" for any other type or a byte above 127.
 [[nodiscard]] std::string BuildDumpRequest(std::int16_t type, std::int16_t a, std::int16_t b, std::int16_t c);
 
+// What a wait returns as its reply when the user, or the program's closing, ended it
+// before anything whole or damaged had come.
+inline constexpr std::string_view kEndedReply = "Ended";
+
+// How the last request sequence ended: by itself (an answer, the time-out, the user's
+// answers to its questions), by the user (Escape), or because the program is closing.
+enum class WaitEnd : int { None = 0, ByUser = 1, ByExit = 2 };
+
 // Whether a request sequence is running.
 [[nodiscard]] bool RequestSequenceActive();
 
+// A request sequence runs on the event loop's timed calls and ends by calling done, once,
+// with its outcome; the call that starts it returns at once (done may have been called
+// already, when the request could not go out). Its countdown, time-out and questions
+// come at their time whatever else is on screen. False, and done never called, while
+// another request sequence is running.
+using DumpRequestDone = std::function<void(TransportResult result, std::string reply)>;
+// RequestDumpAndWait's sequence.
+[[nodiscard]] bool StartDumpRequest(std::int16_t type, std::int32_t timeoutMs, bool sendRequest,
+                                    DumpRequestDone done);
+// RequestDumpWithRetry's sequence.
+[[nodiscard]] bool StartDumpRequestWithRetry(std::int16_t kind, std::function<void(std::string reply)> done);
+
+// Ends the running sequence's wait at once: Escape (ByUser), or the program closing
+// (ByExit). What has come of a dump that answers the request is ended there and kept as
+// a damaged dump, said as one whose end was lost; a reply already whole is taken; with
+// nothing come the wait ends with "Ended". The sequence asks no more questions. A question
+// of the sequence on screen is left to the user; the sequence ends once it is answered.
+// False when no sequence runs.
+bool EndDumpWait(WaitEnd how);
+// How the last sequence that ended was ended.
+[[nodiscard]] WaitEnd LastDumpWaitEnd();
+
 // Asks for a dump (or, without sendRequest, waits for one sent by hand) and waits up to
-// timeoutMs with a countdown in the status bar. Ok with the reply; Failed with reply
-// "Timeout" after the time-out, "Damaged" when the answer arrived damaged (the user has
-// been told), or "" when the request could not be sent or another request sequence is
-// running.
+// timeoutMs with a countdown in the status bar, keeping the windows alive until the
+// sequence has ended. Ok with the reply; Failed with reply "Timeout" after the time-out,
+// "Damaged" when the answer arrived damaged (the user has been told), "Ended" when the
+// user ended the wait with nothing come, or "" when the request could not be sent or
+// another request sequence is running.
 [[nodiscard]] TransportResult RequestDumpAndWait(std::int16_t type, std::int32_t timeoutMs, std::string& reply,
                                                  bool sendRequest);
 
 // Asks for one voice (kind 0) or a bank (kind 1) with retries and the manual-send path,
-// asking the user between attempts. Returns the reply, or "" when the user gives up or
-// the answer arrived damaged. An attempt whose time is up while a message that begins
-// like an answer is still arriving goes on while its bytes keep coming; once they have
-// stopped for a moment without its end, that message is ended there: its end was lost,
-// and it is the damaged answer.
+// asking the user between attempts, and waits for the end. Returns the reply, or "" when
+// the user gives up or ends the wait, or the answer arrived damaged. An attempt whose
+// time is up while a message that begins like an answer is still arriving goes on while
+// its bytes keep coming, the status bar saying so and that Escape stops it, but never
+// more than a minute past its time; once they have stopped for a moment without its end,
+// or at that minute, that message is ended there: its end was lost, and it is the damaged
+// answer.
 [[nodiscard]] std::string RequestDumpWithRetry(std::int16_t kind);
 
 // Forgets the transport's state (pending request, hand-over).

@@ -78,6 +78,11 @@ bool MidiInitSetup::setupRunning() const { return m_init.SetupRunning; }
 
 bool MidiInitSetup::requestWaiting() const { return midi::RequestSequenceActive(); }
 
+bool MidiInitSetup::endRequestWait(bool exiting)
+{
+    return midi::EndDumpWait(exiting ? midi::WaitEnd::ByExit : midi::WaitEnd::ByUser);
+}
+
 bool MidiInitSetup::inputRunning() const { return m_windows ? m_windows->inputRunning() && m_init.MidiInOpen : m_init.MidiInOpen; }
 
 bool MidiInitSetup::managerShown() const { return m_windows && m_windows->managerShown(); }

@@ -65,6 +65,7 @@ public:
     void attachMainWindow(frmStartup& main) override;
     bool setupRunning() const override;
     bool requestWaiting() const override;
+    bool endRequestWait(bool exiting) override;
     bool inputRunning() const override;
     bool managerShown() const override;
     bool optionsCommand(int index) override;

@@ -63,6 +63,14 @@ public:
     [[nodiscard]] virtual bool setupRunning() const { return false; }
     // A dump request waits for its reply: MIDI Devices waits for its end.
     [[nodiscard]] virtual bool requestWaiting() const { return false; }
+    // Ends the wait of a dump request at once: the user pressed Escape, or (exiting) the
+    // program is closing. What has come of the answer is kept as a damaged dump and said.
+    // False when no request waits.
+    virtual bool endRequestWait(bool exiting)
+    {
+        (void)exiting;
+        return false;
+    }
     // The check marks of "&Midi Input On" and "Show Midi Ma&nager".
     [[nodiscard]] virtual bool inputRunning() const { return MidiInOpen(); }
     [[nodiscard]] virtual bool managerShown() const { return false; }

@@ -78,6 +78,7 @@ frmStartup::frmStartup(StartupOptions options, QWidget* parent) : QMainWindow(pa
     buildToolbar();
     buildStatusBar();
     m_transfers = std::make_unique<midi::MidiTransferCommands>();
+    m_escapeEndsWait = makeEscapeEndsWait();
     m_player = std::make_unique<MidiFilePlayerBar>(*this, m_slider1, m_upDown1);
     setGeometry(kDesignedGeometry);
     updateCommands();

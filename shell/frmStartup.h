@@ -246,6 +246,8 @@ private:
     [[nodiscard]] bool Form_QueryUnload();
     void Form_Unload();
     void onIdleCheck();
+    // The application-wide watch for Escape while a dump request waits.
+    [[nodiscard]] std::unique_ptr<QObject> makeEscapeEndsWait();
 
     StartupOptions m_options;
     std::unique_ptr<VoiceListHooks> m_voiceLists;
@@ -308,6 +310,8 @@ private:
     CommandState m_commandState;
     // Midi > Send and Receive.
     std::unique_ptr<midi::MidiTransferCommands> m_transfers;
+    // Escape pressed in this window while a dump request waits ends the wait.
+    std::unique_ptr<QObject> m_escapeEndsWait;
     // Last, so that it goes first: the player stops before the MIDI system goes.
     std::unique_ptr<MidiFilePlayerBar> m_player;
 };

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -193,6 +194,55 @@ void frmStartup::setRecentFileList(const std::vector<std::string>& paths)
     setRecentFiles(entries);
 }
 
+// ---------------------------------------------------------------- Escape during a wait
+
+namespace {
+
+// Sees every key press of the program: Escape in the main window or one of its child
+// windows, while a dump request waits, ends the wait. A modal dialog keeps its own
+// Escape, as do the other top-level windows (the detection's progress window cancels).
+class EscapeEndsWait final : public QObject {
+public:
+    explicit EscapeEndsWait(frmStartup& main, std::function<MidiSetup*()> midi)
+        : m_main(main), m_midi(std::move(midi))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier)
+            return false;
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget == nullptr || widget->window() != &m_main || QApplication::activeModalWidget() != nullptr)
+            return false;
+        MidiSetup* midi = m_midi();
+        if (midi == nullptr || !midi->requestWaiting())
+            return false;
+        // The override only claims the key, so that no shortcut takes it; the press ends the wait.
+        if (event->type() == QEvent::KeyPress)
+            (void)midi->endRequestWait(false);
+        event->accept();
+        return true;
+    }
+
+private:
+    frmStartup& m_main;
+    std::function<MidiSetup*()> m_midi;
+};
+
+}  // namespace
+
+std::unique_ptr<QObject> frmStartup::makeEscapeEndsWait()
+{
+    auto watch = std::make_unique<EscapeEndsWait>(*this, [this] { return m_midi.get(); });
+    qApp->installEventFilter(watch.get());
+    return watch;
+}
+
 // ---------------------------------------------------------------- shut-down
 
 bool frmStartup::operationRunning() const { return m_loading || QtEventLoop::insideWait(); }
@@ -228,6 +278,10 @@ void frmStartup::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
+    // A dump request still waiting (a sender that keeps a dump coming) ends here, keeping
+    // what came; the exit then goes on as it would have.
+    if (m_midi)
+        (void)m_midi->endRequestWait(true);
     if (!m_loaded) {
         // Start-up did not finish (or failed at its first step): nothing to close or save,
         // unless it is still running, when closing waits for its end.

@@ -104,9 +104,9 @@ void ScriptedServices::processEvents(int maxWaitMs)
 {
     if (maxWaitMs > 0)
         m_nowMs += std::min(maxWaitMs, std::max(m_tickMs, 1));
-    runDueCalls();
     if (m_hook)
         m_hook(m_nowMs);
+    runDueCalls();
 }
 
 }  // namespace platform::testing

@@ -54,7 +54,7 @@ public:
     // events (a MIDI reply, a click) while code waits.
     void onProcessEvents(std::function<void(std::int64_t nowMs)> hook) { m_hook = std::move(hook); }
     // Timed calls (EventLoop::callAfter) run on the virtual clock, from processEvents,
-    // before the hook.
+    // after the hook.
     // Virtual milliseconds that pass on each processEvents call that asks to wait.
     void setTick(int ms) { m_tickMs = ms; }
     void advance(std::int64_t ms) { m_nowMs += ms; }

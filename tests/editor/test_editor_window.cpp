@@ -465,6 +465,9 @@ TEST_F(EditorWindowTest, TheModifiedMarkIsTheHasChangedTestAfterEveryChange)
         EXPECT_TRUE(midi::testing::OpenDevicesByName(init, "DX7 Simulator Out", "DX7 Simulator In"));
         main->updateCommands();
         main->action(shell::CommandId::MidiReceiveBank)->trigger();
+        // The command returns while the request waits; the bank opens when it has come.
+        while (midi::RequestSequenceActive())
+            platform::eventLoop().processEvents(10);
         midi::CloseMidiDevices(true, true);
         midi::ResetMidiOutputState();
         midi::ResetMidiInputState();

@@ -42,7 +42,18 @@
 #include "platform/testing/JackSendingClient.h"
 #include "platform/testing/ScriptedServices.h"
 
+#include "midiui/MidiInitSetup.h"
+#include "midiui/QtMidiWindows.h"
+#include "shell/QtEventLoop.h"
+#include "shell/frmStartup.h"
+#include "voicelist/VoiceLists.h"
+
+#include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QTest>
+#include <QTimer>
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -63,6 +74,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <mutex>
@@ -315,6 +327,8 @@ public:
     [[nodiscard]] std::size_t fillSize() const { return m_fillSize.load(); }
     // Steps that could not be sent as scripted (an event the server refused).
     [[nodiscard]] int refused() const { return m_refused.load(); }
+    // Stopped at a pause (or the end), waiting to be told to go.
+    [[nodiscard]] bool stopped() const { return m_done.load() || m_pausesReached.load() >= m_go.load(); }
 
 private:
     void fill(void* buffer)
@@ -371,6 +385,7 @@ private:
         }
         case Step::Kind::Pause:
             ++m_pauses;
+            m_pausesReached.store(m_pauses);
             ++m_step;
             break;
         case Step::Kind::Trickle:
@@ -415,6 +430,7 @@ private:
     std::size_t m_step = 0;    // process thread only
     std::size_t m_offset = 0;  // process thread only
     int m_pauses = 0;          // process thread only: pauses passed
+    std::atomic<int> m_pausesReached{0};
     std::size_t m_periods = 0;  // process thread only: periods of a Trickle or Idle step passed
     platform::testing::JackSendingClient m_client{"brevane-test-sender",
                                                   [this](void* buffer, jack_nframes_t) { fill(buffer); }};
@@ -594,6 +610,14 @@ private:
     std::function<void()> m_shown;
 };
 
+// A Receive returns while its request waits: the wait runs on the program's clock until
+// the request has ended.
+void waitForRequestEnd()
+{
+    while (midi::RequestSequenceActive())
+        platform::eventLoop().processEvents(5);
+}
+
 // The program's side on the test's server: the real backend, the MIDI settings object and
 // headless windows, installed for the test and closed and uninstalled however it ends.
 struct ProgramOnJack {
@@ -635,11 +659,10 @@ protected:
         if (m_server)
             m_server->stop(0ms);
         m_server.reset();
-        for (const char* f : {"/received.txt", "/jackd.log", "/simulator.log", "/timeline.txt", "/song.mid",
-                              "/bank.syx", "/ DX Bank  1.dat", "/ DX Bank  2.dat", "/ DX Bank  3.dat"})
-            std::remove((m_work + f).c_str());
-        if (!m_work.empty())
-            ::rmdir(m_work.c_str());
+        if (!m_work.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(m_work, ignored);
+        }
         ::unsetenv("JACK_DEFAULT_SERVER");
     }
 
@@ -795,6 +818,7 @@ TEST_F(MidiOverJack, BanksVoicesParameterChangesAndAFileThroughTheMapperReachAno
         app.dataDirectory = work + "/";
         midi::MidiTransferCommands commands;
         commands.mnuMIDIreceive_Click(1);
+        waitForRequestEnd();
         const std::string stored = fileText(work + "/ DX Bank  1.dat");
         EXPECT_EQ(stored.size(), 4104U);
         EXPECT_EQ(stored, bank);
@@ -1131,7 +1155,7 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
         std::vector<std::string> lines;
         while (std::find(lines.begin(), lines.end(), line) == lines.end() && Clock::now() < deadline) {
             midi::ProcessMidiInput();
-            std::this_thread::sleep_for(5ms);
+            platform::eventLoop().processEvents(5);
             lines = linesFrom(from);
         }
         return lines;
@@ -1158,6 +1182,7 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
         }
         // Everything of the row is in once its mark has come.
         std::vector<std::string> lines = linesUntil(from, mark, 60s);
+        waitForRequestEnd();
         ASSERT_EQ(lines.empty() ? "" : lines.back(), mark) << "the row's end arrived";
         lines.pop_back();
         EXPECT_EQ(sender.refused() > refusedBefore, row.refused);
@@ -1237,6 +1262,7 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     // A bank received opens as a list, and a long file plays through the Mapper.
     midi::MidiTransferCommands commands;
     commands.mnuMIDIreceive_Click(1);
+    waitForRequestEnd();
     ASSERT_EQ(app.registry.count(), 1);
     const std::string songPath = work + "/song.mid";
     const auto song = midi::testing::buildMidiFile(0, 480, {notesTrack(400)});
@@ -1326,6 +1352,7 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     ASSERT_TRUE(init.MidiInOpen && init.MidiOutOpen);
     EXPECT_TRUE(windows.inputCommands && windows.outputCommands);
     commands.mnuMIDIreceive_Click(1);
+    waitForRequestEnd();
     EXPECT_EQ(app.registry.count(), 2);
     // The Mapper is back on the new server while the player held it: the file plays on.
     ASSERT_TRUE(connectJackPorts("BrevaneTest MIDI Mapper", "brevsim In:in"));
@@ -1387,6 +1414,7 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     EXPECT_EQ(opened(), openedBefore + 2);
     svc.answer(MsgAnswer::Cancel);  // to "no response", should that come
     commands.mnuMIDIreceive_Click(1);
+    waitForRequestEnd();
     ASSERT_EQ(app.registry.count(), 3) << "the bank arrived";
 
     // The server stops while a file goes out, paced (at 500 bytes a second still) so that the
@@ -1458,3 +1486,200 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     simulator->stop(5s);
 }
 
+
+// The program as a user has it: the main window, its Receive commands and the MIDI Manager,
+// on the test's server, with a sender for a synth. A bank asked for while a dialog the user
+// opened meanwhile is up arrives and opens with the dialog still open: nothing holds the
+// wait. Then a synth that keeps a dump coming and never sends its end: the wait goes on past
+// its time-out, the status bar saying so, until Escape in the main window ends it, until a
+// minute past the time-out on the program's clock, and until the exit ends it, which then
+// asks its own questions. What came is kept as a damaged dump and said so each time; the
+// rest of the dump, still coming, is passed over.
+TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEndsIt)
+{
+    Watchdog watchdog(kWatchdog);
+    std::string why;
+    if (!startServer(256, why))
+        GTEST_SKIP() << why;
+    int argc = 1;
+    char programName[] = "test_midi_jack";
+    char* argv[] = {programName, nullptr};
+    QApplication application(argc, argv);
+
+    // 256 frames at 48 kHz: a period is 5.3 ms. A bank at cable speed after 0.9 s; then,
+    // three times, the start of a bank in 16-byte events 107 ms apart, whose end never
+    // comes: 600 bytes (4 s), 2,000 bytes (13 s, long enough for a wait on the test's
+    // clock), and 600 bytes.
+    using Step = ScriptedJackSender::Step;
+    const Bytes bank = platform::SimulatedDX7(0).bulkDump();
+    const Bytes endless(bank.begin(), bank.begin() + 2000);
+    std::vector<Step> script = {{Step::Kind::Idle, {}, {}, 0, 169},
+                                {Step::Kind::Trickle, {}, bank, 50, 3},
+                                {Step::Kind::Pause, {}, {}}};
+    for (const std::size_t bytes : {600, 2000, 600}) {
+        script.push_back({Step::Kind::Trickle, {}, Bytes(endless.begin(), endless.begin() + bytes), 16, 20});
+        script.push_back({Step::Kind::Pause, {}, {}});
+    }
+    ScriptedJackSender sender(std::move(script));
+    ASSERT_TRUE(sender.ready());
+
+    const std::string program = m_work + "/program/";
+    const std::string data = m_work + "/data/";
+    std::filesystem::create_directories(program);
+    std::filesystem::create_directories(data);
+    std::ofstream(program + "Brevane.ini", std::ios::binary)
+        << "[StartUp]\r\nShowSplash=False\r\nSynthID=1\r\n[Recent Files]\r\n[MIDI]\r\n"
+           "MidiInDeviceName=brevane-test-sender:out\r\n"
+           "MidiOutDeviceName=BrevaneTest MIDI Mapper\r\n";
+    platform::testing::ScriptedServices ui;
+    shell::QtEventLoop windows;
+    platform::installEventLoop(&windows);
+    shell::StartupOptions options;
+    options.paths.programFolder = program;
+    options.paths.settingsFile = program + "Brevane.ini";
+    options.paths.dataBaseFolder = data;
+    options.commandLine = shell::CommandLineSwitch::SkipDetection;
+    options.splashMs = 0;
+    options.makeVoiceLists = [](shell::frmStartup& main) { return std::make_unique<shell::VoiceLists>(main); };
+    options.makeMidiSetup = [] {
+        auto setup = std::make_unique<shell::MidiInitSetup>(std::make_unique<platform::JackMidiBackend>("BrevaneTest"));
+        setup->setSetupHost(std::make_unique<ScriptedSetupHost>());
+        return setup;
+    };
+    shell::frmStartup main(std::move(options));
+    main.show();
+    ASSERT_TRUE(main.Form_Load());
+    ASSERT_TRUE(main.objMIDIInit().MidiInOpen() && main.objMIDIInit().MidiOutOpen());
+    auto* midiWindows = dynamic_cast<shell::MidiInitSetup&>(main.objMIDIInit()).midiWindows();
+    ASSERT_NE(midiWindows, nullptr);
+    midi::MidiManagerSlots& bankSlots = midiWindows->banks();
+    QAction* receiveBank = main.action(shell::CommandId::MidiReceiveBank);
+    main.activateWindow();
+
+    const auto lines = [] {
+        std::vector<std::string> all;
+        midi::windows().managerData().MidiMessage.forEach(
+            [&](const platform::RowRef& r) { all.push_back(platform::Trim(r.text(midi::MonitorField::Message))); });
+        return all;
+    };
+    // The program's event loop; on the test's clock, whose milliseconds pass only as the
+    // program waits, a wait takes at least as long as it would on the real one.
+    int waitMs = 5;  // how long the program may wait in each turn of its event loop
+    const auto pumpUntil = [&](const std::function<bool()>& done, std::chrono::seconds limit) {
+        const auto deadline = Clock::now() + limit;
+        while (!done() && Clock::now() < deadline) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            platform::eventLoop().processEvents(waitMs);
+            if (&platform::eventLoop() == &ui)
+                std::this_thread::sleep_for(1ms);
+        }
+        return done();
+    };
+    const std::string stillArriving = "Sysex data still arriving - press Esc to stop receiving";
+    const auto statusShown = [&](const std::string& text) {
+        return std::any_of(ui.statusHistory().begin(), ui.statusHistory().end(),
+                           [&](const platform::testing::RecordedStatus& s) { return s.text == text; });
+    };
+    // The sender's endless dump: asked for, and said to be arriving past the time-out.
+    const auto askForAnEndlessDump = [&] {
+        ui.clear();
+        receiveBank->trigger();
+        EXPECT_TRUE(midi::RequestSequenceActive()) << "the command has returned while the request waits";
+        sender.go();
+        return pumpUntil([&] { return ui.statusText(1) == stillArriving; }, 10s);
+    };
+    // What the user was told of the dump that was ended, and what was kept of it.
+    const auto keptAsDamaged = [&](std::int32_t slotsBefore, std::size_t sent) {
+        ASSERT_FALSE(ui.messagesShown().empty());
+        const platform::testing::RecordedMessage& told = ui.messagesShown().front();
+        EXPECT_EQ(told.title, "Damaged Dump Received");
+        EXPECT_EQ(told.text.rfind("The dump received is incomplete (", 0), 0U) << told.text;
+        ASSERT_EQ(bankSlots.UsedBankCount(), slotsBefore + 1);
+        bankSlots.MidiSysex.setAbsolutePosition(slotsBefore + 1);
+        EXPECT_EQ(platform::Trim(bankSlots.MidiSysex.text(midi::SlotField::Name)), "Damaged Bank");
+        const std::string kept = bankSlots.MidiSysex.text(midi::SlotField::Data);
+        EXPECT_GE(kept.size(), 16U);
+        EXPECT_LT(kept.size(), sent) << "ended while its bytes were still coming";
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), endless.begin(),
+                               [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }));
+        EXPECT_NE(told.text.find(" of 4104 bytes)"), std::string::npos);
+    };
+
+    {
+        SCOPED_TRACE("a bank while a dialog the user opened is up");
+        bool listOpenedWithTheDialogUp = false;
+        bool dialogShown = false;
+        receiveBank->trigger();
+        EXPECT_TRUE(midi::RequestSequenceActive());
+        sender.go();
+        QTimer::singleShot(300, &main, [&] {
+            QDialog dialog(&main);
+            dialog.setModal(true);
+            QTimer::singleShot(6000, &dialog, [&] {
+                listOpenedWithTheDialogUp = main.colVoiceLists().openListCount() == 1;
+                dialog.accept();
+            });
+            dialogShown = true;
+            dialog.exec();
+        });
+        EXPECT_TRUE(pumpUntil([&] { return dialogShown && !midi::RequestSequenceActive() &&
+                                           QApplication::activeModalWidget() == nullptr; },
+                              20s));
+        EXPECT_TRUE(listOpenedWithTheDialogUp);
+        EXPECT_TRUE(ui.messagesShown().empty());
+        ASSERT_EQ(main.colVoiceLists().openListCount(), 1);
+        ASSERT_TRUE(pumpUntil([&] { return sender.stopped(); }, 10s));
+    }
+    {
+        SCOPED_TRACE("Escape in the main window");
+        const std::int32_t before = bankSlots.UsedBankCount();
+        const std::size_t linesBefore = lines().size();
+        ASSERT_TRUE(askForAnEndlessDump());
+        QTest::keyClick(&main, Qt::Key_Escape);
+        EXPECT_FALSE(midi::RequestSequenceActive()) << "ended at once";
+        keptAsDamaged(before, 600);
+        EXPECT_EQ(ui.messagesShown().size(), 1U) << "no question about a missing response";
+        EXPECT_EQ(main.colVoiceLists().openListCount(), 1);
+        // The rest of the dump is passed over: nothing of it reads as messages of its own.
+        ASSERT_TRUE(pumpUntil([&] { return sender.stopped(); }, 20s));
+        pumpUntil([] { return false; }, 1s);
+        const std::vector<std::string> all = lines();
+        for (std::size_t i = linesBefore; i < all.size(); ++i)
+            EXPECT_EQ(all[i].rfind("Bad MIDI Message", 0), std::string::npos) << all[i];
+    }
+    {
+        SCOPED_TRACE("a minute past the time-out, on the program's clock");
+        platform::installEventLoop(&ui);
+        const std::int32_t before = bankSlots.UsedBankCount();
+        const std::int64_t start = ui.nowMs();
+        ASSERT_TRUE(askForAnEndlessDump());
+        // The program's clock now runs fast: a minute passes while the sender is still at it.
+        ui.setTick(500);
+        waitMs = 500;
+        EXPECT_TRUE(pumpUntil([] { return !midi::RequestSequenceActive(); }, 30s));
+        ui.setTick(1);
+        waitMs = 5;
+        EXPECT_FALSE(sender.stopped()) << "the dump was still coming when the wait ended";
+        EXPECT_GE(ui.nowMs() - start, 2000 + 60000);
+        EXPECT_LT(ui.nowMs() - start, 2000 + 60000 + 5000);
+        keptAsDamaged(before, 2000);
+        EXPECT_EQ(ui.messagesShown().size(), 1U);
+        platform::installEventLoop(&windows);
+        ASSERT_TRUE(pumpUntil([&] { return sender.stopped(); }, 20s));
+    }
+    {
+        SCOPED_TRACE("the exit");
+        const std::int32_t before = bankSlots.UsedBankCount();
+        ASSERT_TRUE(askForAnEndlessDump());
+        ui.answer(MsgAnswer::Ok);  // the damaged dump
+        ui.answer(MsgAnswer::No);  // the received bank is not saved
+        EXPECT_TRUE(main.close());
+        EXPECT_FALSE(midi::RequestSequenceActive());
+        keptAsDamaged(before, 600);
+        ASSERT_EQ(ui.messagesShown().size(), 2U);
+        EXPECT_EQ(ui.messagesShown()[1].title, "Save File") << "then the exit's own question";
+        EXPECT_EQ(main.colVoiceLists().openListCount(), 0);
+    }
+    EXPECT_TRUE(statusShown(stillArriving));
+    platform::installEventLoop(nullptr);
+}

@@ -293,6 +293,39 @@ TEST_F(StartupTest, StoppingFromTheProgressWindowAsksFirst)
     EXPECT_EQ(host.failureDialogs, 1);
 }
 
+// Escape during a probe stops the probing at once, and the failure dialog asks what next;
+// the program's closing ends the detection without a word.
+TEST_F(StartupTest, AProbeEndedByEscapeStopsTheDetectionAndTheExitEndsItQuietly)
+{
+    backend.dx7().setSilent(true);
+    init.setMIDIDeviceNumber(5);
+    for (const midi::WaitEnd how : {midi::WaitEnd::ByUser, midi::WaitEnd::ByExit}) {
+        SCOPED_TRACE(how == midi::WaitEnd::ByUser ? "Escape" : "the exit");
+        closeAndUninstallMidi();
+        midi::installMIDIInit(&init);
+        midi::installMidiWindows(&windows);
+        ASSERT_TRUE(openBoth());
+        backend.clearSent();
+        svc.clear();
+        host.failureDialogs = 0;
+        host.failureAnswers = {FailureButton::Skip};
+        init.setSkipMIDIInit(false);
+        // Ended half a second into the third probe.
+        svc.onProcessEvents([&](std::int64_t) {
+            if (probes().size() == 3 && midi::RequestSequenceActive() && svc.statusText(1).find(" 1.5 ") != std::string::npos)
+                (void)midi::EndDumpWait(how);
+        });
+        init.InitialiseMIDI(false);
+        svc.onProcessEvents({});
+        EXPECT_EQ(probes(), range(0, 2));
+        EXPECT_EQ(host.failureDialogs, how == midi::WaitEnd::ByUser ? 1 : 0);
+        EXPECT_TRUE(svc.messagesShown().empty());
+        EXPECT_EQ(init.MIDIDeviceNumber(), 5) << "a detection that found nothing keeps the device number";
+        EXPECT_FALSE(svc.busy());
+        EXPECT_TRUE(init.MidiInOpen && init.MidiOutOpen);
+    }
+}
+
 TEST_F(StartupTest, ATimeOutFromTheSettingsOutsideItsRangeGivesWayToTheTypesDefault)
 {
     backend.dx7().setSilent(true);
@@ -717,6 +750,8 @@ TEST_F(StartupTest, RepliesThatAreNotABankNeitherCrashNorOpenAList)
         {"another format", {{0xF0, 0x43, 0x00, 0x05, 0x01, 0x02, 0x03, 0x04, 0xF7}}, 1, 0, 16},
         {"a bank of 4000 bytes, kept as received", {bankOfLength(4000)}, 1, 0, 1},
         {"two banks back to back", {bank, bank}, 0, 1, 1},
+        // A voice answers the first probe: not a bank, but kept as one sent unasked is.
+        {"a voice", {platform::SimulatedDX7(0).singleVoiceDump()}, 1, 0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -734,6 +769,8 @@ TEST_F(StartupTest, RepliesThatAreNotABankNeitherCrashNorOpenAList)
         EXPECT_EQ(host.failureDialogs, c.failureDialogs);
         EXPECT_EQ(app.registry.count() - listsBefore, c.lists);
         EXPECT_EQ(windows.sysexSlots.stored.size(), c.keptInSlots) << "the second bank is kept in a slot";
+        if (c.replies.front().size() == 163 && !windows.sysexSlots.stored.empty())
+            EXPECT_EQ(windows.sysexSlots.stored[0].data, str(c.replies.front()).substr(6, 155)) << "without its wrapper";
         closeAndUninstallMidi();
         midi::installMIDIInit(&init);
         midi::installMidiWindows(&windows);

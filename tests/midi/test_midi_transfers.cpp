@@ -113,6 +113,7 @@ TEST_F(TransfersTest, AReceivedBankIsStoredUnchangedUnderAFreeNameAndOpensAsATem
 {
     const std::string oldFile = write(" DX Bank  1.dat", "an older dump, kept");
     commands.mnuMIDIreceive_Click(1);
+    waitForRequestEnd();
     const std::string path = app.dataDirectory + " DX Bank  2.dat";
     EXPECT_EQ(readFile(path), str(backend.dx7().bulkDump())) << "the 4104 bytes as received";
     EXPECT_EQ(readFile(oldFile), "an older dump, kept") << "an earlier run's dump is not replaced";
@@ -129,7 +130,9 @@ TEST_F(TransfersTest, AReceivedBankIsStoredUnchangedUnderAFreeNameAndOpensAsATem
 TEST_F(TransfersTest, TwoReceivedVoicesBecomeTwoListsNumberedOneAndTwo)
 {
     commands.mnuMIDIreceive_Click(0);
+    waitForRequestEnd();
     commands.mnuMIDIreceive_Click(0);
+    waitForRequestEnd();
     EXPECT_EQ(readFile(app.dataDirectory + " DX Bank  1.dat"), str(backend.dx7().singleVoiceDump()));
     EXPECT_EQ(readFile(app.dataDirectory + " DX Bank  2.dat").size(), 163U);
     ASSERT_EQ(app.registry.count(), 2);
@@ -142,6 +145,7 @@ TEST_F(TransfersTest, ADumpThatCannotBeWrittenWaitsInAFreeSlotAndTheUserIsTold)
 {
     platform::setWriteFaultInjector([](const std::string&) { return platform::FileError::NoSpace; });
     commands.mnuMIDIreceive_Click(1);
+    waitForRequestEnd();
     EXPECT_EQ(app.registry.count(), 0);
     EXPECT_FALSE(platform::fileExists(app.dataDirectory + " DX Bank  1.dat"));
     EXPECT_EQ(slotText(1, SlotField::Data), str(backend.dx7().bulkDump()).substr(6, 4096));
@@ -150,6 +154,25 @@ TEST_F(TransfersTest, ADumpThatCannotBeWrittenWaitsInAFreeSlotAndTheUserIsTold)
     ASSERT_EQ(svc.messagesShown().size(), 1U);
     EXPECT_EQ(svc.messagesShown()[0].title, "DX7 Bank Received");
     EXPECT_NE(svc.messagesShown()[0].text.find("Sysex Bank 1"), std::string::npos);
+
+    // A voice answering the bank request is said, and kept, as the voice it is.
+    svc.clear();
+    backend.dx7().setSilent(true);
+    bool answered = false;
+    svc.onProcessEvents([&](std::int64_t) {
+        if (!answered && midi::GetPendingRequest() != -1) {
+            answered = true;
+            backend.inject(backend.dx7().singleVoiceDump());
+        }
+    });
+    commands.mnuMIDIreceive_Click(1);
+    waitForRequestEnd();
+    svc.onProcessEvents({});
+    EXPECT_EQ(slotText(2, SlotField::Data), str(backend.dx7().singleVoiceDump()).substr(6, 155));
+    EXPECT_EQ(platform::Trim(slotText(2, SlotField::FileType)), "0");
+    ASSERT_EQ(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(svc.messagesShown()[0].title, "DX7 Voice Received");
+    EXPECT_EQ(svc.messagesShown()[0].text.rfind("The voice received from your synth", 0), 0U);
 }
 
 TEST_F(TransfersTest, NothingReceivedLeavesNoFileAndTheCounterAlone)
@@ -157,6 +180,7 @@ TEST_F(TransfersTest, NothingReceivedLeavesNoFileAndTheCounterAlone)
     backend.dx7().setSilent(true);
     svc.answer(MsgAnswer::Cancel);  // no response: give up
     commands.mnuMIDIreceive_Click(1);
+    waitForRequestEnd();
     EXPECT_EQ(commands.ReceivedFileNumber(), 0);
     EXPECT_EQ(app.registry.count(), 0);
     EXPECT_FALSE(platform::fileExists(app.dataDirectory + " DX Bank  1.dat"));
@@ -208,6 +232,7 @@ TEST_F(TransfersTest, ADamagedDumpIsKeptAsReceivedAndNeverOpened)
                     }
                 });
                 commands.mnuMIDIreceive_Click(c.bank ? 1 : 0);
+                waitForRequestEnd();
                 svc.onProcessEvents({});
             } else {
                 backend.inject(dump);
@@ -597,6 +622,7 @@ TEST_F(TransfersTest, ABankSentFromAListComesBackUnchangedIntoANewList)
     commands.mnuMIDIsend_Click(1);
     ASSERT_EQ(received(Kind::Bank).size(), 1U);
     commands.mnuMIDIreceive_Click(1);
+    waitForRequestEnd();
     ASSERT_EQ(app.registry.count(), 1);
     banklib::VoiceListView* back = app.registry.Item(1);
     ASSERT_EQ(back->VoiceCount(), 32);

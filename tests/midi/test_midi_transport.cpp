@@ -369,6 +369,71 @@ TEST_F(TransportTest, ASecondRequestWhileOneWaitsIsRefused)
     EXPECT_EQ(backend.sentMessages().size(), 1U) << "the refused requests sent nothing";
 }
 
+// Escape (or the exit) ends a wait at once: nothing more is asked or sent, a reply already
+// whole is still taken, and the program's closing does not wait out the notice.
+TEST_F(TransportTest, AWaitEndedByTheUserOrTheExitEndsAtOnceAndAsksNothingMore)
+{
+    using midi::WaitEnd;
+    struct Row {
+        const char* what;
+        WaitEnd how;
+        bool retry;           // the Receive's sequence, else one wait
+        int endAtMs;          // when the wait is ended, from its start
+        int replyAfterMs;     // the synth's answer; silent when negative
+        const char* reply;    // "*" the bank
+        std::size_t asked;    // questions shown
+        std::size_t sent;     // requests sent
+        bool timeoutLine;
+        int tookAtMostMs;
+    };
+    const Row rows[] = {
+        {"Escape in a wait", WaitEnd::ByUser, false, 500, -1, "Ended", 0, 1, false, 510},
+        {"the exit in a wait", WaitEnd::ByExit, false, 500, -1, "Ended", 0, 1, false, 510},
+        {"Escape in the Receive's first wait", WaitEnd::ByUser, true, 500, -1, "", 0, 1, false, 510},
+        {"Escape in the Receive's resent wait", WaitEnd::ByUser, true, 2500, -1, "", 1, 2, true, 2510},
+        {"Escape once the reply is whole", WaitEnd::ByUser, false, 600, 300, "*", 0, 1, false, 610},
+        {"the exit during the notice of a reply", WaitEnd::ByExit, false, 600, 300, "*", 0, 1, false, 610},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        backend.clearSent();
+        log().MidiMessage.clear();
+        svc.clear();
+        backend.dx7().setSilent(row.replyAfterMs < 0);
+        if (row.replyAfterMs >= 0)
+            backend.dx7().setReplyDelayMs(row.replyAfterMs);
+        if (row.retry)
+            svc.answer(MsgAnswer::No);  // no response: resend
+        const std::int64_t start = svc.nowMs();
+        bool ended = false;
+        svc.onProcessEvents([&](std::int64_t now) {
+            if (!ended && now - start >= row.endAtMs) {
+                ended = true;
+                EXPECT_TRUE(midi::EndDumpWait(row.how));
+            }
+        });
+        std::string reply;
+        if (row.retry)
+            reply = midi::RequestDumpWithRetry(1);
+        else
+            (void)midi::RequestDumpAndWait(9, 2000, reply, true);
+        svc.onProcessEvents({});
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(reply, std::string(row.reply) == "*" ? str(backend.dx7().bulkDump()) : std::string(row.reply));
+        EXPECT_LE(svc.nowMs() - start, row.tookAtMostMs);
+        EXPECT_EQ(svc.messagesShown().size(), row.asked);
+        EXPECT_EQ(backend.sentMessages().size(), row.sent);
+        EXPECT_EQ(monitorHas("Timeout - no data received"), row.timeoutLine);
+        EXPECT_EQ(midi::LastDumpWaitEnd(), row.how);
+        EXPECT_FALSE(midi::RequestSequenceActive());
+        EXPECT_EQ(midi::GetPendingRequest(), -1);
+        EXPECT_FALSE(svc.busy());
+        EXPECT_EQ(svc.statusText(1), "");
+        EXPECT_FALSE(midi::EndDumpWait(row.how)) << "no wait left to end";
+    }
+    backend.dx7().setReplyDelayMs(0);
+}
+
 TEST_F(TransportTest, RetryCancelGivesUpAfterOneRequest)
 {
     backend.dx7().setSilent(true);

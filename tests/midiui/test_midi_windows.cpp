@@ -671,6 +671,9 @@ TEST(MidiStartUp, TheProgramFindsTheSynthOpensItsBankAndShowsTheMidiManager)
                                            !main.action(CommandId::MidiDevices)->isEnabled();
         });
         main.mnuMIDIreceive_Click(1);
+        // The command returns while the request waits; the bank opens when it has come.
+        while (midi::RequestSequenceActive())
+            platform::eventLoop().processEvents(10);
         ui.onProcessEvents({});
         EXPECT_TRUE(devicesDisabledDuringReceive);
         EXPECT_TRUE(main.action(CommandId::MidiDevices)->isEnabled());
