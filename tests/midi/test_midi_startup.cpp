@@ -769,8 +769,9 @@ TEST_F(StartupTest, RepliesThatAreNotABankNeitherCrashNorOpenAList)
         EXPECT_EQ(host.failureDialogs, c.failureDialogs);
         EXPECT_EQ(app.registry.count() - listsBefore, c.lists);
         EXPECT_EQ(windows.sysexSlots.stored.size(), c.keptInSlots) << "the second bank is kept in a slot";
-        if (c.replies.front().size() == 163 && !windows.sysexSlots.stored.empty())
+        if (c.replies.front().size() == 163 && !windows.sysexSlots.stored.empty()) {
             EXPECT_EQ(windows.sysexSlots.stored[0].data, str(c.replies.front()).substr(6, 155)) << "without its wrapper";
+        }
         closeAndUninstallMidi();
         midi::installMIDIInit(&init);
         midi::installMidiWindows(&windows);
