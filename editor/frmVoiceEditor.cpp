@@ -589,7 +589,8 @@ void frmVoiceEditor::Form_Activate()
 {
     // The synthesizer gets the voice of the window being worked on, once the window is
     // drawn: the send and its test scale wait for the event loop, so that opening a voice
-    // shows its editor at once and the scale plays with the window usable.
+    // shows its editor at once. The voice ends a scale still playing (another voice's),
+    // and its own scale plays on timed calls, the window usable meanwhile.
     m_edits.oweWholeVoice(true);
     QMetaObject::invokeMethod(this, &frmVoiceEditor::sendOwedVoice, Qt::QueuedConnection);
     updateMainCommands();
@@ -634,8 +635,8 @@ bool frmVoiceEditor::unload()
 
 void frmVoiceEditor::closeEvent(QCloseEvent* event)
 {
-    // A send that waits (the test scale) keeps running in this window: the close follows
-    // once it has ended.
+    // A wait running in this window (a question, a receive) keeps working on it: the
+    // close follows once it has ended.
     (void)shell::closeDocumentWindow(*this, *event, m_unloaded, m_closing,
                                      {[this] { (void)unload(); }, [this] { return Form_QueryUnload(); },
                                       [this] { Form_Unload(); }});

@@ -18,6 +18,7 @@
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
 #include "midi/testing/OpenDevices.h"
+#include "midi/testing/TimedNotes.h"
 #include "midiui/MidiInitSetup.h"
 #include "platform/Latin1.h"
 #include "platform/VbText.h"
@@ -1152,6 +1153,7 @@ TEST_F(EditorOverMidi, SendVoiceAndF6SendTheActiveEditorsVoiceAsEdited)
     QApplication::setActiveWindow(main.get());
     frmVoiceList* list = bank();
     frmVoiceEditor* e = openEditor(*list, 3);
+    midi::testing::PlayOutTimedNotes();
     const int edited = stored(*list, 3, kOutputOp1) == 17 ? 18 : 17;
     ASSERT_TRUE(e->edits().commit(kOutputOp1, edited, EditPath::Quiet));
     backend.clearSent();
@@ -1182,6 +1184,7 @@ TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
     QTest::mouseDClick(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
     QTest::mouseRelease(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
     processEvents();
+    midi::testing::PlayOutTimedNotes();
     ASSERT_EQ(VoiceListEditors::of(*list).Editors().count(), 1);
     EXPECT_EQ(VoiceListEditors::of(*list).Editors().editors()[0]->VoiceNo(), 5);
     // The click's dump, then the editor's as it became active, with its test scale.
@@ -1195,8 +1198,9 @@ TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
 
 TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysUsable)
 {
-    // The scale's waits let the windows' events in, as the program's event loop does; what
-    // the user does while the scale plays arrives once its first note has gone out.
+    // The scale plays on timed calls of the program's clock, which the test runs; the
+    // windows' events come in between, as the program's event loop has them. What the user
+    // does while the scale plays arrives once its first note has gone out.
     shell::QtEventLoop windows;
     std::function<void()> duringScale;
     std::string statusDuringScale;
@@ -1215,36 +1219,38 @@ TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysU
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     };
     const auto close = [](frmVoiceList&, frmVoiceEditor& e) { e.subWindow()->close(); };
+    const auto open5 = [](frmVoiceList& list, frmVoiceEditor&) { (void)VoiceListEditors::of(list).LoadVoice(5); };
     struct Row {
         const char* what;
         std::function<void(frmVoiceList&, frmVoiceEditor&)> action;
-        bool whileScalePlays;  // else at once, before the event loop runs
-        const char* shape;     // what went out: V a voice, P a parameter, n a run of notes
-        int scaleNotes;
+        bool whileScalePlays;     // else at once, before the event loop runs
+        const char* shape;        // what went out: V a voice, P a parameter, n a run of notes
+        std::vector<int> voices;  // the voices sent, in order
+        int scaleNotes;           // note ons at the scale's velocity after the last voice
         bool stillOpen;
     };
     const Row rows[] = {
-        {"nothing", {}, true, "Vn", 7, true},
+        {"nothing", {}, true, "Vn", {3}, 7, true},
         {"a value typed",
          [&](frmVoiceList&, frmVoiceEditor& e) {
              clickCell(e, kSensitivityGrid1, 3);
              typeInto(e.dGrid1(kSensitivityGrid1), "4");
          },
-         true, "VnPn", 7, true},
+         true, "VnPn", {3}, 7, true},
         // Typed ahead: the voice goes first, and the edit's scale is the only one.
         {"an algorithm typed ahead",
          [&](frmVoiceList&, frmVoiceEditor& e) {
              e.Combo1()->lineEdit()->selectAll();
              typeInto(e.Combo1()->lineEdit(), "7");
          },
-         false, "VPn", 7, true},
-        {"closed at once", close, false, "", 0, false},
-        // The close waits for the scale's end, as every close during a wait does.
-        {"closed", close, true, "Vn", 7, false},
-        // One scale at a time: the one playing sounds the new voice.
-        {"another voice opened",
-         [](frmVoiceList& list, frmVoiceEditor&) { (void)VoiceListEditors::of(list).LoadVoice(5); }, true, "VnVn", 7,
-         true},
+         false, "VPn", {3}, 7, true},
+        {"closed at once", close, false, "", {}, 0, false},
+        {"closed", close, true, "Vn", {3}, 7, false},
+        // The scale belongs to the voice it followed: the new voice ends it, its sounding
+        // note released, and gets its own whole scale.
+        {"another voice opened", open5, true, "VnVn", {3, 5}, 7, true},
+        // Left before its voice went out: only the voice left for goes out.
+        {"another voice opened at once", open5, false, "Vn", {5}, 7, true},
     };
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
@@ -1267,20 +1273,43 @@ TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysU
                     row.action(*list, *e);
             };
         processEvents();
+        // The scale, and a note a click played: their notes belong to this row.
+        midi::testing::PlayOutTimedNotes();
         duringScale = nullptr;
-        // A note a click played ends on its own timer: its note off belongs to this row.
-        EXPECT_TRUE(QTest::qWaitFor([] { return !midi::auditionNote().sounding(); }, 5000));
         if (row.whileScalePlays) {
             EXPECT_EQ(sentAtFirstPaint, 0u);
             EXPECT_EQ(statusDuringScale, "|");
         }
         std::string shape;
-        for (const auto& m : sent())
+        std::vector<int> voices;
+        std::size_t lastVoice = 0;
+        for (std::size_t i = 0; i < sent().size(); ++i) {
+            const auto& m = sent()[i];
             if (const char c = m.size() == 163 ? 'V' : m.size() == 7 ? 'P' : 'n'; c != 'n' || !shape.ends_with('n'))
                 shape += c;
+            if (m.size() != 163)
+                continue;
+            lastVoice = i;
+            const std::string name(m.begin() + 151, m.begin() + 161);
+            for (int v = 1; v <= 8; ++v)
+                if (name == shell::testing::nameOf(v, FileType::PackedSysex))
+                    voices.push_back(v);
+        }
         EXPECT_EQ(shape, row.shape);
-        EXPECT_EQ(std::count_if(sent().begin(), sent().end(), [](const auto& m) { return m.size() == 3 && m[2] == 50; }),
-                  row.scaleNotes);  // note ons at the scale's velocity
+        EXPECT_EQ(voices, row.voices);
+        // Note ons at the scale's velocity after the last voice, and every note released
+        // before a voice went out.
+        EXPECT_EQ(std::count_if(sent().begin() + static_cast<std::ptrdiff_t>(lastVoice), sent().end(),
+                                [](const auto& m) { return m.size() == 3 && m[2] == 50; }),
+                  row.scaleNotes);
+        int sounding = 0;
+        for (std::size_t i = 0; i < sent().size(); ++i) {
+            if (sent()[i].size() == 163)
+                EXPECT_EQ(sounding, 0) << "a note sounds when voice " << i << " goes out";
+            else if (sent()[i].size() == 3)
+                sounding += sent()[i][2] != 0 ? 1 : -1;
+        }
+        EXPECT_EQ(sounding, 0);
         EXPECT_EQ(QTest::qWaitFor([&] { return !e || e->unloaded(); }, row.stillOpen ? 0 : 5000), !row.stillOpen);
         EXPECT_EQ(ui.unexpectedMessages(), 0);
         ui.answer(MsgAnswer::No);  // Save Changes ? of an edited voice
