@@ -501,7 +501,12 @@ bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
         const bool held = element && element->first != ElementKind::Chart;
         if (held)
             m_hold->press(mouse->button());
-        if (mouse->button() == Qt::RightButton && watched != m_canvas && !qobject_cast<VoiceChart*>(watched))
+        // A right press plays the scale once, where it ends: the controls that take it
+        // (a grid, a title, the algorithm box's text, the sub-window's own frame) play it
+        // here; one that no control takes reaches the window's surface (mousePressEvent);
+        // the charts and the spin play it from their own signals.
+        if (mouse->button() == Qt::RightButton &&
+            (held || watched == m_combo->lineEdit() || (m_subWindow && watched == m_subWindow)))
             playScaleForRightButton();
         if (held) {
             const auto [kind, index] = *element;
@@ -529,8 +534,13 @@ bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
 
 void frmVoiceEditor::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::RightButton)
+    // A right press no control took: the surface plays the scale and takes the press, so
+    // that the sub-window around it does not play it again.
+    if (event->button() == Qt::RightButton) {
         playScaleForRightButton();
+        event->accept();
+        return;
+    }
     QWidget::mousePressEvent(event);
 }
 

@@ -6,6 +6,7 @@
 #include "editor/CellSpin.h"
 #include "editor/GridMap.h"
 #include "editor/ParameterGridModel.h"
+#include "editor/VoiceChart.h"
 #include "editor/frmVoiceRecordset.h"
 #include "banklib/InitVoice.h"
 #include "catalogue/GroupPatternEdit.h"
@@ -1194,6 +1195,48 @@ TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
     EXPECT_EQ(std::string(sent()[0].begin() + 151, sent()[0].begin() + 161),
               shell::testing::nameOf(5, FileType::PackedSysex));
     EXPECT_FALSE(list->renameBoxVisible());
+}
+
+// One right press plays the test scale once wherever it lands on the editor: on its
+// surface (which takes no press itself) as on a control that takes it.
+TEST_F(EditorOverMidi, ARightPressPlaysTheScaleOnceWhereverItLands)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 3);
+    midi::testing::PlayOutTimedNotes();
+    QLabel* label = nullptr;
+    for (QLabel* l : e->findChildren<QLabel*>())
+        if (l->text() == QStringLiteral("Algorithm"))
+            label = l;
+    ASSERT_NE(label, nullptr);
+    struct Row {
+        const char* what;
+        QWidget* target;
+        QPoint at;
+    };
+    const Row rows[] = {
+        {"the background", e->picClient(), {2, 2}},
+        {"a panel's frame", e->Frame3(2), {2, 2}},
+        {"a label", label, {2, 2}},
+        {"the algorithm diagram", e->diagram(), {2, 2}},
+        {"a grid", e->dGrid1(kSensitivityGrid1)->viewport(), {5, 5}},
+        {"a title", e->Label3(2), {2, 2}},
+        {"the algorithm box", e->Combo1(), {2, 2}},
+        {"a chart", e->MSChart1(2), {2, 2}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_NE(row.target, nullptr);
+        backend.clearSent();
+        QTest::mousePress(row.target, Qt::RightButton, Qt::NoModifier, row.at);
+        QTest::mouseRelease(row.target, Qt::RightButton, Qt::NoModifier, row.at);
+        midi::testing::PlayOutTimedNotes();
+        // Note ons at the scale's velocity: one scale is seven.
+        EXPECT_EQ(std::count_if(sent().begin(), sent().end(), [](const auto& m) { return m.size() == 3 && m[2] == 50; }),
+                  7);
+        EXPECT_EQ(sent().size(), 14u);
+    }
+    EXPECT_EQ(ui.unexpectedMessages(), 0);
 }
 
 TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysUsable)
