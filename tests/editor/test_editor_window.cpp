@@ -26,12 +26,14 @@
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "platform/midi/SimulatedDX7Backend.h"
 #include "shell/QtEventLoop.h"
+#include "shell/QtMessageService.h"
 #include "shell/QtStatusService.h"
 #include "tools/frmRandomiseVoices.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -39,6 +41,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -1237,6 +1240,114 @@ TEST_F(EditorOverMidi, ARightPressPlaysTheScaleOnceWhereverItLands)
         EXPECT_EQ(sent().size(), 14u);
     }
     EXPECT_EQ(ui.unexpectedMessages(), 0);
+}
+
+// A note is released at its time whatever window opens while it sounds: a modal dialog
+// opened during an opened voice's scale, during an edit's audition note or during the
+// generator's audition, or the reset question asked during a scale, stays open 2 s, and
+// every note off due meanwhile goes out at its time, on the program's own event loop.
+TEST_F(EditorOverMidi, EveryNoteIsReleasedAtItsTimeWhileAModalWindowIsOpen)
+{
+    shell::QtEventLoop loop;
+    shell::QtMessageService questions;
+    platform::installEventLoop(&loop);
+    platform::installMessageService(&questions);
+    const auto restore = qScopeGuard([&] {
+        platform::installEventLoop(&ui);
+        platform::installMessageService(&ui);
+    });
+    constexpr int kOpenMs = 2000;
+    const auto dialog = [] {
+        QDialog d;
+        QTimer::singleShot(kOpenMs, &d, &QDialog::accept);
+        d.exec();
+    };
+    std::string question;
+    // Answers the reset question No (the edits stay, nothing is sent) once it has been
+    // open 2 s.
+    std::function<void()> answerNo = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            QTimer::singleShot(50, qApp, answerNo);
+            return;
+        }
+        question = box->text().toStdString();
+        QTimer::singleShot(kOpenMs, box, [box] { box->button(QMessageBox::No)->click(); });
+    };
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    frmVoiceList* list = bank();
+    QPointer<frmVoiceEditor> e;
+    const std::vector<int> scale = {350, 350, 350, 350, 350, 350, 2000};
+    struct Row {
+        const char* what;
+        std::function<void()> start;  // at once
+        int modalAfterMs;
+        std::function<void()> modal;  // opens the modal window; returns once it has closed
+        std::vector<int> holds;       // each note's hold, in ms
+    };
+    const Row rows[] = {
+        // An opened voice's scale, and a dialog (a file dialog, a box) over it 0.9 s in.
+        {"a dialog during a scale", [&] { e = VoiceListEditors::of(*list).LoadVoice(3); }, 900, dialog, scale},
+        {"a dialog during an audition note", {}, 100,
+         [&] {
+             ASSERT_TRUE(e);
+             nudge(*e);
+             dialog();
+         },
+         {250}},
+        {"the reset question during a scale", [&] { (void)VoiceListEditors::of(*list).LoadVoice(4); }, 900,
+         [&] {
+             QTimer::singleShot(0, qApp, answerNo);
+             (void)VoiceListEditors::of(*list).LoadVoice(4);
+         },
+         scale},
+        {"a dialog during the generator's audition", [] { midi::PlayRandomiserNotes(150); }, 900, dialog,
+         std::vector<int>(13, 150)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        backend.clearSent();
+        std::int64_t openedAt = -1;
+        std::int64_t closedAt = -1;
+        if (row.start)
+            row.start();
+        QTimer::singleShot(row.modalAfterMs, main.get(), [&] {
+            openedAt = platform::eventLoop().nowMs();
+            row.modal();
+            closedAt = platform::eventLoop().nowMs();
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return closedAt >= 0 && !midi::testing::TimedNotesPlaying(); }, 20'000));
+        EXPECT_GE(closedAt - openedAt, kOpenMs - 100);
+        // Each note on with its off: held its time (well under the 2 s the window is open),
+        // and released before the window closed when it was due well before.
+        const auto& m = sent();
+        const auto& at = backend.sentTimesMs();
+        std::size_t note = 0;
+        int dueWhileOpen = 0;
+        for (std::size_t i = 0; i < m.size(); ++i) {
+            if (m[i].size() != 3 || m[i][2] == 0)
+                continue;
+            ASSERT_LT(note, row.holds.size());
+            const int hold = row.holds[note++];
+            std::size_t off = i + 1;
+            while (off < m.size() && !(m[off].size() == 3 && m[off][1] == m[i][1] && m[off][2] == 0))
+                ++off;
+            ASSERT_LT(off, m.size()) << "note " << note << " has no note off";
+            const std::int64_t due = at[i] + hold;
+            EXPECT_GE(at[off] - due, -5) << "note " << note;
+            EXPECT_LT(at[off] - due, 1000) << "note " << note;
+            if (due > openedAt && due + 500 < closedAt) {
+                ++dueWhileOpen;
+                EXPECT_LT(at[off], closedAt) << "note " << note << " was held until the window closed";
+            }
+        }
+        EXPECT_EQ(note, row.holds.size());
+        EXPECT_GE(dueWhileOpen, 1) << "a note off was due while the window was open";
+    }
+    EXPECT_EQ(question, "You already have an editor open for this voice, do you want to reset this to the saved version ?");
+    EXPECT_EQ(ui.unexpectedMessages(), 0);
+    ui.answer(MsgAnswer::No);  // Save Changes ? of the edited voice
 }
 
 TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysUsable)
