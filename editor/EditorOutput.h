@@ -22,13 +22,14 @@ public:
     virtual void playNote() = 0;
     // Ends that note now, when it still sounds.
     virtual void endNote() = 0;
-    // The test arpeggio (waits while it plays, keeping the windows alive).
+    // The test arpeggio; returns at once (timed calls play it), ending the one playing.
     virtual void playScale() = 0;
-    // The whole voice as a single-voice dump.
+    // The whole voice as a single-voice dump, after ending a test arpeggio that plays.
     virtual void sendVoice(platform::Recordset& voiceData, banklib::FileType listType) = 0;
 };
 
-// Through the MIDI subsystem (objMIDIInit, clsMidiManagerData, the timed audition note).
+// Through the MIDI subsystem (objMIDIInit, clsMidiManagerData, the timed audition note and
+// phrase).
 class MidiEditorOutput final : public EditorOutput {
 public:
     bool outputOpen() const override;

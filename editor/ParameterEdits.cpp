@@ -39,18 +39,6 @@ ParameterEdits::ModifierQuery& modifierQuery()
     return query;
 }
 
-// Set while an editor's test scale plays.
-bool g_scalePlaying = false;
-
-void playScale(EditorOutput& out)
-{
-    if (g_scalePlaying)
-        return;
-    g_scalePlaying = true;
-    out.playScale();
-    g_scalePlaying = false;
-}
-
 }  // namespace
 
 ParameterEdits::ParameterEdits(QObject* parent) : QObject(parent) {}
@@ -102,7 +90,7 @@ bool ParameterEdits::commit(int row, int value, EditPath path)
             EditorOutput& out = editorOutput();
             payOwedVoice(out);
             out.sendParameter(row + 1, value);
-            playScale(out);
+            out.playScale();
         }
         return true;
     }
@@ -119,7 +107,7 @@ bool ParameterEdits::commit(int row, int value, EditPath path)
     if (path == EditPath::Spin)
         out.playNote();
     else if (path == EditPath::Algorithm)
-        playScale(out);
+        out.playScale();
     return true;
 }
 
@@ -203,7 +191,7 @@ void ParameterEdits::sendWholeVoice(bool ignoreSuppressed)
         return;
     m_voiceOwed = false;
     out.sendVoice(m_voice.recordset(), m_listType);
-    playScale(out);
+    out.playScale();
 }
 
 void ParameterEdits::sendOwedVoice()
@@ -233,7 +221,7 @@ void ParameterEdits::playTestScale()
     if (!out.outputOpen())
         return;
     payOwedVoice(out);
-    playScale(out);
+    out.playScale();
 }
 
 void ParameterEdits::playAuditionNote()

@@ -27,9 +27,9 @@
 // being typed in, the zoom box, the Reset button), so no key event has to reach the
 // window first.
 //
-// One test scale plays at a time, for every editor: its waits let edits, clicks and other
-// editors' activations in, and what they send while it plays is heard through it rather
-// than starting a second scale inside the first.
+// The test scale returns at once and plays on its own (timed calls), one at a time in the
+// program: a new scale, or a voice sent (an editor's own or another's), ends the one
+// playing, so each voice sent with its scale is heard with its whole scale.
 #pragma once
 
 #include "banklib/VoiceFormat.h"

@@ -501,7 +501,12 @@ bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
         const bool held = element && element->first != ElementKind::Chart;
         if (held)
             m_hold->press(mouse->button());
-        if (mouse->button() == Qt::RightButton && watched != m_canvas && !qobject_cast<VoiceChart*>(watched))
+        // A right press plays the scale once, where it ends: the controls that take it
+        // (a grid, a title, the algorithm box's text, the sub-window's own frame) play it
+        // here; one that no control takes reaches the window's surface (mousePressEvent);
+        // the charts and the spin play it from their own signals.
+        if (mouse->button() == Qt::RightButton &&
+            (held || watched == m_combo->lineEdit() || (m_subWindow && watched == m_subWindow)))
             playScaleForRightButton();
         if (held) {
             const auto [kind, index] = *element;
@@ -529,8 +534,13 @@ bool frmVoiceEditor::eventFilter(QObject* watched, QEvent* event)
 
 void frmVoiceEditor::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::RightButton)
+    // A right press no control took: the surface plays the scale and takes the press, so
+    // that the sub-window around it does not play it again.
+    if (event->button() == Qt::RightButton) {
         playScaleForRightButton();
+        event->accept();
+        return;
+    }
     QWidget::mousePressEvent(event);
 }
 
@@ -589,7 +599,8 @@ void frmVoiceEditor::Form_Activate()
 {
     // The synthesizer gets the voice of the window being worked on, once the window is
     // drawn: the send and its test scale wait for the event loop, so that opening a voice
-    // shows its editor at once and the scale plays with the window usable.
+    // shows its editor at once. The voice ends a scale still playing (another voice's),
+    // and its own scale plays on timed calls, the window usable meanwhile.
     m_edits.oweWholeVoice(true);
     QMetaObject::invokeMethod(this, &frmVoiceEditor::sendOwedVoice, Qt::QueuedConnection);
     updateMainCommands();
@@ -634,8 +645,8 @@ bool frmVoiceEditor::unload()
 
 void frmVoiceEditor::closeEvent(QCloseEvent* event)
 {
-    // A send that waits (the test scale) keeps running in this window: the close follows
-    // once it has ended.
+    // A wait running in this window (a question, a receive) keeps working on it: the
+    // close follows once it has ended.
     (void)shell::closeDocumentWindow(*this, *event, m_unloaded, m_closing,
                                      {[this] { (void)unload(); }, [this] { return Form_QueryUnload(); },
                                       [this] { Form_Unload(); }});

@@ -1,10 +1,8 @@
-// Brevane - an audition note that a timer ends, so nothing waits while it sounds.
+// Brevane - an audition note that a timed call ends, so nothing waits while it sounds.
 #include "midi/AuditionNote.h"
 
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiOutput.h"
-
-#include <QTimer>
 
 #include <string>
 
@@ -17,15 +15,6 @@ std::string byteText(std::int32_t v) { return std::string(1, static_cast<char>(v
 
 }  // namespace
 
-TimedAuditionNote::TimedAuditionNote() : m_timer(std::make_unique<QTimer>())
-{
-    m_timer->setSingleShot(true);
-    m_timer->setInterval(kHoldMs);
-    QObject::connect(m_timer.get(), &QTimer::timeout, [this] { release(); });
-}
-
-TimedAuditionNote::~TimedAuditionNote() = default;
-
 void TimedAuditionNote::play(std::int32_t note)
 {
     clsMIDIInit& init = objMIDIInit();
@@ -37,24 +26,36 @@ void TimedAuditionNote::play(std::int32_t note)
         release();
     m_channel = init.MIDIOutChannel();
     m_note = note;
+    m_backend = init.backend();
     (void)SendShortMessage(byteText(kNoteOn + m_channel), byteText(note), byteText(kVelocity), "");
-    m_timer->start();
+    // Timed from the note on, which may have let other code run (the box of a device
+    // error): the note must still be the one sounding.
+    if (m_note == note)
+        m_off.start(kHoldMs, [this] { release(); });
 }
 
 void TimedAuditionNote::release()
 {
-    m_timer->stop();
+    m_off.stop();
     if (!sounding())
         return;
     const std::int32_t note = m_note;
     m_note = -1;
-    if (objMIDIInit().MidiOutOpen)
+    const clsMIDIInit& init = objMIDIInit();
+    if (init.MidiOutOpen && !init.MidiSystemIsGone() && init.backend() == m_backend)
         (void)SendShortMessage(byteText(kNoteOn + m_channel), byteText(note), byteText(0), "");
+}
+
+void TimedAuditionNote::forget()
+{
+    m_off.stop();
+    m_note = -1;
 }
 
 TimedAuditionNote& auditionNote()
 {
-    // Never destroyed: its timer must not outlive the event loop at exit.
+    // Never destroyed: its timed call must not be taken back after the event loop is gone
+    // at exit.
     static auto* note = new TimedAuditionNote;
     return *note;
 }

@@ -4,15 +4,19 @@
 
 #include "banklib/clsVoiceData.h"
 #include "banklib/clsVoiceNames.h"
-#include "midi/MidiWindows.h"
+#include "midi/AuditionNote.h"
+#include "midi/TimedPhrase.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiOutput.h"
-#include "platform/Services.h"
-#include "platform/StatusHelpers.h"
 #include "platform/VbText.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 namespace midi {
 namespace {
@@ -23,7 +27,6 @@ constexpr std::uint8_t kYamaha = 0x43;
 constexpr std::uint8_t kParameterSubStatus = 0x10;  // F0 43 1n: a parameter change
 constexpr std::int32_t kDataMax = 0x7F;
 constexpr std::int32_t kParametersPerGroup = 128;
-constexpr std::uint8_t kNoteOn = 0x90;
 
 constexpr std::int32_t kAuditionNote = 60;
 constexpr std::int32_t kScaleVelocity = 50;
@@ -35,7 +38,17 @@ constexpr std::int32_t kScaleGapMs = 50;
 constexpr double kScaleLowestRoot = 48.0;
 constexpr double kScaleRootRange = 24.0;
 
-std::string oneChar(std::int32_t v) { return std::string(1, static_cast<char>(static_cast<std::uint8_t>(v))); }
+// The test scale from a root drawn by random (a number in [0, 1)).
+std::vector<PhraseNote> testScale(const std::function<double()>& random)
+{
+    // Round half to even, the default rounding mode.
+    const auto root = static_cast<std::int32_t>(std::nearbyint(random() * kScaleRootRange + kScaleLowestRoot));
+    std::vector<PhraseNote> notes;
+    for (std::size_t i = 0; i < kScaleSteps.size(); ++i)
+        notes.push_back({root + kScaleSteps[i], kScaleVelocity,
+                         i + 1 == kScaleSteps.size() ? kScaleLastHoldMs : kScaleHoldMs, kScaleGapMs});
+    return notes;
+}
 
 }  // namespace
 
@@ -84,6 +97,14 @@ TransportResult clsMidiManagerData::SendParametertoMIDI(std::int32_t p, std::int
                                  static_cast<char>(kParameterSubStatus + device), static_cast<char>(gg),
                                  static_cast<char>(pp), static_cast<char>(value), static_cast<char>(kSysexEnd)};
     const TransportResult sent = SendLongSysex(message);
+    if (playNote && playScale && objMIDIInit().MidiOutOpen) {
+        // The note, then the scale: one phrase, so that neither cuts the other short.
+        std::vector<PhraseNote> notes = {
+            {kAuditionNote, TimedAuditionNote::kVelocity, TimedAuditionNote::kHoldMs, 0}};
+        std::ranges::copy(testScale(m_random), std::back_inserter(notes));
+        timedPhrase().play(std::move(notes), TimedPhrase::Failure::LogOutputFailed);
+        return sent;
+    }
     if (playNote)
         PlayAuditionNote(kAuditionNote);
     if (playScale)
@@ -99,6 +120,8 @@ TransportResult clsMidiManagerData::SendVoiceToMidi(platform::Recordset& voice, 
     (void)codec.PutVoiceDataInString(voice, unpacked, fileType, false);
     TransportResult sent = TransportResult::Failed;
     if (unpacked.size() == banklib::kUnpackedVoiceSize) {
+        // A phrase sounds the voice it followed: it ends before another voice goes out.
+        timedPhrase().stop();
         banklib::clsVoiceNames wrapper;
         sent = SendLongSysex(wrapper.AddWrapper(unpacked, banklib::FileType::UnpackedSysex));
     }
@@ -109,27 +132,8 @@ TransportResult clsMidiManagerData::SendVoiceToMidi(platform::Recordset& voice, 
 
 void clsMidiManagerData::SendAScale()
 {
-    if (!objMIDIInit().MidiOutOpen)
-        return;
-    // Round half to even, the default rounding mode.
-    const auto root = static_cast<std::int32_t>(std::nearbyint(m_random() * kScaleRootRange + kScaleLowestRoot));
-    for (std::size_t i = 0; i < kScaleSteps.size(); ++i) {
-        const std::string note = oneChar(root + kScaleSteps[i]);
-        bool ok = SendShortMessage(oneChar(kNoteOn + objMIDIInit().MIDIOutChannel()), note, oneChar(kScaleVelocity),
-                                   "") == TransportResult::Ok;
-        if (ok) {
-            platform::PauseWithEvents(i + 1 == kScaleSteps.size() ? kScaleLastHoldMs : kScaleHoldMs);
-            ok = SendShortMessage(oneChar(kNoteOn + objMIDIInit().MIDIOutChannel()), note, oneChar(0), "") ==
-                 TransportResult::Ok;
-        }
-        if (!ok) {
-            MonitorLines line;
-            line[MonitorField::Message] = "Output Failed";
-            windows().managerData().AddMessage(line, false);
-            return;
-        }
-        platform::PauseWithEvents(kScaleGapMs);
-    }
+    if (objMIDIInit().MidiOutOpen)
+        timedPhrase().play(testScale(m_random), TimedPhrase::Failure::LogOutputFailed);
 }
 
 }  // namespace midi

@@ -10,6 +10,7 @@
 #include "banklib/clsVoiceNames.h"
 #include "midi/MidiWindows.h"
 #include "midi/ReceivedDump.h"
+#include "midi/TimedPhrase.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/clsMidiManagerData.h"
 #include "midi/modMidiOutput.h"
@@ -107,9 +108,6 @@ std::string replacedVoices(std::int32_t voices)
     return "voices " + plain(voices + 1) + " to 32";
 }
 
-// Set while the test scale of an audition plays (its waits let further clicks in).
-bool g_scalePlaying = false;
-
 }  // namespace
 
 std::string FreeReceivedDumpName(const std::string& folder)
@@ -164,13 +162,13 @@ void SendPatchToMidi(banklib::VoiceListView& list, std::int32_t voice, int butto
     const std::string dump = SingleVoiceDumpOf(list, voice);
     if (dump.empty())
         return;
+    // A phrase sounds the voice it followed: it ends before another voice goes out.
+    timedPhrase().stop();
     (void)SendLongSysex(dump);
-    if ((button & kRightButton) == 0 || !allowScale || g_scalePlaying)
+    if ((button & kRightButton) == 0 || !allowScale)
         return;
-    g_scalePlaying = true;
     clsMidiManagerData scale;
     scale.SendAScale();
-    g_scalePlaying = false;
 }
 
 void SendPatchNameToMidi(std::string_view name)

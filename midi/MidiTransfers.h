@@ -44,8 +44,9 @@ namespace midi {
 // of the list's own voices in it.
 [[nodiscard]] std::string BankPageDumpOf(banklib::VoiceListView& list, std::int32_t page, std::int32_t& voices);
 
-// A voice list's audition: sends voice (from 1) when the output is open; with the right
-// button (bit 2 of button) and allowScale, then the test scale, unless it is playing.
+// A voice list's audition: sends voice (from 1) when the output is open, ending the phrase
+// that plays first (it sounds the voice before); with the right button (bit 2 of button)
+// and allowScale, then the voice's own test scale.
 void SendPatchToMidi(banklib::VoiceListView& list, std::int32_t voice, int button, bool allowScale);
 // A renamed voice's name as ten parameter changes (parameters 146 to 155), when the output
 // is open; characters missing from a shorter name are not sent.

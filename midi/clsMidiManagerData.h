@@ -84,16 +84,20 @@ public:
     // Sends parameter p (from 1) with value as a parameter change F0 43 1n gg pp vv F7:
     // gg = group, or (p - 1) \ 128 when group is 0; pp = (p - 1) Mod 128. Refused (Failed,
     // nothing sent) when p is below 1 or a byte would not be 7-bit (value above 127).
-    // Then plays the audition note 60 and/or the test arpeggio. Does not test that the
-    // output is open: callers do.
+    // Then plays the audition note 60 and/or the test arpeggio, on timed calls (both: the
+    // note, then the arpeggio, as one phrase). Does not test that the output is open:
+    // callers do.
     [[nodiscard]] TransportResult SendParametertoMIDI(std::int32_t p, std::int32_t value, std::int32_t group,
                                                       bool playNote, bool playScale);
     // Sends a voice (a VoiceData recordset) as a single-voice dump, then the arpeggio when
-    // asked. Failed when the recordset holds no whole voice or the send failed.
+    // asked. A phrase playing (timedPhrase) ends before the voice goes out: it belongs to
+    // the voice it followed. Failed when the recordset holds no whole voice or the send
+    // failed.
     [[nodiscard]] TransportResult SendVoiceToMidi(platform::Recordset& voice, banklib::FileType fileType,
                                                   bool playScale);
     // Plays a major arpeggio from a random root 48..72 on MIDIOutChannel (only while the
-    // output is open); a failed note ends it with "Output Failed" in the monitor.
+    // output is open) as the program's timed phrase, ending the one playing first, and
+    // returns at once; a failed note ends it with "Output Failed" in the monitor.
     void SendAScale();
     // The random source of SendAScale: a number in [0, 1).
     void setRandomSource(std::function<double()> source) { m_random = std::move(source); }

@@ -6,6 +6,7 @@
 #include "midi/MidiWindows.h"
 #include "midi/PendingRequest.h"
 #include "midi/ReceivedDump.h"
+#include "midi/TimedPhrase.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/clsMidiManagerData.h"
 #include "platform/Services.h"
@@ -637,6 +638,9 @@ void CloseMidiDevices(bool closeInput, bool closeOutput, bool systemGone)
     }
     if (init.MidiOutOpen && closeOutput) {
         outName = init.MidiOutDeviceName();
+        // A phrase or note that sounds ends here: nothing more of it goes out, to this
+        // output or to one opened before its next note was due.
+        ForgetTimedNotes();
         if (backend) {
             if (!systemGone)
                 backend->resetOutput();

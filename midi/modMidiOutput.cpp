@@ -1,7 +1,9 @@
 // Brevane - the road to the MIDI output, and dump requests with their wait for a reply.
 #include "midi/modMidiOutput.h"
 
+#include "midi/AuditionNote.h"
 #include "midi/MidiWindows.h"
+#include "midi/TimedPhrase.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/clsMidiManagerData.h"
 #include "midi/modMidiInput.h"
@@ -12,6 +14,8 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <utility>
+#include <vector>
 
 namespace midi {
 namespace {
@@ -24,14 +28,11 @@ constexpr std::uint8_t kSysexStart = 0xF0;
 constexpr std::uint8_t kSysexEnd = 0xF7;
 constexpr std::uint8_t kYamaha = 0x43;
 constexpr std::uint8_t kRequestSubStatus = 0x20;  // F0 43 2n: a dump or parameter request
-constexpr std::uint8_t kNoteOn = 0x90;
 constexpr std::uint8_t kDataMax = 0x7F;
 
 // Long messages shorter than this are logged byte by byte, longer ones by their length.
 constexpr std::size_t kLogBytesBelow = 12;
 
-constexpr std::int32_t kAuditionVelocity = 60;
-constexpr std::int32_t kAuditionHoldMs = 250;
 constexpr std::int32_t kRandomiserVelocity = 50;
 constexpr std::int32_t kRandomiserDefaultMs = 300;
 constexpr std::int32_t kRandomiserRoot = 60;
@@ -46,8 +47,6 @@ std::span<const std::uint8_t> bytesOf(std::string_view s)
 std::string plain(std::int64_t v) { return platform::Trim(platform::Str(v)); }
 
 std::uint8_t firstByte(std::string_view s) { return s.empty() ? 0 : static_cast<std::uint8_t>(s.front()); }
-
-std::string oneChar(std::int32_t v) { return std::string(1, static_cast<char>(static_cast<std::uint8_t>(v))); }
 
 void logLine(const MonitorLines& line) { windows().managerData().AddMessage(line, false); }
 
@@ -216,33 +215,16 @@ TransportResult SendShortMessage(std::string_view status, std::string_view data1
     return TransportResult::Ok;
 }
 
-void PlayAuditionNote(std::int32_t note)
-{
-    clsMIDIInit& init = objMIDIInit();
-    if (!init.MidiOutOpen)
-        return;
-    const std::string status = oneChar(kNoteOn + init.MIDIOutChannel());
-    (void)SendShortMessage(status, oneChar(note), oneChar(kAuditionVelocity), "");
-    platform::PauseWithEvents(kAuditionHoldMs);
-    (void)SendShortMessage(oneChar(kNoteOn + objMIDIInit().MIDIOutChannel()), oneChar(note), oneChar(0), "");
-}
+void PlayAuditionNote(std::int32_t note) { auditionNote().play(note); }
 
-void PlayRandomiserNotes(std::int32_t durationMs)
+void PlayRandomiserNotes(std::int32_t durationMs, std::function<void()> ended)
 {
-    // Each failed note would bring its own error message: stop at the first.
-    if (!objMIDIInit().MidiOutOpen)
-        return;
     const std::int32_t hold = durationMs < 1 ? kRandomiserDefaultMs : durationMs;
-    for (const std::int32_t offset : kRandomiserOffsets) {
-        const std::string status = oneChar(kNoteOn + objMIDIInit().MIDIOutChannel());
-        const std::string note = oneChar(kRandomiserRoot + offset);
-        if (SendShortMessage(status, note, oneChar(kRandomiserVelocity), "") == TransportResult::Failed)
-            return;
-        platform::PauseWithEvents(hold);
-        if (SendShortMessage(status, note, oneChar(0), "") == TransportResult::Failed)
-            return;
-        platform::eventLoop().processEvents(0);
-    }
+    std::vector<PhraseNote> notes;
+    for (const std::int32_t offset : kRandomiserOffsets)
+        notes.push_back({kRandomiserRoot + offset, kRandomiserVelocity, hold, 0});
+    // Each failed note would bring its own error message: the first ends the phrase.
+    timedPhrase().play(std::move(notes), TimedPhrase::Failure::Stop, std::move(ended));
 }
 
 // ---- dump requests

@@ -70,12 +70,15 @@ using SysexSliceStream = platform::MidiStreamParser;
 [[nodiscard]] TransportResult SendShortMessage(std::string_view status, std::string_view data1,
                                                std::string_view data2, std::string_view resendLabel);
 
-// Note on at velocity 60 on MIDIOutChannel, held 250 ms, note off; only while the output is open.
+// Note on at velocity 60 on MIDIOutChannel, held 250 ms, note off; only while the output
+// is open. The program's timed audition note (auditionNote) plays it: this returns at once.
 void PlayAuditionNote(std::int32_t note);
 // Middle C and a major arpeggio over two octaves and back (13 notes at velocity 50), each
 // held durationMs (300 when below 1); only while the output is open, and ending at the
-// first note the device refuses.
-void PlayRandomiserNotes(std::int32_t durationMs);
+// first note the device refuses. The program's timed phrase (timedPhrase) plays it, ending
+// the one playing first: this returns at once, and ended, when given, is called from the
+// event loop once the phrase is over, however it ended.
+void PlayRandomiserNotes(std::int32_t durationMs, std::function<void()> ended = {});
 
 // The dump request F0 43 2n t F7 for types 0, 1, 2, 9 and 125; the parameter request
 // F0 43 2n (4t+a) b c F7 for types 4, 8 and 13; "" for any other type or a byte above 127.

@@ -7,6 +7,7 @@
 #include "banklib/clsVoiceNames.h"
 #include "editor/VoiceListEditors.h"
 #include "editor/frmAlgorithms.h"
+#include "midi/TimedPhrase.h"
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiOutput.h"
 #include "platform/Services.h"
@@ -440,7 +441,22 @@ void frmRandomiseVoices::nextVoice()
         return;
     }
     const std::string body = m_objRnd->CreateNewPatch(m_tree->snapshot(), m_upDown1->value());
-    if (body.empty() || !storeVoice(body) || !stopCaption()) {
+    if (body.empty() || !storeVoice(body))
+        finishRun();
+}
+
+void frmRandomiseVoices::voiceDone(platform::Bookmark added)
+{
+    // The audition let the user work on: the voice is found again by its record.
+    if (m_check1[kLoadVoice]->isChecked() && m_patchGenList != nullptr) {
+        const std::int32_t at = m_patchGenList->rsmfimage().positionOf(added);
+        if (at >= 1)
+            emit m_patchGenList->voiceOpenRequested(at);
+    }
+    if (!m_running)
+        return;
+    // A stop pressed during the voice ends the run now that it is done.
+    if (!stopCaption()) {
         finishRun();
         return;
     }
@@ -540,17 +556,19 @@ bool frmRandomiseVoices::storeVoice(const std::string& body)
         list.SetMenuAndToolbar(true);
     }
 
-    if (midiOutOpen()) {
-        banklib::clsVoiceNames names;
-        (void)midi::SendLongSysex(names.AddWrapper(voice, banklib::FileType::UnpackedSysex));
-        midi::PlayRandomiserNotes(0);
+    if (!midiOutOpen()) {
+        voiceDone(added);
+        return true;
     }
-    // The audition let the user work on: the voice is found again by its record.
-    if (m_check1[kLoadVoice]->isChecked() && m_patchGenList != nullptr) {
-        const std::int32_t at = m_patchGenList->rsmfimage().positionOf(added);
-        if (at >= 1)
-            emit m_patchGenList->voiceOpenRequested(at);
-    }
+    // The phrase still playing sounds the voice before: it ends before this one goes out.
+    midi::timedPhrase().stop();
+    banklib::clsVoiceNames names;
+    (void)midi::SendLongSysex(names.AddWrapper(voice, banklib::FileType::UnpackedSysex));
+    // The audition plays on timed calls; the voice is done once it is over.
+    midi::PlayRandomiserNotes(0, [self = QPointer<frmRandomiseVoices>(this), added] {
+        if (self)
+            self->voiceDone(added);
+    });
     return true;
 }
 

@@ -143,9 +143,13 @@ private:
     void setStopCaption(bool stop);
     void nextVoice();
     void finishRun();
-    // Puts a new body into the work list with its name, sends and auditions it and opens
-    // it; false when the work list could not be had (the run then stops).
+    // Puts a new body into the work list with its name and sends and auditions it (the
+    // audition plays on timed calls); voiceDone follows once the audition is over. False
+    // when the work list could not be had (the run then stops).
     [[nodiscard]] bool storeVoice(const std::string& body);
+    // A voice is done: it opens (the voice-loading box ticked), and the run goes on after
+    // its pause, or ends when Stop was pressed or the run is a single one.
+    void voiceDone(platform::Bookmark added);
     // Whether a new work list may be written: no list shows its file (one that did has
     // closed after a Yes to reverting it), and a file of its name may be replaced (there is
     // none, or the user said Yes).

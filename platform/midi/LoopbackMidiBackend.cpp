@@ -165,6 +165,7 @@ MidiResult LoopbackMidiBackend::record(std::span<const std::uint8_t> message)
         return m_failCode;
     }
     m_sent.emplace_back(message.begin(), message.end());
+    m_sentAtMs.push_back(eventLoop().nowMs());
     delivered(message);
     return MidiResult::NoError;
 }

@@ -60,7 +60,13 @@ public:
 
     // ---- what happened
     [[nodiscard]] const std::vector<std::vector<std::uint8_t>>& sentMessages() const { return m_sent; }
-    void clearSent() { m_sent.clear(); }
+    // When each message went out, on the program's clock (ms), in the same order.
+    [[nodiscard]] const std::vector<std::int64_t>& sentTimesMs() const { return m_sentAtMs; }
+    void clearSent()
+    {
+        m_sent.clear();
+        m_sentAtMs.clear();
+    }
     [[nodiscard]] bool inputStarted() const { return m_started; }
     [[nodiscard]] int openedInputId() const { return m_inputId; }
     [[nodiscard]] int openedOutputId() const { return m_outputId; }
@@ -125,6 +131,7 @@ private:
     std::int64_t m_startMs = 0;
     int m_resets = 0;
     std::vector<std::vector<std::uint8_t>> m_sent;
+    std::vector<std::int64_t> m_sentAtMs;
     std::deque<Delayed> m_delayed;
 
     mutable std::mutex m_receiverMutex;  // guards m_receiver and m_started for other threads

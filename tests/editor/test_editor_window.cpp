@@ -6,6 +6,7 @@
 #include "editor/CellSpin.h"
 #include "editor/GridMap.h"
 #include "editor/ParameterGridModel.h"
+#include "editor/VoiceChart.h"
 #include "editor/frmVoiceRecordset.h"
 #include "banklib/InitVoice.h"
 #include "catalogue/GroupPatternEdit.h"
@@ -18,18 +19,21 @@
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
 #include "midi/testing/OpenDevices.h"
+#include "midi/testing/TimedNotes.h"
 #include "midiui/MidiInitSetup.h"
 #include "platform/Latin1.h"
 #include "platform/VbText.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "platform/midi/SimulatedDX7Backend.h"
 #include "shell/QtEventLoop.h"
+#include "shell/QtMessageService.h"
 #include "shell/QtStatusService.h"
 #include "tools/frmRandomiseVoices.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -37,6 +41,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -1152,6 +1157,7 @@ TEST_F(EditorOverMidi, SendVoiceAndF6SendTheActiveEditorsVoiceAsEdited)
     QApplication::setActiveWindow(main.get());
     frmVoiceList* list = bank();
     frmVoiceEditor* e = openEditor(*list, 3);
+    midi::testing::PlayOutTimedNotes();
     const int edited = stored(*list, 3, kOutputOp1) == 17 ? 18 : 17;
     ASSERT_TRUE(e->edits().commit(kOutputOp1, edited, EditPath::Quiet));
     backend.clearSent();
@@ -1182,6 +1188,7 @@ TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
     QTest::mouseDClick(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
     QTest::mouseRelease(list->List1(), Qt::LeftButton, Qt::NoModifier, voice5);
     processEvents();
+    midi::testing::PlayOutTimedNotes();
     ASSERT_EQ(VoiceListEditors::of(*list).Editors().count(), 1);
     EXPECT_EQ(VoiceListEditors::of(*list).Editors().editors()[0]->VoiceNo(), 5);
     // The click's dump, then the editor's as it became active, with its test scale.
@@ -1193,10 +1200,161 @@ TEST_F(EditorOverMidi, ADoubleClickSendsTheVoiceForItsClickAndForItsEditorOnly)
     EXPECT_FALSE(list->renameBoxVisible());
 }
 
+// One right press plays the test scale once wherever it lands on the editor: on its
+// surface (which takes no press itself) as on a control that takes it.
+TEST_F(EditorOverMidi, ARightPressPlaysTheScaleOnceWhereverItLands)
+{
+    frmVoiceList* list = bank();
+    frmVoiceEditor* e = openEditor(*list, 3);
+    midi::testing::PlayOutTimedNotes();
+    QLabel* label = nullptr;
+    for (QLabel* l : e->findChildren<QLabel*>())
+        if (l->text() == QStringLiteral("Algorithm"))
+            label = l;
+    ASSERT_NE(label, nullptr);
+    struct Row {
+        const char* what;
+        QWidget* target;
+        QPoint at;
+    };
+    const Row rows[] = {
+        {"the background", e->picClient(), {2, 2}},
+        {"a panel's frame", e->Frame3(2), {2, 2}},
+        {"a label", label, {2, 2}},
+        {"the algorithm diagram", e->diagram(), {2, 2}},
+        {"a grid", e->dGrid1(kSensitivityGrid1)->viewport(), {5, 5}},
+        {"a title", e->Label3(2), {2, 2}},
+        {"the algorithm box", e->Combo1(), {2, 2}},
+        {"a chart", e->MSChart1(2), {2, 2}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_NE(row.target, nullptr);
+        backend.clearSent();
+        QTest::mousePress(row.target, Qt::RightButton, Qt::NoModifier, row.at);
+        QTest::mouseRelease(row.target, Qt::RightButton, Qt::NoModifier, row.at);
+        midi::testing::PlayOutTimedNotes();
+        // Note ons at the scale's velocity: one scale is seven.
+        EXPECT_EQ(std::count_if(sent().begin(), sent().end(), [](const auto& m) { return m.size() == 3 && m[2] == 50; }),
+                  7);
+        EXPECT_EQ(sent().size(), 14u);
+    }
+    EXPECT_EQ(ui.unexpectedMessages(), 0);
+}
+
+// A note is released at its time whatever window opens while it sounds: a modal dialog
+// opened during an opened voice's scale, during an edit's audition note or during the
+// generator's audition, or the reset question asked during a scale, stays open 2 s, and
+// every note off due meanwhile goes out at its time, on the program's own event loop.
+TEST_F(EditorOverMidi, EveryNoteIsReleasedAtItsTimeWhileAModalWindowIsOpen)
+{
+    shell::QtEventLoop loop;
+    shell::QtMessageService questions;
+    platform::installEventLoop(&loop);
+    platform::installMessageService(&questions);
+    const auto restore = qScopeGuard([&] {
+        platform::installEventLoop(&ui);
+        platform::installMessageService(&ui);
+    });
+    constexpr int kOpenMs = 2000;
+    const auto dialog = [] {
+        QDialog d;
+        QTimer::singleShot(kOpenMs, &d, &QDialog::accept);
+        d.exec();
+    };
+    std::string question;
+    // Answers the reset question No (the edits stay, nothing is sent) once it has been
+    // open 2 s.
+    std::function<void()> answerNo = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            QTimer::singleShot(50, qApp, answerNo);
+            return;
+        }
+        question = box->text().toStdString();
+        QTimer::singleShot(kOpenMs, box, [box] { box->button(QMessageBox::No)->click(); });
+    };
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    frmVoiceList* list = bank();
+    QPointer<frmVoiceEditor> e;
+    const std::vector<int> scale = {350, 350, 350, 350, 350, 350, 2000};
+    struct Row {
+        const char* what;
+        std::function<void()> start;  // at once
+        int modalAfterMs;
+        std::function<void()> modal;  // opens the modal window; returns once it has closed
+        std::vector<int> holds;       // each note's hold, in ms
+    };
+    const Row rows[] = {
+        // An opened voice's scale, and a dialog (a file dialog, a box) over it 0.9 s in.
+        {"a dialog during a scale", [&] { e = VoiceListEditors::of(*list).LoadVoice(3); }, 900, dialog, scale},
+        {"a dialog during an audition note", {}, 100,
+         [&] {
+             ASSERT_TRUE(e);
+             nudge(*e);
+             dialog();
+         },
+         {250}},
+        {"the reset question during a scale", [&] { (void)VoiceListEditors::of(*list).LoadVoice(4); }, 900,
+         [&] {
+             QTimer::singleShot(0, qApp, answerNo);
+             (void)VoiceListEditors::of(*list).LoadVoice(4);
+         },
+         scale},
+        {"a dialog during the generator's audition", [] { midi::PlayRandomiserNotes(150); }, 900, dialog,
+         std::vector<int>(13, 150)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        backend.clearSent();
+        std::int64_t openedAt = -1;
+        std::int64_t closedAt = -1;
+        if (row.start)
+            row.start();
+        QTimer::singleShot(row.modalAfterMs, main.get(), [&] {
+            openedAt = platform::eventLoop().nowMs();
+            row.modal();
+            closedAt = platform::eventLoop().nowMs();
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return closedAt >= 0 && !midi::testing::TimedNotesPlaying(); }, 20'000));
+        EXPECT_GE(closedAt - openedAt, kOpenMs - 100);
+        // Each note on with its off: held its time (well under the 2 s the window is open),
+        // and released before the window closed when it was due well before.
+        const auto& m = sent();
+        const auto& at = backend.sentTimesMs();
+        std::size_t note = 0;
+        int dueWhileOpen = 0;
+        for (std::size_t i = 0; i < m.size(); ++i) {
+            if (m[i].size() != 3 || m[i][2] == 0)
+                continue;
+            ASSERT_LT(note, row.holds.size());
+            const int hold = row.holds[note++];
+            std::size_t off = i + 1;
+            while (off < m.size() && !(m[off].size() == 3 && m[off][1] == m[i][1] && m[off][2] == 0))
+                ++off;
+            ASSERT_LT(off, m.size()) << "note " << note << " has no note off";
+            const std::int64_t due = at[i] + hold;
+            EXPECT_GE(at[off] - due, -5) << "note " << note;
+            EXPECT_LT(at[off] - due, 1000) << "note " << note;
+            if (due > openedAt && due + 500 < closedAt) {
+                ++dueWhileOpen;
+                EXPECT_LT(at[off], closedAt) << "note " << note << " was held until the window closed";
+            }
+        }
+        EXPECT_EQ(note, row.holds.size());
+        EXPECT_GE(dueWhileOpen, 1) << "a note off was due while the window was open";
+    }
+    EXPECT_EQ(question, "You already have an editor open for this voice, do you want to reset this to the saved version ?");
+    EXPECT_EQ(ui.unexpectedMessages(), 0);
+    ui.answer(MsgAnswer::No);  // Save Changes ? of the edited voice
+}
+
 TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysUsable)
 {
-    // The scale's waits let the windows' events in, as the program's event loop does; what
-    // the user does while the scale plays arrives once its first note has gone out.
+    // The scale plays on timed calls of the program's clock, which the test runs; the
+    // windows' events come in between, as the program's event loop has them. What the user
+    // does while the scale plays arrives once its first note has gone out.
     shell::QtEventLoop windows;
     std::function<void()> duringScale;
     std::string statusDuringScale;
@@ -1215,36 +1373,38 @@ TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysU
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     };
     const auto close = [](frmVoiceList&, frmVoiceEditor& e) { e.subWindow()->close(); };
+    const auto open5 = [](frmVoiceList& list, frmVoiceEditor&) { (void)VoiceListEditors::of(list).LoadVoice(5); };
     struct Row {
         const char* what;
         std::function<void(frmVoiceList&, frmVoiceEditor&)> action;
-        bool whileScalePlays;  // else at once, before the event loop runs
-        const char* shape;     // what went out: V a voice, P a parameter, n a run of notes
-        int scaleNotes;
+        bool whileScalePlays;     // else at once, before the event loop runs
+        const char* shape;        // what went out: V a voice, P a parameter, n a run of notes
+        std::vector<int> voices;  // the voices sent, in order
+        int scaleNotes;           // note ons at the scale's velocity after the last voice
         bool stillOpen;
     };
     const Row rows[] = {
-        {"nothing", {}, true, "Vn", 7, true},
+        {"nothing", {}, true, "Vn", {3}, 7, true},
         {"a value typed",
          [&](frmVoiceList&, frmVoiceEditor& e) {
              clickCell(e, kSensitivityGrid1, 3);
              typeInto(e.dGrid1(kSensitivityGrid1), "4");
          },
-         true, "VnPn", 7, true},
+         true, "VnPn", {3}, 7, true},
         // Typed ahead: the voice goes first, and the edit's scale is the only one.
         {"an algorithm typed ahead",
          [&](frmVoiceList&, frmVoiceEditor& e) {
              e.Combo1()->lineEdit()->selectAll();
              typeInto(e.Combo1()->lineEdit(), "7");
          },
-         false, "VPn", 7, true},
-        {"closed at once", close, false, "", 0, false},
-        // The close waits for the scale's end, as every close during a wait does.
-        {"closed", close, true, "Vn", 7, false},
-        // One scale at a time: the one playing sounds the new voice.
-        {"another voice opened",
-         [](frmVoiceList& list, frmVoiceEditor&) { (void)VoiceListEditors::of(list).LoadVoice(5); }, true, "VnVn", 7,
-         true},
+         false, "VPn", {3}, 7, true},
+        {"closed at once", close, false, "", {}, 0, false},
+        {"closed", close, true, "Vn", {3}, 7, false},
+        // The scale belongs to the voice it followed: the new voice ends it, its sounding
+        // note released, and gets its own whole scale.
+        {"another voice opened", open5, true, "VnVn", {3, 5}, 7, true},
+        // Left before its voice went out: only the voice left for goes out.
+        {"another voice opened at once", open5, false, "Vn", {5}, 7, true},
     };
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
@@ -1267,20 +1427,43 @@ TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysU
                     row.action(*list, *e);
             };
         processEvents();
+        // The scale, and a note a click played: their notes belong to this row.
+        midi::testing::PlayOutTimedNotes();
         duringScale = nullptr;
-        // A note a click played ends on its own timer: its note off belongs to this row.
-        EXPECT_TRUE(QTest::qWaitFor([] { return !midi::auditionNote().sounding(); }, 5000));
         if (row.whileScalePlays) {
             EXPECT_EQ(sentAtFirstPaint, 0u);
             EXPECT_EQ(statusDuringScale, "|");
         }
         std::string shape;
-        for (const auto& m : sent())
+        std::vector<int> voices;
+        std::size_t lastVoice = 0;
+        for (std::size_t i = 0; i < sent().size(); ++i) {
+            const auto& m = sent()[i];
             if (const char c = m.size() == 163 ? 'V' : m.size() == 7 ? 'P' : 'n'; c != 'n' || !shape.ends_with('n'))
                 shape += c;
+            if (m.size() != 163)
+                continue;
+            lastVoice = i;
+            const std::string name(m.begin() + 151, m.begin() + 161);
+            for (int v = 1; v <= 8; ++v)
+                if (name == shell::testing::nameOf(v, FileType::PackedSysex))
+                    voices.push_back(v);
+        }
         EXPECT_EQ(shape, row.shape);
-        EXPECT_EQ(std::count_if(sent().begin(), sent().end(), [](const auto& m) { return m.size() == 3 && m[2] == 50; }),
-                  row.scaleNotes);  // note ons at the scale's velocity
+        EXPECT_EQ(voices, row.voices);
+        // Note ons at the scale's velocity after the last voice, and every note released
+        // before a voice went out.
+        EXPECT_EQ(std::count_if(sent().begin() + static_cast<std::ptrdiff_t>(lastVoice), sent().end(),
+                                [](const auto& m) { return m.size() == 3 && m[2] == 50; }),
+                  row.scaleNotes);
+        int sounding = 0;
+        for (std::size_t i = 0; i < sent().size(); ++i) {
+            if (sent()[i].size() == 163)
+                EXPECT_EQ(sounding, 0) << "a note sounds when voice " << i << " goes out";
+            else if (sent()[i].size() == 3)
+                sounding += sent()[i][2] != 0 ? 1 : -1;
+        }
+        EXPECT_EQ(sounding, 0);
         EXPECT_EQ(QTest::qWaitFor([&] { return !e || e->unloaded(); }, row.stillOpen ? 0 : 5000), !row.stillOpen);
         EXPECT_EQ(ui.unexpectedMessages(), 0);
         ui.answer(MsgAnswer::No);  // Save Changes ? of an edited voice

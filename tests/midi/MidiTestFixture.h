@@ -8,6 +8,7 @@
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
 #include "midi/testing/OpenDevices.h"
+#include "midi/testing/TimedNotes.h"
 #include "platform/VbText.h"
 #include "platform/midi/SimulatedDX7Backend.h"
 #include "platform/testing/ScriptedServices.h"

@@ -5,6 +5,10 @@
 #include "banklib/InitVoice.h"
 #include "banklib/clsVoiceData.h"
 #include "banklib/clsVoiceNames.h"
+#include "platform/StatusHelpers.h"
+
+#include <array>
+#include <functional>
 
 using namespace miditest;
 using midi::TransportResult;
@@ -24,6 +28,21 @@ protected:
     }
     midi::clsMidiManagerData sender;
 };
+
+// A voice list of one voice, loaded into VoiceData.
+platform::Recordset voiceDataOf(const std::array<std::uint8_t, banklib::kUnpackedVoiceSize>& voice)
+{
+    banklib::clsVoiceNames names;
+    platform::Recordset list;
+    bool repaired = false;
+    EXPECT_FALSE(names.BuildRecordsetFromBytes(banklib::FileType::Unpacked, "test.dat", list, voice, repaired));
+    banklib::clsVoiceData codec;
+    platform::Recordset voiceData;
+    std::int32_t crc = 0;
+    std::string unused;
+    EXPECT_FALSE(codec.GetVoiceData(list, 1, banklib::FileType::Unpacked, voiceData, crc, true, unused, 0));
+    return voiceData;
+}
 
 }  // namespace
 
@@ -79,6 +98,8 @@ TEST_F(MessagesTest, NoteAndScaleFollowTheParameterChange)
     sender.setRandomSource([] { return 0.5; });  // root 60
     EXPECT_EQ(sender.SendParametertoMIDI(5, 10, 0, true, true), TransportResult::Ok);
     const auto& sent = backend.sentMessages();
+    EXPECT_EQ(sent.size(), 2U) << "the change and the note's on; the rest comes at its time";
+    midi::testing::PlayOutTimedNotes();
     ASSERT_EQ(sent.size(), 1U + 2U + 14U);
     EXPECT_EQ(sent[0][0], 0xF0);
     EXPECT_EQ(sent[1], (Bytes{0x94, 60, 60}));
@@ -88,6 +109,10 @@ TEST_F(MessagesTest, NoteAndScaleFollowTheParameterChange)
         EXPECT_EQ(sent[3 + 2 * i], (Bytes{0x94, static_cast<std::uint8_t>(arpeggio[i]), 50}));
         EXPECT_EQ(sent[4 + 2 * i], (Bytes{0x94, static_cast<std::uint8_t>(arpeggio[i]), 0}));
     }
+    // The note is held 250 ms, and the scale follows it at once.
+    const auto& at = backend.sentTimesMs();
+    EXPECT_EQ(at[2] - at[1], 250);
+    EXPECT_EQ(at[3], at[2]);
 }
 
 TEST_F(MessagesTest, TheArpeggioRootLiesBetween48And72RoundingHalvesToEven)
@@ -100,11 +125,18 @@ TEST_F(MessagesTest, TheArpeggioRootLiesBetween48And72RoundingHalvesToEven)
         sender.setRandomSource([x = x] { return x; });
         const auto start = svc.nowMs();
         sender.SendAScale();
+        EXPECT_EQ(svc.nowMs(), start) << "the scale plays on timed calls, nothing waits";
+        EXPECT_EQ(backend.sentMessages().size(), 1U);
+        midi::testing::PlayOutTimedNotes();
         ASSERT_EQ(backend.sentMessages().size(), 14U);
         EXPECT_EQ(backend.sentMessages()[0][1], root) << x;
         EXPECT_LE(backend.sentMessages()[6][1], 84);
-        // 6 x (350 + 50) + 2000 + 50 ms, the windows alive throughout.
-        EXPECT_GE(svc.nowMs() - start, 4450);
+        // Each note held 350 ms (the last 2 s), the next 50 ms after its note off.
+        const auto& at = backend.sentTimesMs();
+        for (std::size_t i = 0; i < 7; ++i) {
+            EXPECT_EQ(at[2 * i] - start, static_cast<std::int64_t>(400 * i)) << i;
+            EXPECT_EQ(at[2 * i + 1] - at[2 * i], i == 6 ? 2000 : 350) << i;
+        }
     }
 }
 
@@ -125,6 +157,7 @@ TEST_F(MessagesTest, AFailedNoteEndsTheArpeggioWithOneLine)
     sender.setRandomSource([] { return 0.0; });
     backend.failSends(1, MidiResult::NotReady, 4);  // the third note-on fails
     sender.SendAScale();
+    midi::testing::PlayOutTimedNotes();
     ASSERT_EQ(backend.sentMessages().size(), 4U) << "two notes with their note-offs";
     EXPECT_EQ(backend.sentMessages()[3], (Bytes{0x90, 52, 0}));
     ASSERT_EQ(svc.messagesShown().size(), 1U);
@@ -134,21 +167,69 @@ TEST_F(MessagesTest, AFailedNoteEndsTheArpeggioWithOneLine)
     EXPECT_EQ(messages.back(), "Output Failed");
 }
 
+// One scale at a time: what comes 100 ms into a scale (its first note sounding) ends it at
+// once, its note released, and nothing more of it follows.
+TEST_F(MessagesTest, AScaleEndsAtOnceForAnotherScaleAVoiceOrAClosedOutput)
+{
+    platform::Recordset voice = voiceDataOf(banklib::InitVoice());
+    struct Row {
+        const char* what;
+        std::function<void()> action;
+        const char* after;  // what goes out after the note on: f its off, V a voice, n a note on
+    };
+    const Row rows[] = {
+        {"another scale", [&] { sender.SendAScale(); }, "fnnnnnnn"},
+        {"a voice", [&] { (void)sender.SendVoiceToMidi(voice, banklib::FileType::Unpacked, false); }, "fV"},
+        {"a voice and its scale",
+         [&] { (void)sender.SendVoiceToMidi(voice, banklib::FileType::Unpacked, true); }, "fVnnnnnnn"},
+        // Closed and opened again before the next note is due: the new output hears nothing
+        // of the scale.
+        {"the output closed",
+         [&] {
+             midi::CloseMidiDevices(false, true);
+             EXPECT_TRUE(openBoth());
+         },
+         ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        backend.clearSent();
+        svc.clear();
+        sender.setRandomSource([] { return 0.0; });  // root 48
+        sender.SendAScale();
+        platform::PauseWithEvents(100);
+        const auto cutAt = svc.nowMs();
+        sender.setRandomSource([] { return 0.5; });  // root 60
+        row.action();
+        midi::testing::PlayOutTimedNotes();
+        const auto& sent = backend.sentMessages();
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(sent[0], (Bytes{0x90, 48, 50}));
+        std::string after;
+        for (std::size_t i = 1; i < sent.size(); ++i) {
+            if (sent[i].size() == 163)
+                after += 'V';
+            else if (sent[i].size() == 3 && sent[i][2] == 50)
+                after += 'n';
+            else if (sent[i] == Bytes{0x90, 48, 0})
+                after += 'f';
+        }
+        EXPECT_EQ(after, row.after);
+        if (sent.size() > 1 && sent[1] == Bytes{0x90, 48, 0}) {
+            EXPECT_EQ(backend.sentTimesMs()[1], cutAt) << "released at once";
+        }
+        EXPECT_TRUE(svc.messagesShown().empty());
+        EXPECT_FALSE(monitorHas("Output Failed"));
+    }
+}
+
 TEST_F(MessagesTest, AVoiceGoesOutAsASingleVoiceDumpTheInstrumentAccepts)
 {
-    // A voice list of one initial voice with its own name, loaded into VoiceData.
+    // An initial voice with its own name.
     auto voice = banklib::InitVoice();
     const std::string name = "BRASS  1  ";
     std::copy(name.begin(), name.end(), voice.begin() + 145);
-    banklib::clsVoiceNames names;
-    platform::Recordset list;
-    bool repaired = false;
-    ASSERT_FALSE(names.BuildRecordsetFromBytes(banklib::FileType::Unpacked, "test.dat", list, voice, repaired));
-    banklib::clsVoiceData codec;
-    platform::Recordset voiceData;
-    std::int32_t crc = 0;
-    std::string unused;
-    ASSERT_FALSE(codec.GetVoiceData(list, 1, banklib::FileType::Unpacked, voiceData, crc, true, unused, 0));
+    platform::Recordset voiceData = voiceDataOf(voice);
 
     EXPECT_EQ(sender.SendVoiceToMidi(voiceData, banklib::FileType::Unpacked, false), TransportResult::Ok);
     ASSERT_EQ(backend.sentMessages().size(), 1U);

@@ -557,6 +557,7 @@ TEST_F(TransfersTest, AClickedVoiceGoesOutUnpackedAndARightClickAddsTheTestScale
 
     backend.clearSent();
     midi::SendPatchToMidi(list, 2, 2, true);  // right button
+    midi::testing::PlayOutTimedNotes();
     const auto& sent = backend.sentMessages();
     ASSERT_EQ(sent.size(), 1U + 14U) << "the dump, then seven notes on and off";
     EXPECT_EQ(sent[0].size(), 163U);
@@ -568,25 +569,33 @@ TEST_F(TransfersTest, AClickedVoiceGoesOutUnpackedAndARightClickAddsTheTestScale
     EXPECT_EQ(backend.sentMessages().size(), 1U);
 }
 
-TEST_F(TransfersTest, ARightClickWhileTheScalePlaysSendsTheVoiceOnly)
+// The scale belongs to the voice it followed: a click on another voice ends it at once,
+// its sounding note released before the voice goes out, and a right click's voice gets
+// its own whole scale.
+TEST_F(TransfersTest, AClickWhileTheScalePlaysEndsItBeforeTheNewVoice)
 {
     auto& list = activeList(4, banklib::FileType::Unpacked);
-    bool clicked = false;
-    svc.onProcessEvents([&](std::int64_t) {
-        if (!clicked && backend.sentMessages().size() == 3) {  // dump, first note on and off
-            clicked = true;
-            midi::SendPatchToMidi(list, 4, 2, true);
-        }
-    });
-    midi::SendPatchToMidi(list, 1, 2, true);
-    svc.onProcessEvents({});
-    ASSERT_TRUE(clicked);
-    std::size_t dumps = 0;
-    std::size_t notes = 0;
-    for (const auto& m : backend.sentMessages())
-        (m.size() == 163 ? dumps : notes) += 1;
-    EXPECT_EQ(dumps, 2U);
-    EXPECT_EQ(notes, 14U) << "one scale, not two";
+    for (const int button : {1, 2}) {
+        SCOPED_TRACE(button == 1 ? "left" : "right");
+        backend.clearSent();
+        bool clicked = false;
+        svc.onProcessEvents([&](std::int64_t) {
+            if (!clicked && backend.sentMessages().size() == 4) {  // dump, first note, second note on
+                clicked = true;
+                midi::SendPatchToMidi(list, 4, button, true);
+            }
+        });
+        midi::SendPatchToMidi(list, 1, 2, true);
+        midi::testing::PlayOutTimedNotes();
+        svc.onProcessEvents({});
+        ASSERT_TRUE(clicked);
+        std::string shape;  // V a dump, n a note on, f a note off
+        for (const auto& m : backend.sentMessages())
+            shape += m.size() == 163 ? 'V' : m[2] != 0 ? 'n' : 'f';
+        EXPECT_EQ(shape, button == 1 ? "VnfnfV" : "VnfnfVnfnfnfnfnfnfnf");
+        ASSERT_GE(backend.sentMessages().size(), 5U);
+        EXPECT_EQ(backend.sentMessages()[4][1], backend.sentMessages()[3][1]) << "the sounding note released";
+    }
 }
 
 TEST_F(TransfersTest, WithTheOutputClosedTheListSendsNothing)

@@ -2,6 +2,7 @@
 // waits, the input hand-over and the descriptions of received messages.
 #include "MidiTestFixture.h"
 #include "midi/AuditionNote.h"
+#include "platform/StatusHelpers.h"
 #include "platform/midi/MidiStreamParser.h"
 
 #include <QCoreApplication>
@@ -140,35 +141,51 @@ TEST_F(TransportTest, AuditionAndRandomiserNotesHoldOnTheProgramsClock)
     init.setMIDIOutChannel(2);
     const auto t0 = svc.nowMs();
     midi::PlayAuditionNote(64);
+    EXPECT_EQ(svc.nowMs(), t0) << "the note's off comes on a timed call: nothing waits";
+    midi::testing::PlayOutTimedNotes();
     ASSERT_EQ(backend.sentMessages().size(), 2U);
     EXPECT_EQ(backend.sentMessages()[0], (Bytes{0x92, 64, 60}));
     EXPECT_EQ(backend.sentMessages()[1], (Bytes{0x92, 64, 0}));
-    EXPECT_GE(svc.nowMs() - t0, 250);
+    EXPECT_EQ(backend.sentTimesMs()[1] - t0, 250);
 
     for (const auto& [duration, hold] : {std::pair{0, 300}, std::pair{120, 120}}) {
         backend.clearSent();
         const auto start = svc.nowMs();
-        midi::PlayRandomiserNotes(duration);
+        int ended = 0;
+        midi::PlayRandomiserNotes(duration, [&] { ++ended; });
+        EXPECT_EQ(svc.nowMs(), start);
+        midi::testing::PlayOutTimedNotes();
         ASSERT_EQ(backend.sentMessages().size(), 26U);
         EXPECT_EQ(backend.sentMessages()[12], (Bytes{0x92, 84, 50})) << "the top of the arpeggio";
-        EXPECT_GE(svc.nowMs() - start, 13 * hold);
-        EXPECT_LT(svc.nowMs() - start, 13 * (hold + 20));
+        // Each note held hold ms, the next at once after its note off.
+        for (std::size_t i = 0; i < 13; ++i) {
+            EXPECT_EQ(backend.sentTimesMs()[2 * i] - start, static_cast<std::int64_t>(i) * hold) << i;
+            EXPECT_EQ(backend.sentTimesMs()[2 * i + 1] - backend.sentTimesMs()[2 * i], hold) << i;
+        }
+        EXPECT_EQ(ended, 1) << "the end is told once";
     }
-    // A refused note ends the arpeggio with one message, not one for every note.
+    // A refused note ends the arpeggio with one message, not one for every note, and its
+    // end is told.
     backend.clearSent();
     svc.clear();
     backend.failSends(1, MidiResult::NotReady, 2);
-    midi::PlayRandomiserNotes(100);
+    int ended = 0;
+    midi::PlayRandomiserNotes(100, [&] { ++ended; });
+    midi::testing::PlayOutTimedNotes();
     EXPECT_EQ(backend.sentMessages().size(), 2U);
     EXPECT_EQ(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(ended, 1);
 
     midi::CloseMidiDevices(false, true);
     backend.clearSent();
     svc.clear();
     midi::PlayAuditionNote(60);
-    midi::PlayRandomiserNotes(100);
+    ended = 0;
+    midi::PlayRandomiserNotes(100, [&] { ++ended; });
+    midi::testing::PlayOutTimedNotes();
     EXPECT_TRUE(backend.sentMessages().empty());
     EXPECT_TRUE(svc.messagesShown().empty());
+    EXPECT_EQ(ended, 1) << "a phrase that cannot start has ended too";
 }
 
 TEST_F(TransportTest, SlicesOfAFileAreJoinedIntoWholeMessages)
@@ -838,6 +855,30 @@ TEST_F(TransportTest, TheTimedAuditionNoteReturnsAtOnceAndItsTimerEndsIt)
     EXPECT_FALSE(note.sounding());
     note.release();
     EXPECT_EQ(backend.sentMessages().size(), 6U);
+
+    // Its timed call ends it 250 ms after its note on, on the program's clock.
+    const auto t1 = svc.nowMs();
+    note.play(62);
+    platform::PauseWithEvents(249);
+    EXPECT_TRUE(note.sounding());
+    platform::PauseWithEvents(1);
+    EXPECT_FALSE(note.sounding());
+    ASSERT_EQ(backend.sentMessages().size(), 8U);
+    EXPECT_EQ(backend.sentMessages()[7], (Bytes{0x95, 62, 0}));
+    EXPECT_EQ(backend.sentTimesMs()[7] - t1, 250);
+
+    // Closed while the note sounds: nothing more goes out, to that output or to one opened
+    // before the note's time was up.
+    midi::PlayAuditionNote(64);
+    ASSERT_TRUE(midi::auditionNote().sounding());
+    midi::CloseMidiDevices(false, true);
+    EXPECT_FALSE(midi::auditionNote().sounding());
+    midi::PlayAuditionNote(65);
+    ASSERT_TRUE(midi::testing::OpenDevicesByName(init, "DX7 Simulator Out", "DX7 Simulator In"));
+    backend.clearSent();
+    midi::testing::PlayOutTimedNotes();
+    platform::PauseWithEvents(300);
+    EXPECT_TRUE(backend.sentMessages().empty());
 
     midi::CloseMidiDevices(false, true);
     backend.clearSent();

@@ -7,7 +7,9 @@
 #include "banklib/AppState.h"
 #include "editor/VoiceListEditors.h"
 #include "editor/frmAlgorithms.h"
+#include "midi/TimedPhrase.h"
 #include "midi/clsMIDIInit.h"
+#include "midi/testing/TimedNotes.h"
 #include "platform/VbText.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "voicelist/frmFileFormatDialog.h"
@@ -61,6 +63,8 @@ protected:
     }
     ~GeneratorFixture() override
     {
+        // An audition still playing ends with the test, sending nothing more.
+        midi::ForgetTimedNotes();
         midi::objMIDIInit().MidiOutOpen = false;
         midi::objMIDIInit().setBackend(nullptr);
         frmRandomiseVoices::setDeferredCallFactory({});
@@ -460,12 +464,17 @@ TEST_F(GeneratorFixture, ContinuousRunsOneVoiceASecondUntilStop)
     EXPECT_TRUE(gen->Command1()->isEnabled());
     ASSERT_NE(workList(), nullptr);
     EXPECT_EQ(workList()->VoiceCount(), 1);
-    // The voice went out as a single-voice dump, then the 13-note audition.
+    // The voice went out as a single-voice dump, then the 13-note audition, played whole
+    // before the pause.
+    EXPECT_FALSE(pause().isActive());
+    midi::testing::PlayOutTimedNotes();
     ASSERT_EQ(loop.sentMessages().size(), 27U);
     EXPECT_EQ(loop.sentMessages()[0].size(), banklib::kSingleVoiceDumpSize);
+    ASSERT_TRUE(pause().isActive());
     EXPECT_EQ(pause().delayMs, frmRandomiseVoices::kContinuousPauseMs);
     ASSERT_TRUE(pause().fire());
     EXPECT_EQ(workList()->VoiceCount(), 2);
+    midi::testing::PlayOutTimedNotes();
 
     // Stop in the pause: no further voice.
     gen->Command1_Click();
@@ -479,6 +488,8 @@ TEST_F(GeneratorFixture, ContinuousRunsOneVoiceASecondUntilStop)
     gen->Command1_Click();
     EXPECT_EQ(workList()->VoiceCount(), 3);
     EXPECT_TRUE(gen->running());
+    midi::testing::PlayOutTimedNotes();
+    EXPECT_TRUE(pause().isActive());
 }
 
 TEST_F(GeneratorFixture, ClosingTheProgramEndsAContinuousRun)
@@ -490,6 +501,7 @@ TEST_F(GeneratorFixture, ClosingTheProgramEndsAContinuousRun)
     gen->Check1(0)->setChecked(true);
     gen->Check1_Click(0);
     gen->Command1_Click();
+    midi::testing::PlayOutTimedNotes();
     ASSERT_TRUE(pause().isActive());
     QCloseEvent close;
     QApplication::sendEvent(main.get(), &close);
@@ -507,19 +519,28 @@ TEST_F(GeneratorFixture, StopDuringAVoiceEndsTheRunWhenThatVoiceIsDone)
     gen->Check1(0)->setChecked(true);
     gen->Check1_Click(0);
     gen->Command1_Click();
+    midi::testing::PlayOutTimedNotes();
     ASSERT_TRUE(pause().fire());
+    midi::testing::PlayOutTimedNotes();
     ASSERT_EQ(workList()->VoiceCount(), 2);
-    // The third voice's audition: Stop is pressed between its notes.
+    // The third voice's audition: Stop is pressed between its notes, and the audition
+    // still plays whole before the run ends.
     bool pressed = false;
+    bool runningAfterStop = false;
     ui.onProcessEvents([&](std::int64_t) {
-        if (!pressed && gen->Command1()->text() == "Stop") {
+        if (!pressed && gen->Command1()->text() == "Stop" && loop.sentMessages().size() > 4) {
             pressed = true;
             gen->Command1_Click();
+            runningAfterStop = gen->running();
         }
     });
+    loop.clearSent();
     ASSERT_TRUE(pause().fire());
+    midi::testing::PlayOutTimedNotes();
     ui.onProcessEvents({});
     EXPECT_TRUE(pressed);
+    EXPECT_TRUE(runningAfterStop);
+    EXPECT_EQ(loop.sentMessages().size(), 27U) << "the voice and its whole audition";
     EXPECT_EQ(workList()->VoiceCount(), 3);
     EXPECT_FALSE(gen->running());
     EXPECT_FALSE(pause().isActive());
@@ -536,7 +557,9 @@ TEST_F(GeneratorFixture, ClosingTheWorkListMidRunStartsANewOne)
     gen->Check1(0)->setChecked(true);
     gen->Check1_Click(0);
     gen->Command1_Click();
+    midi::testing::PlayOutTimedNotes();
     ASSERT_TRUE(pause().fire());
+    midi::testing::PlayOutTimedNotes();
     ASSERT_EQ(workList()->VoiceCount(), 2);
     ui.answer(platform::MsgAnswer::No);  // "must be saved under a different name": not saved
     ASSERT_TRUE(workList()->unload());

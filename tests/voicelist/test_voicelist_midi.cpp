@@ -7,6 +7,7 @@
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
 #include "midi/testing/OpenDevices.h"
+#include "midi/testing/TimedNotes.h"
 #include "midiui/MidiInitSetup.h"
 #include "platform/midi/LoopbackMidiBackend.h"
 #include "platform/midi/SimulatedDX7Backend.h"
@@ -60,6 +61,7 @@ TEST_F(VoiceListMidi, AClickSendsTheVoiceAndARightClickAddsTheScale)
 
     backend.clearSent();
     click(*w, 3, Qt::NoModifier, Qt::RightButton);
+    midi::testing::PlayOutTimedNotes();
     ASSERT_EQ(sent().size(), 15U) << "the voice, then seven notes on and off";
     EXPECT_EQ(sent()[0].size(), 163U);
 

@@ -1,0 +1,23 @@
+// Brevane - lets the program's timed notes play out in tests.
+#include "midi/testing/TimedNotes.h"
+
+#include "midi/AuditionNote.h"
+#include "midi/TimedPhrase.h"
+#include "platform/Services.h"
+
+namespace midi::testing {
+
+bool TimedNotesPlaying() { return timedPhrase().playing() || auditionNote().sounding(); }
+
+std::int64_t PlayOutTimedNotes(std::int64_t maxMs)
+{
+    platform::EventLoop& loop = platform::eventLoop();
+    const std::int64_t start = loop.nowMs();
+    while (TimedNotesPlaying() && loop.nowMs() - start < maxMs)
+        loop.processEvents(10);
+    // A phrase tells its end on the next turn of the loop.
+    loop.processEvents(0);
+    return loop.nowMs() - start;
+}
+
+}  // namespace midi::testing
