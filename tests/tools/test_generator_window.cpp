@@ -17,12 +17,15 @@
 #include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -103,6 +106,21 @@ protected:
         ASSERT_EQ(loop.openOutput(0), platform::MidiResult::NoError);
         init.MidiOutOpen = true;
         gen->SetPatchGenControls();
+    }
+
+    // The child windows the Window menu lists as the opened menu shows them.
+    std::vector<std::string> windowMenuEntries()
+    {
+        QMenu* menu = main->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+        menu->popup(main->mapToGlobal(QPoint(0, 0)));
+        std::vector<std::string> entries;
+        for (std::size_t slot = 0; slot < shell::kWindowListSlots; ++slot) {
+            const QAction* a = main->action(shell::windowListCommand(slot));
+            if (a->isVisible())
+                entries.push_back(a->text().mid(a->text().indexOf(QLatin1Char(' ')) + 1).toStdString());
+        }
+        menu->close();
+        return entries;
     }
 
     platform::LoopbackMidiBackend loop;
@@ -441,6 +459,21 @@ TEST_F(GeneratorFixture, LoadVoiceOnCreationOpensTheVoiceJustAdded)
     ASSERT_NE(editors, nullptr);
     EXPECT_EQ(editors->Editors().count(), 3);
     EXPECT_NE(editors->editorOf(work->rsmfimage().bookmarks().back()), nullptr);
+
+    // The algorithm viewer the editors keep up to date only holds the diagrams: with the
+    // main window maximised as well, it is neither shown nor listed until a voice node
+    // clicked asks for it.
+    ASSERT_NE(editor::frmAlgorithms::instance(), nullptr);
+    QMdiSubWindow* viewer = editor::frmAlgorithms::instance()->subWindow();
+    ASSERT_NE(viewer, nullptr);
+    main->showMaximized();
+    processEvents();
+    EXPECT_FALSE(viewer->isVisible());
+    EXPECT_FALSE(std::ranges::count(windowMenuEntries(), "Algorithms"));
+    gen->TreeView1_NodeClick(nodes().front()->item);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_FALSE(viewer->isMinimized());
+    EXPECT_EQ(std::ranges::count(windowMenuEntries(), "Algorithms"), 1);
 }
 
 TEST_F(GeneratorFixture, ContinuousRunsOneVoiceASecondUntilStop)
