@@ -53,6 +53,33 @@ std::string writeAlgorithmBank(const std::string& path, const std::vector<int>& 
     return path;
 }
 
+// Makes a folder the process's current folder for as long as it lives, and the one before
+// it current again however the test ends (before the folder itself goes).
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::filesystem::path& folder)
+    {
+        std::error_code error;
+        m_before = std::filesystem::current_path(error);
+        if (!error)
+            std::filesystem::current_path(folder, error);
+        m_ok = !error;
+    }
+    ~CurrentFolder()
+    {
+        std::error_code error;
+        if (m_ok)
+            std::filesystem::current_path(m_before, error);
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+    [[nodiscard]] bool ok() const { return m_ok; }
+
+private:
+    std::filesystem::path m_before;
+    bool m_ok = false;
+};
+
 class GeneratorFixture : public shell::testing::VoiceListFixture {
 protected:
     GeneratorFixture()
@@ -373,13 +400,17 @@ TEST_F(GeneratorFixture, StartMakesAVoiceInTheWorkListInTheDataFolder)
 {
     // Nothing lands in the folder the program was started from.
     shell::testing::TempFolder elsewhere;
-    const auto cwd = std::filesystem::current_path();
-    std::filesystem::current_path(elsewhere.path());
+    const CurrentFolder moved(elsewhere.path());
+    ASSERT_TRUE(moved.ok()) << "cannot work in " << elsewhere.folder();
 
     frmVoiceList* a = openBank("a.dat", 40, FileType::Packed);
+    ASSERT_NE(a, nullptr) << "the source bank " << data.file("a.dat") << " could not be written or opened";
     click(*a, 4);
-    tick(item("L0001: 5:"));
-    tick(item("L0001: 5:nonop:"));
+    for (const char* key : {"L0001: 5:", "L0001: 5:nonop:"}) {
+        QTreeWidgetItem* node = item(key);
+        ASSERT_NE(node, nullptr) << "the generator's tree has no node " << key;
+        tick(node);
+    }
     gen->Text1()->setText("0");
     gen->Command1_Click();
     ASSERT_NE(workList(), nullptr);
@@ -395,11 +426,11 @@ TEST_F(GeneratorFixture, StartMakesAVoiceInTheWorkListInTheDataFolder)
     EXPECT_EQ(gen->Command1()->text().toStdString(), "Start");
 
     gen->Command1_Click();
+    ASSERT_NE(workList(), nullptr);
     EXPECT_EQ(workList()->VoiceCount(), 2);
     EXPECT_EQ(workList()->caption(), "PatchGen [ 2 patches ]");
     EXPECT_EQ(name(*workList(), 2), "RandVc 2  ");
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
-    std::filesystem::current_path(cwd);
 }
 
 TEST_F(GeneratorFixture, Voice33OfTheWorkListIsShownOnBankTwo)
