@@ -218,7 +218,7 @@ FileCheck clsVoiceLists::CheckFileIntegrity(std::string& fname, FileType& fileTy
         break;
     default:
         if (notAFile)
-            text = fname + " is not a file";
+            text = platform::notAFileText(fname);
         else if (fname.size() >= 10 && fname.compare(fname.size() - 10, 10, "DXInit.dat") == 0)
             text = "The source file DXInit.dat can't be found";
         else

@@ -586,6 +586,9 @@ bool clsVoiceNames::TransferFileOut(const std::string& path, std::span<const std
     case platform::FileError::TooLarge:
         text = "Couldn't save " + title + kCrLf + platform::fileErrorText(error);
         break;
+    case platform::FileError::NotAFile:  // a pipe, a device or a socket
+        text = "Couldn't save " + title + kCrLf + platform::notAFileText(title);
+        break;
     default:
         text = "Couldn't open " + title;
         break;

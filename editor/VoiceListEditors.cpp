@@ -142,11 +142,9 @@ frmVoiceEditor* VoiceListEditors::LoadVoice(int voice)
         editor->InitVoiceEditor(0, 0);
         editor->TagEditorControls(m_list.ListID());
     }
-    // The viewer follows the algorithm of the voice opened last; it is brought up before
-    // the editor is shown, so that the editor becomes the active window once.
+    // The viewer follows the algorithm of the voice opened last, shown or not.
     frmAlgorithms& viewer = frmAlgorithms::load(mainArea());
     viewer.setUpDown1(editor->edits().value(ParameterEdits::kAlgorithmRow));
-    viewer.showViewer();
     editor->show();
     platform::ShowStatusMessage("");
     return editor;

@@ -60,6 +60,9 @@ frmAlgorithms::frmAlgorithms(QMdiArea* area) : m_area(area)
         m_subWindow = m_area->addSubWindow(this);
         m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
         m_subWindow->resize(std::max(kSize, sizeHint().width() + 12), std::max(kSize, sizeHint().height() + 30));
+        // Hidden on purpose: a child window not hidden so would come up with the main
+        // window (shown or maximised later) and be listed in its Window menu.
+        m_subWindow->hide();
     }
 }
 
@@ -80,10 +83,11 @@ void frmAlgorithms::UpDown1_Change()
 void frmAlgorithms::showViewer()
 {
     if (m_subWindow) {
-        if (!m_subWindow->isVisible())
-            m_subWindow->showMinimized();
-    } else if (!isVisible()) {
-        QWidget::show();
+        m_subWindow->showNormal();
+        m_subWindow->raise();
+    } else {
+        QWidget::showNormal();
+        raise();
     }
 }
 

@@ -1,7 +1,9 @@
 // Brevane - the algorithm viewer: one of the 32 algorithm diagrams, stepped with a spin.
 //
-// One viewer for the whole program. Opening a voice in an editor brings it up to date
-// (minimised when it is new); it closes when no voice editor is open in any list.
+// One viewer for the whole program. Opening a voice in an editor loads it and brings it
+// up to date without showing it: until the user asks for it (a voice of the generator's
+// tree clicked) it only holds the diagrams, and is neither shown nor listed in the Window
+// menu. It closes when no voice editor is open in any list.
 #pragma once
 
 #include <QMdiSubWindow>
@@ -23,7 +25,7 @@ public:
 
     // The viewer, or nullptr when it is not loaded.
     [[nodiscard]] static frmAlgorithms* instance();
-    // The viewer, loaded (into the MDI area, minimised) when it is not.
+    // The viewer, loaded (into the MDI area, hidden) when it is not.
     static frmAlgorithms& load(QMdiArea* area);
     // Closes the viewer when it is loaded.
     static void unloadViewer();
@@ -34,6 +36,7 @@ public:
     [[nodiscard]] AlgorithmDiagram* diagram() const { return m_diagram; }
     [[nodiscard]] CellSpin* spin() const { return m_spin; }
     [[nodiscard]] QMdiSubWindow* subWindow() const { return m_subWindow; }
+    // Shows the viewer as asked for: in its normal state, above the other windows.
     void showViewer();
 
 private:

@@ -4,6 +4,7 @@
 #include "platform/midi/MidiBackend.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace midi {
@@ -109,6 +110,24 @@ void sendShort(const MidiMessageSink& sink, std::uint8_t status, int d1, int d2)
     sink(std::span(m).first(static_cast<std::size_t>(platform::shortMessageLength(status))));
 }
 
+constexpr std::int64_t kFarthest = std::numeric_limits<std::int64_t>::max();
+
+// value * num / den for value >= 0 and num, den >= 1 (each within an int), rounded down or
+// up; kFarthest when the result lies beyond it. A rate may be millions to one either way
+// (a file at 60,000,000 BPM played at 1), so the product itself may not fit.
+std::int64_t scaled(std::int64_t value, std::int64_t num, std::int64_t den, bool roundUp)
+{
+    const std::int64_t whole = value / den;
+    const std::int64_t part = value % den * num;  // below den * num, which fits
+    const std::int64_t partScaled = part / den + (roundUp && part % den != 0 ? 1 : 0);
+    if (whole > (kFarthest - partScaled) / num)
+        return kFarthest;
+    return whole * num + partScaled;
+}
+
+// a + b for b >= 0, kFarthest when the sum lies beyond it.
+std::int64_t later(std::int64_t a, std::int64_t b) { return a > kFarthest - b ? kFarthest : a + b; }
+
 bool resentAsController(int c)
 {
     return c != kBankSelect && c != kBankSelectLsb && c != kDataEntry && c != kDataEntryLsb &&
@@ -128,14 +147,14 @@ std::int64_t PlaybackSchedule::positionAt(std::int64_t nowUs) const
 {
     std::int64_t pos = m_anchorFileUs;
     if (m_playing)
-        pos += std::max<std::int64_t>(nowUs - m_anchorClockUs, 0) * m_rateNum / m_rateDen;
+        pos = later(pos, scaled(std::max<std::int64_t>(nowUs - m_anchorClockUs, 0), m_rateNum, m_rateDen, false));
     return std::clamp<std::int64_t>(pos, 0, m_endUs);
 }
 
 std::int64_t PlaybackSchedule::clockTimeOf(std::int64_t fileUs) const
 {
     const std::int64_t ahead = std::max<std::int64_t>(fileUs - m_anchorFileUs, 0);
-    return m_anchorClockUs + (ahead * m_rateDen + m_rateNum - 1) / m_rateNum;
+    return later(m_anchorClockUs, scaled(ahead, m_rateDen, m_rateNum, true));
 }
 
 void PlaybackSchedule::anchor(std::int64_t nowUs)

@@ -46,9 +46,11 @@ enum class SeqSetItem : std::int32_t { TimeFormat = 0x400, Tempo = 0x10000 };
 // What SeqStatus(Port) gives while the player holds the Mapper.
 constexpr std::int32_t kSeqMapperPort = 65535;
 
-// The tempo spinner's range, beats per minute.
-constexpr int kPlayerMinTempo = 20;
-constexpr int kPlayerMaxTempo = 300;
+// The tempo spinner's range, beats per minute. A file's tempo is 1 to 16,777,215
+// microseconds per quarter note, about 3.6 up to 60,000,000 BPM: any tempo a file can
+// start at is shown as it is and can be set back.
+constexpr int kPlayerMinTempo = 1;
+constexpr int kPlayerMaxTempo = 60'000'000;
 
 class clsMIDIFilePlayer {
 public:
@@ -79,7 +81,7 @@ public:
     // Jumps to the start or the end and stands there; returns 0.
     std::int32_t SeqSeekToStart();
     std::int32_t SeqSeekToEnd();
-    // Tempo: the file plays at tempo / the tempo it starts at (kept within 20..300).
+    // Tempo: the file plays at tempo / the tempo it starts at (kept within the spinner's range).
     [[nodiscard]] bool SeqSet(SeqSetItem item, std::int32_t timeFormat, std::int32_t tempo);
     // Length and position in ms, the tempo in BPM (the file's starting tempo until set), or
     // the port (kSeqMapperPort while the Mapper is held, else -1); 0 with no file open.
@@ -91,7 +93,7 @@ public:
     // The Mapper held for the open file went away with the MIDI system (a JACK server
     // stopped): nothing played reaches it until the next MIDI Devices gives it back.
     [[nodiscard]] bool portLost() const;
-    // The tempo the file starts at, as the spinner shows it (within 20..300); 120 with no file.
+    // The tempo the file starts at, as the spinner shows it; 120 with no file.
     [[nodiscard]] int fileTempo() const { return m_baseBpm; }
     [[nodiscard]] MidiPlayerEngine* engine() { return m_engine.get(); }
     [[nodiscard]] const MidiFile* file() const { return m_file.get(); }

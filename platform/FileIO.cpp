@@ -62,6 +62,8 @@ FileError fromErrno(int err, Activity activity)
 
 std::string describe(FileError e, const std::string& path, int err)
 {
+    if (e == FileError::NotAFile)
+        return notAFileText(path);
     std::string text = fileErrorText(e) + ": " + path;
     if (err != 0)
         text += " (" + std::generic_category().message(err) + ")";
@@ -238,9 +240,13 @@ std::string fileErrorText(FileError e)
         return "Not enough disk space";
     case FileError::InvalidName:
         return "Invalid file name";
+    case FileError::NotAFile:
+        return "Not a file";
     }
     return "Unknown file error";
 }
+
+std::string notAFileText(const std::string& name) { return name + " is not a file"; }
 
 void setWriteFaultInjector(std::function<FileError(const std::string& path)> injector)
 {
@@ -282,7 +288,7 @@ ReadResult readWholeFile(const std::string& path, std::size_t maxBytes)
     if (S_ISDIR(st.st_mode))
         return fail(FileError::IsDirectory, 0);
     if (!S_ISREG(st.st_mode))
-        return fail(FileError::AccessDenied, 0);
+        return fail(FileError::NotAFile, 0);
     if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > maxBytes)
         return fail(FileError::TooLarge, 0);
     const int flags = ::fcntl(fd.get(), F_GETFL);
@@ -391,7 +397,7 @@ FileError writeFileAtomic(const std::string& path, std::span<const std::uint8_t>
         if (S_ISDIR(st.st_mode))
             return fail(FileError::IsDirectory, path, 0);
         if (!S_ISREG(st.st_mode))
-            return fail(FileError::AccessDenied, path, 0);
+            return fail(FileError::NotAFile, path, 0);
         // Renaming over the file needs only the folder's permission: a file the user may
         // not write (read-only, another user's) is refused here.
         if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)

@@ -19,13 +19,14 @@ namespace platform {
 enum class FileError : int {
     None = 0,
     NotFound = 1,      // no such file, or a folder on the way is missing
-    AccessDenied = 2,  // permissions, read-only file system, or not a regular file
+    AccessDenied = 2,  // permissions or a read-only file system
     IsDirectory = 3,   // the path names a folder
     TooLarge = 4,      // beyond the reader's limit or the file size limit
     ReadFailed = 5,    // an input/output error while reading
     WriteFailed = 6,   // an input/output error while writing or flushing
     NoSpace = 7,       // disk full or quota exhausted
     InvalidName = 8,   // empty, holds a byte 0, too long, or a symbolic-link loop
+    NotAFile = 9,      // the path names a pipe, a device or a socket
 };
 
 struct ReadResult {
@@ -35,8 +36,8 @@ struct ReadResult {
 };
 
 // Reads a regular file whole. Opens read-only (never creates, never writes, does not wait
-// on a pipe); a folder, device, pipe or socket is refused; a file larger than maxBytes
-// gives TooLarge without reading it.
+// on a pipe); a folder (IsDirectory), device, pipe or socket (NotAFile) is refused; a file
+// larger than maxBytes gives TooLarge without reading it.
 [[nodiscard]] ReadResult readWholeFile(const std::string& path,
                                        std::size_t maxBytes = 256u * 1024 * 1024);
 
@@ -47,8 +48,9 @@ struct ReadResult {
 // that), so a program killed part-way leaves no file behind; named temporary files that
 // saves of programs no longer running left in the folder are removed.
 // A target that is a symbolic link has the file it points to replaced; the link stays.
-// A target that exists but is not a regular file (folder, device, pipe), or that the user
-// may not write (read-only, another user's), is refused (AccessDenied).
+// A target that exists but is a folder (IsDirectory) or a device, pipe or socket
+// (NotAFile), or that the user may not write (read-only, another user's: AccessDenied), is
+// refused.
 // When replacing, the old file's permission bits are kept; a new file gets the usual
 // permissions of a new file (0666 less the process's umask).
 [[nodiscard]] FileError writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes,
@@ -64,6 +66,9 @@ struct ReadResult {
 
 // A short text for a code, e.g. "File not found".
 [[nodiscard]] std::string fileErrorText(FileError e);
+// What is said of a name that is there but is no file (a folder, pipe, device or socket),
+// by the open, save and send commands alike: "<name> is not a file".
+[[nodiscard]] std::string notAFileText(const std::string& name);
 
 // Test hook: when set, writeFileAtomic calls it with the target path after its temporary
 // file is created and before any byte is written, and fails with the returned code when it

@@ -3,15 +3,21 @@
 
 #include "shell/frmHelp.h"
 
+#include <QCoreApplication>
+
 namespace shell {
 
 QtHelpService::QtHelpService(std::function<QWidget*()> parentProvider, QString pagesFolder)
     : m_parent(std::move(parentProvider)), m_folder(std::move(pagesFolder))
 {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->installEventFilter(&m_helpKey);
 }
 
 QtHelpService::~QtHelpService()
 {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(&m_helpKey);
     // A window without parent is ours to delete; one with a parent goes with it.
     if (m_window && !m_window->parent())
         delete m_window.data();

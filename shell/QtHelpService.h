@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Services.h"
+#include "shell/DialogHelpKey.h"
 
 #include <QPointer>
 #include <QString>
@@ -18,6 +19,7 @@ class QtHelpService final : public platform::HelpService {
 public:
     // The help window is made on first use, as a window of parentProvider() (the main
     // window), from the pages in pagesFolder (by default the ones built into the program).
+    // While the service lives, F1 in a dialog does what the dialog's Help button does.
     explicit QtHelpService(std::function<QWidget*()> parentProvider = {},
                            QString pagesFolder = QStringLiteral(":/help"));
     ~QtHelpService() override;
@@ -37,6 +39,7 @@ private:
     std::function<QWidget*()> m_parent;
     QString m_folder;
     QPointer<frmHelp> m_window;
+    DialogHelpKey m_helpKey;
 };
 
 }  // namespace shell

@@ -4,6 +4,7 @@
 
 #include "midi/MidiTransfers.h"
 #include "platform/Services.h"
+#include "shell/ClampingSpinBox.h"
 #include "shell/HelpTopics.h"
 #include "shell/MidiFilePlayerBar.h"
 #include "shell/SettingsFile.h"
@@ -255,7 +256,7 @@ void frmStartup::buildToolbar()
     m_picture1->setObjectName(QStringLiteral("Picture1"));
     auto* layout = new QHBoxLayout(m_picture1);
     layout->setContentsMargins(4, 0, 4, 0);
-    m_upDown1 = new QSpinBox(m_picture1);
+    m_upDown1 = new ClampingSpinBox(m_picture1);
     m_upDown1->setObjectName(QStringLiteral("UpDown1"));
     m_upDown1->setToolTip(QStringLiteral("Set Tempo"));
     m_slider1 = new QSlider(Qt::Horizontal, m_picture1);

@@ -17,6 +17,9 @@ MidiFilePlayerBar::MidiFilePlayerBar(frmStartup& main, QSlider* slider, QSpinBox
 {
     m_spinner->setRange(midi::kPlayerMinTempo, midi::kPlayerMaxTempo);
     m_spinner->setSuffix(QStringLiteral(" BPM"));
+    // A typed tempo is taken whole (Enter, or leaving the box), not at each digit: 120
+    // would otherwise play at 1 and at 12 on the way.
+    m_spinner->setKeyboardTracking(false);
     setTempoSpinnerValue(120);
     setSliderRange(0, 0);
     m_slider->setTickPosition(QSlider::TicksBelow);

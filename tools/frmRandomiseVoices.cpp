@@ -27,7 +27,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
@@ -368,13 +367,7 @@ void frmRandomiseVoices::TreeView1_NodeClick(QTreeWidgetItem* item)
     shell::frmStartup* main = shell::frmStartup::instance();
     editor::frmAlgorithms& viewer = editor::frmAlgorithms::load(main != nullptr ? main->mdiArea() : nullptr);
     viewer.setUpDown1(voice->algorithm - 1);
-    // Asked for by a click, the diagram is shown, not left minimised.
-    if (QMdiSubWindow* frame = viewer.subWindow()) {
-        frame->showNormal();
-        frame->raise();
-    } else {
-        viewer.showViewer();
-    }
+    viewer.showViewer();
 }
 
 std::string frmRandomiseVoices::voiceName(std::int32_t count) const

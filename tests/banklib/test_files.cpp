@@ -183,7 +183,7 @@ TEST(BankFiles, WritingIntoAMissingFolderFails)
 
 TEST(BankFiles, ARefusedSaveAndANameThatIsNoFileSayWhatTheyAre)
 {
-    // A pipe is refused for writing as a file the user may not write is.
+    // A pipe is refused for writing, said to be no file, as a folder is said to be one.
     ScriptedServices ui;
     TempFolder dir;
     const std::string pipe = dir.path("pipe.dat");
@@ -193,7 +193,7 @@ TEST(BankFiles, ARefusedSaveAndANameThatIsNoFileSayWhatTheyAre)
     EXPECT_TRUE(names.SaveVoiceDataToFileByt(test::packedVoices(1), pipe, FileType::Packed, false));
     EXPECT_TRUE(names.SaveVoiceDataToFileByt(test::packedVoices(1), dir.path("sub.dat"), FileType::Packed, false));
     ASSERT_EQ(ui.messagesShown().size(), 2u);
-    EXPECT_EQ(ui.messagesShown()[0].text, "Couldn't save pipe.dat\r\nAccess denied");
+    EXPECT_EQ(ui.messagesShown()[0].text, "Couldn't save pipe.dat\r\npipe.dat is not a file");
     EXPECT_EQ(ui.messagesShown()[0].title, "File Access Error");
     EXPECT_EQ(ui.messagesShown()[1].text, "Couldn't save sub.dat\r\nThe name is a folder");
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));

@@ -14,6 +14,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace banklib {
 namespace {
 
@@ -332,6 +334,16 @@ TEST(FileSave, ACancelledOrFailedSaveKeepsTheWindowAndItsEdits)
     platform::setWriteFaultInjector(nullptr);
     EXPECT_EQ(f.ui.messagesShown().back().title, "File Access Error");
     EXPECT_FALSE(std::filesystem::exists(f.folder.path("elsewhere.syx")));
+
+    // Save As onto a pipe: said to be no file, as File > Open says it; the pipe stays.
+    const std::string pipe = f.folder.path("pipe.dat");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    f.ui.answerFile(pipe);
+    f.app.dialogs.saveFormats.push_back(FileType::Packed);
+    EXPECT_TRUE(names.FileSave(true, false, f.list));
+    EXPECT_EQ(f.ui.messagesShown().back().title, "File Access Error");
+    EXPECT_EQ(f.ui.messagesShown().back().text, "Couldn't save pipe.dat\r\npipe.dat is not a file");
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
     EXPECT_EQ(test::readBytes(f.path), original);
     EXPECT_EQ(f.list->FileName(), f.path);
     EXPECT_EQ(f.list->fileType(), FileType::Packed);

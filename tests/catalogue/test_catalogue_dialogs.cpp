@@ -381,18 +381,23 @@ TEST_F(CatalogueDialogsTest, GroupingCopiesOrMovesAsChosen)
         std::vector<std::string> groupFile;
         std::vector<std::string> listAfter;
         MsgAnswer extend;
+        std::string file = "Copy.dat";  // the list's file, named in the dialog's title
     };
     const Row rows[] = {
         {false, false, {"BASS 1", "BASS 2"}, {"BASS 1", "PIANO", "BASS 2", "PIANO 2"}, MsgAnswer::Yes},
-        {true, true, {"BASS 2"}, {"BASS 1", "PIANO", "PIANO 2"}, MsgAnswer::No},
+        {true, true, {"BASS 2"}, {"BASS 1", "PIANO", "PIANO 2"}, MsgAnswer::No, "Move.dat"},
+        // A name with letters outside ASCII (UTF-8 on disk) reads in the title as it does
+        // in the title bar.
+        {false, false, {"BASS 1", "BASS 2"}, {"BASS 1", "PIANO", "BASS 2", "PIANO 2"}, MsgAnswer::No,
+         "na\xC3\xAFve caf\xC3\xA9 \xD0\x91\xD0\xB0\xD0\xBD\xD0\xBA.dat"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.move ? "move" : "copy");
+        SCOPED_TRACE(row.file);
         ui.clear();
         opened.clear();
-        FakeVoiceList& list = addList(row.move ? "Move.dat" : "Copy.dat",
-                                      {{"BASS 1", 1}, {"PIANO", 2}, {"BASS 2", 3}, {"PIANO 2", 4}});
+        FakeVoiceList& list = addList(row.file, {{"BASS 1", 1}, {"PIANO", 2}, {"BASS 2", 3}, {"PIANO 2", 4}});
         frmGroupPatches& dialog = showGroupPatchesDialog(main, list);
+        EXPECT_EQ(dialog.windowTitle().toStdString(), "Group Patches in " + row.file);
         dialog.Option1(row.move ? 1 : 0)->click();
         dialog.Option2(row.selectionOnly ? 1 : 0)->click();
         dialog.MaskEdBox1(0)->setPatterns("bass*", "");

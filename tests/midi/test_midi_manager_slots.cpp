@@ -420,6 +420,37 @@ TEST_F(SlotsTest, SavingProposesTheSlotNameAndWritesCompleteDumps)
     EXPECT_FALSE(banks.SaveSysex(path));
     EXPECT_EQ(svc.fileDialogsShown()[1].fileName, app.dataDirectory + "TwoVoices.dat") << "no folder separator";
     EXPECT_EQ(readFile(path).size(), 326U) << "two single-voice dumps";
+
+    // After a file dialog that keeps a folder of its own (the MIDI file player's) was last
+    // in another folder, Save still starts in the data folder, for a named slot and for
+    // New Data alike.
+    select(3);
+    add(bank, 2);
+    ASSERT_EQ(at(3, SlotField::Name), "New Data");
+    QTemporaryDir midiFiles;
+    ASSERT_TRUE(midiFiles.isValid());
+    struct Row {
+        int slot;
+        std::string proposed;
+    };
+    for (const Row& row : {Row{1, app.dataDirectory + "Bank A.dat"}, Row{3, ""}}) {
+        SCOPED_TRACE(row.slot);
+        std::string playerFolder = app.dataDirectory;
+        std::string song;
+        std::string title;
+        svc.clear();
+        svc.answerFile(midiFiles.path().toStdString() + "/song.mid");
+        ASSERT_FALSE(banklib::clsVoiceNames().GetFileName(song, title, 0, " Select a Midi File to Play", nullptr,
+                                                          {{"MIDI file (*.mid)", "*.mid"}}, "mid", playerFolder));
+        ASSERT_EQ(playerFolder, midiFiles.path().toStdString() + "/");
+        select(row.slot);
+        svc.answerFileDialog({false, {}, 1});
+        EXPECT_TRUE(banks.SaveSysex(path));
+        ASSERT_EQ(svc.fileDialogsShown().size(), 2U);
+        EXPECT_EQ(svc.fileDialogsShown()[1].title, "Save Sysex Bank");
+        EXPECT_EQ(svc.fileDialogsShown()[1].initialFolder, app.dataDirectory);
+        EXPECT_EQ(svc.fileDialogsShown()[1].fileName, row.proposed);
+    }
 }
 
 TEST_F(SlotsTest, SavingRefusesNewDataAndWritesOtherDataByteForByte)

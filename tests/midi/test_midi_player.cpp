@@ -490,6 +490,33 @@ TEST_F(PlayerTest, TheSpinnerShowsTheFilesTempoAndScalesItWhilePlaying)
     EXPECT_EQ(count(played(), {0x90, 62, 100}), 0U);
     run(50);
     EXPECT_EQ(count(played(), {0x90, 62, 100}), 1U);
+
+    // A tempo far from the usual, down to the slowest and up to the fastest a file can
+    // hold, shows as it is; the file plays at its own speed and the spinner still scales it.
+    struct Row {
+        std::uint32_t usPerQuarter;
+        int shown;
+        bool timed;  // long enough to time a second of it
+    };
+    for (const Row row : {Row{60'000, 1000, true}, Row{5'000'000, 12, true}, Row{0xFFFFFF, 4, false},
+                          Row{1, 60'000'000, false}}) {
+        SCOPED_TRACE(row.shown);
+        TrackBuilder far;
+        // A second note four seconds in at the file's own tempo.
+        const auto ticks = static_cast<std::uint32_t>(std::min<std::uint64_t>(4'000'000ULL * 480 / row.usPerQuarter, 0x0FFFFFFF));
+        far.tempo(0, row.usPerQuarter).noteOn(0, 0, 60, 100).noteOn(ticks, 0, 62, 100).end(0);
+        open(write("far tempo.mid", buildMidiFile(0, 480, {far})));
+        EXPECT_EQ(view.spinner, row.shown);
+        EXPECT_EQ(player.SeqStatus(midi::SeqStatusItem::Tempo), row.shown);
+        if (!row.timed)
+            continue;
+        run(1000);
+        EXPECT_EQ(player.SeqStatus(midi::SeqStatusItem::Position), 1000);
+        view.spinner = row.shown * 2;
+        control.UpDown1_Change(view.spinner);
+        run(500);
+        EXPECT_EQ(player.SeqStatus(midi::SeqStatusItem::Position), 2000) << "twice as fast";
+    }
 }
 
 TEST_F(PlayerTest, DraggingTheSliderJumpsWithTheChannelStateAndReleasingPlaysOn)

@@ -18,6 +18,8 @@
 #include <fstream>
 #include <functional>
 
+#include <sys/stat.h>
+
 using namespace miditest;
 using platform::MsgAnswer;
 using platform::SimulatedDX7;
@@ -397,13 +399,25 @@ TEST_F(TransfersTest, SendFileTellsHowManyBytesCouldNotGo)
 
 TEST_F(TransfersTest, AnUnreadableFileIsReportedAndNothingIsSent)
 {
-    svc.answerFile(app.dataDirectory + "gone.syx");
-    commands.mnuMIDIsend_Click(2);
-    ASSERT_EQ(svc.messagesShown().size(), 1U);
-    EXPECT_EQ(svc.messagesShown()[0].title, "Send File");
-    EXPECT_NE(svc.messagesShown()[0].text.find("gone.syx cannot be sent"), std::string::npos);
-    EXPECT_TRUE(backend.sentMessages().empty());
-    EXPECT_FALSE(commands.sendingFile());
+    // A pipe is said to be no file, as File > Open says it, and is not waited on.
+    const std::string pipe = app.dataDirectory + "pipe.syx";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    struct Row {
+        std::string file;
+        std::string said;
+    };
+    for (const Row& row : {Row{app.dataDirectory + "gone.syx", "gone.syx cannot be sent: File not found"},
+                           Row{pipe, "pipe.syx cannot be sent: " + pipe + " is not a file"}}) {
+        SCOPED_TRACE(row.file);
+        svc.clear();
+        svc.answerFile(row.file);
+        commands.mnuMIDIsend_Click(2);
+        ASSERT_EQ(svc.messagesShown().size(), 1U);
+        EXPECT_EQ(svc.messagesShown()[0].title, "Send File");
+        EXPECT_EQ(svc.messagesShown()[0].text.rfind(row.said, 0), 0U) << svc.messagesShown()[0].text;
+        EXPECT_TRUE(backend.sentMessages().empty());
+        EXPECT_FALSE(commands.sendingFile());
+    }
 }
 
 TEST_F(TransfersTest, ASecondFileSendIsRefusedAndClosingTheOutputEndsTheSend)

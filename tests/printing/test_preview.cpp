@@ -14,6 +14,10 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include <filesystem>
+
+#include <sys/stat.h>
+
 namespace printing {
 namespace {
 
@@ -280,6 +284,22 @@ TEST_F(PreviewTest, BadFilesGetAMessageAndLeaveTheTextAlone)
     ui.answer(MsgAnswer::Yes);
     EXPECT_FALSE(ops.LoadSavePreviewText(*preview, 0, false));
     EXPECT_EQ(box().toPlainText(), QStringLiteral("keep me"));
+
+    // A pipe, to load from or to save to, is said to be no file, as File > Open says it.
+    const std::string pipe = file("pipe.txt");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const int mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        ui.answerFile(pipe);
+        if (mode == 0)
+            ui.answer(MsgAnswer::Yes);  // to load over the text
+        EXPECT_FALSE(ops.LoadSavePreviewText(*preview, mode, false));
+        EXPECT_EQ(box().toPlainText(), QStringLiteral("keep me"));
+        EXPECT_EQ(ui.messagesShown().back().title, "Print Preview");
+        EXPECT_EQ(ui.messagesShown().back().text,
+                  (mode == 0 ? "Unable to load " : "Unable to save ") + pipe + "\r\n" + pipe + " is not a file");
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 TEST_F(PreviewTest, PlainTextLoadsAsUtf8OrElseLatin1AndSavesAsUtf8)

@@ -136,8 +136,30 @@ TEST_F(PlayerBarTest, ThePositionSliderAndTheTempoSpinnerAreTheUsersOwn)
     main->UpDown1()->setValue(120);
     tick(20);
     EXPECT_EQ(main->playerBar().objMIDIFilePlayer().SeqStatus(midi::SeqStatusItem::Position), 3000);
-    EXPECT_EQ(main->UpDown1()->minimum(), 20);
-    EXPECT_EQ(main->UpDown1()->maximum(), 300);
+    EXPECT_EQ(main->UpDown1()->minimum(), midi::kPlayerMinTempo);
+    EXPECT_EQ(main->UpDown1()->maximum(), midi::kPlayerMaxTempo);
+
+    // A tempo typed and taken with Enter is set whole; one beyond the range becomes its
+    // nearest limit, never the digits typed before the one that went past it.
+    struct Typed {
+        const char* keys;
+        int tempo;
+    };
+    QSpinBox* spinner = main->UpDown1();
+    for (const Typed row : {Typed{"99999999", midi::kPlayerMaxTempo}, Typed{"0", midi::kPlayerMinTempo},
+                            Typed{"400", 400}}) {
+        SCOPED_TRACE(row.keys);
+        spinner->setFocus();
+        QTest::keyClick(spinner, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(spinner, QString::fromLatin1(row.keys));
+        QTest::keyClick(spinner, Qt::Key_Return);
+        EXPECT_EQ(spinner->value(), row.tempo);
+        EXPECT_EQ(spinner->text().toStdString(), std::to_string(row.tempo) + " BPM");
+        EXPECT_EQ(main->playerBar().objMIDIFilePlayer().SeqStatus(midi::SeqStatusItem::Tempo), row.tempo);
+    }
+    // The song is at 60 BPM: at 400, 150 ms play a second of it.
+    tick(3);
+    EXPECT_EQ(main->playerBar().objMIDIFilePlayer().SeqStatus(midi::SeqStatusItem::Position), 4000);
 }
 
 TEST_F(PlayerBarTest, HidingTheBarOrClosingTheProgramClosesTheFile)

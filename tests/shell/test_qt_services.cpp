@@ -307,9 +307,10 @@ void clickThroughWindow(QWidget& target, QPoint at)
 
 TEST(QtHelpService, HelpFromAModalDialogComesUpAboveItAndTakesInput)
 {
-    // The Help button of each modal dialog, clicked while the dialog runs, with the help
-    // window not made yet, on screen, or closed: the help shows the dialog's topic, takes
-    // a click in its contents with the dialog still open, and stays when the dialog closes.
+    // The Help button of each modal dialog, clicked while the dialog runs, or F1 pressed in
+    // it, with the help window not made yet, on screen, or closed: the help shows the
+    // dialog's topic, takes a click in its contents with the dialog still open, and stays
+    // when the dialog closes.
     QWidget main;
     main.resize(640, 480);
     main.show();
@@ -321,11 +322,13 @@ TEST(QtHelpService, HelpFromAModalDialogComesUpAboveItAndTakesInput)
     MidiInitSetup midi;
 
     enum class Before { NotMade, Shown, Closed };
+    enum class Ask { HelpButton, F1 };
     struct Row {
         const char* dialog;
         Before help;
         std::function<void()> exec;
         std::string topic;
+        Ask ask = Ask::HelpButton;
     };
     const Row rows[] = {
         {"Open", Before::NotMade,
@@ -339,6 +342,17 @@ TEST(QtHelpService, HelpFromAModalDialogComesUpAboveItAndTakesInput)
          "MDIMain.htm#ToolsOptions"},
         {"MIDI devices", Before::Closed, [&] { frmMidiConfigure(midi.object(), {}, false, &main).exec(); },
          "index.htm#StartingBrevane"},
+        {"F1 in Save As", Before::Closed,
+         [&] {
+             platform::FileDialogRequest save;
+             save.helpTopic = "MDIMain.htm#FileSaveAs";
+             (void)files.saveFile(save);
+         },
+         "MDIMain.htm#FileSaveAs", Ask::F1},
+        {"F1 in Tools > Options", Before::Shown, [&] { frmOptions(showSplash, synthId, midi, &main).exec(); },
+         "MDIMain.htm#ToolsOptions", Ask::F1},
+        {"F1 in MIDI devices", Before::Closed, [&] { frmMidiConfigure(midi.object(), {}, false, &main).exec(); },
+         "index.htm#StartingBrevane", Ask::F1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.dialog);
@@ -348,9 +362,14 @@ TEST(QtHelpService, HelpFromAModalDialogComesUpAboveItAndTakesInput)
             service.window().close();
         bool helped = false;
         whenModal<QDialog>([&](QDialog* dialog) {
-            for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
-                if (button->isVisible() && button->text().remove(QLatin1Char('&')) == QStringLiteral("Help"))
-                    clickThroughWindow(*button, button->rect().center());
+            if (row.ask == Ask::F1) {
+                // Through the window system, to the widget that has the focus.
+                QTest::keyClick(dialog->windowHandle(), Qt::Key_F1);
+            } else {
+                for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+                    if (button->isVisible() && button->text().remove(QLatin1Char('&')) == QStringLiteral("Help"))
+                        clickThroughWindow(*button, button->rect().center());
+            }
             if (service.windowOpen()) {
                 frmHelp& help = service.window();
                 helped = help.isVisible();

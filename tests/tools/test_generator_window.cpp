@@ -19,12 +19,15 @@
 #include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -51,6 +54,33 @@ std::string writeAlgorithmBank(const std::string& path, const std::vector<int>& 
     EXPECT_FALSE(writer.SaveVoiceDataToFileByt(data, path, FileType::Unpacked, false));
     return path;
 }
+
+// Makes a folder the process's current folder for as long as it lives, and the one before
+// it current again however the test ends (before the folder itself goes).
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::filesystem::path& folder)
+    {
+        std::error_code error;
+        m_before = std::filesystem::current_path(error);
+        if (!error)
+            std::filesystem::current_path(folder, error);
+        m_ok = !error;
+    }
+    ~CurrentFolder()
+    {
+        std::error_code error;
+        if (m_ok)
+            std::filesystem::current_path(m_before, error);
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+    [[nodiscard]] bool ok() const { return m_ok; }
+
+private:
+    std::filesystem::path m_before;
+    bool m_ok = false;
+};
 
 class GeneratorFixture : public shell::testing::VoiceListFixture {
 protected:
@@ -107,6 +137,21 @@ protected:
         ASSERT_EQ(loop.openOutput(0), platform::MidiResult::NoError);
         init.MidiOutOpen = true;
         gen->SetPatchGenControls();
+    }
+
+    // The child windows the Window menu lists as the opened menu shows them.
+    std::vector<std::string> windowMenuEntries()
+    {
+        QMenu* menu = main->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+        menu->popup(main->mapToGlobal(QPoint(0, 0)));
+        std::vector<std::string> entries;
+        for (std::size_t slot = 0; slot < shell::kWindowListSlots; ++slot) {
+            const QAction* a = main->action(shell::windowListCommand(slot));
+            if (a->isVisible())
+                entries.push_back(a->text().mid(a->text().indexOf(QLatin1Char(' ')) + 1).toStdString());
+        }
+        menu->close();
+        return entries;
     }
 
     platform::LoopbackMidiBackend loop;
@@ -359,13 +404,17 @@ TEST_F(GeneratorFixture, StartMakesAVoiceInTheWorkListInTheDataFolder)
 {
     // Nothing lands in the folder the program was started from.
     shell::testing::TempFolder elsewhere;
-    const auto cwd = std::filesystem::current_path();
-    std::filesystem::current_path(elsewhere.path());
+    const CurrentFolder moved(elsewhere.path());
+    ASSERT_TRUE(moved.ok()) << "cannot work in " << elsewhere.folder();
 
     frmVoiceList* a = openBank("a.dat", 40, FileType::Packed);
+    ASSERT_NE(a, nullptr) << "the source bank " << data.file("a.dat") << " could not be written or opened";
     click(*a, 4);
-    tick(item("L0001: 5:"));
-    tick(item("L0001: 5:nonop:"));
+    for (const char* key : {"L0001: 5:", "L0001: 5:nonop:"}) {
+        QTreeWidgetItem* node = item(key);
+        ASSERT_NE(node, nullptr) << "the generator's tree has no node " << key;
+        tick(node);
+    }
     gen->Text1()->setText("0");
     gen->Command1_Click();
     ASSERT_NE(workList(), nullptr);
@@ -381,11 +430,11 @@ TEST_F(GeneratorFixture, StartMakesAVoiceInTheWorkListInTheDataFolder)
     EXPECT_EQ(gen->Command1()->text().toStdString(), "Start");
 
     gen->Command1_Click();
+    ASSERT_NE(workList(), nullptr);
     EXPECT_EQ(workList()->VoiceCount(), 2);
     EXPECT_EQ(workList()->caption(), "PatchGen [ 2 patches ]");
     EXPECT_EQ(name(*workList(), 2), "RandVc 2  ");
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
-    std::filesystem::current_path(cwd);
 }
 
 TEST_F(GeneratorFixture, Voice33OfTheWorkListIsShownOnBankTwo)
@@ -445,6 +494,21 @@ TEST_F(GeneratorFixture, LoadVoiceOnCreationOpensTheVoiceJustAdded)
     ASSERT_NE(editors, nullptr);
     EXPECT_EQ(editors->Editors().count(), 3);
     EXPECT_NE(editors->editorOf(work->rsmfimage().bookmarks().back()), nullptr);
+
+    // The algorithm viewer the editors keep up to date only holds the diagrams: with the
+    // main window maximised as well, it is neither shown nor listed until a voice node
+    // clicked asks for it.
+    ASSERT_NE(editor::frmAlgorithms::instance(), nullptr);
+    QMdiSubWindow* viewer = editor::frmAlgorithms::instance()->subWindow();
+    ASSERT_NE(viewer, nullptr);
+    main->showMaximized();
+    processEvents();
+    EXPECT_FALSE(viewer->isVisible());
+    EXPECT_FALSE(std::ranges::count(windowMenuEntries(), "Algorithms"));
+    gen->TreeView1_NodeClick(nodes().front()->item);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_FALSE(viewer->isMinimized());
+    EXPECT_EQ(std::ranges::count(windowMenuEntries(), "Algorithms"), 1);
 }
 
 TEST_F(GeneratorFixture, ContinuousRunsOneVoiceASecondUntilStop)
