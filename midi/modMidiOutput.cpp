@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -22,7 +21,6 @@ namespace {
 
 using platform::MidiEventKind;
 using platform::MidiResult;
-using platform::MsgAnswer;
 
 constexpr std::uint8_t kSysexStart = 0xF0;
 constexpr std::uint8_t kSysexEnd = 0xF7;

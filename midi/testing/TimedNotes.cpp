@@ -1,8 +1,9 @@
-// Brevane - lets the program's timed notes play out in tests.
+// Brevane - lets the program's timed notes and dump requests play out in tests.
 #include "midi/testing/TimedNotes.h"
 
 #include "midi/AuditionNote.h"
 #include "midi/TimedPhrase.h"
+#include "midi/modMidiOutput.h"
 #include "platform/Services.h"
 
 namespace midi::testing {
@@ -18,6 +19,12 @@ std::int64_t PlayOutTimedNotes(std::int64_t maxMs)
     // A phrase tells its end on the next turn of the loop.
     loop.processEvents(0);
     return loop.nowMs() - start;
+}
+
+void WaitForRequestEnd()
+{
+    while (RequestSequenceActive())
+        platform::eventLoop().processEvents(10);
 }
 
 }  // namespace midi::testing

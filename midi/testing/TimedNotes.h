@@ -1,4 +1,4 @@
-// Brevane - lets the program's timed notes play out in tests.
+// Brevane - lets the program's timed notes and dump requests play out in tests.
 #pragma once
 
 #include <cstdint>
@@ -13,5 +13,9 @@ std::int64_t PlayOutTimedNotes(std::int64_t maxMs = 60'000);
 
 // Whether a timed note sounds or waits for its time.
 [[nodiscard]] bool TimedNotesPlaying();
+
+// A Receive returns while its request waits: runs the program's event loop until the
+// request sequence (its wait, its questions and what its reply brings) has ended.
+void WaitForRequestEnd();
 
 }  // namespace midi::testing

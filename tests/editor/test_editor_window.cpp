@@ -471,8 +471,7 @@ TEST_F(EditorWindowTest, TheModifiedMarkIsTheHasChangedTestAfterEveryChange)
         main->updateCommands();
         main->action(shell::CommandId::MidiReceiveBank)->trigger();
         // The command returns while the request waits; the bank opens when it has come.
-        while (midi::RequestSequenceActive())
-            platform::eventLoop().processEvents(10);
+        midi::testing::WaitForRequestEnd();
         midi::CloseMidiDevices(true, true);
         midi::ResetMidiOutputState();
         midi::ResetMidiInputState();

@@ -139,14 +139,6 @@ protected:
 
     midi::clsMidiManagerData& log() { return windows.managerData(); }
 
-    // A Receive returns while its request waits: the wait, its questions and what the reply
-    // brings run on the program's clock until the request has ended.
-    static void waitForRequestEnd()
-    {
-        while (midi::RequestSequenceActive())
-            platform::eventLoop().processEvents(10);
-    }
-
     // The trimmed Message field of every monitor row, in order.
     std::vector<std::string> monitorMessages()
     {

@@ -610,14 +610,6 @@ private:
     std::function<void()> m_shown;
 };
 
-// A Receive returns while its request waits: the wait runs on the program's clock until
-// the request has ended.
-void waitForRequestEnd()
-{
-    while (midi::RequestSequenceActive())
-        platform::eventLoop().processEvents(5);
-}
-
 // The program's side on the test's server: the real backend, the MIDI settings object and
 // headless windows, installed for the test and closed and uninstalled however it ends.
 struct ProgramOnJack {
@@ -818,7 +810,7 @@ TEST_F(MidiOverJack, BanksVoicesParameterChangesAndAFileThroughTheMapperReachAno
         app.dataDirectory = work + "/";
         midi::MidiTransferCommands commands;
         commands.mnuMIDIreceive_Click(1);
-        waitForRequestEnd();
+        midi::testing::WaitForRequestEnd();
         const std::string stored = fileText(work + "/ DX Bank  1.dat");
         EXPECT_EQ(stored.size(), 4104U);
         EXPECT_EQ(stored, bank);
@@ -1182,7 +1174,7 @@ TEST_F(MidiOverJack, DamagedDumpsAreKeptAsReceivedAndOnlyWhatWasReallyLostIsRepo
         }
         // Everything of the row is in once its mark has come.
         std::vector<std::string> lines = linesUntil(from, mark, 60s);
-        waitForRequestEnd();
+        midi::testing::WaitForRequestEnd();
         ASSERT_EQ(lines.empty() ? "" : lines.back(), mark) << "the row's end arrived";
         lines.pop_back();
         EXPECT_EQ(sender.refused() > refusedBefore, row.refused);
@@ -1262,7 +1254,7 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     // A bank received opens as a list, and a long file plays through the Mapper.
     midi::MidiTransferCommands commands;
     commands.mnuMIDIreceive_Click(1);
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     ASSERT_EQ(app.registry.count(), 1);
     const std::string songPath = work + "/song.mid";
     const auto song = midi::testing::buildMidiFile(0, 480, {notesTrack(400)});
@@ -1352,7 +1344,7 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     ASSERT_TRUE(init.MidiInOpen && init.MidiOutOpen);
     EXPECT_TRUE(windows.inputCommands && windows.outputCommands);
     commands.mnuMIDIreceive_Click(1);
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     EXPECT_EQ(app.registry.count(), 2);
     // The Mapper is back on the new server while the player held it: the file plays on.
     ASSERT_TRUE(connectJackPorts("BrevaneTest MIDI Mapper", "brevsim In:in"));
@@ -1414,7 +1406,7 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
     EXPECT_EQ(opened(), openedBefore + 2);
     svc.answer(MsgAnswer::Cancel);  // to "no response", should that come
     commands.mnuMIDIreceive_Click(1);
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     ASSERT_EQ(app.registry.count(), 3) << "the bank arrived";
 
     // The server stops while a file goes out, paced (at 500 bytes a second still) so that the

@@ -391,7 +391,7 @@ TEST_F(SlotsTest, AnEmptySlotHasNothingToSend)
 TEST_F(SlotsTest, ReceiveStoresTheSynthesizersBankWithoutItsWrapper)
 {
     (void)banks.ReceiveSysex();
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     EXPECT_EQ(at(1, SlotField::Length), "4096");
     EXPECT_EQ(at(1, SlotField::FileType), "2");
     EXPECT_EQ(dataOf(1), str(backend.dx7().bulkDump()).substr(6, 4096));

@@ -115,7 +115,7 @@ TEST_F(TransfersTest, AReceivedBankIsStoredUnchangedUnderAFreeNameAndOpensAsATem
 {
     const std::string oldFile = write(" DX Bank  1.dat", "an older dump, kept");
     commands.mnuMIDIreceive_Click(1);
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     const std::string path = app.dataDirectory + " DX Bank  2.dat";
     EXPECT_EQ(readFile(path), str(backend.dx7().bulkDump())) << "the 4104 bytes as received";
     EXPECT_EQ(readFile(oldFile), "an older dump, kept") << "an earlier run's dump is not replaced";
@@ -132,9 +132,9 @@ TEST_F(TransfersTest, AReceivedBankIsStoredUnchangedUnderAFreeNameAndOpensAsATem
 TEST_F(TransfersTest, TwoReceivedVoicesBecomeTwoListsNumberedOneAndTwo)
 {
     commands.mnuMIDIreceive_Click(0);
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     commands.mnuMIDIreceive_Click(0);
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     EXPECT_EQ(readFile(app.dataDirectory + " DX Bank  1.dat"), str(backend.dx7().singleVoiceDump()));
     EXPECT_EQ(readFile(app.dataDirectory + " DX Bank  2.dat").size(), 163U);
     ASSERT_EQ(app.registry.count(), 2);
@@ -147,7 +147,7 @@ TEST_F(TransfersTest, ADumpThatCannotBeWrittenWaitsInAFreeSlotAndTheUserIsTold)
 {
     platform::setWriteFaultInjector([](const std::string&) { return platform::FileError::NoSpace; });
     commands.mnuMIDIreceive_Click(1);
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     EXPECT_EQ(app.registry.count(), 0);
     EXPECT_FALSE(platform::fileExists(app.dataDirectory + " DX Bank  1.dat"));
     EXPECT_EQ(slotText(1, SlotField::Data), str(backend.dx7().bulkDump()).substr(6, 4096));
@@ -168,7 +168,7 @@ TEST_F(TransfersTest, ADumpThatCannotBeWrittenWaitsInAFreeSlotAndTheUserIsTold)
         }
     });
     commands.mnuMIDIreceive_Click(1);
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     svc.onProcessEvents({});
     EXPECT_EQ(slotText(2, SlotField::Data), str(backend.dx7().singleVoiceDump()).substr(6, 155));
     EXPECT_EQ(platform::Trim(slotText(2, SlotField::FileType)), "0");
@@ -182,7 +182,7 @@ TEST_F(TransfersTest, NothingReceivedLeavesNoFileAndTheCounterAlone)
     backend.dx7().setSilent(true);
     svc.answer(MsgAnswer::Cancel);  // no response: give up
     commands.mnuMIDIreceive_Click(1);
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     EXPECT_EQ(commands.ReceivedFileNumber(), 0);
     EXPECT_EQ(app.registry.count(), 0);
     EXPECT_FALSE(platform::fileExists(app.dataDirectory + " DX Bank  1.dat"));
@@ -234,7 +234,7 @@ TEST_F(TransfersTest, ADamagedDumpIsKeptAsReceivedAndNeverOpened)
                     }
                 });
                 commands.mnuMIDIreceive_Click(c.bank ? 1 : 0);
-                waitForRequestEnd();
+                midi::testing::WaitForRequestEnd();
                 svc.onProcessEvents({});
             } else {
                 backend.inject(dump);
@@ -645,7 +645,7 @@ TEST_F(TransfersTest, ABankSentFromAListComesBackUnchangedIntoANewList)
     commands.mnuMIDIsend_Click(1);
     ASSERT_EQ(received(Kind::Bank).size(), 1U);
     commands.mnuMIDIreceive_Click(1);
-    waitForRequestEnd();
+    midi::testing::WaitForRequestEnd();
     ASSERT_EQ(app.registry.count(), 1);
     banklib::VoiceListView* back = app.registry.Item(1);
     ASSERT_EQ(back->VoiceCount(), 32);

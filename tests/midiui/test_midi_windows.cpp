@@ -9,6 +9,7 @@
 #include "midi/clsMIDIInit.h"
 #include "midi/modMidiInput.h"
 #include "midi/modMidiOutput.h"
+#include "midi/testing/TimedNotes.h"
 #include "midi/testing/OpenDevices.h"
 #include "midiui/HexGridModel.h"
 #include "midiui/MidiInitSetup.h"
@@ -672,8 +673,7 @@ TEST(MidiStartUp, TheProgramFindsTheSynthOpensItsBankAndShowsTheMidiManager)
         });
         main.mnuMIDIreceive_Click(1);
         // The command returns while the request waits; the bank opens when it has come.
-        while (midi::RequestSequenceActive())
-            platform::eventLoop().processEvents(10);
+        midi::testing::WaitForRequestEnd();
         ui.onProcessEvents({});
         EXPECT_TRUE(devicesDisabledDuringReceive);
         EXPECT_TRUE(main.action(CommandId::MidiDevices)->isEnabled());

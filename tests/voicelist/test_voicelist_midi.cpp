@@ -143,8 +143,7 @@ TEST_F(ProgramOverSimulator, GetBankOpensTheSynthesizersBankAndSendBankSendsItBa
     ASSERT_TRUE(main->action(CommandId::MidiReceiveBank)->isEnabled());
     main->Toolbar1_ButtonMenuClick(QStringLiteral("Get Bank"));
     // The command returns while the request waits; the bank opens when it has come.
-    while (midi::RequestSequenceActive())
-        platform::eventLoop().processEvents(10);
+    midi::testing::WaitForRequestEnd();
     ASSERT_EQ(main->colVoiceLists().openListCount(), 1);
     const auto bank = dx7->dx7().bulkDump();
     EXPECT_EQ(readFile(data.file(" DX Bank  1.dat")), std::string(bank.begin(), bank.end()));
