@@ -30,7 +30,7 @@ void TimedPhrase::play(std::vector<PhraseNote> notes, Failure failure, std::func
     stop();
     const clsMIDIInit& init = objMIDIInit();
     m_ended = std::move(ended);
-    if (!init.MidiOutOpen || notes.empty()) {
+    if (m_releasing || !init.MidiOutOpen || notes.empty()) {
         end();
         return;
     }
@@ -55,14 +55,17 @@ void TimedPhrase::noteOn()
         return;
     }
     const std::uint64_t phrase = m_ends;
+    const Failure failure = m_failure;
     m_channel = objMIDIInit().MIDIOutChannel();
+    // Sounding only once sent: a refused note on needs no note off, whoever ends the
+    // phrase while its error is shown.
     const bool sent = sendNote(m_channel, m_notes[m_next].note, m_notes[m_next].velocity);
-    if (phrase != m_ends)
-        return;
     if (!sent) {
-        failed();
+        failed(failure, phrase);
         return;
     }
+    if (phrase != m_ends)
+        return;
     m_sounding = true;
     m_step.start(m_notes[m_next].holdMs, [this] { noteOff(); });
 }
@@ -74,14 +77,15 @@ void TimedPhrase::noteOff()
         return;
     }
     const std::uint64_t phrase = m_ends;
+    const Failure failure = m_failure;
     m_sounding = false;
     const bool sent = sendNote(m_channel, m_notes[m_next].note, 0);
-    if (phrase != m_ends)
-        return;
     if (!sent) {
-        failed();
+        failed(failure, phrase);
         return;
     }
+    if (phrase != m_ends)
+        return;
     const std::int32_t gap = m_notes[m_next].gapMs;
     if (++m_next == m_notes.size())
         end();
@@ -89,14 +93,17 @@ void TimedPhrase::noteOff()
         m_step.start(gap, [this] { noteOn(); });
 }
 
-void TimedPhrase::failed()
+void TimedPhrase::failed(Failure failure, std::uint64_t phrase)
 {
-    if (m_failure == Failure::LogOutputFailed) {
+    if (failure == Failure::LogOutputFailed) {
         MonitorLines line;
         line[MonitorField::Message] = "Output Failed";
         windows().managerData().AddMessage(line, false);
     }
-    end();
+    // Ended while the device's error was shown, the phrase has been told already, and
+    // what plays now is another's.
+    if (phrase == m_ends)
+        end();
 }
 
 void TimedPhrase::end()
@@ -122,10 +129,14 @@ void TimedPhrase::stop()
     const std::int32_t channel = m_channel;
     const std::int32_t note = m_notes[m_next].note;
     // Over before the note off goes out: a send that lets other code run finds nothing
-    // left to end.
+    // left to end, and starts nothing (play), so that what called stop finds no phrase
+    // playing once it returns.
     end();
-    if (release)
-        (void)sendNote(channel, note, 0);
+    if (!release)
+        return;
+    const bool wasReleasing = std::exchange(m_releasing, true);
+    (void)sendNote(channel, note, 0);
+    m_releasing = wasReleasing;
 }
 
 void TimedPhrase::forget()

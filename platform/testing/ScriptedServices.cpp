@@ -44,6 +44,13 @@ void ScriptedServices::clear()
 
 MsgAnswer ScriptedServices::messageBox(const std::string& text, int style, const std::string& title)
 {
+    if (m_boxHook && !m_inBoxHook) {
+        m_inBoxHook = true;
+        // A copy: the hook may replace itself.
+        const auto hook = m_boxHook;
+        hook(text);
+        m_inBoxHook = false;
+    }
     MsgAnswer a;
     if (!m_answers.empty()) {
         a = m_answers.front();

@@ -50,6 +50,9 @@ public:
     void answerFileDialog(FileDialogResult result) { m_fileAnswers.push_back(std::move(result)); }
     void answerFile(const std::string& path) { answerFileDialog({true, {path}, 1}); }
 
+    // Called as each message box opens, before it is answered, for what runs while a modal
+    // box is open (the event loop, other code); not for a box shown while it runs.
+    void whileMessageShown(std::function<void(const std::string& text)> hook) { m_boxHook = std::move(hook); }
     // Called on every pump of the event loop with the virtual time, so a test can inject
     // events (a MIDI reply, a click) while code waits.
     void onProcessEvents(std::function<void(std::int64_t nowMs)> hook) { m_hook = std::move(hook); }
@@ -99,6 +102,8 @@ private:
     std::vector<RecordedStatus> m_statuses;
     std::vector<std::string> m_panels = std::vector<std::string>(4);
     std::function<void(std::int64_t)> m_hook;
+    std::function<void(const std::string&)> m_boxHook;
+    bool m_inBoxHook = false;
     std::int64_t m_nowMs = 1'000'000;
     int m_tickMs = 1;
     int m_busyDepth = 0;

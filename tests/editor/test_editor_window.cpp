@@ -1373,6 +1373,15 @@ TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysU
     };
     const auto close = [](frmVoiceList&, frmVoiceEditor& e) { e.subWindow()->close(); };
     const auto open5 = [](frmVoiceList& list, frmVoiceEditor&) { (void)VoiceListEditors::of(list).LoadVoice(5); };
+    // The Patch Generator, breeding from a voice of a list of its own.
+    tools::frmRandomiseVoices::setDeferredCallFactory(
+        [] { return std::make_unique<shell::testing::ManualDeferredCall>(); });
+    const auto noFactory = qScopeGuard([] { tools::frmRandomiseVoices::setDeferredCallFactory({}); });
+    tools::frmRandomiseVoices& generator = tools::frmRandomiseVoices::install(*main);
+    generator.setGenerator(std::make_unique<tools::clsPatchGenerator>(5));
+    frmVoiceList* sources = bank("sources.syx");
+    click(*sources, 0);
+    generator.TreeView1()->findKey(sources->ListID() + ": 1:")->setCheckState(0, Qt::Checked);
     struct Row {
         const char* what;
         std::function<void(frmVoiceList&, frmVoiceEditor&)> action;
@@ -1404,6 +1413,9 @@ TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysU
         {"another voice opened", open5, true, "VnVn", {3, 5}, 7, true},
         // Left before its voice went out: only the voice left for goes out.
         {"another voice opened at once", open5, false, "Vn", {5}, 7, true},
+        // The generator's voice ends the scale too, before it goes out; its audition follows.
+        {"the generator's voice", [&](frmVoiceList&, frmVoiceEditor&) { generator.Command1_Click(); }, true, "VnVn",
+         {3}, 13, true},
     };
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
@@ -1468,6 +1480,10 @@ TEST_F(EditorOverMidi, AnOpenedEditorIsDrawnBeforeItsVoiceAndScaleGoOutAndStaysU
         ui.answer(MsgAnswer::No);  // Save Changes ? of an edited voice
         EXPECT_TRUE(list->unload());
     }
+    ASSERT_NE(generator.PatchGenList(), nullptr);
+    ui.answer(MsgAnswer::No);  // the work list is not kept under a name of the user's
+    EXPECT_TRUE(generator.PatchGenList()->unload());
+    EXPECT_TRUE(sources->unload());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <set>
 
 using namespace miditest;
 using midi::TransportResult;
@@ -168,44 +169,88 @@ TEST_F(MessagesTest, AFailedNoteEndsTheArpeggioWithOneLine)
 }
 
 // One scale at a time: what comes 100 ms into a scale (its first note sounding) ends it at
-// once, its note released, and nothing more of it follows.
+// once, its note released, and nothing more of it follows. The same when it comes while a
+// send of the scale's is refused and the device's error is shown (a box runs the event
+// loop): every phrase's end is told once, and no note off goes out for a note that never
+// sounded.
 TEST_F(MessagesTest, AScaleEndsAtOnceForAnotherScaleAVoiceOrAClosedOutput)
 {
     platform::Recordset voice = voiceDataOf(banklib::InitVoice());
+    int ended = 0;
+    const auto scale = [&] { sender.SendAScale(); };
+    const auto sendVoice = [&] { (void)sender.SendVoiceToMidi(voice, banklib::FileType::Unpacked, false); };
+    // What the generator does with a voice it has made: the voice, then its audition.
+    const auto generatorVoice = [&] {
+        sendVoice();
+        midi::PlayRandomiserNotes(0, [&] { ++ended; });
+    };
+    // Closed, then opened again: nothing of the scale is left to play once its output has
+    // closed (looked at as the close pauses on its report, before the note off is due), so
+    // an output opened before its next note was due would hear nothing of it.
+    const auto closeAndReopen = [&] {
+        bool looked = false;
+        svc.onProcessEvents([&](std::int64_t) {
+            if (!std::exchange(looked, true)) {
+                EXPECT_FALSE(midi::testing::TimedNotesPlaying()) << "the scale outlived its output";
+            }
+        });
+        midi::CloseMidiDevices(false, true);
+        svc.onProcessEvents({});
+        EXPECT_TRUE(looked);
+        EXPECT_TRUE(openBoth());
+    };
     struct Row {
         const char* what;
-        std::function<void()> action;
-        const char* after;  // what goes out after the note on: f its off, V a voice, n a note on
+        std::function<void()> action;  // 100 ms into the scale
+        // What goes out after the note on: f its off, V a voice, n a note on, x a note off
+        // for a note that does not sound.
+        const char* after;
+        int refused = -1;                  // of the sends from 100 ms on, the one refused
+        std::function<void()> inBox = {};  // runs while that refusal's error box is open
+        int outputFailed = 0;              // "Output Failed" lines
+        int ended = 0;                     // ends told of the generator's auditions
     };
     const Row rows[] = {
-        {"another scale", [&] { sender.SendAScale(); }, "fnnnnnnn"},
-        {"a voice", [&] { (void)sender.SendVoiceToMidi(voice, banklib::FileType::Unpacked, false); }, "fV"},
+        {"another scale", scale, "fnnnnnnn"},
+        {"a voice", sendVoice, "fV"},
         {"a voice and its scale",
          [&] { (void)sender.SendVoiceToMidi(voice, banklib::FileType::Unpacked, true); }, "fVnnnnnnn"},
-        // Closed and opened again before the next note is due: the new output hears nothing
-        // of the scale.
-        {"the output closed",
-         [&] {
-             midi::CloseMidiDevices(false, true);
-             EXPECT_TRUE(openBoth());
-         },
-         ""},
+        {"the output closed", closeAndReopen, ""},
+        // The scale's second note on is refused, and its box ends the scale: that note
+        // never sounded.
+        {"another scale while a note on is refused", {}, "fnnnnnnn", 1, scale, 1},
+        {"the generator's voice while a note on is refused", {}, "fVnnnnnnnnnnnnn", 1, generatorVoice, 1, 1},
+        {"the output closed while a note on is refused", {}, "f", 1, closeAndReopen, 1},
+        // The scale's release is refused, and the generator's next voice comes while its
+        // box is open: the voice goes out, its audition ends unplayed, and what was
+        // ending the scale goes on.
+        {"another scale whose release is refused", scale, "Vnnnnnnn", 0, generatorVoice, 0, 1},
+        {"a voice whose release is refused", sendVoice, "VV", 0, generatorVoice, 0, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         backend.clearSent();
         svc.clear();
+        log().MidiMessage.clear();
+        ended = 0;
         sender.setRandomSource([] { return 0.0; });  // root 48
         sender.SendAScale();
         platform::PauseWithEvents(100);
         const auto cutAt = svc.nowMs();
         sender.setRandomSource([] { return 0.5; });  // root 60
-        row.action();
+        if (row.refused >= 0) {
+            backend.failSends(1, MidiResult::NotReady, row.refused);
+            svc.whileMessageShown([&](const std::string&) { row.inBox(); });
+        }
+        if (row.action)
+            row.action();
         midi::testing::PlayOutTimedNotes();
+        svc.whileMessageShown({});
         const auto& sent = backend.sentMessages();
         ASSERT_FALSE(sent.empty());
         EXPECT_EQ(sent[0], (Bytes{0x90, 48, 50}));
         std::string after;
+        std::set<int> sounding = {48};
         for (std::size_t i = 1; i < sent.size(); ++i) {
             if (sent[i].size() == 163)
                 after += 'V';
@@ -213,13 +258,20 @@ TEST_F(MessagesTest, AScaleEndsAtOnceForAnotherScaleAVoiceOrAClosedOutput)
                 after += 'n';
             else if (sent[i] == Bytes{0x90, 48, 0})
                 after += 'f';
+            if (sent[i].size() == 3 && sent[i][2] == 50)
+                sounding.insert(sent[i][1]);
+            else if (sent[i].size() == 3 && sounding.erase(sent[i][1]) == 0)
+                after += 'x';
         }
         EXPECT_EQ(after, row.after);
-        if (sent.size() > 1 && sent[1] == Bytes{0x90, 48, 0}) {
+        if (row.action && sent.size() > 1 && sent[1] == Bytes{0x90, 48, 0}) {
             EXPECT_EQ(backend.sentTimesMs()[1], cutAt) << "released at once";
         }
-        EXPECT_TRUE(svc.messagesShown().empty());
-        EXPECT_FALSE(monitorHas("Output Failed"));
+        EXPECT_EQ(svc.messagesShown().size(), row.refused >= 0 ? 1U : 0U);
+        const auto messages = monitorMessages();
+        EXPECT_EQ(std::count(messages.begin(), messages.end(), "Output Failed"), row.outputFailed);
+        EXPECT_EQ(ended, row.ended) << "each audition's end told once";
+        EXPECT_FALSE(midi::testing::TimedNotesPlaying());
     }
 }
 

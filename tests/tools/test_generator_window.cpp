@@ -9,6 +9,7 @@
 #include "editor/frmAlgorithms.h"
 #include "midi/TimedPhrase.h"
 #include "midi/clsMIDIInit.h"
+#include "midi/clsMidiManagerData.h"
 #include "midi/testing/TimedNotes.h"
 #include "platform/VbText.h"
 #include "platform/midi/LoopbackMidiBackend.h"
@@ -554,6 +555,25 @@ TEST_F(GeneratorFixture, ContinuousRunsOneVoiceASecondUntilStop)
     EXPECT_TRUE(gen->running());
     midi::testing::PlayOutTimedNotes();
     EXPECT_TRUE(pause().isActive());
+
+    // A scale asked for during an audition (a right press on an editor) whose release of
+    // the audition's note the device refuses: the next voice comes while the error is
+    // shown. Its audition gives way to the scale, and the run goes on.
+    ASSERT_TRUE(pause().fire());
+    ASSERT_TRUE(midi::testing::TimedNotesPlaying());
+    loop.failSends(1);
+    ui.whileMessageShown([&](const std::string&) {
+        platform::eventLoop().processEvents(0);
+        EXPECT_TRUE(pause().fire()) << "the audition's end is told";
+    });
+    midi::clsMidiManagerData().SendAScale();
+    ui.whileMessageShown({});
+    EXPECT_EQ(workList()->VoiceCount(), 5);
+    midi::testing::PlayOutTimedNotes();
+    EXPECT_TRUE(gen->running());
+    ASSERT_TRUE(pause().isActive()) << "the next voice's end is told";
+    ASSERT_TRUE(pause().fire());
+    EXPECT_EQ(workList()->VoiceCount(), 6);
 }
 
 TEST_F(GeneratorFixture, ClosingTheProgramEndsAContinuousRun)
