@@ -20,10 +20,18 @@ void TimedAuditionNote::play(std::int32_t note)
     clsMIDIInit& init = objMIDIInit();
     if (!init.MidiOutOpen || note < 0 || note > 127)
         return;
+    // A note asked for while the note before is being released (the device refused the
+    // release and its error box runs the event loop) gives way: the note played when the
+    // box closes is the one that asked first, and no note is left without its note off.
+    if (m_releasing)
+        return;
     // Every note on gets its own note off: a synthesizer that gives a repeated note a
     // voice of its own would otherwise keep one of them sounding.
-    if (sounding())
+    if (sounding()) {
+        m_releasing = true;
         release();
+        m_releasing = false;
+    }
     m_channel = init.MIDIOutChannel();
     m_note = note;
     m_backend = init.backend();

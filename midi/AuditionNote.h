@@ -44,6 +44,8 @@ private:
     platform::MidiBackend* m_backend = nullptr;
     std::int32_t m_note = -1;
     std::int32_t m_channel = 0;
+    // play is releasing the note before its own.
+    bool m_releasing = false;
 };
 
 // The program's timed audition note.

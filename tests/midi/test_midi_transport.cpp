@@ -6,6 +6,7 @@
 #include "platform/midi/MidiStreamParser.h"
 
 #include <QCoreApplication>
+#include <map>
 
 #include <numeric>
 #include <thread>
@@ -147,6 +148,23 @@ TEST_F(TransportTest, AuditionAndRandomiserNotesHoldOnTheProgramsClock)
     EXPECT_EQ(backend.sentMessages()[0], (Bytes{0x92, 64, 60}));
     EXPECT_EQ(backend.sentMessages()[1], (Bytes{0x92, 64, 0}));
     EXPECT_EQ(backend.sentTimesMs()[1] - t0, 250);
+
+    // A note played over another whose release the device refuses, and a third asked for
+    // while that refusal's box is open: no note is left without its note off.
+    backend.clearSent();
+    midi::PlayAuditionNote(60);
+    backend.failSends(1, MidiResult::NotReady);
+    svc.whileMessageShown([](const std::string&) { midi::PlayAuditionNote(67); });
+    midi::PlayAuditionNote(64);
+    svc.whileMessageShown({});
+    midi::testing::PlayOutTimedNotes();
+    EXPECT_FALSE(midi::auditionNote().sounding());
+    std::map<int, int> held;
+    for (const Bytes& m : backend.sentMessages())
+        held[m[1]] += m[2] > 0 ? 1 : -1;
+    EXPECT_EQ(held[64], 0) << "the note that asked first sounds and is released";
+    EXPECT_EQ(held[67], 0);
+    svc.clear();
 
     for (const auto& [duration, hold] : {std::pair{0, 300}, std::pair{120, 120}}) {
         backend.clearSent();
