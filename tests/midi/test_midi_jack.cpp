@@ -1483,7 +1483,8 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
 // on the test's server, with a sender for a synth. A bank asked for while a dialog the user
 // opened meanwhile is up arrives and opens with the dialog still open: nothing holds the
 // wait. Then a synth that keeps a dump coming and never sends its end: the wait goes on past
-// its time-out, the status bar saying so, until Escape in the main window ends it, until Midi Input On (Ctrl+I) switches
+// its time-out, the status bar saying so (and again after a file opened meanwhile wrote its
+// own text), until Escape in the main window ends it, until Midi Input On (Ctrl+I) switches
 // the input off, until a minute past the time-out on the program's clock, and until the exit
 // ends it, which then asks its own questions. What came is kept as a damaged dump and said
 // so each time; the rest of the dump, still coming, is passed over. Ctrl+I before any byte
@@ -1686,6 +1687,17 @@ TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEn
         // The program's clock now runs fast: a minute passes while the sender is still at it.
         ui.setTick(500);
         waitMs = 500;
+        // A file opened meanwhile writes its own texts and clears the panel; the wait's text
+        // comes back at its next turn or the one after.
+        const std::string file = data + "opened meanwhile.syx";
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bank.data()),
+                                                    static_cast<std::streamsize>(bank.size()));
+        ui.answerFile(file);
+        main.action(shell::CommandId::FileOpen)->trigger();
+        EXPECT_NE(ui.statusText(1), stillArriving);
+        for (int turn = 0; turn < 2 && ui.statusText(1) != stillArriving; ++turn)
+            ui.processEvents(waitMs);
+        EXPECT_EQ(ui.statusText(1), stillArriving);
         EXPECT_TRUE(pumpUntil([] { return !midi::RequestSequenceActive(); }, 30s));
         ui.setTick(1);
         waitMs = 5;
