@@ -237,8 +237,12 @@ private:
                 attemptEnded(TransportResult::Failed, std::string(kTimeoutReply));
                 return;
             }
-            if (!m_overrun) {
+            // Written again as the countdown is, each tenth of a second, so that it comes
+            // back after another text (a file opened meanwhile) has taken its place.
+            const std::int64_t overTenths = (now - timeUp) / 100;
+            if (!m_overrun || overTenths != m_shownTenths) {
                 m_overrun = true;
+                m_shownTenths = overTenths;
                 platform::ShowStatusMessage(std::string(kStillArriving));
             }
         }

@@ -89,7 +89,8 @@ void PlayRandomiserNotes(std::int32_t durationMs, std::function<void()> ended = 
 inline constexpr std::string_view kEndedReply = "Ended";
 
 // How the last request sequence ended: by itself (an answer, the time-out, the user's
-// answers to its questions), by the user (Escape), or because the program is closing.
+// answers to its questions), by the user (Escape, or MIDI input switched off), or because
+// the program is closing.
 enum class WaitEnd : int { None = 0, ByUser = 1, ByExit = 2 };
 
 // Whether a request sequence is running.
@@ -107,12 +108,12 @@ using DumpRequestDone = std::function<void(TransportResult result, std::string r
 // RequestDumpWithRetry's sequence.
 [[nodiscard]] bool StartDumpRequestWithRetry(std::int16_t kind, std::function<void(std::string reply)> done);
 
-// Ends the running sequence's wait at once: Escape (ByUser), or the program closing
-// (ByExit). What has come of a dump that answers the request is ended there and kept as
-// a damaged dump, said as one whose end was lost; a reply already whole is taken; with
-// nothing come the wait ends with "Ended". The sequence asks no more questions. A question
-// of the sequence on screen is left to the user; the sequence ends once it is answered.
-// False when no sequence runs.
+// Ends the running sequence's wait at once: Escape or MIDI input switched off (ByUser),
+// or the program closing (ByExit). What has come of a dump that answers the request is
+// ended there and kept as a damaged dump, said as one whose end was lost; a reply already
+// whole is taken; with nothing come the wait ends with "Ended". The sequence asks no more
+// questions. A question of the sequence on screen is left to the user; the sequence ends
+// once it is answered. False when no sequence runs.
 bool EndDumpWait(WaitEnd how);
 // How the last sequence that ended was ended.
 [[nodiscard]] WaitEnd LastDumpWaitEnd();

@@ -96,6 +96,10 @@ bool MidiInitSetup::optionsCommand(int index)
         if (midi::InputHandle() == 0)
             return true;
         if (m_windows->inputRunning()) {
+            // A Receive waiting for its answer ends first, as Escape ends it, while what has
+            // come of the answer can still be ended and kept: with the input off nothing more
+            // comes, and neither answer to its questions could succeed.
+            (void)midi::EndDumpWait(midi::WaitEnd::ByUser);
             midi::StopMidiInput();
             m_windows->setInputRunning(false);
             platform::ShowStatusMessage("MIDI input stopped", 2000, 0);

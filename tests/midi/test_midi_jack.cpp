@@ -1483,10 +1483,12 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
 // on the test's server, with a sender for a synth. A bank asked for while a dialog the user
 // opened meanwhile is up arrives and opens with the dialog still open: nothing holds the
 // wait. Then a synth that keeps a dump coming and never sends its end: the wait goes on past
-// its time-out, the status bar saying so, until Escape in the main window ends it, until a
-// minute past the time-out on the program's clock, and until the exit ends it, which then
-// asks its own questions. What came is kept as a damaged dump and said so each time; the
-// rest of the dump, still coming, is passed over.
+// its time-out, the status bar saying so (and again after a file opened meanwhile wrote its
+// own text), until Escape in the main window ends it, until Midi Input On (Ctrl+I) switches
+// the input off, until a minute past the time-out on the program's clock, and until the exit
+// ends it, which then asks its own questions. What came is kept as a damaged dump and said
+// so each time; the rest of the dump, still coming, is passed over. Ctrl+I before any byte
+// came ends the wait with nothing said and nothing asked.
 TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEndsIt)
 {
     Watchdog watchdog(kWatchdog);
@@ -1499,16 +1501,16 @@ TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEn
     QApplication application(argc, argv);
 
     // 256 frames at 48 kHz: a period is 5.3 ms. A bank at cable speed after 0.9 s; then,
-    // three times, the start of a bank in 16-byte events 107 ms apart, whose end never
-    // comes: 600 bytes (4 s), 2,000 bytes (13 s, long enough for a wait on the test's
-    // clock), and 600 bytes.
+    // four times, the start of a bank in 16-byte events 107 ms apart, whose end never
+    // comes: 600 bytes (4 s) twice, 2,000 bytes (13 s, long enough for a wait on the
+    // test's clock), and 600 bytes.
     using Step = ScriptedJackSender::Step;
     const Bytes bank = platform::SimulatedDX7(0).bulkDump();
     const Bytes endless(bank.begin(), bank.begin() + 2000);
     std::vector<Step> script = {{Step::Kind::Idle, {}, {}, 0, 169},
                                 {Step::Kind::Trickle, {}, bank, 50, 3},
                                 {Step::Kind::Pause, {}, {}}};
-    for (const std::size_t bytes : {600, 2000, 600}) {
+    for (const std::size_t bytes : {600, 600, 2000, 600}) {
         script.push_back({Step::Kind::Trickle, {}, Bytes(endless.begin(), endless.begin() + bytes), 16, 20});
         script.push_back({Step::Kind::Pause, {}, {}});
     }
@@ -1639,6 +1641,43 @@ TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEn
         for (std::size_t i = linesBefore; i < all.size(); ++i)
             EXPECT_EQ(all[i].rfind("Bad MIDI Message", 0), std::string::npos) << all[i];
     }
+    const auto inputOnOff = [&] {
+        main.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+        QTest::keyClick(&main, Qt::Key_I, Qt::ControlModifier);
+    };
+    const auto timeoutLine = [&] {
+        const std::vector<std::string> all = lines();
+        return std::find(all.begin(), all.end(), "Timeout - no data received") != all.end();
+    };
+    {
+        SCOPED_TRACE("Midi Input On switched off while the dump arrives");
+        const std::int32_t before = bankSlots.UsedBankCount();
+        ASSERT_TRUE(askForAnEndlessDump());
+        inputOnOff();
+        EXPECT_FALSE(midi::RequestSequenceActive()) << "ended at once";
+        EXPECT_FALSE(main.action(shell::CommandId::MidiInputOn)->isChecked());
+        keptAsDamaged(before, 600);
+        EXPECT_EQ(ui.messagesShown().size(), 1U) << "no 'No response' question";
+        EXPECT_FALSE(timeoutLine());
+        inputOnOff();
+        ASSERT_TRUE(main.action(shell::CommandId::MidiInputOn)->isChecked());
+        ASSERT_TRUE(pumpUntil([&] { return sender.stopped(); }, 20s));
+    }
+    {
+        SCOPED_TRACE("Midi Input On switched off before any byte came");
+        ui.clear();
+        const std::int32_t before = bankSlots.UsedBankCount();
+        receiveBank->trigger();
+        ASSERT_TRUE(pumpUntil([&] { return ui.statusText(1).find("secs. left") != std::string::npos; }, 5s));
+        inputOnOff();
+        EXPECT_FALSE(midi::RequestSequenceActive()) << "ended at once";
+        EXPECT_TRUE(ui.messagesShown().empty()) << "nothing to say, and nothing could answer a question";
+        EXPECT_EQ(bankSlots.UsedBankCount(), before);
+        EXPECT_FALSE(timeoutLine());
+        EXPECT_TRUE(statusShown("MIDI input stopped"));
+        inputOnOff();
+    }
     {
         SCOPED_TRACE("a minute past the time-out, on the program's clock");
         platform::installEventLoop(&ui);
@@ -1648,6 +1687,17 @@ TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEn
         // The program's clock now runs fast: a minute passes while the sender is still at it.
         ui.setTick(500);
         waitMs = 500;
+        // A file opened meanwhile writes its own texts and clears the panel; the wait's text
+        // comes back at its next turn or the one after.
+        const std::string file = data + "opened meanwhile.syx";
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bank.data()),
+                                                    static_cast<std::streamsize>(bank.size()));
+        ui.answerFile(file);
+        main.action(shell::CommandId::FileOpen)->trigger();
+        EXPECT_NE(ui.statusText(1), stillArriving);
+        for (int turn = 0; turn < 2 && ui.statusText(1) != stillArriving; ++turn)
+            ui.processEvents(waitMs);
+        EXPECT_EQ(ui.statusText(1), stillArriving);
         EXPECT_TRUE(pumpUntil([] { return !midi::RequestSequenceActive(); }, 30s));
         ui.setTick(1);
         waitMs = 5;

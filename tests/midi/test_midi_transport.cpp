@@ -415,6 +415,7 @@ TEST_F(TransportTest, AWaitEndedByTheUserOrTheExitEndsAtOnceAndAsksNothingMore)
         bool retry;           // the Receive's sequence, else one wait
         int endAtMs;          // when the wait is ended, from its start
         int replyAfterMs;     // the synth's answer; silent when negative
+        bool queuedAtEnd;     // a whole bank waits in the input, not yet taken, as the wait ends
         const char* reply;    // "*" the bank
         std::size_t asked;    // questions shown
         std::size_t sent;     // requests sent
@@ -422,12 +423,14 @@ TEST_F(TransportTest, AWaitEndedByTheUserOrTheExitEndsAtOnceAndAsksNothingMore)
         int tookAtMostMs;
     };
     const Row rows[] = {
-        {"Escape in a wait", WaitEnd::ByUser, false, 500, -1, "Ended", 0, 1, false, 510},
-        {"the exit in a wait", WaitEnd::ByExit, false, 500, -1, "Ended", 0, 1, false, 510},
-        {"Escape in the Receive's first wait", WaitEnd::ByUser, true, 500, -1, "", 0, 1, false, 510},
-        {"Escape in the Receive's resent wait", WaitEnd::ByUser, true, 2500, -1, "", 1, 2, true, 2510},
-        {"Escape once the reply is whole", WaitEnd::ByUser, false, 600, 300, "*", 0, 1, false, 610},
-        {"the exit during the notice of a reply", WaitEnd::ByExit, false, 600, 300, "*", 0, 1, false, 610},
+        {"Escape in a wait", WaitEnd::ByUser, false, 500, -1, false, "Ended", 0, 1, false, 510},
+        {"the exit in a wait", WaitEnd::ByExit, false, 500, -1, false, "Ended", 0, 1, false, 510},
+        {"Escape in the Receive's first wait", WaitEnd::ByUser, true, 500, -1, false, "", 0, 1, false, 510},
+        {"Escape in the Receive's resent wait", WaitEnd::ByUser, true, 2500, -1, false, "", 1, 2, true, 2510},
+        {"Escape once the reply is whole", WaitEnd::ByUser, false, 600, 300, false, "*", 0, 1, false, 610},
+        {"the exit during the notice of a reply", WaitEnd::ByExit, false, 600, 300, false, "*", 0, 1, false, 610},
+        {"the exit while a whole reply waits to be taken", WaitEnd::ByExit, true, 500, -1, true, "*", 0, 1, false,
+         510},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -441,10 +444,15 @@ TEST_F(TransportTest, AWaitEndedByTheUserOrTheExitEndsAtOnceAndAsksNothingMore)
             svc.answer(MsgAnswer::No);  // no response: resend
         const std::int64_t start = svc.nowMs();
         bool ended = false;
+        std::size_t statusesAtEnd = 0;
         svc.onProcessEvents([&](std::int64_t now) {
             if (!ended && now - start >= row.endAtMs) {
                 ended = true;
+                if (row.queuedAtEnd)
+                    backend.inject(backend.dx7().bulkDump());
                 EXPECT_TRUE(midi::EndDumpWait(row.how));
+                EXPECT_EQ(svc.statusText(1), "") << "nothing stands as the exit's questions begin";
+                statusesAtEnd = svc.statusHistory().size();
             }
         });
         std::string reply;
@@ -454,8 +462,13 @@ TEST_F(TransportTest, AWaitEndedByTheUserOrTheExitEndsAtOnceAndAsksNothingMore)
             (void)midi::RequestDumpAndWait(9, 2000, reply, true);
         svc.onProcessEvents({});
         EXPECT_TRUE(ended);
+        const std::int64_t took = svc.nowMs() - start;
+        // The exit's own questions come next: the wait says nothing more meanwhile.
+        platform::PauseWithEvents(1500);
+        for (std::size_t i = statusesAtEnd; i < svc.statusHistory().size(); ++i)
+            EXPECT_EQ(svc.statusHistory()[i].text, "") << "said after the wait was ended";
         EXPECT_EQ(reply, std::string(row.reply) == "*" ? str(backend.dx7().bulkDump()) : std::string(row.reply));
-        EXPECT_LE(svc.nowMs() - start, row.tookAtMostMs);
+        EXPECT_LE(took, row.tookAtMostMs);
         EXPECT_EQ(svc.messagesShown().size(), row.asked);
         EXPECT_EQ(backend.sentMessages().size(), row.sent);
         EXPECT_EQ(monitorHas("Timeout - no data received"), row.timeoutLine);

@@ -679,8 +679,16 @@ TEST(MidiStartUp, TheProgramFindsTheSynthOpensItsBankAndShowsTheMidiManager)
         EXPECT_TRUE(main.action(CommandId::MidiDevices)->isEnabled());
         ASSERT_EQ(main.colVoiceLists().openListCount(), 2);
 
-        // Midi Input On switches input off and on, and Receive with it.
+        // Midi Input On switches input off and on, and Receive with it. Switched off while a
+        // Receive waits for a synth that says nothing, it ends the wait at once, asking nothing.
+        dx7->dx7().setSilent(true);
+        const std::size_t asked = ui.messagesShown().size();
+        main.mnuMIDIreceive_Click(1);
+        ASSERT_TRUE(midi::RequestSequenceActive());
         main.mnuMIDIOptions_Click(0);
+        EXPECT_FALSE(midi::RequestSequenceActive());
+        EXPECT_EQ(ui.messagesShown().size(), asked);
+        dx7->dx7().setSilent(false);
         EXPECT_FALSE(main.action(CommandId::MidiInputOn)->isChecked());
         EXPECT_FALSE(main.commandState().midiReceiveMenu);
         EXPECT_TRUE(std::any_of(ui.statusHistory().begin(), ui.statusHistory().end(),
