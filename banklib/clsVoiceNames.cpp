@@ -555,8 +555,9 @@ bool clsVoiceNames::TransferFileIn(const std::string& path, std::vector<std::uin
     const std::string title = clsVoiceLists::GetFileTitle(path);
     platform::ReadResult read = platform::readWholeFile(path);
     if (read.error != platform::FileError::None) {
-        (void)platform::messages().messageBox("Couldn't open " + title, platform::MsgStyle::Exclamation,
-                                              "File Access Error");
+        // The reason in the words the print preview and Send File use ("File too large: ...").
+        (void)platform::messages().messageBox("Couldn't open " + title + kCrLf + read.message,
+                                              platform::MsgStyle::Exclamation, "File Access Error");
         return true;
     }
     BusyCursor busy;

@@ -102,18 +102,26 @@ TEST(OpenList, AFileThatCannotBeUsedLeavesNoWindowBehind)
 {
     Fixture f;
     // Empty: refused by the check. A bulk-dump size without a bulk-dump header: refused
-    // by the reader after the registry made the window, which goes again.
+    // by the reader after the registry made the window, which goes again. A bank-sized
+    // file too large to read (sparse, so it costs nothing): said to be too large, in the
+    // words Send File and the print preview use.
     test::writeBytes(f.folder.path("empty.syx"), {});
     test::writeBytes(f.folder.path("fake.syx"), std::vector<std::uint8_t>(4104, 0x20));
+    const std::string huge = f.folder.path("sparse1g.syx");
+    test::writeBytes(huge, {});
+    std::filesystem::resize_file(huge, std::uintmax_t{1} << 30);
     EXPECT_EQ(f.open(f.folder.path("empty.syx")), nullptr);
     EXPECT_EQ(f.open(f.folder.path("fake.syx")), nullptr);
     EXPECT_EQ(f.open(f.folder.path("missing.dat")), nullptr);
+    EXPECT_EQ(f.open(huge), nullptr);
     EXPECT_EQ(f.app.registry.count(), 0);
-    EXPECT_EQ(f.app.registry.deleted, std::vector<std::string>{"L0001"});
-    ASSERT_EQ(f.ui.messagesShown().size(), 3u);
+    EXPECT_EQ(f.app.registry.deleted, (std::vector<std::string>{"L0001", "L0002"}));
+    ASSERT_EQ(f.ui.messagesShown().size(), 4u);
     EXPECT_EQ(f.ui.messagesShown()[0].title, "Error Opening File");
     EXPECT_EQ(f.ui.messagesShown()[1].title, "Invalid file type");
     EXPECT_EQ(f.ui.messagesShown()[2].text, "Can't find " + f.folder.path("missing.dat"));
+    EXPECT_EQ(f.ui.messagesShown()[3].title, "File Access Error");
+    EXPECT_EQ(f.ui.messagesShown()[3].text, "Couldn't open sparse1g.syx\r\nFile too large: " + huge);
     EXPECT_TRUE(f.app.recentFiles.empty());
 }
 
