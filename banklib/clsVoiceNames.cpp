@@ -578,22 +578,23 @@ bool clsVoiceNames::TransferFileOut(const std::string& path, std::span<const std
     if (error == platform::FileError::None)
         return false;
     // The old file, if any, is untouched.
-    std::string text;
+    std::string why;
     switch (error) {
     case platform::FileError::AccessDenied:  // a file or folder the user may not write
     case platform::FileError::IsDirectory:
     case platform::FileError::WriteFailed:
     case platform::FileError::NoSpace:
     case platform::FileError::TooLarge:
-        text = "Couldn't save " + title + kCrLf + platform::fileErrorText(error);
+        why = platform::fileErrorText(error);
         break;
     case platform::FileError::NotAFile:  // a pipe, a device or a socket
-        text = "Couldn't save " + title + kCrLf + platform::notAFileText(title);
+        why = platform::notAFileText(title);
         break;
-    default:
-        text = "Couldn't open " + title;
+    default:  // a missing folder, a symbolic-link loop, a name the system refuses
+        why = reason.empty() ? platform::fileErrorText(error) : reason;
         break;
     }
+    const std::string text = "Couldn't save " + title + kCrLf + why;
     (void)platform::messages().messageBox(text, platform::MsgStyle::Exclamation, "File Access Error");
     return true;
 }

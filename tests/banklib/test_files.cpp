@@ -179,7 +179,7 @@ TEST(BankFiles, WritingIntoAMissingFolderFails)
     EXPECT_TRUE(names.SaveVoiceDataToFileByt(test::packedVoices(1), dir.path("no/such/x.dat"), FileType::Packed,
                                              false));
     ASSERT_EQ(ui.messagesShown().size(), 1u);
-    EXPECT_EQ(ui.messagesShown()[0].text, "Couldn't open x.dat");
+    EXPECT_EQ(ui.messagesShown()[0].text, "Couldn't save x.dat\r\nFolder not found: " + dir.path("no/such"));
 }
 
 TEST(BankFiles, ARefusedSaveAndANameThatIsNoFileSayWhatTheyAre)

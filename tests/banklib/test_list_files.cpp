@@ -343,21 +343,39 @@ TEST(FileSave, ACancelledOrFailedSaveKeepsTheWindowAndItsEdits)
     EXPECT_EQ(f.ui.messagesShown().back().title, "File Access Error");
     EXPECT_FALSE(std::filesystem::exists(f.folder.path("elsewhere.syx")));
 
-    // Save As onto a pipe: said to be no file, as File > Open says it; the pipe stays.
+    // Save As onto what cannot take the file: said not to be saved, with the reason; the
+    // target stays as it was, and so do the list and its own file.
     const std::string pipe = f.folder.path("pipe.dat");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    f.ui.answerFile(pipe);
-    f.app.dialogs.saveFormats.push_back(FileType::Packed);
-    EXPECT_TRUE(names.FileSave(true, false, f.list));
-    EXPECT_EQ(f.ui.messagesShown().back().title, "File Access Error");
-    EXPECT_EQ(f.ui.messagesShown().back().text, "Couldn't save pipe.dat\r\npipe.dat is not a file");
+    const std::string loop = f.folder.path("loop.dat");
+    std::filesystem::create_symlink("loop.dat", loop);
+    struct Row {
+        std::string target;
+        std::string text;
+    };
+    const Row rows[] = {
+        // Said to be no file, as File > Open says it.
+        {pipe, "Couldn't save pipe.dat\r\npipe.dat is not a file"},
+        {loop, "Couldn't save loop.dat\r\nSymbolic link loop: " + loop},
+        {f.folder.path("no/such/x.dat"), "Couldn't save x.dat\r\nFolder not found: " + f.folder.path("no/such")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.target);
+        f.ui.answerFile(row.target);
+        f.app.dialogs.saveFormats.push_back(FileType::Packed);
+        EXPECT_TRUE(names.FileSave(true, false, f.list));
+        EXPECT_EQ(f.ui.messagesShown().back().title, "File Access Error");
+        EXPECT_EQ(f.ui.messagesShown().back().text, row.text);
+        EXPECT_EQ(test::readBytes(f.path), original);
+        EXPECT_EQ(f.list->FileName(), f.path);
+        EXPECT_EQ(f.list->fileType(), FileType::Packed);
+        EXPECT_EQ(f.list->SavedCRC(), savedCrc);
+        f.list->rsmfimage().setAbsolutePosition(1);
+        EXPECT_EQ(f.list->rsmfimage().text(VoiceListField::Names), "EDITED    ");
+    }
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
-    EXPECT_EQ(test::readBytes(f.path), original);
-    EXPECT_EQ(f.list->FileName(), f.path);
-    EXPECT_EQ(f.list->fileType(), FileType::Packed);
-    EXPECT_EQ(f.list->SavedCRC(), savedCrc);
-    f.list->rsmfimage().setAbsolutePosition(1);
-    EXPECT_EQ(f.list->rsmfimage().text(VoiceListField::Names), "EDITED    ");
+    EXPECT_TRUE(std::filesystem::is_symlink(loop));
+    EXPECT_FALSE(std::filesystem::exists(f.folder.path("no")));
 }
 
 TEST(FileSave, ATemporaryListMustTakeANewNameAndItsOldFileGoesOnlyOnceWritten)
