@@ -555,8 +555,9 @@ bool clsVoiceNames::TransferFileIn(const std::string& path, std::vector<std::uin
     const std::string title = clsVoiceLists::GetFileTitle(path);
     platform::ReadResult read = platform::readWholeFile(path);
     if (read.error != platform::FileError::None) {
-        (void)platform::messages().messageBox("Couldn't open " + title, platform::MsgStyle::Exclamation,
-                                              "File Access Error");
+        // The reason in the words the print preview and Send File use ("File too large: ...").
+        (void)platform::messages().messageBox("Couldn't open " + title + kCrLf + read.message,
+                                              platform::MsgStyle::Exclamation, "File Access Error");
         return true;
     }
     BusyCursor busy;
@@ -577,22 +578,23 @@ bool clsVoiceNames::TransferFileOut(const std::string& path, std::span<const std
     if (error == platform::FileError::None)
         return false;
     // The old file, if any, is untouched.
-    std::string text;
+    std::string why;
     switch (error) {
     case platform::FileError::AccessDenied:  // a file or folder the user may not write
     case platform::FileError::IsDirectory:
     case platform::FileError::WriteFailed:
     case platform::FileError::NoSpace:
     case platform::FileError::TooLarge:
-        text = "Couldn't save " + title + kCrLf + platform::fileErrorText(error);
+        why = platform::fileErrorText(error);
         break;
     case platform::FileError::NotAFile:  // a pipe, a device or a socket
-        text = "Couldn't save " + title + kCrLf + platform::notAFileText(title);
+        why = platform::notAFileText(title);
         break;
-    default:
-        text = "Couldn't open " + title;
+    default:  // a missing folder, a symbolic-link loop, a name the system refuses
+        why = reason.empty() ? platform::fileErrorText(error) : reason;
         break;
     }
+    const std::string text = "Couldn't save " + title + kCrLf + why;
     (void)platform::messages().messageBox(text, platform::MsgStyle::Exclamation, "File Access Error");
     return true;
 }

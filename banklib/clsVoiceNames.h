@@ -332,9 +332,10 @@ private:
                              std::int32_t currentVoice, bool quiet);
     bool ReportGroupProgress(VoiceListView& vlist, platform::Recordset& backup, std::int32_t group, std::int32_t lastGroup, bool& Cancel);
 
-    // Reads a whole file; true after a "Couldn't open" message on failure.
+    // Reads a whole file; true after a "Couldn't open" message, with the reason, on failure.
     bool TransferFileIn(const std::string& path, std::vector<std::uint8_t>& bytes);
-    // Writes a whole file atomically; true after a message on failure.
+    // Writes a whole file atomically; true after a "Couldn't save" message, with the
+    // reason, on failure (the old file, if any, is left as it was).
     bool TransferFileOut(const std::string& path, std::span<const std::uint8_t> bytes);
 };
 

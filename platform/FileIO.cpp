@@ -64,6 +64,8 @@ std::string describe(FileError e, const std::string& path, int err)
 {
     if (e == FileError::NotAFile)
         return notAFileText(path);
+    if (err == ELOOP)
+        return "Symbolic link loop: " + path;
     std::string text = fileErrorText(e) + ": " + path;
     if (err != 0)
         text += " (" + std::generic_category().message(err) + ")";
@@ -375,7 +377,16 @@ FileError writeFileAtomic(const std::string& path, std::span<const std::uint8_t>
             *message = describe(e, shown, err);
         return e;
     };
-    auto failErrno = [&](int err) { return fail(fromErrno(err, Activity::Write), path, err); };
+    auto failErrno = [&](int err) {
+        const FileError e = fromErrno(err, Activity::Write);
+        // Writing, "not found" means the folder the file goes in (missing, or no folder).
+        if (e == FileError::NotFound) {
+            if (message)
+                *message = "Folder not found: " + folderOf(path);
+            return e;
+        }
+        return fail(e, path, err);
+    };
     if (message)
         message->clear();
     if (!nameIsUsable(path))

@@ -43,7 +43,9 @@ struct ReadResult {
 
 // Replaces (or creates) path with bytes: writes a temporary file beside it, flushes it,
 // renames it over the target and flushes the folder. On any failure the temporary file is
-// removed and the old file is left untouched; message (when given) receives the reason.
+// removed and the old file is left untouched; message (when given) receives the reason
+// (a missing folder on the way: "Folder not found: <folder>"; a symbolic link that leads
+// round in a loop: "Symbolic link loop: <path>").
 // The temporary file has no name until it is complete (where the file system allows
 // that), so a program killed part-way leaves no file behind; named temporary files that
 // saves of programs no longer running left in the folder are removed.

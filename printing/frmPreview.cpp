@@ -318,6 +318,7 @@ void frmPreview::Command1_Click()
     } else {
         (void)m_ops.PrintPreviewText(*this);
     }
+    comeBack();
 }
 
 void frmPreview::Command2_Click() { close(); }
@@ -330,8 +331,18 @@ void frmPreview::mnufile_Click(int index)
     }
     if (index == 0 || index == 1) {
         (void)m_ops.LoadSavePreviewText(*this, index, false);
-        raise();
+        comeBack();
     }
+}
+
+void frmPreview::comeBack()
+{
+    // The file dialogs and message boxes belong to the main window, which takes the focus
+    // when they close; the window the user works in is this one.
+    if (!isVisible())
+        return;
+    raise();
+    activateWindow();
 }
 
 void frmPreview::relayout()
@@ -357,6 +368,7 @@ void frmPreview::closeEvent(QCloseEvent* event)
         if (answer == platform::MsgAnswer::Cancel ||
             (answer == platform::MsgAnswer::Yes && !m_ops.LoadSavePreviewText(*this, 1, false))) {
             event->ignore();
+            comeBack();
             return;
         }
     }

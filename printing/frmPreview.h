@@ -78,6 +78,8 @@ protected:
 private:
     void Form_Load();
     void toggleAttribute(const QString& key);
+    // Raises and activates the window again after a dialog or message box of its own.
+    void comeBack();
     void setUpDocument(QTextDocument& doc);
 
     PreviewOps& m_ops;

@@ -69,7 +69,8 @@ TEST(GetFileByt, UnreadableFileSaysCouldNotOpen)
     std::int32_t crc = 0;
     EXPECT_TRUE(names.GetFileByt(dir.path("gone.dat"), "gone.dat", FileType::Packed, out, crc, true));
     ASSERT_EQ(ui.messagesShown().size(), 1u);
-    EXPECT_EQ(ui.messagesShown()[0].text, "Couldn't open gone.dat");
+    EXPECT_EQ(ui.messagesShown()[0].text,
+              "Couldn't open gone.dat\r\n" + platform::readWholeFile(dir.path("gone.dat")).message);
     EXPECT_EQ(ui.messagesShown()[0].title, "File Access Error");
     EXPECT_FALSE(platform::fileExists(dir.path("gone.dat")));
 }
@@ -178,7 +179,7 @@ TEST(BankFiles, WritingIntoAMissingFolderFails)
     EXPECT_TRUE(names.SaveVoiceDataToFileByt(test::packedVoices(1), dir.path("no/such/x.dat"), FileType::Packed,
                                              false));
     ASSERT_EQ(ui.messagesShown().size(), 1u);
-    EXPECT_EQ(ui.messagesShown()[0].text, "Couldn't open x.dat");
+    EXPECT_EQ(ui.messagesShown()[0].text, "Couldn't save x.dat\r\nFolder not found: " + dir.path("no/such"));
 }
 
 TEST(BankFiles, ARefusedSaveAndANameThatIsNoFileSayWhatTheyAre)

@@ -102,18 +102,26 @@ TEST(OpenList, AFileThatCannotBeUsedLeavesNoWindowBehind)
 {
     Fixture f;
     // Empty: refused by the check. A bulk-dump size without a bulk-dump header: refused
-    // by the reader after the registry made the window, which goes again.
+    // by the reader after the registry made the window, which goes again. A bank-sized
+    // file too large to read (sparse, so it costs nothing): said to be too large, in the
+    // words Send File and the print preview use.
     test::writeBytes(f.folder.path("empty.syx"), {});
     test::writeBytes(f.folder.path("fake.syx"), std::vector<std::uint8_t>(4104, 0x20));
+    const std::string huge = f.folder.path("sparse1g.syx");
+    test::writeBytes(huge, {});
+    std::filesystem::resize_file(huge, std::uintmax_t{1} << 30);
     EXPECT_EQ(f.open(f.folder.path("empty.syx")), nullptr);
     EXPECT_EQ(f.open(f.folder.path("fake.syx")), nullptr);
     EXPECT_EQ(f.open(f.folder.path("missing.dat")), nullptr);
+    EXPECT_EQ(f.open(huge), nullptr);
     EXPECT_EQ(f.app.registry.count(), 0);
-    EXPECT_EQ(f.app.registry.deleted, std::vector<std::string>{"L0001"});
-    ASSERT_EQ(f.ui.messagesShown().size(), 3u);
+    EXPECT_EQ(f.app.registry.deleted, (std::vector<std::string>{"L0001", "L0002"}));
+    ASSERT_EQ(f.ui.messagesShown().size(), 4u);
     EXPECT_EQ(f.ui.messagesShown()[0].title, "Error Opening File");
     EXPECT_EQ(f.ui.messagesShown()[1].title, "Invalid file type");
     EXPECT_EQ(f.ui.messagesShown()[2].text, "Can't find " + f.folder.path("missing.dat"));
+    EXPECT_EQ(f.ui.messagesShown()[3].title, "File Access Error");
+    EXPECT_EQ(f.ui.messagesShown()[3].text, "Couldn't open sparse1g.syx\r\nFile too large: " + huge);
     EXPECT_TRUE(f.app.recentFiles.empty());
 }
 
@@ -335,21 +343,39 @@ TEST(FileSave, ACancelledOrFailedSaveKeepsTheWindowAndItsEdits)
     EXPECT_EQ(f.ui.messagesShown().back().title, "File Access Error");
     EXPECT_FALSE(std::filesystem::exists(f.folder.path("elsewhere.syx")));
 
-    // Save As onto a pipe: said to be no file, as File > Open says it; the pipe stays.
+    // Save As onto what cannot take the file: said not to be saved, with the reason; the
+    // target stays as it was, and so do the list and its own file.
     const std::string pipe = f.folder.path("pipe.dat");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    f.ui.answerFile(pipe);
-    f.app.dialogs.saveFormats.push_back(FileType::Packed);
-    EXPECT_TRUE(names.FileSave(true, false, f.list));
-    EXPECT_EQ(f.ui.messagesShown().back().title, "File Access Error");
-    EXPECT_EQ(f.ui.messagesShown().back().text, "Couldn't save pipe.dat\r\npipe.dat is not a file");
+    const std::string loop = f.folder.path("loop.dat");
+    std::filesystem::create_symlink("loop.dat", loop);
+    struct Row {
+        std::string target;
+        std::string text;
+    };
+    const Row rows[] = {
+        // Said to be no file, as File > Open says it.
+        {pipe, "Couldn't save pipe.dat\r\npipe.dat is not a file"},
+        {loop, "Couldn't save loop.dat\r\nSymbolic link loop: " + loop},
+        {f.folder.path("no/such/x.dat"), "Couldn't save x.dat\r\nFolder not found: " + f.folder.path("no/such")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.target);
+        f.ui.answerFile(row.target);
+        f.app.dialogs.saveFormats.push_back(FileType::Packed);
+        EXPECT_TRUE(names.FileSave(true, false, f.list));
+        EXPECT_EQ(f.ui.messagesShown().back().title, "File Access Error");
+        EXPECT_EQ(f.ui.messagesShown().back().text, row.text);
+        EXPECT_EQ(test::readBytes(f.path), original);
+        EXPECT_EQ(f.list->FileName(), f.path);
+        EXPECT_EQ(f.list->fileType(), FileType::Packed);
+        EXPECT_EQ(f.list->SavedCRC(), savedCrc);
+        f.list->rsmfimage().setAbsolutePosition(1);
+        EXPECT_EQ(f.list->rsmfimage().text(VoiceListField::Names), "EDITED    ");
+    }
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
-    EXPECT_EQ(test::readBytes(f.path), original);
-    EXPECT_EQ(f.list->FileName(), f.path);
-    EXPECT_EQ(f.list->fileType(), FileType::Packed);
-    EXPECT_EQ(f.list->SavedCRC(), savedCrc);
-    f.list->rsmfimage().setAbsolutePosition(1);
-    EXPECT_EQ(f.list->rsmfimage().text(VoiceListField::Names), "EDITED    ");
+    EXPECT_TRUE(std::filesystem::is_symlink(loop));
+    EXPECT_FALSE(std::filesystem::exists(f.folder.path("no")));
 }
 
 TEST(FileSave, ATemporaryListMustTakeANewNameAndItsOldFileGoesOnlyOnceWritten)

@@ -123,6 +123,21 @@ protected:
             QCoreApplication::sendEvent(qApp, &state);
         processEvents();
     }
+    // The child windows the Window menu lists, as the opened menu shows them (without
+    // their numbers).
+    std::vector<QString> windowMenuEntries()
+    {
+        QMenu* menu = main->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+        menu->popup(main->mapToGlobal(QPoint(0, 0)));
+        std::vector<QString> entries;
+        for (std::size_t slot = 0; slot < shell::kWindowListSlots; ++slot) {
+            const QAction* a = main->action(shell::windowListCommand(slot));
+            if (a->isVisible())
+                entries.push_back(a->text().mid(a->text().indexOf(QLatin1Char(' ')) + 1));
+        }
+        menu->close();
+        return entries;
+    }
     // Puts the current cell of grid n on its row r, as a click would.
     static void clickCell(frmVoiceEditor& e, int grid, int row)
     {
@@ -179,6 +194,30 @@ TEST_F(EditorWindowTest, OpeningAVoiceShowsItsEditorAndTheViewer)
     EXPECT_TRUE(painted.contains(QStringLiteral("Loading Voice Editor - Please Wait")))
         << painted.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(panel->text(), QString());
+
+    // The viewer a voice loads only holds the diagrams, however the main window stands
+    // while the voice loads: neither shown nor listed in the Window menu.
+    struct Row {
+        const char* what;
+        std::function<void()> before, after;  // before and after the voice loads
+    };
+    const Row rows[] = {
+        {"the main window shown", [] {}, [] {}},
+        {"the main window hidden, then shown", [&] { main->hide(); }, [&] { main->show(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (frmVoiceEditor* open : VoiceListEditors::of(*list).Editors().editors())
+            EXPECT_TRUE(open->unload());
+        processEvents();
+        ASSERT_EQ(frmAlgorithms::instance(), nullptr);
+        row.before();
+        ASSERT_NE(openEditor(*list, 5), nullptr);
+        row.after();
+        processEvents();
+        EXPECT_FALSE(frmAlgorithms::instance()->subWindow()->isVisible());
+        EXPECT_EQ(std::ranges::count(windowMenuEntries(), QStringLiteral("Algorithms")), 0);
+    }
 }
 
 TEST_F(EditorWindowTest, SecondOpenOffersTheResetAndYesThrowsTheEditsAway)
@@ -484,17 +523,11 @@ TEST_F(EditorWindowTest, TheModifiedMarkIsTheHasChangedTestAfterEveryChange)
     // The window's entry in the Window menu as the opened menu shows it, drawn from the
     // window's frame as its title bar is: the caption, "*" after it while marked.
     const auto windowMenuEntry = [&](frmVoiceList& w) {
-        QMenu* menu = main->findChild<QMenu*>(QStringLiteral("mnuWindow"));
-        menu->popup(main->mapToGlobal(QPoint(0, 0)));
         const QString caption = QFile::decodeName(w.caption().c_str());
         std::string entry;
-        for (std::size_t slot = 0; slot < shell::kWindowListSlots; ++slot) {
-            const QAction* a = main->action(shell::windowListCommand(slot));
-            const QString text = a->text().mid(a->text().indexOf(QLatin1Char(' ')) + 1);
-            if (a->isVisible() && (text == caption || text == caption + QLatin1Char('*')))
+        for (const QString& text : windowMenuEntries())
+            if (text == caption || text == caption + QLatin1Char('*'))
                 entry = text.toStdString();
-        }
-        menu->close();
         return entry;
     };
     const auto marked = [&](frmVoiceList& w) {
@@ -1047,6 +1080,28 @@ TEST_F(EditorWindowTest, ZoomSpinsAndScrolling)
     processEvents();
     EXPECT_EQ(e->scrollArea()->horizontalScrollBar()->value(), 0);
     EXPECT_EQ(e->scrollArea()->verticalScrollBar()->value(), 0);
+
+    // Each zoom box's caption reads whole, in each font the program may get: its label and
+    // the box and panel around it leave room for the whole text.
+    const QFont appFont = QApplication::font();
+    const auto restore = qScopeGuard([&] { QApplication::setFont(appFont); });
+    for (const char* family : {"DejaVu Sans", "Liberation Sans"}) {
+        SCOPED_TRACE(family);
+        QApplication::setFont(QFont(QString::fromLatin1(family), appFont.pointSize()));
+        frmVoiceEditor* shown = openEditor(*list, 2);
+        processEvents();
+        for (int chart = 0; chart <= 6; ++chart) {
+            QWidget* box = shown->UpDown2(chart)->parentWidget();
+            const QLabel* caption = box->findChild<QLabel*>();
+            ASSERT_NE(caption, nullptr);
+            EXPECT_EQ(caption->text(), chart == 0 ? QStringLiteral("Zoom") : QStringLiteral(" EG Zoom"));
+            QRect room = caption->contentsRect();
+            for (const QWidget* w = caption; w != shown->Frame3(chart); w = w->parentWidget())
+                room = room.translated(w->pos()).intersected(w->parentWidget()->rect());
+            EXPECT_GE(room.width(), caption->fontMetrics().horizontalAdvance(caption->text())) << chart;
+        }
+        EXPECT_TRUE(shown->unload());
+    }
 }
 
 TEST_F(EditorWindowTest, NameChangesArePaddedWithBlanks)
@@ -1224,6 +1279,7 @@ TEST_F(EditorOverMidi, ARightPressPlaysTheScaleOnceWhereverItLands)
         {"a grid", e->dGrid1(kSensitivityGrid1)->viewport(), {5, 5}},
         {"a title", e->Label3(2), {2, 2}},
         {"the algorithm box", e->Combo1(), {2, 2}},
+        {"the algorithm box's text, where a click lands", e->Combo1()->lineEdit(), {2, 2}},
         {"a chart", e->MSChart1(2), {2, 2}},
     };
     for (const Row& row : rows) {

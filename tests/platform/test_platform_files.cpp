@@ -201,8 +201,14 @@ TEST_F(FileIOTest, WriteRefusesFoldersSpecialFilesAndBadNames)
     EXPECT_EQ(writeFileAtomic("", bytesOf("x")), FileError::InvalidName);
     EXPECT_EQ(writeFileAtomic(std::string("a\0b", 3), bytesOf("x")), FileError::InvalidName);
     EXPECT_EQ(writeFileAtomic(path("none/"), bytesOf("x")), FileError::InvalidName);
-    EXPECT_EQ(writeFileAtomic(path("no-folder/x.dat"), bytesOf("x")), FileError::NotFound);
-    EXPECT_EQ((std::vector<std::string>{"pipe.dat", "sub.dat"}), entries());
+    EXPECT_EQ(writeFileAtomic(path("no-folder/x.dat"), bytesOf("x"), &message), FileError::NotFound);
+    EXPECT_EQ(message, "Folder not found: " + path("no-folder"));
+    // A link to itself: said to be a loop, and left as it is.
+    fs::create_symlink("loop.dat", path("loop.dat"));
+    EXPECT_EQ(writeFileAtomic(path("loop.dat"), bytesOf("x"), &message), FileError::InvalidName);
+    EXPECT_EQ(message, "Symbolic link loop: " + path("loop.dat"));
+    EXPECT_TRUE(fs::is_symlink(path("loop.dat")));
+    EXPECT_EQ((std::vector<std::string>{"loop.dat", "pipe.dat", "sub.dat"}), entries());
 }
 
 TEST_F(FileIOTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile)

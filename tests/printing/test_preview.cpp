@@ -4,11 +4,15 @@
 
 #include "PrintingTestSupport.h"
 #include "platform/testing/ScriptedServices.h"
+#include "shell/QtMessageService.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
@@ -285,19 +289,39 @@ TEST_F(PreviewTest, BadFilesGetAMessageAndLeaveTheTextAlone)
     EXPECT_FALSE(ops.LoadSavePreviewText(*preview, 0, false));
     EXPECT_EQ(box().toPlainText(), QStringLiteral("keep me"));
 
-    // A pipe, to load from or to save to, is said to be no file, as File > Open says it.
+    // A pipe given to the preview's Open or Save (Ctrl+O, Ctrl+S) is said to be no file,
+    // as File > Open says it, in the program's own boxes over the main window; once the
+    // box is answered, the preview is the active window again.
+    QMainWindow main;
+    main.show();
+    shell::QtMessageService boxes([&main] { return &main; });
+    platform::installMessageService(&boxes);
+    const auto restore = qScopeGuard([&] { platform::installMessageService(&ui); });
+    std::vector<std::string> shown;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        if (auto* asked = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown.push_back(asked->windowTitle().toStdString() + "|" + asked->text().toStdString());
+            QAbstractButton* yes = asked->button(QMessageBox::Yes);  // to load over the text
+            (yes != nullptr ? yes : asked->button(QMessageBox::Ok))->click();
+        }
+    });
+    answerer.start(10);
     const std::string pipe = file("pipe.txt");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     for (const int mode : {0, 1}) {
         SCOPED_TRACE(mode);
+        preview->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(preview));
+        shown.clear();
         ui.answerFile(pipe);
-        if (mode == 0)
-            ui.answer(MsgAnswer::Yes);  // to load over the text
-        EXPECT_FALSE(ops.LoadSavePreviewText(*preview, mode, false));
+        QTest::keyClick(&box(), mode == 0 ? Qt::Key_O : Qt::Key_S, Qt::ControlModifier);
         EXPECT_EQ(box().toPlainText(), QStringLiteral("keep me"));
-        EXPECT_EQ(ui.messagesShown().back().title, "Print Preview");
-        EXPECT_EQ(ui.messagesShown().back().text,
-                  (mode == 0 ? "Unable to load " : "Unable to save ") + pipe + "\r\n" + pipe + " is not a file");
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back(), (mode == 0 ? "Print Preview|Unable to load " : "Print Preview|Unable to save ") +
+                                    pipe + "\n" + pipe + " is not a file");
+        (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == preview; });
+        EXPECT_EQ(QApplication::activeWindow(), preview.data());
     }
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
