@@ -1418,6 +1418,7 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
         m_server->stop(0ms);
     });
     commands.mnuMIDIsend_Click(2);
+    midi::testing::WaitForFileSendEnd(commands);
     fileStopper.join();
     EXPECT_TRUE(runUntil([&] { return said(stopped) == 2; }, kReportWait));
     long long sent = -1;

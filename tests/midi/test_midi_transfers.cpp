@@ -12,6 +12,7 @@
 #include "midi/MidiManagerSlots.h"
 #include "midi/MidiTransfers.h"
 #include "platform/FileIO.h"
+#include "platform/StatusHelpers.h"
 
 #include <QTemporaryDir>
 
@@ -96,6 +97,12 @@ protected:
             if (r.kind == kind)
                 out.push_back(r);
         return out;
+    }
+    // Midi > Send > File, then the program's clock until the send has ended.
+    void sendFile()
+    {
+        commands.mnuMIDIsend_Click(2);
+        midi::testing::WaitForFileSendEnd(commands);
     }
     std::string slotText(int slot, int field)
     {
@@ -356,42 +363,60 @@ TEST_F(TransfersTest, ABankFileArrivesWholeInTwoSlicesWithOneSecondPauses)
     svc.answerFile(path);
     const std::int64_t start = svc.nowMs();
     commands.mnuMIDIsend_Click(2);
+    EXPECT_TRUE(commands.sendingFile()) << "the command returns while the file goes out";
+    EXPECT_TRUE(svc.busy());
     ASSERT_EQ(svc.fileDialogsShown().size(), 1U);
     EXPECT_EQ(svc.fileDialogsShown()[0].title, "Choose a file to send to MIDI");
+    midi::testing::WaitForFileSendEnd(commands);
+    EXPECT_FALSE(svc.busy());
     const auto banksSent = received(Kind::Bank);
     ASSERT_EQ(banksSent.size(), 1U);
     EXPECT_TRUE(banksSent[0].checksumOk);
     EXPECT_GE(svc.nowMs() - start, 2000) << "a pause after each of the two slices";
-    const std::string progress = "Please wait - sending bank.syx to Midi 4 kb sent out of 4 kb";
-    const auto all = statusTexts();
-    EXPECT_EQ(std::count(all.begin(), all.end(), progress), 2);
-    EXPECT_EQ(all.back(), "") ;
-    EXPECT_TRUE(statusShown("bank.syx sent to Midi ( 4104) bytes"));
-    EXPECT_FALSE(commands.sendingFile());
+    const std::string progress =
+        "Please wait - sending bank.syx to Midi 4 kb sent out of 4 kb - press Esc to stop sending";
+    const std::string sent = "bank.syx sent to Midi ( 4104) bytes";
+    std::vector<std::int64_t> progressAt;
+    std::int64_t sentAt = -1;
+    for (const auto& s : svc.statusHistory()) {
+        if (s.text == progress)
+            progressAt.push_back(s.atMs);
+        if (s.text == sent)
+            sentAt = s.atMs;
+    }
+    ASSERT_EQ(progressAt.size(), 2U);
+    EXPECT_EQ(progressAt[1] - progressAt[0], 1000);
+    EXPECT_EQ(sentAt - progressAt[1], 1000);
+    EXPECT_EQ(statusTexts().front(), "Please wait - sending bank.syx to Midi - press Esc to stop sending");
+    // The final text stands a second, while the program goes on.
+    EXPECT_EQ(svc.statusText(1), sent);
+    platform::PauseWithEvents(1000);
+    EXPECT_EQ(svc.statusText(1), "");
+    EXPECT_EQ(svc.statusHistory().back().atMs - sentAt, 1000);
 }
 
 TEST_F(TransfersTest, SendFileTellsHowManyBytesCouldNotGo)
 {
     svc.answerFile(write("empty.syx", ""));
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     EXPECT_TRUE(backend.sentMessages().empty());
     EXPECT_TRUE(statusShown("empty.syx sent to Midi ( 0) bytes"));
 
     // Nothing sent is said first, and the word stays until the next text, over any number
     // of slices.
     svc.answerFile(write("notes.txt", "Some words, not MIDI."));
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     EXPECT_TRUE(backend.sentMessages().empty());
     EXPECT_EQ(svc.statusText(1), "notes.txt was not sent to Midi: its 21 bytes form no whole MIDI message");
     EXPECT_FALSE(statusShown("notes.txt sent to Midi ( 21) bytes"));
     svc.answerFile(write("noise.bin", std::string(5000, 'x')));
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     EXPECT_TRUE(backend.sentMessages().empty());
     EXPECT_EQ(svc.statusText(1), "noise.bin was not sent to Midi: its 5000 bytes form no whole MIDI message");
 
     // A whole request, then a message cut off at the end of the file.
     svc.answerFile(write("cut.syx", std::string("\xF0\x43\x20\x09\xF7\xF0\x43\x00\x09", 9)));
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     EXPECT_EQ(received(Kind::BankRequest).size(), 1U);
     EXPECT_TRUE(statusShown("cut.syx sent to Midi ( 5) bytes - 4 bytes could not be sent: they form no whole "
                             "MIDI message"));
@@ -411,7 +436,7 @@ TEST_F(TransfersTest, AnUnreadableFileIsReportedAndNothingIsSent)
         SCOPED_TRACE(row.file);
         svc.clear();
         svc.answerFile(row.file);
-        commands.mnuMIDIsend_Click(2);
+        sendFile();
         ASSERT_EQ(svc.messagesShown().size(), 1U);
         EXPECT_EQ(svc.messagesShown()[0].title, "Send File");
         EXPECT_EQ(svc.messagesShown()[0].text.rfind(row.said, 0), 0U) << svc.messagesShown()[0].text;
@@ -438,7 +463,7 @@ TEST_F(TransfersTest, ASecondFileSendIsRefusedAndClosingTheOutputEndsTheSend)
             midi::CloseMidiDevices(false, true);
         }
     });
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     svc.onProcessEvents({});
     ASSERT_TRUE(tried && closed);
     ASSERT_GE(svc.messagesShown().size(), 1U);
@@ -469,7 +494,7 @@ TEST_F(TransfersTest, ASlotSentDuringAFilesPauseNeverCutsItAndAFailedSendLeavesN
         (void)banks.SendSysex();
     });
     svc.answerFile(path);
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     svc.onProcessEvents({});
     ASSERT_TRUE(slotSent);
     ASSERT_EQ(received(Kind::Bank).size(), 1U) << "the bank arrived whole";
@@ -491,7 +516,7 @@ TEST_F(TransfersTest, ASlotSentDuringAFilesPauseNeverCutsItAndAFailedSendLeavesN
                                            "message, or the device refused them.");
     EXPECT_EQ(received(Kind::ParameterChange).size(), 2U);
     svc.answerFile(path);
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     EXPECT_EQ(received(Kind::Bank).size(), 2U);
     EXPECT_TRUE(statusShown("bank.syx sent to Midi ( 4104) bytes"));
     for (const auto& t : statusTexts())
@@ -514,7 +539,7 @@ TEST_F(TransfersTest, TheStopNoticeGetsThroughAFullQueueAndSendsCutByTheLossSayS
             backend.loseSystem(false);
         }
     });
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     svc.onProcessEvents({});
     commands.mnuMIDIsend_Click(1);
     ASSERT_TRUE(lost);
