@@ -18,6 +18,7 @@
 
 #include <fstream>
 #include <functional>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -475,6 +476,109 @@ TEST_F(TransfersTest, ASecondFileSendIsRefusedAndClosingTheOutputEndsTheSend)
         stoppedText = stoppedText || t.find("three.syx not sent completely: the MIDI output was closed") == 0;
     EXPECT_TRUE(stoppedText);
     EXPECT_FALSE(statusShown("three.syx sent to Midi ( 12312) bytes"));
+}
+
+// A window opened during a pause (one that runs the program's event loop for 8 s, as a
+// modal dialog does) holds no slice: each goes out at its time while the window is open.
+TEST_F(TransfersTest, AWindowOpenedDuringAPauseHoldsNoSlice)
+{
+    const std::string bank = str(backend.dx7().bulkDump());
+    svc.answerFile(write("three.syx", bank + bank + bank));
+    std::int64_t openedAt = -1;
+    std::int64_t closedAt = -1;
+    svc.onProcessEvents([&](std::int64_t now) {
+        if (openedAt >= 0 || !commands.sendingFile())
+            return;
+        openedAt = now;
+        while (svc.nowMs() < now + 8000)
+            svc.processEvents(10);
+        closedAt = svc.nowMs();
+    });
+    sendFile();
+    svc.onProcessEvents({});
+    ASSERT_GE(openedAt, 0);
+    const auto& at = backend.sentTimesMs();
+    ASSERT_EQ(received(Kind::Bank).size(), 3U);
+    ASSERT_EQ(at.size(), 3U);
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        EXPECT_LT(at[i], closedAt) << "bank " << i + 1 << " went out while the window was open";
+        if (i > 0) {
+            EXPECT_EQ(at[i] - at[i - 1], 1000) << "bank " << i + 1;
+        }
+    }
+    EXPECT_TRUE(statusShown("three.syx sent to Midi ( 12312) bytes"));
+}
+
+// A send ends once its slice has gone, however it is ended: Escape or the exit in the pause
+// after the second of four slices (the first bank gone, the second begun), or after the
+// last; the commands going away. What went is said once; nothing more goes, no timed call
+// is left behind and the cursor comes back.
+TEST_F(TransfersTest, EscapeTheExitOrTheCommandsGoingEndASendAfterTheSliceGoingOut)
+{
+    const std::string bank = str(backend.dx7().bulkDump());
+    const std::string path = write("three.syx", bank + bank + bank);
+    using Commands = std::optional<midi::MidiTransferCommands>;
+    struct Row {
+        const char* what;
+        std::size_t afterSlices;
+        std::function<void(Commands&)> end;
+        std::size_t banks;
+        std::string said;  // in the status bar, and in the monitor when cut
+    };
+    const Row rows[] = {
+        {"Escape", 2, [](Commands& c) { EXPECT_TRUE(c->endFileSend(false)); }, 1,
+         "three.syx not sent completely: stopped with Esc (4104 of 12312 bytes sent)"},
+        {"the exit", 2, [](Commands& c) { EXPECT_TRUE(c->endFileSend(true)); }, 1,
+         "three.syx not sent completely: stopped by Exit (4104 of 12312 bytes sent)"},
+        {"Escape after the last slice", 4, [](Commands& c) { EXPECT_TRUE(c->endFileSend(false)); }, 3,
+         "three.syx sent to Midi ( 12312) bytes"},
+        {"the commands going", 2, [](Commands& c) { c.reset(); }, 1, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::size_t banksBefore = received(Kind::Bank).size();
+        svc.clear();
+        const std::size_t linesBefore = monitorMessages().size();
+        Commands sender;
+        sender.emplace();
+        EXPECT_FALSE(sender->endFileSend(false)) << "no send runs";
+        const auto slicesGone = [&] {
+            const auto all = statusTexts();
+            return static_cast<std::size_t>(std::count_if(all.begin(), all.end(), [](const std::string& t) {
+                return t.find("kb sent out of 12 kb - press Esc to stop sending") != std::string::npos;
+            }));
+        };
+        bool ended = false;
+        svc.onProcessEvents([&](std::int64_t) {
+            if (!ended && slicesGone() == row.afterSlices) {
+                ended = true;
+                row.end(sender);
+            }
+        });
+        svc.answerFile(path);
+        sender->mnuMIDIsend_Click(2);
+        while (sender && sender->sendingFile())
+            svc.processEvents(10);
+        svc.onProcessEvents({});
+        ASSERT_TRUE(ended);
+        const std::size_t textsAtEnd = statusTexts().size();
+        platform::PauseWithEvents(5000);
+        EXPECT_EQ(received(Kind::Bank).size() - banksBefore, row.banks);
+        EXPECT_EQ(slicesGone(), row.afterSlices);
+        EXPECT_FALSE(svc.busy());
+        auto lines = monitorMessages();
+        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(linesBefore));
+        const bool cut = row.said.find("not sent completely") != std::string::npos;
+        EXPECT_EQ(lines, cut ? std::vector<std::string>{row.said} : std::vector<std::string>{});
+        const auto texts = statusTexts();
+        if (row.said.empty()) {
+            EXPECT_EQ(texts.size(), textsAtEnd) << "nothing more is said";
+        } else {
+            ASSERT_GE(textsAtEnd, 1U);
+            EXPECT_EQ(texts[textsAtEnd - 1], row.said);
+            EXPECT_EQ(std::count(texts.begin(), texts.end(), row.said), 1);
+        }
+    }
 }
 
 TEST_F(TransfersTest, ASlotSentDuringAFilesPauseNeverCutsItAndAFailedSendLeavesNothingBehind)
