@@ -20,6 +20,7 @@
 #include "platform/VbText.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace midi {
 namespace {
@@ -28,6 +29,8 @@ using banklib::FileType;
 namespace MsgStyle = platform::MsgStyle;
 
 constexpr std::size_t kFileSlice = 4096;
+// What the status bar says during a file send, after its progress.
+constexpr std::string_view kEscStopsSending = " - press Esc to stop sending";
 constexpr std::int32_t kSlicePauseMs = 1000;
 constexpr std::int32_t kSentShowMs = 1000;
 // Parameters 146 to 155 are the ten name characters.
@@ -94,6 +97,9 @@ banklib::VoiceListView* activeList()
 }
 
 std::string plain(std::int64_t v) { return platform::Trim(platform::Str(v)); }
+
+// The start of every status text of a file send.
+std::string sendingText(const std::string& title) { return "Please wait - sending " + title + " to Midi "; }
 
 std::span<const std::uint8_t> bytesOf(std::string_view s)
 {
@@ -331,9 +337,33 @@ void MidiTransferCommands::sendBankPage()
     platform::SetBusyCursor(false);
 }
 
+// ---------------------------------------------------------------- sending a file
+
+// The file going out: its bytes, its own stream (a slot sent during a pause never cuts the
+// file's messages, and the counts are of this file's bytes only) and how far it has got.
+struct MidiTransferCommands::FileSend {
+    std::string title;
+    std::vector<std::uint8_t> bytes;
+    SysexSliceStream stream;
+    std::size_t offered = 0;  // bytes handed to the stream
+    std::size_t notSent = 0;  // of those, what could not go out
+    bool inSlice = false;
+    std::optional<SendEnd> endAsked;
+};
+
+enum class MidiTransferCommands::SendEnd : int { Whole, Cut, ByUser, ByExit };
+
+MidiTransferCommands::MidiTransferCommands() = default;
+
+MidiTransferCommands::~MidiTransferCommands()
+{
+    if (m_fileSend)
+        platform::SetBusyCursor(false);
+}
+
 void MidiTransferCommands::sendFile()
 {
-    if (m_sendingFile) {
+    if (m_fileSend) {
         (void)platform::messages().messageBox("A file is being sent to MIDI." + std::string(kCrLf) +
                                                   "Please wait until it has gone before sending another.",
                                               MsgStyle::Exclamation, "Send File");
@@ -351,52 +381,99 @@ void MidiTransferCommands::sendFile()
                                               "Send File");
         return;
     }
-    m_sendingFile = true;
+    m_fileSend = std::make_unique<FileSend>();
+    m_fileSend->title = title;
+    m_fileSend->bytes = std::move(read.bytes);
+    m_sentShown.stop();
     platform::SetBusyCursor(true);
-    const std::vector<std::uint8_t>& bytes = read.bytes;
-    const std::size_t total = bytes.size();
-    const std::string start = "Please wait - sending " + title + " to Midi ";
-    platform::ShowStatusMessage(start);
-    // The file's own stream: a slot sent during a pause never cuts the file's messages,
-    // and the counts below are of this file's bytes only.
-    SysexSliceStream stream;
-    std::size_t notSent = 0;
-    std::size_t offered = 0;
-    bool cut = false;
-    for (std::size_t offset = 0; offset < total; offset += kFileSlice) {
-        // The devices may close during a pause: the send ends there.
-        if (!objMIDIInit().MidiOutOpen) {
-            cut = true;
-            break;
-        }
-        const std::size_t size = std::min(kFileSlice, total - offset);
-        std::size_t refused = 0;
-        (void)SendSysexSlice(stream, bytes, offset, size, &refused);
-        notSent += refused;
-        offered = offset + size;
-        // The MIDI system went away under the slice: nothing more can go.
-        if (refused > 0 && objMIDIInit().closedSince({false, true})) {
-            cut = true;
-            break;
-        }
-        platform::ShowStatusMessage(start + platform::Format(static_cast<double>(offset + size) / 1000.0, "######") +
-                                    " kb sent out of " + platform::Format(static_cast<double>(total) / 1000.0, "######") +
-                                    " kb");
-        platform::PauseWithEvents(kSlicePauseMs);
+    platform::ShowStatusMessage(sendingText(title) + std::string(kEscStopsSending).substr(1));
+    sendNextSlice();
+}
+
+// One slice, then the pause after it on a timed call; after the last slice's pause the
+// send ends.
+void MidiTransferCommands::sendNextSlice()
+{
+    FileSend& send = *m_fileSend;
+    const std::size_t total = send.bytes.size();
+    if (send.offered >= total) {
+        finishFileSend(SendEnd::Whole);
+        return;
     }
+    // The devices may close during a pause: the send ends there.
+    if (!objMIDIInit().MidiOutOpen) {
+        finishFileSend(SendEnd::Cut);
+        return;
+    }
+    const std::size_t size = std::min(kFileSlice, total - send.offered);
+    std::size_t refused = 0;
+    send.inSlice = true;
+    (void)SendSysexSlice(send.stream, send.bytes, send.offered, size, &refused);
+    send.inSlice = false;
+    send.notSent += refused;
+    send.offered += size;
+    // The MIDI system went away under the slice: nothing more can go.
+    if (refused > 0 && objMIDIInit().closedSince({false, true})) {
+        finishFileSend(SendEnd::Cut);
+        return;
+    }
+    // Escape or the exit came while the slice went out: it ends now that the slice has gone.
+    if (send.endAsked) {
+        finishFileSend(send.offered >= total ? SendEnd::Whole : *send.endAsked);
+        return;
+    }
+    platform::ShowStatusMessage(sendingText(send.title) +
+                                platform::Format(static_cast<double>(send.offered) / 1000.0, "######") +
+                                " kb sent out of " + platform::Format(static_cast<double>(total) / 1000.0, "######") +
+                                " kb" + std::string(kEscStopsSending));
+    m_slicePause.start(kSlicePauseMs, [this] { sendNextSlice(); });
+}
+
+bool MidiTransferCommands::endFileSend(bool exiting)
+{
+    if (!m_fileSend)
+        return false;
+    const SendEnd how = exiting ? SendEnd::ByExit : SendEnd::ByUser;
+    if (m_fileSend->inSlice) {
+        if (!m_fileSend->endAsked)
+            m_fileSend->endAsked = how;
+        return true;
+    }
+    finishFileSend(m_fileSend->offered >= m_fileSend->bytes.size() ? SendEnd::Whole : how);
+    return true;
+}
+
+void MidiTransferCommands::finishFileSend(SendEnd how)
+{
+    const std::unique_ptr<FileSend> send = std::move(m_fileSend);
+    m_slicePause.stop();
     std::size_t unfinished = 0;
-    (void)EndSysexSlices(stream, &unfinished);
-    notSent += unfinished;
+    if (how == SendEnd::ByUser || how == SendEnd::ByExit) {
+        // A message the stopped file left unfinished is not sent: it counts among what
+        // did not go, and the line below says so.
+        send->stream.finish([&](platform::MidiPiece&& p) { unfinished += p.bytes.size(); });
+    } else {
+        (void)EndSysexSlices(send->stream, &unfinished);
+    }
     platform::SetBusyCursor(false);
-    m_sendingFile = false;
 
     // What went wrong stays in the status bar until the next text; a send that ended early
     // also says so in the monitor, beside the lines of what went out.
+    const std::string& title = send->title;
+    const std::size_t total = send->bytes.size();
+    const std::size_t notSent = send->notSent + unfinished;
+    const std::size_t offered = send->offered;
     const std::int64_t sent = static_cast<std::int64_t>(offered - std::min(notSent, offered));
-    if (cut) {
+    if (how != SendEnd::Whole) {
         const clsMIDIInit& init = objMIDIInit();
-        const std::string why =
-            init.MidiSystemIsGone() ? MidiSystemStopped() : std::string("the MIDI output was closed");
+        std::string why;
+        switch (how) {
+        case SendEnd::ByUser: why = "stopped with Esc"; break;
+        case SendEnd::ByExit: why = "stopped by Exit"; break;
+        default:
+            why = init.MidiSystemIsGone() ? MidiSystemStopped() : std::string("the MIDI output was closed");
+            break;
+        }
         const std::string text = title + " not sent completely: " + why + " (" + plain(sent) + " of " +
                                  plain(static_cast<std::int64_t>(total)) + " bytes sent)";
         MonitorLines line;
@@ -411,9 +488,10 @@ void MidiTransferCommands::sendFile()
                                     platform::Str(static_cast<std::int64_t>(notSent)) +
                                     " bytes could not be sent: they form no whole MIDI message");
     } else {
+        // Shown for a second, as a pause the user can work through.
         platform::ShowStatusMessage(title + " sent to Midi (" + platform::Str(static_cast<std::int64_t>(total)) +
-                                        ") bytes",
-                                    kSentShowMs, 0);
+                                    ") bytes");
+        m_sentShown.start(kSentShowMs, [] { platform::ShowStatusMessage("", 0, 1); });
     }
 }
 

@@ -8,15 +8,19 @@
 // active list's current voice, or the active editor's voice as edited, as a single-voice
 // dump, its bank page as one 32-voice bank (a short page filled with INIT VOICE once the
 // user agrees), or any file as the whole MIDI messages it holds, in slices with a pause
-// after each; a file send cut short (the output closed, the MIDI system went away) says
-// how much went, in the status bar and in the monitor. Audition: a voice clicked in a
-// list goes out as a single-voice dump (a right click adds the test scale), a renamed
-// voice's new name as ten parameter changes.
+// after each; the slices and pauses run on the event loop's timed calls, so the command
+// returns at once and no window opened meanwhile holds them. A file send cut short (the
+// output closed, the MIDI system went away, Escape, the exit) says how much went, in the
+// status bar and in the monitor. Audition: a voice clicked in a list goes out as a
+// single-voice dump (a right click adds the test scale), a renamed voice's new name as
+// ten parameter changes.
 //
 // Everything runs on the GUI thread; the waits keep the windows alive, so a command can
-// be started again from inside one: a second file send is refused while one runs, and a
-// right click during the test scale sends only the voice.
+// be started again meanwhile: a second file send is refused while one runs, and a right
+// click during the test scale sends only the voice.
 #pragma once
+
+#include "platform/Services.h"
 
 #include <cstdint>
 #include <memory>
@@ -54,7 +58,9 @@ void SendPatchNameToMidi(std::string_view name);
 
 class MidiTransferCommands {
 public:
-    MidiTransferCommands() = default;
+    MidiTransferCommands();
+    // A file send still running ends here without a word; the busy cursor comes back.
+    ~MidiTransferCommands();
     MidiTransferCommands(const MidiTransferCommands&) = delete;
     MidiTransferCommands& operator=(const MidiTransferCommands&) = delete;
 
@@ -62,13 +68,18 @@ public:
     // bar countdown and questions follow); the reply is kept when it comes.
     void mnuMIDIreceive_Click(int index);
     // Midi > Send: 0 the current voice (an active editor's as edited), 1 the bank page
-    // shown, 2 a file.
+    // shown, 2 a file. A file returns once its first slice has gone; the others follow on
+    // the event loop's timed calls.
     void mnuMIDIsend_Click(int index);
 
     // Dumps received in this run.
     [[nodiscard]] std::int32_t ReceivedFileNumber() const { return m_receivedFileNumber; }
-    // A file send is running (its pauses let other commands run meanwhile).
-    [[nodiscard]] bool sendingFile() const { return m_sendingFile; }
+    // A file send is running (other commands run during its pauses).
+    [[nodiscard]] bool sendingFile() const { return m_fileSend != nullptr; }
+    // Ends a running file send once the slice going out has gone, saying how much of the
+    // file went: the user pressed Escape (exiting false), or the program is closing (true).
+    // A send whose last slice has gone ends as a whole one. False when no file is being sent.
+    bool endFileSend(bool exiting);
 
     // A received dump (0 a voice, 1 a bank): written and opened as a temporary list, or
     // kept in a bank slot. The list, or nullptr when it went to a slot (or was lost
@@ -79,10 +90,17 @@ private:
     void sendVoice();
     void sendBankPage();
     void sendFile();
+    struct FileSend;
+    enum class SendEnd : int;
+    void sendNextSlice();
+    void finishFileSend(SendEnd how);
     void keepInSlot(const std::string& data, int index, const std::string& name, const std::string& why);
 
     std::int32_t m_receivedFileNumber = 0;
-    bool m_sendingFile = false;
+    // The file going out, the pause after its slice, and how long its final text stands.
+    std::unique_ptr<FileSend> m_fileSend;
+    platform::TimedCall m_slicePause;
+    platform::TimedCall m_sentShown;
     // Held by a request that is still waiting, so that its reply never reaches commands
     // that are gone.
     std::shared_ptr<MidiTransferCommands*> m_self = std::make_shared<MidiTransferCommands*>(this);

@@ -246,8 +246,10 @@ private:
     [[nodiscard]] bool Form_QueryUnload();
     void Form_Unload();
     void onIdleCheck();
-    // The application-wide watch for Escape while a dump request waits.
+    // The application-wide watch for Escape while a dump request waits or a file goes out.
     [[nodiscard]] std::unique_ptr<QObject> makeEscapeEndsWait();
+    // Ends a dump request's wait and a file send, when they run: Escape, or the exit.
+    void endMidiWaits(bool exiting);
 
     StartupOptions m_options;
     std::unique_ptr<VoiceListHooks> m_voiceLists;
@@ -310,7 +312,7 @@ private:
     CommandState m_commandState;
     // Midi > Send and Receive.
     std::unique_ptr<midi::MidiTransferCommands> m_transfers;
-    // Escape pressed in this window while a dump request waits ends the wait.
+    // Escape pressed in this window while a dump request waits or a file goes out ends them.
     std::unique_ptr<QObject> m_escapeEndsWait;
     // Last, so that it goes first: the player stops before the MIDI system goes.
     std::unique_ptr<MidiFilePlayerBar> m_player;

@@ -3,6 +3,7 @@
 // the other windows and the settings file at shut-down.
 #include "shell/frmStartup.h"
 
+#include "midi/MidiTransfers.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "shell/MidiFilePlayerBar.h"
@@ -199,12 +200,13 @@ void frmStartup::setRecentFileList(const std::vector<std::string>& paths)
 namespace {
 
 // Sees every key press of the program: Escape in the main window or one of its child
-// windows, while a dump request waits, ends the wait. A modal dialog keeps its own
-// Escape, as do the other top-level windows (the detection's progress window cancels).
+// windows, while a dump request waits or a file goes out to MIDI, ends them. A modal
+// dialog keeps its own Escape, as do the other top-level windows (the detection's progress
+// window cancels).
 class EscapeEndsWait final : public QObject {
 public:
-    explicit EscapeEndsWait(frmStartup& main, std::function<MidiSetup*()> midi)
-        : m_main(main), m_midi(std::move(midi))
+    EscapeEndsWait(frmStartup& main, std::function<bool()> waiting, std::function<void()> end)
+        : m_main(main), m_waiting(std::move(waiting)), m_end(std::move(end))
     {
     }
 
@@ -219,28 +221,38 @@ protected:
         const auto* widget = qobject_cast<QWidget*>(watched);
         if (widget == nullptr || widget->window() != &m_main || QApplication::activeModalWidget() != nullptr)
             return false;
-        MidiSetup* midi = m_midi();
-        if (midi == nullptr || !midi->requestWaiting())
+        if (!m_waiting())
             return false;
         // The override only claims the key, so that no shortcut takes it; the press ends the wait.
         if (event->type() == QEvent::KeyPress)
-            (void)midi->endRequestWait(false);
+            m_end();
         event->accept();
         return true;
     }
 
 private:
     frmStartup& m_main;
-    std::function<MidiSetup*()> m_midi;
+    std::function<bool()> m_waiting;
+    std::function<void()> m_end;
 };
 
 }  // namespace
 
 std::unique_ptr<QObject> frmStartup::makeEscapeEndsWait()
 {
-    auto watch = std::make_unique<EscapeEndsWait>(*this, [this] { return m_midi.get(); });
+    auto watch = std::make_unique<EscapeEndsWait>(
+        *this, [this] { return (m_midi && m_midi->requestWaiting()) || (m_transfers && m_transfers->sendingFile()); },
+        [this] { endMidiWaits(false); });
     qApp->installEventFilter(watch.get());
     return watch;
+}
+
+void frmStartup::endMidiWaits(bool exiting)
+{
+    if (m_midi)
+        (void)m_midi->endRequestWait(exiting);
+    if (m_transfers)
+        (void)m_transfers->endFileSend(exiting);
 }
 
 // ---------------------------------------------------------------- shut-down
@@ -279,9 +291,9 @@ void frmStartup::closeEvent(QCloseEvent* event)
         return;
     }
     // A dump request still waiting (a sender that keeps a dump coming) ends here, keeping
-    // what came; the exit then goes on as it would have.
-    if (m_midi)
-        (void)m_midi->endRequestWait(true);
+    // what came, and a file going out to MIDI once its slice has gone; the exit then goes
+    // on as it would have.
+    endMidiWaits(true);
     if (!m_loaded) {
         // Start-up did not finish (or failed at its first step): nothing to close or save,
         // unless it is still running, when closing waits for its end.

@@ -1,7 +1,8 @@
-// Brevane - lets the program's timed notes and dump requests play out in tests.
+// Brevane - lets the program's timed notes, dump requests and file sends play out in tests.
 #include "midi/testing/TimedNotes.h"
 
 #include "midi/AuditionNote.h"
+#include "midi/MidiTransfers.h"
 #include "midi/TimedPhrase.h"
 #include "midi/modMidiOutput.h"
 #include "platform/Services.h"
@@ -24,6 +25,12 @@ std::int64_t PlayOutTimedNotes(std::int64_t maxMs)
 void WaitForRequestEnd()
 {
     while (RequestSequenceActive())
+        platform::eventLoop().processEvents(10);
+}
+
+void WaitForFileSendEnd(const MidiTransferCommands& commands)
+{
+    while (commands.sendingFile())
         platform::eventLoop().processEvents(10);
 }
 

@@ -1,7 +1,11 @@
-// Brevane - lets the program's timed notes and dump requests play out in tests.
+// Brevane - lets the program's timed notes, dump requests and file sends play out in tests.
 #pragma once
 
 #include <cstdint>
+
+namespace midi {
+class MidiTransferCommands;
+}
 
 namespace midi::testing {
 
@@ -17,5 +21,9 @@ std::int64_t PlayOutTimedNotes(std::int64_t maxMs = 60'000);
 // A Receive returns while its request waits: runs the program's event loop until the
 // request sequence (its wait, its questions and what its reply brings) has ended.
 void WaitForRequestEnd();
+
+// Midi > Send > File returns while the file goes out: runs the program's event loop until
+// the send has ended.
+void WaitForFileSendEnd(const MidiTransferCommands& commands);
 
 }  // namespace midi::testing

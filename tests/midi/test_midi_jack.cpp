@@ -299,6 +299,29 @@ std::vector<std::pair<std::int64_t, int>> noteOns(const std::string& timelinePat
     return out;
 }
 
+// When each whole bank (4104 bytes) of the simulator's timeline arrived (us), in order.
+std::vector<std::int64_t> bankArrivals(const std::string& timelinePath)
+{
+    std::vector<std::int64_t> out;
+    for (const auto& line : readLines(timelinePath)) {
+        std::istringstream in(line);
+        long long at = 0;
+        std::size_t bytes = 0;
+        in >> at;
+        for (std::string b; in >> b;)
+            ++bytes;
+        if (bytes == 4104)
+            out.push_back(at);
+    }
+    return out;
+}
+
+// The monotonic clock in us, as the simulator's timeline has it.
+std::int64_t nowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
+}
+
 // A second JACK client on plain libjack that sends a script, one step a period, once told
 // to go. The script is fixed before the client starts; its process callback only reads it.
 class ScriptedJackSender {
@@ -582,12 +605,13 @@ public:
     std::string title;
 };
 
-// Questions of one title stay on screen while `shown` runs, and are then cancelled; the
-// other boxes go to the scripted services.
+// Questions of one title stay on screen while `shown` runs, and are then answered (Cancel
+// unless told otherwise); the other boxes go to the scripted services.
 class LingeringQuestions final : public platform::MessageService {
 public:
-    LingeringQuestions(platform::MessageService& others, std::string title, std::function<void()> shown)
-        : m_others(others), m_title(std::move(title)), m_shown(std::move(shown))
+    LingeringQuestions(platform::MessageService& others, std::string title, std::function<void()> shown,
+                       MsgAnswer answer = MsgAnswer::Cancel)
+        : m_others(others), m_title(std::move(title)), m_shown(std::move(shown)), m_answer(answer)
     {
         platform::installMessageService(this);
     }
@@ -597,7 +621,7 @@ public:
         if (title != m_title)
             return m_others.messageBox(text, style, title);
         m_shown();
-        return MsgAnswer::Cancel;
+        return m_answer;
     }
     std::optional<std::string> inputBox(const std::string& p, const std::string& t, const std::string& d) override
     {
@@ -608,6 +632,7 @@ private:
     platform::MessageService& m_others;
     std::string m_title;
     std::function<void()> m_shown;
+    MsgAnswer m_answer;
 };
 
 // The program's side on the test's server: the real backend, the MIDI settings object and
@@ -1418,6 +1443,7 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
         m_server->stop(0ms);
     });
     commands.mnuMIDIsend_Click(2);
+    midi::testing::WaitForFileSendEnd(commands);
     fileStopper.join();
     EXPECT_TRUE(runUntil([&] { return said(stopped) == 2; }, kReportWait));
     long long sent = -1;
@@ -1479,16 +1505,19 @@ TEST_F(MidiOverJack, AServerThatStopsIsToldOnceLosesNothingAndMidiDevicesReconne
 }
 
 
-// The program as a user has it: the main window, its Receive commands and the MIDI Manager,
-// on the test's server, with a sender for a synth. A bank asked for while a dialog the user
-// opened meanwhile is up arrives and opens with the dialog still open: nothing holds the
-// wait. Then a synth that keeps a dump coming and never sends its end: the wait goes on past
-// its time-out, the status bar saying so (and again after a file opened meanwhile wrote its
-// own text), until Escape in the main window ends it, until Midi Input On (Ctrl+I) switches
-// the input off, until a minute past the time-out on the program's clock, and until the exit
-// ends it, which then asks its own questions. What came is kept as a damaged dump and said
-// so each time; the rest of the dump, still coming, is passed over. Ctrl+I before any byte
-// came ends the wait with nothing said and nothing asked.
+// The program as a user has it: the main window, its Receive and Send File commands and the
+// MIDI Manager, on the test's server, with a sender for a synth and the simulated DX7 on the
+// program's output. A bank asked for while a dialog the user opened meanwhile is up arrives
+// and opens with the dialog still open: nothing holds the wait. A file sent while such a
+// dialog is up goes on too, its slices at their time; Escape in the main window ends a file
+// send once the slice going out has gone, and says how much went. Then a synth that keeps a
+// dump coming and never sends its end: the wait goes on past its time-out, the status bar
+// saying so (and again after a file opened meanwhile wrote its own text), until Escape in
+// the main window ends it, until Midi Input On (Ctrl+I) switches the input off, until a
+// minute past the time-out on the program's clock, and until the exit ends it, together
+// with a file going out, and then asks its own questions. What came is kept as a damaged
+// dump and said so each time; the rest of the dump, still coming, is passed over. Ctrl+I
+// before any byte came ends the wait with nothing said and nothing asked.
 TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEndsIt)
 {
     Watchdog watchdog(kWatchdog);
@@ -1503,19 +1532,27 @@ TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEn
     // 256 frames at 48 kHz: a period is 5.3 ms. A bank at cable speed after 0.9 s; then,
     // four times, the start of a bank in 16-byte events 107 ms apart, whose end never
     // comes: 600 bytes (4 s) twice, 2,000 bytes (13 s, long enough for a wait on the
-    // test's clock), and 600 bytes.
+    // test's clock), and 2,000 bytes (beside a file send's slices).
     using Step = ScriptedJackSender::Step;
     const Bytes bank = platform::SimulatedDX7(0).bulkDump();
     const Bytes endless(bank.begin(), bank.begin() + 2000);
     std::vector<Step> script = {{Step::Kind::Idle, {}, {}, 0, 169},
                                 {Step::Kind::Trickle, {}, bank, 50, 3},
                                 {Step::Kind::Pause, {}, {}}};
-    for (const std::size_t bytes : {600, 600, 2000, 600}) {
+    for (const std::size_t bytes : {600, 600, 2000, 2000}) {
         script.push_back({Step::Kind::Trickle, {}, Bytes(endless.begin(), endless.begin() + bytes), 16, 20});
         script.push_back({Step::Kind::Pause, {}, {}});
     }
     ScriptedJackSender sender(std::move(script));
     ASSERT_TRUE(sender.ready());
+
+    // The simulated DX7, on the program's output once it has started.
+    const std::string timeline = m_work + "/timeline.txt";
+    Child simulator(BREVANE_SIMDX7,
+                    {"--name", "brevsim", "--report", m_work + "/received.txt", "--lifetime", "110", "--timeline",
+                     timeline},
+                    true, m_work + "/simulator.log");
+    ASSERT_TRUE(simulator.waitForLine("READY", kSimulatorStart)) << fileText(m_work + "/simulator.log");
 
     const std::string program = m_work + "/program/";
     const std::string data = m_work + "/data/";
@@ -1548,6 +1585,8 @@ TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEn
     ASSERT_NE(midiWindows, nullptr);
     midi::MidiManagerSlots& bankSlots = midiWindows->banks();
     QAction* receiveBank = main.action(shell::CommandId::MidiReceiveBank);
+    QAction* sendFile = main.action(shell::CommandId::MidiSendFile);
+    ASSERT_TRUE(connectJackPorts("BrevaneTest MIDI Mapper", "brevsim In:in"));
     main.activateWindow();
 
     const auto lines = [] {
@@ -1580,7 +1619,18 @@ TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEn
         receiveBank->trigger();
         EXPECT_TRUE(midi::RequestSequenceActive()) << "the command has returned while the request waits";
         sender.go();
-        return pumpUntil([&] { return ui.statusText(1) == stillArriving; }, 10s);
+        return pumpUntil([&] { return statusShown(stillArriving); }, 10s);
+    };
+    // A file of n banks in the data folder; the banks the simulator had whole since a time.
+    const auto bankFile = [&](const std::string& name, int n) {
+        std::ofstream out(data + name, std::ios::binary);
+        for (int i = 0; i < n; ++i)
+            out.write(reinterpret_cast<const char*>(bank.data()), static_cast<std::streamsize>(bank.size()));
+        return data + name;
+    };
+    const auto banksSince = [&](std::int64_t us) {
+        const std::vector<std::int64_t> all = bankArrivals(timeline);
+        return std::vector<std::int64_t>(std::upper_bound(all.begin(), all.end(), us), all.end());
     };
     // What the user was told of the dump that was ended, and what was kept of it.
     const auto keptAsDamaged = [&](std::int32_t slotsBefore, std::size_t sent) {
@@ -1623,6 +1673,56 @@ TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEn
         EXPECT_TRUE(ui.messagesShown().empty());
         ASSERT_EQ(main.colVoiceLists().openListCount(), 1);
         ASSERT_TRUE(pumpUntil([&] { return sender.stopped(); }, 10s));
+    }
+    {
+        // Two banks: four slices, the first bank whole with the second, the second with the
+        // third; a second apart.
+        SCOPED_TRACE("a file sent while a dialog the user opened is up");
+        const std::int64_t start = nowUs();
+        std::int64_t openedUs = 0;
+        std::int64_t closedUs = 0;
+        ui.answerFile(bankFile("two.syx", 2));
+        sendFile->trigger();
+        QTimer::singleShot(300, &main, [&] {
+            QDialog dialog(&main);
+            dialog.setModal(true);
+            QTimer::singleShot(3000, &dialog, [&] {
+                closedUs = nowUs();
+                dialog.accept();
+            });
+            openedUs = nowUs();
+            dialog.exec();
+        });
+        EXPECT_TRUE(pumpUntil([&] { return closedUs != 0 && statusShown("two.syx sent to Midi ( 8208) bytes"); }, 20s));
+        const std::vector<std::int64_t> banks = banksSince(start);
+        ASSERT_EQ(banks.size(), 2U);
+        EXPECT_GT(banks[0], openedUs);
+        EXPECT_LT(banks[0], closedUs) << "the first bank went while the dialog was open";
+        EXPECT_TRUE(ui.messagesShown().empty());
+    }
+    {
+        SCOPED_TRACE("Escape in the main window during a file send");
+        ui.clear();
+        const std::int64_t start = nowUs();
+        const std::size_t linesBefore = lines().size();
+        ui.answerFile(data + "two.syx");
+        sendFile->trigger();
+        ASSERT_TRUE(pumpUntil(
+            [&] { return statusShown("Please wait - sending two.syx to Midi 8 kb sent out of 8 kb - press Esc to stop sending"); },
+            10s))
+            << "the second slice has gone, with the first bank";
+        QTest::keyClick(&main, Qt::Key_Escape);
+        const std::string said = "two.syx not sent completely: stopped with Esc (4104 of 8208 bytes sent)";
+        EXPECT_EQ(ui.statusText(1), said) << "ended at once";
+        pumpUntil([] { return false; }, 3s);
+        EXPECT_EQ(banksSince(start).size(), 1U) << "nothing more went";
+        EXPECT_EQ(ui.statusText(1), said);
+        // Said once; the monitor says nothing else of the send but that the bank went.
+        const std::vector<std::string> all = lines();
+        const std::vector<std::string> added(all.begin() + static_cast<std::ptrdiff_t>(linesBefore), all.end());
+        EXPECT_EQ(std::count(added.begin(), added.end(), said), 1);
+        for (const std::string& line : added)
+            EXPECT_TRUE(line == said || line == "Midi output completed OK") << line;
     }
     {
         SCOPED_TRACE("Escape in the main window");
@@ -1710,17 +1810,39 @@ TEST_F(MidiOverJack, NoDialogHoldsAReceiveAndEscapeTheExitOrAMinutePastItsTimeEn
         ASSERT_TRUE(pumpUntil([&] { return sender.stopped(); }, 20s));
     }
     {
-        SCOPED_TRACE("the exit");
+        // Ten banks, 25 s at cable speed with their pauses: the exit comes a few seconds in.
+        SCOPED_TRACE("the exit, while a file goes out and a Receive waits");
         const std::int32_t before = bankSlots.UsedBankCount();
+        const std::int64_t start = nowUs();
+        ui.answerFile(bankFile("ten.syx", 10));
+        sendFile->trigger();
         ASSERT_TRUE(askForAnEndlessDump());
         ui.answer(MsgAnswer::Ok);  // the damaged dump
-        ui.answer(MsgAnswer::No);  // the received bank is not saved
+        const std::string cut = "ten.syx not sent completely: stopped by Exit (";
+        std::vector<std::string> saidBeforeTheQuestion;
+        LingeringQuestions saveFile(
+            ui, "Save File",
+            [&] {
+                for (const std::string& line : lines())
+                    if (line.rfind(cut, 0) == 0)
+                        saidBeforeTheQuestion.push_back(line);
+            },
+            MsgAnswer::No);  // the received bank is not saved
         EXPECT_TRUE(main.close());
         EXPECT_FALSE(midi::RequestSequenceActive());
-        keptAsDamaged(before, 600);
-        ASSERT_EQ(ui.messagesShown().size(), 2U);
-        EXPECT_EQ(ui.messagesShown()[1].title, "Save File") << "then the exit's own question";
+        keptAsDamaged(before, 2000);
+        EXPECT_EQ(ui.messagesShown().size(), 1U);
+        ASSERT_EQ(saidBeforeTheQuestion.size(), 1U) << "said once, then the exit's own question";
+        long long sent = -1;
+        EXPECT_EQ(std::sscanf(saidBeforeTheQuestion[0].c_str(),
+                              "ten.syx not sent completely: stopped by Exit (%lld of 41040 bytes sent)", &sent),
+                  1)
+            << saidBeforeTheQuestion[0];
         EXPECT_EQ(main.colVoiceLists().openListCount(), 0);
+        pumpUntil([] { return false; }, 3s);
+        EXPECT_LT(sent, 41040);
+        EXPECT_EQ(static_cast<long long>(banksSince(start).size()) * 4104, sent)
+            << "the banks whole when the exit came, and nothing more";
     }
     EXPECT_TRUE(statusShown(stillArriving));
     platform::installEventLoop(nullptr);

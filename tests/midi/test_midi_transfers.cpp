@@ -12,11 +12,13 @@
 #include "midi/MidiManagerSlots.h"
 #include "midi/MidiTransfers.h"
 #include "platform/FileIO.h"
+#include "platform/StatusHelpers.h"
 
 #include <QTemporaryDir>
 
 #include <fstream>
 #include <functional>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -96,6 +98,12 @@ protected:
             if (r.kind == kind)
                 out.push_back(r);
         return out;
+    }
+    // Midi > Send > File, then the program's clock until the send has ended.
+    void sendFile()
+    {
+        commands.mnuMIDIsend_Click(2);
+        midi::testing::WaitForFileSendEnd(commands);
     }
     std::string slotText(int slot, int field)
     {
@@ -356,42 +364,60 @@ TEST_F(TransfersTest, ABankFileArrivesWholeInTwoSlicesWithOneSecondPauses)
     svc.answerFile(path);
     const std::int64_t start = svc.nowMs();
     commands.mnuMIDIsend_Click(2);
+    EXPECT_TRUE(commands.sendingFile()) << "the command returns while the file goes out";
+    EXPECT_TRUE(svc.busy());
     ASSERT_EQ(svc.fileDialogsShown().size(), 1U);
     EXPECT_EQ(svc.fileDialogsShown()[0].title, "Choose a file to send to MIDI");
+    midi::testing::WaitForFileSendEnd(commands);
+    EXPECT_FALSE(svc.busy());
     const auto banksSent = received(Kind::Bank);
     ASSERT_EQ(banksSent.size(), 1U);
     EXPECT_TRUE(banksSent[0].checksumOk);
     EXPECT_GE(svc.nowMs() - start, 2000) << "a pause after each of the two slices";
-    const std::string progress = "Please wait - sending bank.syx to Midi 4 kb sent out of 4 kb";
-    const auto all = statusTexts();
-    EXPECT_EQ(std::count(all.begin(), all.end(), progress), 2);
-    EXPECT_EQ(all.back(), "") ;
-    EXPECT_TRUE(statusShown("bank.syx sent to Midi ( 4104) bytes"));
-    EXPECT_FALSE(commands.sendingFile());
+    const std::string progress =
+        "Please wait - sending bank.syx to Midi 4 kb sent out of 4 kb - press Esc to stop sending";
+    const std::string sent = "bank.syx sent to Midi ( 4104) bytes";
+    std::vector<std::int64_t> progressAt;
+    std::int64_t sentAt = -1;
+    for (const auto& s : svc.statusHistory()) {
+        if (s.text == progress)
+            progressAt.push_back(s.atMs);
+        if (s.text == sent)
+            sentAt = s.atMs;
+    }
+    ASSERT_EQ(progressAt.size(), 2U);
+    EXPECT_EQ(progressAt[1] - progressAt[0], 1000);
+    EXPECT_EQ(sentAt - progressAt[1], 1000);
+    EXPECT_EQ(statusTexts().front(), "Please wait - sending bank.syx to Midi - press Esc to stop sending");
+    // The final text stands a second, while the program goes on.
+    EXPECT_EQ(svc.statusText(1), sent);
+    platform::PauseWithEvents(1000);
+    EXPECT_EQ(svc.statusText(1), "");
+    EXPECT_EQ(svc.statusHistory().back().atMs - sentAt, 1000);
 }
 
 TEST_F(TransfersTest, SendFileTellsHowManyBytesCouldNotGo)
 {
     svc.answerFile(write("empty.syx", ""));
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     EXPECT_TRUE(backend.sentMessages().empty());
     EXPECT_TRUE(statusShown("empty.syx sent to Midi ( 0) bytes"));
 
     // Nothing sent is said first, and the word stays until the next text, over any number
     // of slices.
     svc.answerFile(write("notes.txt", "Some words, not MIDI."));
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     EXPECT_TRUE(backend.sentMessages().empty());
     EXPECT_EQ(svc.statusText(1), "notes.txt was not sent to Midi: its 21 bytes form no whole MIDI message");
     EXPECT_FALSE(statusShown("notes.txt sent to Midi ( 21) bytes"));
     svc.answerFile(write("noise.bin", std::string(5000, 'x')));
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     EXPECT_TRUE(backend.sentMessages().empty());
     EXPECT_EQ(svc.statusText(1), "noise.bin was not sent to Midi: its 5000 bytes form no whole MIDI message");
 
     // A whole request, then a message cut off at the end of the file.
     svc.answerFile(write("cut.syx", std::string("\xF0\x43\x20\x09\xF7\xF0\x43\x00\x09", 9)));
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     EXPECT_EQ(received(Kind::BankRequest).size(), 1U);
     EXPECT_TRUE(statusShown("cut.syx sent to Midi ( 5) bytes - 4 bytes could not be sent: they form no whole "
                             "MIDI message"));
@@ -411,7 +437,7 @@ TEST_F(TransfersTest, AnUnreadableFileIsReportedAndNothingIsSent)
         SCOPED_TRACE(row.file);
         svc.clear();
         svc.answerFile(row.file);
-        commands.mnuMIDIsend_Click(2);
+        sendFile();
         ASSERT_EQ(svc.messagesShown().size(), 1U);
         EXPECT_EQ(svc.messagesShown()[0].title, "Send File");
         EXPECT_EQ(svc.messagesShown()[0].text.rfind(row.said, 0), 0U) << svc.messagesShown()[0].text;
@@ -438,7 +464,7 @@ TEST_F(TransfersTest, ASecondFileSendIsRefusedAndClosingTheOutputEndsTheSend)
             midi::CloseMidiDevices(false, true);
         }
     });
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     svc.onProcessEvents({});
     ASSERT_TRUE(tried && closed);
     ASSERT_GE(svc.messagesShown().size(), 1U);
@@ -450,6 +476,109 @@ TEST_F(TransfersTest, ASecondFileSendIsRefusedAndClosingTheOutputEndsTheSend)
         stoppedText = stoppedText || t.find("three.syx not sent completely: the MIDI output was closed") == 0;
     EXPECT_TRUE(stoppedText);
     EXPECT_FALSE(statusShown("three.syx sent to Midi ( 12312) bytes"));
+}
+
+// A window opened during a pause (one that runs the program's event loop for 8 s, as a
+// modal dialog does) holds no slice: each goes out at its time while the window is open.
+TEST_F(TransfersTest, AWindowOpenedDuringAPauseHoldsNoSlice)
+{
+    const std::string bank = str(backend.dx7().bulkDump());
+    svc.answerFile(write("three.syx", bank + bank + bank));
+    std::int64_t openedAt = -1;
+    std::int64_t closedAt = -1;
+    svc.onProcessEvents([&](std::int64_t now) {
+        if (openedAt >= 0 || !commands.sendingFile())
+            return;
+        openedAt = now;
+        while (svc.nowMs() < now + 8000)
+            svc.processEvents(10);
+        closedAt = svc.nowMs();
+    });
+    sendFile();
+    svc.onProcessEvents({});
+    ASSERT_GE(openedAt, 0);
+    const auto& at = backend.sentTimesMs();
+    ASSERT_EQ(received(Kind::Bank).size(), 3U);
+    ASSERT_EQ(at.size(), 3U);
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        EXPECT_LT(at[i], closedAt) << "bank " << i + 1 << " went out while the window was open";
+        if (i > 0) {
+            EXPECT_EQ(at[i] - at[i - 1], 1000) << "bank " << i + 1;
+        }
+    }
+    EXPECT_TRUE(statusShown("three.syx sent to Midi ( 12312) bytes"));
+}
+
+// A send ends once its slice has gone, however it is ended: Escape or the exit in the pause
+// after the second of four slices (the first bank gone, the second begun), or after the
+// last; the commands going away. What went is said once; nothing more goes, no timed call
+// is left behind and the cursor comes back.
+TEST_F(TransfersTest, EscapeTheExitOrTheCommandsGoingEndASendAfterTheSliceGoingOut)
+{
+    const std::string bank = str(backend.dx7().bulkDump());
+    const std::string path = write("three.syx", bank + bank + bank);
+    using Commands = std::optional<midi::MidiTransferCommands>;
+    struct Row {
+        const char* what;
+        std::size_t afterSlices;
+        std::function<void(Commands&)> end;
+        std::size_t banks;
+        std::string said;  // in the status bar, and in the monitor when cut
+    };
+    const Row rows[] = {
+        {"Escape", 2, [](Commands& c) { EXPECT_TRUE(c->endFileSend(false)); }, 1,
+         "three.syx not sent completely: stopped with Esc (4104 of 12312 bytes sent)"},
+        {"the exit", 2, [](Commands& c) { EXPECT_TRUE(c->endFileSend(true)); }, 1,
+         "three.syx not sent completely: stopped by Exit (4104 of 12312 bytes sent)"},
+        {"Escape after the last slice", 4, [](Commands& c) { EXPECT_TRUE(c->endFileSend(false)); }, 3,
+         "three.syx sent to Midi ( 12312) bytes"},
+        {"the commands going", 2, [](Commands& c) { c.reset(); }, 1, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::size_t banksBefore = received(Kind::Bank).size();
+        svc.clear();
+        const std::size_t linesBefore = monitorMessages().size();
+        Commands sender;
+        sender.emplace();
+        EXPECT_FALSE(sender->endFileSend(false)) << "no send runs";
+        const auto slicesGone = [&] {
+            const auto all = statusTexts();
+            return static_cast<std::size_t>(std::count_if(all.begin(), all.end(), [](const std::string& t) {
+                return t.find("kb sent out of 12 kb - press Esc to stop sending") != std::string::npos;
+            }));
+        };
+        bool ended = false;
+        svc.onProcessEvents([&](std::int64_t) {
+            if (!ended && slicesGone() == row.afterSlices) {
+                ended = true;
+                row.end(sender);
+            }
+        });
+        svc.answerFile(path);
+        sender->mnuMIDIsend_Click(2);
+        while (sender && sender->sendingFile())
+            svc.processEvents(10);
+        svc.onProcessEvents({});
+        ASSERT_TRUE(ended);
+        const std::size_t textsAtEnd = statusTexts().size();
+        platform::PauseWithEvents(5000);
+        EXPECT_EQ(received(Kind::Bank).size() - banksBefore, row.banks);
+        EXPECT_EQ(slicesGone(), row.afterSlices);
+        EXPECT_FALSE(svc.busy());
+        auto lines = monitorMessages();
+        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(linesBefore));
+        const bool cut = row.said.find("not sent completely") != std::string::npos;
+        EXPECT_EQ(lines, cut ? std::vector<std::string>{row.said} : std::vector<std::string>{});
+        const auto texts = statusTexts();
+        if (row.said.empty()) {
+            EXPECT_EQ(texts.size(), textsAtEnd) << "nothing more is said";
+        } else {
+            ASSERT_GE(textsAtEnd, 1U);
+            EXPECT_EQ(texts[textsAtEnd - 1], row.said);
+            EXPECT_EQ(std::count(texts.begin(), texts.end(), row.said), 1);
+        }
+    }
 }
 
 TEST_F(TransfersTest, ASlotSentDuringAFilesPauseNeverCutsItAndAFailedSendLeavesNothingBehind)
@@ -469,7 +598,7 @@ TEST_F(TransfersTest, ASlotSentDuringAFilesPauseNeverCutsItAndAFailedSendLeavesN
         (void)banks.SendSysex();
     });
     svc.answerFile(path);
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     svc.onProcessEvents({});
     ASSERT_TRUE(slotSent);
     ASSERT_EQ(received(Kind::Bank).size(), 1U) << "the bank arrived whole";
@@ -491,7 +620,7 @@ TEST_F(TransfersTest, ASlotSentDuringAFilesPauseNeverCutsItAndAFailedSendLeavesN
                                            "message, or the device refused them.");
     EXPECT_EQ(received(Kind::ParameterChange).size(), 2U);
     svc.answerFile(path);
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     EXPECT_EQ(received(Kind::Bank).size(), 2U);
     EXPECT_TRUE(statusShown("bank.syx sent to Midi ( 4104) bytes"));
     for (const auto& t : statusTexts())
@@ -514,7 +643,7 @@ TEST_F(TransfersTest, TheStopNoticeGetsThroughAFullQueueAndSendsCutByTheLossSayS
             backend.loseSystem(false);
         }
     });
-    commands.mnuMIDIsend_Click(2);
+    sendFile();
     svc.onProcessEvents({});
     commands.mnuMIDIsend_Click(1);
     ASSERT_TRUE(lost);
