@@ -62,10 +62,8 @@ FileError fromErrno(int err, Activity activity)
 
 std::string describe(FileError e, const std::string& path, int err)
 {
-    if (e == FileError::NotAFile)
-        return notAFileText(path);
-    std::string text = fileErrorText(e) + ": " + path;
-    if (err != 0)
+    std::string text = fileErrorMessage(e, path);
+    if (err != 0 && e != FileError::NotAFile)
         text += " (" + std::generic_category().message(err) + ")";
     return text;
 }
@@ -247,6 +245,11 @@ std::string fileErrorText(FileError e)
 }
 
 std::string notAFileText(const std::string& name) { return name + " is not a file"; }
+
+std::string fileErrorMessage(FileError e, const std::string& path)
+{
+    return e == FileError::NotAFile ? notAFileText(path) : fileErrorText(e) + ": " + path;
+}
 
 void setWriteFaultInjector(std::function<FileError(const std::string& path)> injector)
 {
