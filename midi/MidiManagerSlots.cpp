@@ -470,7 +470,9 @@ bool MidiManagerSlots::saveSlot(platform::Bookmark slot, std::string& path)
     std::string title;
     for (;;) {
         file = proposed;
-        std::string folder;
+        // Always the data folder, wherever a dialog was last: the folder saved to is
+        // not kept, and the data folder stays as it is.
+        std::string folder = banklib::appState().DataDirectory();
         if (names.GetFileName(file, title, 1, "Save Sysex Bank", nullptr, {}, "", folder) || file.empty())
             return true;
         if (title != "New Data.dat")
@@ -530,12 +532,21 @@ bool MidiManagerSlots::LoadSysex()
     banklib::clsVoiceNames names;
     std::string file;
     std::string title;
-    std::string folder;
-    if (names.GetFileName(file, title, 0, "Load Sysex File", nullptr, {}, "", folder) || file.empty())
+    // Load keeps a folder of its own, starting in the data folder; loading from another
+    // folder leaves the data folder, where Save starts, as it is.
+    if (m_loadFolder.empty())
+        m_loadFolder = banklib::appState().DataDirectory();
+    if (names.GetFileName(file, title, 0, "Load Sysex File", nullptr, {}, "", m_loadFolder) || file.empty())
         return false;
+    const std::int64_t size = platform::fileSize(file);
+    // Beyond what the file reader takes: said as Send File and the print preview say it.
+    if (size > static_cast<std::int64_t>(platform::kMaxReadBytes)) {
+        (void)ask(title + " cannot be loaded: " + platform::fileErrorMessage(platform::FileError::TooLarge, file),
+                  Style::Exclamation, "Error Opening File");
+        return false;
+    }
     // Only voice files go into a slot: a file whose size fits no layout is refused here
     // rather than offered to be read anyway.
-    const std::int64_t size = platform::fileSize(file);
     if (size > 0 && banklib::clsVoiceLists::GetFileType(size) == FileType::Unrecognised) {
         (void)ask(file + " is not in a recognisable DX7 data format (" + plain(size) +
                       " bytes) and cannot be loaded into a Sysex Bank.",

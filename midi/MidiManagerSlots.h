@@ -78,11 +78,14 @@ public:
     bool ReceiveSysex();
     // Saves the current slot as a bank file chosen by the user: voice data wrapped as
     // complete dumps, other data byte for byte; the slot saved is the one current when the
-    // save starts. False when saved (path receives the file).
+    // save starts. The dialog starts in the data folder, which it leaves as it is. False
+    // when saved (path receives the file).
     [[nodiscard]] bool SaveSysex(std::string& path);
     // Frees the current slot. Always false.
     bool DeleteSysex();
-    // Loads a voice file chosen by the user into the current slot. Always false.
+    // Loads a voice file chosen by the user into the current slot. The dialog starts in the
+    // folder of the last Load (the data folder at first) and leaves the data folder as it
+    // is; a file larger than the file reader takes is refused by its size. Always false.
     bool LoadSysex();
     // SaveSysex, then opens the file as a voice list. Always false.
     bool SaveAndLoadSysex();
@@ -126,6 +129,8 @@ private:
     clsMidiManagerData& m_manager;
     SysexEditorFunction m_editor;
     std::function<void()> m_changed;
+    // Where the Load dialog starts; empty until the first Load.
+    std::string m_loadFolder;
     // Held by a Receive that is still waiting, so that its reply never reaches slots that are gone.
     std::shared_ptr<MidiManagerSlots*> m_self = std::make_shared<MidiManagerSlots*>(this);
 };

@@ -6,6 +6,7 @@
 #include "banklib/clsVoiceLists.h"
 #include "banklib/clsVoiceNames.h"
 #include "midi/clsMIDIInit.h"
+#include "platform/Latin1.h"
 #include "platform/Services.h"
 #include "platform/StatusHelpers.h"
 #include "platform/midi/MidiMapperPort.h"
@@ -18,7 +19,7 @@ namespace midi {
 namespace {
 
 constexpr const char* kPlayerErrorTitle = "MIDI File Player Error";
-constexpr std::size_t kTitleChars = 20;
+constexpr std::size_t kTitleLetters = 20;
 
 int clampTempo(std::int64_t bpm)
 {
@@ -225,8 +226,8 @@ std::string MidiFilePlayerControl::titleFor(const std::string& path)
     const auto dot = title.rfind('.');
     if (dot != std::string::npos && dot > 0)
         title.erase(dot);
-    if (title.size() > kTitleChars)
-        title = title.substr(0, kTitleChars) + "...";
+    if (platform::letterCount(title) > kTitleLetters)
+        title = platform::leftLetters(title, kTitleLetters) + "...";
     return title;
 }
 

@@ -157,7 +157,7 @@ public:
     [[nodiscard]] bool PlayerPaused() const { return m_paused; }
 
     // The title shown for a file: its name without folder and extension, cut to 20
-    // characters and "...".
+    // letters and "...".
     [[nodiscard]] static std::string titleFor(const std::string& path);
 
 private:

@@ -20,14 +20,15 @@ using platform::FieldType;
 
 // The monitor log's fields, in MonitorField order, with their widths. The message bytes
 // are kept as variable-length text so that a message of any length, and short-message
-// bytes that happen to be blanks, read back exactly.
+// bytes that happen to be blanks, read back exactly; so is the description, which the
+// monitor shows whole however long it is (a file's name in it, say).
 platform::Recordset makeMonitorLog()
 {
     return platform::Recordset({
         {"Timestamp", FieldType::FixedText, 10},
         {"No", FieldType::FixedText, 10},
         {"Channel", FieldType::FixedText, 4},
-        {"Message", FieldType::FixedText, 80},
+        {"Message", FieldType::Text, 0},
         {"Data1Title", FieldType::FixedText, 10},
         {"Data1", FieldType::FixedText, 10},
         {"Data2Title", FieldType::FixedText, 10},

@@ -39,9 +39,20 @@ std::vector<platform::RecordsetModel::Column> monitorColumns()
 {
     const char* titles[] = {"H:M:Sec", "No", "Ch.", "Message", "", "", "", ""};
     std::vector<platform::RecordsetModel::Column> columns;
+    // A message may name a file (a file sent, say): it shows the name as the title bar does.
     for (int f = MF::Timestamp; f <= MF::Data2; ++f)
-        columns.push_back({f, QString::fromLatin1(titles[f]), false});
+        columns.push_back({f, QString::fromLatin1(titles[f]), false, f == MF::Message});
     return columns;
+}
+
+// A text without its trailing blanks.
+QString unpadded(QString text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    text.truncate(end);
+    return text;
 }
 
 // The slots' and the log's text fields come blank-padded to their widths. A cell shows its
@@ -51,14 +62,16 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QString displayText(const QVariant& value, const QLocale& locale) const override
     {
-        QString text = QStyledItemDelegate::displayText(value, locale);
-        qsizetype end = text.size();
-        while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
-            --end;
-        text.truncate(end);
-        return text;
+        return unpadded(QStyledItemDelegate::displayText(value, locale));
     }
 };
+
+// The room a cell's text needs beside the text itself: a margin at either side, and a
+// pixel for the grid line.
+int cellMargins(const QTableView* grid)
+{
+    return 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+}
 
 // A column's designed width, and the texts it must show whole (the widest counts).
 struct ColumnSize {
@@ -91,8 +104,7 @@ constexpr ColumnSize kMonitorColumns[] = {
 template <std::size_t N>
 int sizeColumns(QTableView* grid, const ColumnSize (&columns)[N])
 {
-    // A cell's text keeps a margin at either side, and a grid line takes a pixel.
-    const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+    const int margins = cellMargins(grid);
     const QFontMetricsF metrics(grid->font());
     int total = 0;
     for (std::size_t c = 0; c < N; ++c) {
@@ -229,6 +241,7 @@ void frmMIDIManager::Init_Grid()
     m_grid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The monitor's columns with room for its scroll bar, and the window's frame round it.
     resize(sizeColumns(m_grid2, kMonitorColumns) + px(550 + 200), 480);
+    widenMessageColumn(0, m_monitorModel.rowCount());
 
     connect(m_grid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { rowSelected(1, current.row()); });
@@ -281,10 +294,14 @@ void frmMIDIManager::messageLogged(platform::Bookmark row, bool replaced)
 {
     if (row == platform::kNoBookmark) {
         if (replaced) {
-            // The log is a new recordset: shown whole from here on.
+            // The log is a new recordset: shown whole from here on, the lines that were
+            // waiting (the last ones) with it.
+            const int waiting = static_cast<int>(m_pending.size());
             m_pending.clear();
             m_rewritten.clear();
             m_monitorModel.setRecordset(m_data.MidiMessage, monitorColumns());
+            widenMessageColumn(0, 1);
+            widenMessageColumn(m_monitorModel.rowCount() - waiting, m_monitorModel.rowCount());
             return;
         }
         // The oldest lines left, the first line now tells of them.
@@ -293,6 +310,7 @@ void frmMIDIManager::messageLogged(platform::Bookmark row, bool replaced)
         std::erase_if(m_rewritten, gone);
         m_monitorModel.removeGoneRows();
         m_monitorModel.refreshRow(m_monitorModel.bookmarkAt(0));
+        widenMessageColumn(0, 1);
         return;
     }
     (replaced ? m_rewritten : m_pending).push_back(row);
@@ -304,13 +322,46 @@ void frmMIDIManager::flushMonitor()
 {
     m_flushTimer.stop();
     if (!m_pending.empty()) {
+        const int first = m_monitorModel.rowCount();
         m_monitorModel.appendRows(m_pending);
         m_pending.clear();
+        widenMessageColumn(first, m_monitorModel.rowCount());
         static_cast<MonitorGrid*>(m_grid2)->followEnd();
     }
-    for (const platform::Bookmark b : m_rewritten)
+    for (const platform::Bookmark b : m_rewritten) {
         m_monitorModel.refreshRow(b);
+        const int row = m_monitorModel.rowOf(b);
+        widenMessageColumn(row, row + 1);
+    }
     m_rewritten.clear();
+}
+
+void frmMIDIManager::widenMessageColumn(int first, int end)
+{
+    // Only the rows given are measured, so a burst of lines costs one measure a line
+    // however long the log is; the column never narrows again.
+    first = std::max(first, 0);
+    end = std::min(end, m_monitorModel.rowCount());
+    if (first >= end)
+        return;
+    const QFontMetricsF metrics(m_grid2->font());
+    const int margins = cellMargins(m_grid2);
+    double room = m_grid2->columnWidth(MF::Message) - margins;
+    // A line of plain ASCII too short to pass the room even in the font's widest glyphs
+    // fits without being measured: most lines, the notes and controls of a burst.
+    const double widestGlyph = metrics.maxWidth();
+    const platform::Recordset& log = m_monitorModel.recordset();
+    for (int row = first; row < end; ++row) {
+        if (const auto* bytes = std::get_if<std::string>(&log.valueAt(m_monitorModel.bookmarkAt(row), MF::Message));
+            bytes && static_cast<double>(bytes->size()) * widestGlyph <= room &&
+            std::all_of(bytes->begin(), bytes->end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            continue;
+        const QString text = unpadded(m_monitorModel.data(m_monitorModel.index(row, MF::Message)).toString());
+        room = std::max(room, metrics.horizontalAdvance(text));
+    }
+    const int needed = static_cast<int>(std::ceil(room)) + margins;
+    if (needed > m_grid2->columnWidth(MF::Message))
+        m_grid2->setColumnWidth(MF::Message, needed);
 }
 
 bool frmMIDIManager::syncCursor(int grid)
@@ -360,7 +411,10 @@ void frmMIDIManager::Toolbar1_ButtonClick(const QString& key)
         m_banks.EditSysex(m_focusedGrid);
         if (m_focusedGrid == 2) {
             flushMonitor();
-            m_monitorModel.refreshRow(m_data.MidiMessage.bookmark());
+            const platform::Bookmark edited = m_data.MidiMessage.bookmark();
+            m_monitorModel.refreshRow(edited);
+            const int row = m_monitorModel.rowOf(edited);
+            widenMessageColumn(row, row + 1);
         }
     }
     updateButtons();

@@ -4,8 +4,9 @@
 // "Save And Load", "Edit"), the bank grid "Sysex Banks" over the slots and the monitor
 // grid "MIDI Monitor" over the log, and "&Resend Message when selected". The buttons
 // follow the state of the ports and of the selected slot. The monitor takes new lines in
-// batches, so a burst of input never holds the program up. Selecting a row (by the user
-// only) sends its message again while the resend box is ticked.
+// batches, so a burst of input never holds the program up, and its Message column widens
+// to show the longest line whole. Selecting a row (by the user only) sends its message
+// again while the resend box is ticked.
 #pragma once
 
 #include "midi/MidiManagerSlots.h"
@@ -70,6 +71,9 @@ private:
     void rowSelected(int grid, int row);
     // Puts the data cursor of a grid on the grid's current row; false when it has none.
     bool syncCursor(int grid);
+    // Widens the monitor's Message column, when need be, to show the messages of the rows
+    // first .. end - 1 whole.
+    void widenMessageColumn(int first, int end);
 
     midi::clsMidiManagerData& m_data;
     midi::MidiManagerSlots& m_banks;

@@ -66,7 +66,7 @@ std::string describe(FileError e, const std::string& path, int err)
         return notAFileText(path);
     if (err == ELOOP)
         return "Symbolic link loop: " + path;
-    std::string text = fileErrorText(e) + ": " + path;
+    std::string text = fileErrorMessage(e, path);
     if (err != 0)
         text += " (" + std::generic_category().message(err) + ")";
     return text;
@@ -249,6 +249,11 @@ std::string fileErrorText(FileError e)
 }
 
 std::string notAFileText(const std::string& name) { return name + " is not a file"; }
+
+std::string fileErrorMessage(FileError e, const std::string& path)
+{
+    return e == FileError::NotAFile ? notAFileText(path) : fileErrorText(e) + ": " + path;
+}
 
 void setWriteFaultInjector(std::function<FileError(const std::string& path)> injector)
 {

@@ -35,11 +35,13 @@ struct ReadResult {
     std::string message;  // empty on success; else the error text and the path
 };
 
+// The largest file readWholeFile reads unless told otherwise.
+constexpr std::size_t kMaxReadBytes = 256u * 1024 * 1024;
+
 // Reads a regular file whole. Opens read-only (never creates, never writes, does not wait
 // on a pipe); a folder (IsDirectory), device, pipe or socket (NotAFile) is refused; a file
 // larger than maxBytes gives TooLarge without reading it.
-[[nodiscard]] ReadResult readWholeFile(const std::string& path,
-                                       std::size_t maxBytes = 256u * 1024 * 1024);
+[[nodiscard]] ReadResult readWholeFile(const std::string& path, std::size_t maxBytes = kMaxReadBytes);
 
 // Replaces (or creates) path with bytes: writes a temporary file beside it, flushes it,
 // renames it over the target and flushes the folder. On any failure the temporary file is
@@ -71,6 +73,9 @@ struct ReadResult {
 // What is said of a name that is there but is no file (a folder, pipe, device or socket),
 // by the open, save and send commands alike: "<name> is not a file".
 [[nodiscard]] std::string notAFileText(const std::string& name);
+// What ReadResult::message says of a failure the system gave no reason for, so that a
+// caller that finds it first says it in the same words: "File too large: <path>".
+[[nodiscard]] std::string fileErrorMessage(FileError e, const std::string& path);
 
 // Test hook: when set, writeFileAtomic calls it with the target path after its temporary
 // file is created and before any byte is written, and fails with the returned code when it

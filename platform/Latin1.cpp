@@ -3,7 +3,9 @@
 
 #include <QByteArray>
 #include <QStringDecoder>
+#include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <optional>
 
 namespace platform {
@@ -43,17 +45,66 @@ std::string toText(const QString& text, std::size_t maxBytes)
     return cutText(std::string(utf8.constData(), static_cast<std::size_t>(utf8.size())), maxBytes);
 }
 
+namespace {
+
+// Where a text is cut to at most maxLetters letters and maxBytes bytes: the bytes kept and
+// the letters they hold.
+struct LetterCut {
+    std::size_t bytes = 0;
+    std::size_t letters = 0;
+};
+
+LetterCut cutLetters(std::string_view text, std::size_t maxLetters, std::size_t maxBytes)
+{
+    LetterCut cut;
+    // A byte order mark stays a character, so that the text keeps step with its bytes.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    if (utf8.hasError()) {
+        cut.bytes = std::min({text.size(), maxLetters, maxBytes});
+        cut.letters = cut.bytes;
+        return cut;
+    }
+    // The reader's letter boundaries are positions in UTF-16; the walk below keeps the
+    // byte offset of each in step, one character (one to four bytes) at a time.
+    QTextBoundaryFinder letters(QTextBoundaryFinder::Grapheme, decoded);
+    qsizetype unit = 0;
+    std::size_t byte = 0;
+    for (qsizetype end = letters.toNextBoundary(); end > 0 && cut.letters < maxLetters;
+         end = letters.toNextBoundary()) {
+        while (unit < end && byte < text.size()) {
+            const auto lead = static_cast<unsigned char>(text[byte]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            byte += length;
+            unit += length == 4 ? 2 : 1;
+        }
+        if (byte > maxBytes)
+            break;
+        cut.bytes = byte;
+        ++cut.letters;
+    }
+    return cut;
+}
+
+}  // namespace
+
 std::string cutText(std::string bytes, std::size_t maxBytes)
 {
     if (bytes.size() <= maxBytes)
         return bytes;
-    std::size_t end = maxBytes;
-    // A byte 10xxxxxx continues the character begun before it.
-    if (decodeUtf8(bytes))
-        while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
-            --end;
-    bytes.resize(end);
+    bytes.resize(cutLetters(bytes, std::string::npos, maxBytes).bytes);
     return bytes;
+}
+
+std::size_t letterCount(std::string_view text)
+{
+    return cutLetters(text, std::string::npos, std::string::npos).letters;
+}
+
+std::string leftLetters(std::string_view text, std::size_t n)
+{
+    return std::string(text.substr(0, cutLetters(text, n, std::string::npos).bytes));
 }
 
 std::string toBytes(const QString& text)

@@ -23,9 +23,16 @@ namespace platform {
 // A text typed for a field that holds a file name, or a name taken from one: UTF-8, as the
 // file system and fromText take it, cut to at most maxBytes as cutText cuts.
 [[nodiscard]] std::string toText(const QString& text, std::size_t maxBytes = std::string::npos);
-// A byte string cut to at most maxBytes. One in UTF-8 is cut before the character that
-// would be split, so that what is left still reads as the same letters.
+// A byte string cut to at most maxBytes. One in UTF-8 is cut before the letter that would
+// be split, so that what is left still reads as the same letters.
 [[nodiscard]] std::string cutText(std::string bytes, std::size_t maxBytes);
+// Texts shown to the user are cut by letters, as fromText reads them: in UTF-8 a letter is
+// what the reader sees as one (a letter with its accents, a character of two or more
+// bytes); in any other byte string each byte is a letter.
+// How many letters a text holds.
+[[nodiscard]] std::size_t letterCount(std::string_view text);
+// The first n letters of a text; all of it when it has no more.
+[[nodiscard]] std::string leftLetters(std::string_view text, std::size_t n);
 // Each character of code 0-255 becomes that byte; a character beyond Latin-1 becomes '?'.
 [[nodiscard]] std::string toBytes(const QString& text);
 

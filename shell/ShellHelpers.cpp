@@ -1,6 +1,7 @@
 // Brevane - small helpers of the windows.
 #include "shell/ShellHelpers.h"
 
+#include "platform/Latin1.h"
 #include "shell/frmStartup.h"
 
 #include <QApplication>
@@ -120,7 +121,7 @@ void closeAsUser(QWidget& window, QWidget* subWindow)
 
 std::string compactPath(const std::string& path, std::size_t maxChars)
 {
-    if (path.size() <= maxChars)
+    if (platform::letterCount(path) <= maxChars)
         return path;
     const std::vector<std::string> parts = splitPath(path);
     const std::string& file = parts.back();
@@ -132,7 +133,7 @@ std::string compactPath(const std::string& path, std::size_t maxChars)
         std::string tail = file;
         for (std::size_t i = parts.size() - 1;; --i) {
             const std::string candidate = lead + "/" + std::string(kEllipsis) + "/" + tail;
-            if (candidate.size() > maxChars)
+            if (platform::letterCount(candidate) > maxChars)
                 break;
             best = candidate;
             if (i <= firstTail)
@@ -145,7 +146,7 @@ std::string compactPath(const std::string& path, std::size_t maxChars)
     // Not even ".../<file>" fits: the start of the file name.
     if (maxChars <= kEllipsis.size())
         return std::string(kEllipsis.substr(0, maxChars));
-    return file.substr(0, maxChars - kEllipsis.size()) + std::string(kEllipsis);
+    return platform::leftLetters(file, maxChars - kEllipsis.size()) + std::string(kEllipsis);
 }
 
 std::string recentFileCaption(std::size_t n, const std::string& path)

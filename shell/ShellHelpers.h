@@ -19,7 +19,7 @@ class QWidget;
 
 namespace shell {
 
-// Visible characters of a compacted recent-file path (a 30-character buffer less its
+// Visible letters of a compacted recent-file path (a 30-character buffer less its
 // terminator).
 constexpr std::size_t kRecentPathChars = 29;
 
@@ -67,9 +67,10 @@ enum class DocumentCloseResult { Closed, PutOff, Refused, Cancelled };
 // window itself otherwise; its close event decides.
 void closeAsUser(QWidget& window, QWidget* subWindow);
 
-// A path shortened to at most maxChars characters for a menu: the first folder, "...",
-// and as many of the last folders as fit, always with the file name; a file name that
-// does not fit on its own is cut and ends in "...". Shorter paths come back unchanged.
+// A path shortened to at most maxChars letters for a menu: the first folder, "...", and
+// as many of the last folders as fit, always with the file name; a file name that does
+// not fit on its own is cut (on a letter) and ends in "...". Shorter paths come back
+// unchanged.
 [[nodiscard]] std::string compactPath(const std::string& path, std::size_t maxChars = kRecentPathChars);
 
 // The caption of recent-file entry n (1..6): "n " and the compacted path.

@@ -41,7 +41,7 @@ std::string canonicalFolder(const std::string& folder)
     return c;
 }
 
-// The output title less its last three characters: the numbered files' common start.
+// The output title less its last three letters: the numbered files' common start.
 std::string numberedBase(const std::string& title)
 {
     const std::string first = numberedOutputName(title, 0);

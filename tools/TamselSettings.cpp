@@ -1,6 +1,7 @@
 // Brevane - the settings file of the external Tamsel conversion utility and its exit codes.
 #include "tools/TamselSettings.h"
 
+#include "platform/Latin1.h"
 #include "platform/VbText.h"
 
 #include <array>
@@ -170,8 +171,8 @@ std::string numberedOutputName(std::string_view title, std::int32_t n)
 {
     while (!title.empty() && title.back() == ' ')
         title.remove_suffix(1);
-    const std::size_t keep = title.size() > 3 ? title.size() - 3 : 0;
-    return std::string(title.substr(0, keep)) + platform::Format(n, "000");
+    const std::size_t letters = platform::letterCount(title);
+    return platform::leftLetters(title, letters > 3 ? letters - 3 : 0) + platform::Format(n, "000");
 }
 
 std::int64_t bankBytes(banklib::FileType type)

@@ -66,7 +66,7 @@ struct ExitCodeReading {
 [[nodiscard]] ExitCodeReading readTamselExitCode(std::string_view settings);
 
 // The name of numbered output file n: title with trailing blanks removed, less its last
-// three characters, then n as three digits ("bank.sy7", 1 -> "bank.001").
+// three letters, then n as three digits ("bank.sy7", 1 -> "bank.001").
 [[nodiscard]] std::string numberedOutputName(std::string_view title, std::int32_t n);
 
 // Bytes of one 32-voice bank in a layout: 4960, 5216, 4096 or 4104; 0 for no layout.

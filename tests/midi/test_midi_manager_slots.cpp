@@ -11,6 +11,7 @@
 
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <fstream>
 
 using namespace miditest;
@@ -421,35 +422,48 @@ TEST_F(SlotsTest, SavingProposesTheSlotNameAndWritesCompleteDumps)
     EXPECT_EQ(svc.fileDialogsShown()[1].fileName, app.dataDirectory + "TwoVoices.dat") << "no folder separator";
     EXPECT_EQ(readFile(path).size(), 326U) << "two single-voice dumps";
 
-    // After a file dialog that keeps a folder of its own (the MIDI file player's) was last
-    // in another folder, Save still starts in the data folder, for a named slot and for
-    // New Data alike.
+    // After a file dialog was last in another folder (the MIDI file player's, which keeps
+    // a folder of its own, or the Manager's own Load), Save still starts in the data
+    // folder, for a named slot and for New Data alike.
     select(3);
     add(bank, 2);
     ASSERT_EQ(at(3, SlotField::Name), "New Data");
     QTemporaryDir midiFiles;
     ASSERT_TRUE(midiFiles.isValid());
+    const std::string elsewhere = midiFiles.path().toStdString() + "/";
+    const std::string dataFolder = app.dataDirectory;
+    writeFile(elsewhere + "Elsewhere.syx", str(backend.dx7().bulkDump()));
     struct Row {
         int slot;
         std::string proposed;
+        bool afterLoad;
     };
-    for (const Row& row : {Row{1, app.dataDirectory + "Bank A.dat"}, Row{3, ""}}) {
-        SCOPED_TRACE(row.slot);
-        std::string playerFolder = app.dataDirectory;
-        std::string song;
-        std::string title;
+    for (const Row& row : {Row{1, app.dataDirectory + "Bank A.dat", false}, Row{3, "", false},
+                           Row{1, app.dataDirectory + "Bank A.dat", true}}) {
+        SCOPED_TRACE(std::to_string(row.slot) + (row.afterLoad ? " after Load" : " after the player"));
         svc.clear();
-        svc.answerFile(midiFiles.path().toStdString() + "/song.mid");
-        ASSERT_FALSE(banklib::clsVoiceNames().GetFileName(song, title, 0, " Select a Midi File to Play", nullptr,
-                                                          {{"MIDI file (*.mid)", "*.mid"}}, "mid", playerFolder));
-        ASSERT_EQ(playerFolder, midiFiles.path().toStdString() + "/");
+        if (row.afterLoad) {
+            select(9);
+            svc.answerFile(elsewhere + "Elsewhere.syx");
+            (void)banks.LoadSysex();
+            ASSERT_EQ(at(9, SlotField::Name), "Elsewhere");
+        } else {
+            std::string playerFolder = app.dataDirectory;
+            std::string song;
+            std::string title;
+            svc.answerFile(elsewhere + "song.mid");
+            ASSERT_FALSE(banklib::clsVoiceNames().GetFileName(song, title, 0, " Select a Midi File to Play", nullptr,
+                                                              {{"MIDI file (*.mid)", "*.mid"}}, "mid", playerFolder));
+            ASSERT_EQ(playerFolder, elsewhere);
+        }
         select(row.slot);
         svc.answerFileDialog({false, {}, 1});
         EXPECT_TRUE(banks.SaveSysex(path));
         ASSERT_EQ(svc.fileDialogsShown().size(), 2U);
         EXPECT_EQ(svc.fileDialogsShown()[1].title, "Save Sysex Bank");
-        EXPECT_EQ(svc.fileDialogsShown()[1].initialFolder, app.dataDirectory);
+        EXPECT_EQ(svc.fileDialogsShown()[1].initialFolder, dataFolder);
         EXPECT_EQ(svc.fileDialogsShown()[1].fileName, row.proposed);
+        EXPECT_EQ(app.dataDirectory, dataFolder);
     }
 }
 
@@ -511,6 +525,18 @@ TEST_F(SlotsTest, LoadingTakesVoiceFilesOnly)
     svc.answerFile(app.dataDirectory + "missing.dat");
     (void)banks.LoadSysex();
     EXPECT_EQ(banks.UsedBankCount(), 1);
+
+    // A file larger than the reader takes (1 GB: 2^23 packed voices, sparse) is said to be
+    // too large, as Send File says it.
+    const std::string huge = app.dataDirectory + "sparse1g.syx";
+    writeFile(huge, "");
+    std::filesystem::resize_file(huge, std::uintmax_t{1} << 30);
+    svc.clear();
+    svc.answerFile(huge);
+    (void)banks.LoadSysex();
+    EXPECT_EQ(banks.UsedBankCount(), 1);
+    ASSERT_EQ(svc.messagesShown().size(), 1U);
+    EXPECT_EQ(svc.messagesShown()[0].text, "sparse1g.syx cannot be loaded: File too large: " + huge);
 }
 
 // ---- editing

@@ -385,8 +385,31 @@ TEST_F(PlayerTest, ACancelledDialogChangesNothingAndASecondFileClosesTheFirst)
 
 TEST_F(PlayerTest, ALongTitleIsCutTo20CharactersAndDots)
 {
-    open(write("abcdefghijklmnopqrstuvwx.mid", fourNotes()));
-    EXPECT_EQ(view.title, "abcdefghijklmnopqrst...");
+    // Cut on a letter: the status texts read whole letters, whatever their bytes.
+    struct Row {
+        std::string file;
+        std::string title;
+    };
+    const Row rows[] = {
+        {"abcdefghijklmnopqrstuvwx.mid", "abcdefghijklmnopqrst..."},
+        // The twentieth byte inside a letter of three bytes, of two bytes.
+        {"\xC3\x9Cn\xC3\xAF""c\xC3\xB8""d\xC3\xA9_\xC3\x9Fong_\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E_long_name.mid",
+         "\xC3\x9Cn\xC3\xAF""c\xC3\xB8""d\xC3\xA9_\xC3\x9Fong_\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E_lon..."},
+        {"abcdefghijklmnopqrs\xC3\xA9_and_more.mid", "abcdefghijklmnopqrs\xC3\xA9..."},
+        {"abcdefghijklmnopqr\xC3\xA4\xC3\xB6.mid", "abcdefghijklmnopqr\xC3\xA4\xC3\xB6"},  // 20 letters: whole
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        open(write(row.file, fourNotes()));
+        EXPECT_EQ(view.title, row.title);
+        EXPECT_EQ(svc.statusText(2), "Opened : " + row.title);
+        run(100);
+        EXPECT_EQ(svc.statusText(2), "Playing : " + row.title);
+        run(2500);  // to the end
+        EXPECT_EQ(svc.statusText(2), "Open : " + row.title);
+        control.MidiFilePlayer(3);
+        EXPECT_EQ(svc.statusText(2), "Stopped : " + row.title);
+    }
     EXPECT_EQ(midi::MidiFilePlayerControl::titleFor("/a/b/Song.Mid"), "Song");
     EXPECT_EQ(midi::MidiFilePlayerControl::titleFor("/a/b/noext"), "noext");
 }

@@ -400,6 +400,17 @@ TEST_F(ManagerWindowTest, NewLinesArriveInBatchesAtTheEnd)
     EXPECT_EQ(window.monitorModel().data(window.monitorModel().index(499, 3)).toString().trimmed(),
               QStringLiteral("line 499"));
     EXPECT_EQ(window.pendingLines(), 0U);
+
+    // Lines longer than the Message column, come after the window opened, are shown whole:
+    // the column widens to them. So is a line of more than 80 bytes, a file's name in it.
+    for (const std::string line : {"Damaged 32 Voice Bulk Dump Received: it is incomplete (272 of 4104 bytes)",
+                                   "\xC3\x9Cn\xC3\xAF""c\xC3\xB8""d\xC3\xA9_\xE6\x97\xA5\xE6\x9C\xAC_long_name.syx not sent "
+                                   "completely: the MIDI output was closed (272 of 4104 bytes sent)"}) {
+        log(line);
+        window.flushMonitor();
+        EXPECT_EQ(shownText(window.DataGrid2(), window.monitorModel().rowCount() - 1, 3), QString::fromUtf8(line));
+        EXPECT_TRUE(shownWhole(window.DataGrid2(), window.monitorModel().rowCount() - 1, 3)) << line;
+    }
 }
 
 TEST_F(ManagerWindowTest, TheMonitorKeepsTheLastHundredThousandLinesAndOneLineTellsOfTheRest)
@@ -424,6 +435,7 @@ TEST_F(ManagerWindowTest, TheMonitorKeepsTheLastHundredThousandLinesAndOneLineTe
     }
     const int left = logged - (model.rowCount() - 1);
     EXPECT_EQ(cell(0, 3), std::to_string(left) + " older lines removed - the monitor keeps the last 100000 lines");
+    EXPECT_TRUE(shownWhole(window.DataGrid2(), 0, 3));
     EXPECT_EQ(cell(1, 3), "line " + std::to_string(left + 1));
     EXPECT_EQ(cell(model.rowCount() - 1, 3), "line 160000");
     EXPECT_EQ(cell(model.rowCount() - 1, 1), "160000") << "lines keep their numbers from the start";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -390,6 +391,22 @@ TEST(Latin1, EveryByteSurvivesTheWayThroughQString)
     EXPECT_EQ(toBytes(text), all);
     EXPECT_EQ(fromBytes("ab"), QStringLiteral("ab"));
     EXPECT_EQ(toBytes(QString(QChar(0x20AC))), "?");  // beyond Latin-1
+}
+
+TEST(Latin1, TextsAreCutOnALetterNeverInsideOne)
+{
+    // Letters of one, two, three and four bytes, and an e with a combining acute.
+    const std::string text = "a\xC3\xA9\xE6\x97\xA5\xF0\x9F\x8E\xB9""e\xCC\x81";
+    const std::size_t ends[] = {0, 1, 3, 6, 10, 13};
+    EXPECT_EQ(letterCount(text), 5U);
+    for (std::size_t n = 0; n <= 6; ++n)
+        EXPECT_EQ(leftLetters(text, n), text.substr(0, ends[std::min<std::size_t>(n, 5)])) << n;
+    for (std::size_t bytes = 0; bytes <= text.size(); ++bytes)
+        EXPECT_EQ(cutText(text, bytes), text.substr(0, *(std::upper_bound(std::begin(ends), std::end(ends), bytes) - 1)))
+            << bytes;
+    // Not UTF-8: each byte is a letter.
+    EXPECT_EQ(letterCount("\xE9t\xE9 \xC3"), 5U);
+    EXPECT_EQ(leftLetters("\xE9t\xE9 \xC3", 2), "\xE9t");
 }
 
 }  // namespace

@@ -139,8 +139,9 @@ TEST_F(PlayerBarTest, ThePositionSliderAndTheTempoSpinnerAreTheUsersOwn)
     EXPECT_EQ(main->UpDown1()->minimum(), midi::kPlayerMinTempo);
     EXPECT_EQ(main->UpDown1()->maximum(), midi::kPlayerMaxTempo);
 
-    // A tempo typed and taken with Enter is set whole; one beyond the range becomes its
-    // nearest limit, never the digits typed before the one that went past it.
+    // A tempo typed and taken with Enter is set whole, and only then: the digits typed
+    // before it change nothing. One beyond the range becomes its nearest limit, never the
+    // digits typed before the one that went past it.
     struct Typed {
         const char* keys;
         int tempo;
@@ -149,9 +150,11 @@ TEST_F(PlayerBarTest, ThePositionSliderAndTheTempoSpinnerAreTheUsersOwn)
     for (const Typed row : {Typed{"99999999", midi::kPlayerMaxTempo}, Typed{"0", midi::kPlayerMinTempo},
                             Typed{"400", 400}}) {
         SCOPED_TRACE(row.keys);
+        const int before = main->playerBar().objMIDIFilePlayer().SeqStatus(midi::SeqStatusItem::Tempo);
         spinner->setFocus();
         QTest::keyClick(spinner, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(spinner, QString::fromLatin1(row.keys));
+        EXPECT_EQ(main->playerBar().objMIDIFilePlayer().SeqStatus(midi::SeqStatusItem::Tempo), before);
         QTest::keyClick(spinner, Qt::Key_Return);
         EXPECT_EQ(spinner->value(), row.tempo);
         EXPECT_EQ(spinner->text().toStdString(), std::to_string(row.tempo) + " BPM");

@@ -151,6 +151,15 @@ TEST(RecentFiles, LongPathsAreShortenedInTheMiddle)
     EXPECT_EQ(recentFileCaption(3, "/b.dat"), "3 /b.dat");
     for (std::size_t n = 4; n < 40; ++n)
         EXPECT_LE(compactPath(path, n).size(), n);
+
+    // Letters, not bytes, are counted, and a name is cut on a letter.
+    std::string umlauts;
+    for (int i = 0; i < 40; ++i)
+        umlauts += "\xC3\xA4";
+    const std::string japanese =
+        "/home/me/\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE9\x9F\xB3\xE8\x89\xB2\xE9\x9B\x86.dat";
+    EXPECT_EQ(compactPath(japanese), japanese) << "20 letters of 34 bytes";
+    EXPECT_EQ(compactPath("/x/" + umlauts + ".dat"), umlauts.substr(0, 2 * 26) + "...");
 }
 
 TEST(HelpTopics, TopicsAndContextNumbers)

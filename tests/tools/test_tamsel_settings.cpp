@@ -136,6 +136,7 @@ TEST(TamselOutputSets, LastSetNumberAndNumberedNames)
     EXPECT_EQ(tools::numberedOutputName("bank.sy7", 1), "bank.001");
     EXPECT_EQ(tools::numberedOutputName("bank.sy7  ", 15), "bank.015");
     EXPECT_EQ(tools::numberedOutputName("OUTPUT.DAT", 0), "OUTPUT.000");
+    EXPECT_EQ(tools::numberedOutputName("Kl\xC3\xA4nge.\xC3\xA9sx", 2), "Kl\xC3\xA4nge.002") << "letters, not bytes";
 }
 
 }  // namespace
