@@ -565,6 +565,7 @@ void frmVoiceEditor::show()
             m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
             m_subWindow->installEventFilter(this);
             connect(m_area, &QMdiArea::subWindowActivated, this, &frmVoiceEditor::onSubWindowActivated);
+            sizePanels();  // in the fonts the area passes on
             // As large as the panels want, capped to the area; a dimension that is capped
             // scrolls, and its scroll bar takes room from the other one.
             const QSize room = m_area->viewport()->size().expandedTo({200, 200});

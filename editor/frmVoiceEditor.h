@@ -232,6 +232,7 @@ signals:
     void closed();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -244,6 +245,8 @@ private:
     QWidget* buildGrid(int index);
     QWidget* buildZoomBox(int chart);
     QFrame* buildChartPlace(int index, QSize size);
+    // Sizes the grids, zoom boxes, panels and canvas from the polished controls.
+    void sizePanels();
     void SetEditorColours();
     void watch(QWidget* w);
     void BindOperatorGrids(int op);
@@ -306,6 +309,7 @@ private:
     shell::SubWindowActivation m_activation;  // the active sub-window of its MDI area (as Form_Activate saw)
     bool m_unloaded = false;
     bool m_closing = false;
+    bool m_sizingQueued = false;
 
     // controls
     QScrollArea* m_scroll = nullptr;
@@ -318,6 +322,7 @@ private:
     std::array<VoiceChart*, kChartCount> m_charts{};
     std::array<CellSpin*, 7> m_zoomSpins{};
     std::array<QLineEdit*, 7> m_zoomTexts{};
+    std::array<QLabel*, 7> m_zoomCaptions{};
     CellSpin* m_spin = nullptr;
     QComboBox* m_combo = nullptr;
     AlgorithmDiagram* m_diagram = nullptr;

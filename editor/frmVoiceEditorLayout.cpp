@@ -9,6 +9,7 @@
 #include "editor/ParameterGridModel.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -26,29 +27,45 @@ namespace {
 
 constexpr int kCanvasMargin = 17;  // 250 twips
 
-// Sizes parameter grid index to its rows and two columns: the short titles as wide as
-// "RDepth", the values as wide as "999" (or, in a grid of display texts, "Saw Down") with
-// the spin beside them. The grid takes exactly that size and never scrolls; the title
-// column keeps its width when the model is bound to another voice.
-void SizeParameterGrid(QTableView& grid, ParameterGridModel& model, int index)
+// The width of a parameter grid's title column: the short titles as wide as "RDepth". It
+// keeps that width when the model is bound to another voice.
+int TitleColumnWidth(const QTableView& grid)
+{
+    return grid.fontMetrics().horizontalAdvance(QStringLiteral("RDepth")) + 10;
+}
+
+// Sizes parameter grid index, polished, to its rows and two columns: the titles, and the
+// values as wide as "999" (or, in a grid of display texts, "Saw Down") with the spin beside
+// them. Rows and columns keep the sizes given here whatever least section size the style
+// asks for, and the grid takes exactly the room of its sections: it never scrolls.
+void SizeParameterGrid(QTableView& grid, int index)
 {
     const QFontMetrics fm = grid.fontMetrics();
     const int rowHeight = fm.height() + 4;
-    grid.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid.verticalHeader()->setDefaultSectionSize(rowHeight);
-    const int titleWidth = fm.horizontalAdvance(QStringLiteral("RDepth")) + 10;
+    QHeaderView& rows = *grid.verticalHeader();
+    rows.setSectionResizeMode(QHeaderView::Fixed);
+    rows.setMinimumSectionSize(rowHeight);
+    rows.setDefaultSectionSize(rowHeight);
+    const int titleWidth = TitleColumnWidth(grid);
     const int valueWidth = (gridShowsRawValue(index) ? fm.horizontalAdvance(QStringLiteral("999"))
                                                      : fm.horizontalAdvance(QStringLiteral("Saw Down"))) +
                            CellSpin::kWidth + 10;
-    grid.horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid.horizontalHeader()->setDefaultSectionSize(valueWidth);
-    const int rows = static_cast<int>(rowsOfGrid(index).size());
-    const int frame = 2 * grid.frameWidth();
-    grid.setFixedSize(titleWidth + valueWidth + frame, rowHeight * rows + frame);
-    QTableView* view = &grid;
-    QObject::connect(&model, &QAbstractItemModel::modelReset, view,
-                     [view, titleWidth] { view->setColumnWidth(0, titleWidth); });
+    QHeaderView& columns = *grid.horizontalHeader();
+    columns.setSectionResizeMode(QHeaderView::Fixed);
+    columns.setMinimumSectionSize(std::min(titleWidth, valueWidth));
+    columns.setDefaultSectionSize(valueWidth);
     grid.setColumnWidth(0, titleWidth);
+    const int frame = 2 * grid.frameWidth();
+    const auto rowCount = static_cast<int>(rowsOfGrid(index).size());
+    grid.setFixedSize(titleWidth + columns.defaultSectionSize() + frame,
+                      rows.defaultSectionSize() * rowCount + frame);
+}
+
+// Lets a widget be measured afresh: no fixed size.
+void Unfix(QWidget& w)
+{
+    w.setMinimumSize(0, 0);
+    w.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
 }  // namespace
@@ -76,17 +93,16 @@ QWidget* frmVoiceEditor::buildZoomBox(int chart)
     auto* title = new QLabel(chart == 0 ? QStringLiteral("Zoom") : QStringLiteral(" EG Zoom"));
     auto* text = new QLineEdit(QStringLiteral("1"));
     text->setReadOnly(true);
-    text->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("00.000")) + 8);
     auto* spin = new CellSpin;
     spin->setRange(0, 9);
     spin->setValue(kZoomStart);
-    spin->setFixedHeight(text->sizeHint().height());
     connect(spin, &CellSpin::valueChanged, this, [this, chart] { UpDown2_Change(chart); });
     layout->addWidget(title, 0, 0, 1, 2);
     layout->addWidget(text, 1, 0);
     layout->addWidget(spin, 1, 1);
     m_zoomSpins[static_cast<std::size_t>(chart)] = spin;
     m_zoomTexts[static_cast<std::size_t>(chart)] = text;
+    m_zoomCaptions[static_cast<std::size_t>(chart)] = title;
     return box;
 }
 
@@ -110,7 +126,8 @@ QWidget* frmVoiceEditor::buildGrid(int index)
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setTabKeyNavigation(false);
-    SizeParameterGrid(*grid, *model, index);
+    connect(model, &QAbstractItemModel::modelReset, grid,
+            [grid] { grid->setColumnWidth(0, TitleColumnWidth(*grid)); });
     grid->setObjectName(QStringLiteral("dGrid1_%1").arg(index));
     layout->addWidget(caption);
     layout->addWidget(grid);
@@ -224,18 +241,6 @@ void frmVoiceEditor::LayoutEditorWindow()
         grid->addWidget(buildOperatorPanel(op), (op - 1) / 3, (op - 1) % 3, Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(buildNonOperatorPanel(), 2, 0, 1, 3, Qt::AlignLeft | Qt::AlignTop);
 
-    // Operator panels share one size; the canvas holds three across and two down, with
-    // the non-operator panel below.
-    QSize panelSize;
-    for (int op = 1; op <= 6; ++op)
-        panelSize = panelSize.expandedTo(m_panels[static_cast<std::size_t>(op)]->sizeHint());
-    for (int op = 1; op <= 6; ++op)
-        m_panels[static_cast<std::size_t>(op)]->setFixedSize(panelSize);
-    QSize nonOp = m_panels[0]->sizeHint();
-    nonOp.setWidth(std::max(nonOp.width(), 3 * panelSize.width() + 2 * grid->spacing()));
-    m_panels[0]->setFixedSize(nonOp);
-    m_canvas->setFixedSize(3 * m_panels[1]->width() + kCanvasMargin,
-                           2 * m_panels[2]->height() + m_panels[0]->height() + kCanvasMargin);
     m_scroll->setWidget(m_canvas);
 
     m_spin = new CellSpin(m_canvas);
@@ -247,7 +252,64 @@ void frmVoiceEditor::LayoutEditorWindow()
     watch(m_combo);
     watch(m_canvas);
     SetEditorColours();
+    sizePanels();
     resize(std::min(m_canvas->width() + 4, 1000), std::min(m_canvas->height() + 4, 640));
+}
+
+void frmVoiceEditor::sizePanels()
+{
+    // Measured as shown: in the style, and the fonts of each kind of control, that polishing
+    // gives them.
+    ensurePolished();
+    for (int index = 0; index < kGridCount; ++index)
+        SizeParameterGrid(*m_grids[static_cast<std::size_t>(index)], index);
+    for (std::size_t chart = 0; chart < m_zoomSpins.size(); ++chart) {
+        QLineEdit& text = *m_zoomTexts[chart];
+        text.setFixedWidth(text.fontMetrics().horizontalAdvance(QStringLiteral("00.000")) + 8);
+        m_zoomSpins[chart]->setFixedHeight(text.sizeHint().height());
+        // The zoom column gives up room before any other: the caption holds its own.
+        QLabel& caption = *m_zoomCaptions[chart];
+        const QMargins margins = caption.contentsMargins();
+        caption.setMinimumWidth(caption.fontMetrics().horizontalAdvance(caption.text()) + 2 * caption.margin() +
+                                margins.left() + margins.right());
+    }
+
+    // Operator panels share one size; the canvas holds three across and two down, with
+    // the non-operator panel below.
+    for (QFrame* panel : m_panels)
+        Unfix(*panel);
+    // A layout keeps what it measured of its controls until they tell it they changed,
+    // which the controls of a hidden window leave to later: all are measured afresh here.
+    for (QWidget* w : m_canvas->findChildren<QWidget*>())
+        w->updateGeometry();
+    QSize panelSize;
+    for (int op = 1; op <= 6; ++op)
+        panelSize = panelSize.expandedTo(m_panels[static_cast<std::size_t>(op)]->sizeHint());
+    for (int op = 1; op <= 6; ++op)
+        m_panels[static_cast<std::size_t>(op)]->setFixedSize(panelSize);
+    QSize nonOp = m_panels[0]->sizeHint();
+    nonOp.setWidth(std::max(nonOp.width(), 3 * panelSize.width() + 2 * m_canvas->layout()->spacing()));
+    m_panels[0]->setFixedSize(nonOp);
+    m_canvas->setFixedSize(3 * panelSize.width() + kCanvasMargin,
+                           2 * panelSize.height() + nonOp.height() + kCanvasMargin);
+    if (!m_spin->isHidden())
+        AttachSpinToGrid(CurrentGrid);
+}
+
+void frmVoiceEditor::changeEvent(QEvent* event)
+{
+    // A new style or font: the panels are measured again once every control has taken it.
+    if ((event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange) && !m_sizingQueued) {
+        m_sizingQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_sizingQueued = false;
+                sizePanels();
+            },
+            Qt::QueuedConnection);
+    }
+    QWidget::changeEvent(event);
 }
 
 void frmVoiceEditor::watch(QWidget* w)

@@ -1081,24 +1081,51 @@ TEST_F(EditorWindowTest, ZoomSpinsAndScrolling)
     EXPECT_EQ(e->scrollArea()->horizontalScrollBar()->value(), 0);
     EXPECT_EQ(e->scrollArea()->verticalScrollBar()->value(), 0);
 
-    // Each zoom box's caption reads whole, in each font the program may get: its label and
-    // the box and panel around it leave room for the whole text.
+    // Each zoom box's caption reads whole and each parameter grid shows all its rows, in each
+    // font and style the program may get (a desktop's theme may give labels and item views
+    // fonts of their own): the label and the box and panel around it leave room for the
+    // whole text; the grid's last row, as tall as its text, lies inside its viewport.
     const QFont appFont = QApplication::font();
-    const auto restore = qScopeGuard([&] { QApplication::setFont(appFont); });
-    for (const char* family : {"DejaVu Sans", "Liberation Sans"}) {
-        SCOPED_TRACE(family);
-        QApplication::setFont(QFont(QString::fromLatin1(family), appFont.pointSize()));
+    const QString appStyle = QApplication::style()->name();
+    const auto restore = qScopeGuard([&] {
+        QApplication::setFont(appFont);
+        QApplication::setStyle(appStyle);
+    });
+    struct Look {
+        const char* family;
+        const char* style;
+        int classPoints;  // the font of labels and item views, in points; 0: the program's
+    };
+    for (const Look look : {Look{"DejaVu Sans", "fusion", 0}, Look{"Liberation Sans", "fusion", 0},
+                            Look{"DejaVu Sans", "windows", 0}, Look{"DejaVu Sans", "fusion", 13}}) {
+        SCOPED_TRACE(std::string(look.family) + ", " + look.style + ", " + std::to_string(look.classPoints));
+        QApplication::setFont(QFont(QString::fromLatin1(look.family), appFont.pointSize()));
+        QApplication::setStyle(QString::fromLatin1(look.style));
+        for (const char* viewClass : {"QLabel", "QAbstractItemView"})
+            if (look.classPoints > 0)
+                QApplication::setFont(QFont(QString::fromLatin1(look.family), look.classPoints), viewClass);
         frmVoiceEditor* shown = openEditor(*list, 2);
         processEvents();
-        for (int chart = 0; chart <= 6; ++chart) {
-            QWidget* box = shown->UpDown2(chart)->parentWidget();
-            const QLabel* caption = box->findChild<QLabel*>();
-            ASSERT_NE(caption, nullptr);
-            EXPECT_EQ(caption->text(), chart == 0 ? QStringLiteral("Zoom") : QStringLiteral(" EG Zoom"));
-            QRect room = caption->contentsRect();
-            for (const QWidget* w = caption; w != shown->Frame3(chart); w = w->parentWidget())
-                room = room.translated(w->pos()).intersected(w->parentWidget()->rect());
-            EXPECT_GE(room.width(), caption->fontMetrics().horizontalAdvance(caption->text())) << chart;
+        // The editor opened before takes each look as it comes, measured again.
+        for (const frmVoiceEditor* window : {shown, e}) {
+            for (int chart = 0; chart <= 6; ++chart) {
+                QWidget* box = window->UpDown2(chart)->parentWidget();
+                const QLabel* caption = box->findChild<QLabel*>();
+                ASSERT_NE(caption, nullptr);
+                EXPECT_EQ(caption->text(), chart == 0 ? QStringLiteral("Zoom") : QStringLiteral(" EG Zoom"));
+                QRect room = caption->contentsRect();
+                for (const QWidget* w = caption; w != window->Frame3(chart); w = w->parentWidget())
+                    room = room.translated(w->pos()).intersected(w->parentWidget()->rect());
+                EXPECT_GE(room.width(), caption->fontMetrics().horizontalAdvance(caption->text())) << chart;
+            }
+            for (int index = 0; index < editor::kGridCount; ++index) {
+                const QTableView* grid = window->dGrid1(index);
+                const int rows = grid->model()->rowCount();
+                ASSERT_GT(rows, 0);
+                const QRect last = grid->visualRect(grid->model()->index(rows - 1, 1));
+                EXPECT_TRUE(grid->viewport()->rect().contains(last)) << index << " " << rows;
+                EXPECT_GE(last.height(), grid->fontMetrics().height()) << index;
+            }
         }
         EXPECT_TRUE(shown->unload());
     }
