@@ -16,8 +16,8 @@
 // ten parameter changes.
 //
 // Everything runs on the GUI thread; the waits keep the windows alive, so a command can
-// be started again meanwhile: a second file send is refused while one runs, and a right
-// click during the test scale sends only the voice.
+// be started again meanwhile: a second file send is refused while one runs, and a voice
+// clicked during the test scale ends it before the voice and its own scale go out.
 #pragma once
 
 #include "platform/Services.h"
